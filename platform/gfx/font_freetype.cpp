@@ -1,0 +1,404 @@
+// The system font provider: fontconfig chooses a font file for a description, FreeType
+// renders it.
+//
+// Family names. The classic dialog names ("MS Sans Serif", "MS Shell Dlg", "Tahoma",
+// "Arial"), an empty name and every name that is not installed become the best installed
+// sans-serif face; the generic names sans-serif, serif and monospace are passed on as
+// they are. When fontconfig finds no font at all, or the file it names cannot be loaded,
+// the built-in fixed font stands in, so text is still drawn.
+//
+// Style. Bold asks for a bold weight and italic for an italic slant; when the chosen file
+// has neither, the outlines are thickened (by whole pixels, widening every advance) or
+// slanted (leaving the advances as they are).
+//
+// Metrics and layout. Ascent and descent are the face's size metrics rounded to pixels;
+// the underline comes from the face's own position and thickness and the strike-out lies
+// 0.3 em above the baseline. Every glyph advances by its hinted advance rounded to whole
+// pixels, and no kerning is applied, so a string measures exactly as wide as it draws and
+// a string's width is the sum of its characters' widths, as with the system's TextOut.
+//
+// Drawing. Glyphs are hinted lightly (vertical only, which keeps small text crisp without
+// distorting its shapes) and rendered to 8-bit coverage, which is blended with the
+// 24-bit target: out = (colour * a + target * (255 - a)) / 255.
+//
+// Cost. Creating the provider does nothing; fontconfig is initialised and the library
+// opened on the first Face() call. Faces are kept by description, and each face keeps its
+// rendered glyphs by code point, so measuring and drawing the same text again renders
+// nothing. None of this is thread-safe: text is measured and drawn on the UI thread.
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_OUTLINE_H
+#include FT_SYNTHESIS_H
+
+#include <fontconfig/fontconfig.h>
+
+#include <algorithm>
+#include <array>
+#include <climits>
+#include <cstdint>
+#include <cstdlib>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <tuple>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/gfx/bitmap.h"
+#include "platform/gfx/font.h"
+#include "platform/gfx/utf8.h"
+
+namespace {
+
+constexpr int kMaxPixelHeight = 1024;
+// A face forgets its rendered glyphs when it holds more than this many.
+constexpr size_t kMaxCachedGlyphs = 2048;
+
+// Owners of the library objects.
+struct TFtLibraryFree {
+    void operator()(FT_Library library) const { FT_Done_FreeType(library); }
+};
+struct TFtFaceFree {
+    void operator()(FT_Face face) const { FT_Done_Face(face); }
+};
+struct TFcConfigFree {
+    void operator()(FcConfig* config) const { FcConfigDestroy(config); }
+};
+struct TFcPatternFree {
+    void operator()(FcPattern* pattern) const { FcPatternDestroy(pattern); }
+};
+using TFtLibraryPtr = std::unique_ptr<FT_LibraryRec_, TFtLibraryFree>;
+using TFtFacePtr = std::unique_ptr<FT_FaceRec_, TFtFaceFree>;
+using TFcConfigPtr = std::unique_ptr<FcConfig, TFcConfigFree>;
+using TFcPatternPtr = std::unique_ptr<FcPattern, TFcPatternFree>;
+
+// The FreeType library, shared by the provider and every face it made: a face may outlive
+// its provider (a font keeps its face), and the library must outlive the face.
+class TFreeTypeLibrary {
+public:
+    static std::shared_ptr<TFreeTypeLibrary> Open() {
+        FT_Library library = nullptr;
+        if (FT_Init_FreeType(&library) != 0) return nullptr;
+        return std::shared_ptr<TFreeTypeLibrary>(new TFreeTypeLibrary(TFtLibraryPtr(library)));
+    }
+    FT_Library Get() const { return library_.get(); }
+
+private:
+    explicit TFreeTypeLibrary(TFtLibraryPtr library) : library_(std::move(library)) {}
+    TFtLibraryPtr library_;
+};
+
+// A rendered glyph: its advance and its coverage bitmap placed relative to the pen on
+// the baseline.
+struct TGlyph {
+    int Advance = 0;
+    int Left = 0;  // first column, right of the pen
+    int Top = 0;   // first row, above the baseline
+    int Width = 0;
+    int Height = 0;
+    std::vector<uint8_t> Coverage;  // Width * Height bytes, top row first
+};
+
+int RoundPixels(FT_Pos value) {
+    return int((value + 32) >> 6);
+}
+
+// Copies a FreeType bitmap into 8-bit coverage; modes without coverage give no pixels.
+void CopyCoverage(const FT_Bitmap& bitmap, TGlyph& glyph) {
+    const int width = int(bitmap.width), rows = int(bitmap.rows);
+    const int pitch = std::abs(bitmap.pitch);
+    const bool gray = bitmap.pixel_mode == FT_PIXEL_MODE_GRAY;
+    const bool mono = bitmap.pixel_mode == FT_PIXEL_MODE_MONO;
+    const bool bgra = bitmap.pixel_mode == FT_PIXEL_MODE_BGRA;
+    if (width <= 0 || rows <= 0 || !bitmap.buffer || !(gray || mono || bgra)) return;
+    glyph.Width = width;
+    glyph.Height = rows;
+    glyph.Coverage.assign(size_t(width) * size_t(rows), 0);
+    const int levels = std::max(2, int(bitmap.num_grays));
+    for (int row = 0; row < rows; ++row) {
+        // The buffer starts with the top row for a positive pitch, the bottom row otherwise.
+        const int memoryRow = bitmap.pitch >= 0 ? row : rows - 1 - row;
+        const uint8_t* src = bitmap.buffer + size_t(memoryRow) * size_t(pitch);
+        uint8_t* dst = glyph.Coverage.data() + size_t(row) * size_t(width);
+        for (int x = 0; x < width; ++x) {
+            if (gray)
+                dst[x] = uint8_t(levels == 256 ? src[x] : src[x] * 255 / (levels - 1));
+            else if (mono)
+                dst[x] = (src[x >> 3] >> (7 - (x & 7)) & 1) ? 255 : 0;
+            else
+                dst[x] = src[4 * x + 3];
+        }
+    }
+}
+
+class TFreeTypeFace final : public TFontFace {
+public:
+    TFreeTypeFace(std::shared_ptr<TFreeTypeLibrary> library, TFtFacePtr face, int pixelHeight,
+                  bool embolden, bool oblique)
+        : library_(std::move(library)),
+          face_(std::move(face)),
+          embolden_(embolden),
+          oblique_(oblique) {
+        const FT_Size_Metrics& size = face_->size->metrics;
+        metrics_.Ascent = std::max(0, RoundPixels(size.ascender));
+        metrics_.Descent = std::max(0, RoundPixels(-size.descender));
+        if (metrics_.Height() == 0) {
+            metrics_.Ascent = pixelHeight;
+            metrics_.Descent = (pixelHeight + 4) / 5;
+        }
+        int position = 0, thickness = 0;
+        if (FT_IS_SCALABLE(face_.get())) {
+            position = RoundPixels(-FT_MulFix(face_->underline_position, size.y_scale));
+            thickness = RoundPixels(FT_MulFix(face_->underline_thickness, size.y_scale));
+        }
+        metrics_.LineThickness = std::max(1, thickness);
+        if (position < 1) position = std::max(1, pixelHeight / 11);
+        // Keep the underline inside the cell where the descent leaves room for it.
+        if (metrics_.Descent > metrics_.LineThickness)
+            position = std::min(position, metrics_.Descent - metrics_.LineThickness);
+        metrics_.UnderlinePosition = position;
+        metrics_.StrikeOutPosition = std::max(1, (3 * pixelHeight + 5) / 10);
+    }
+
+    TFontMetrics Metrics() const override { return metrics_; }
+
+    int TextWidth(std::string_view text) const override {
+        int64_t width = 0;
+        ForEachCodePoint(text, [&](char32_t c) { width += Glyph(c).Advance; });
+        return int(std::clamp<int64_t>(width, INT_MIN, INT_MAX));
+    }
+
+    void DrawText(TBitmap& target, int x, int y, std::string_view text, TColor color,
+                  const TRect& clip) const override {
+        const TRect area = clip.Intersect({0, 0, target.Width(), target.Height()});
+        if (area.IsEmpty()) return;
+        color = ColorToRGB(color);
+        const int source[3] = {GetBValue(color), GetGValue(color), GetRValue(color)};
+        const bool direct = target.PixelFormat() == pf24bit;
+        const int baseline = y + metrics_.Ascent;
+        int64_t pen = x;
+        ForEachCodePoint(text, [&](char32_t c) {
+            const TGlyph& glyph = Glyph(c);
+            const int64_t left = pen + glyph.Left;
+            pen += glyph.Advance;
+            if (glyph.Coverage.empty() || left >= area.Right || left + glyph.Width <= area.Left)
+                return;
+            const int top = baseline - glyph.Top;
+            const int x0 = int(std::max<int64_t>(left, area.Left));
+            const int x1 = int(std::min<int64_t>(left + glyph.Width, area.Right));
+            const int y0 = std::max(top, area.Top);
+            const int y1 = std::min(top + glyph.Height, area.Bottom);
+            for (int py = y0; py < y1; ++py) {
+                const uint8_t* coverage = glyph.Coverage.data() +
+                                          size_t(py - top) * size_t(glyph.Width) +
+                                          size_t(x0 - left);
+                uint8_t* row = direct ? target.ScanLine(py) : nullptr;
+                for (int px = x0; px < x1; ++px) {
+                    const int a = *coverage++;
+                    if (a == 0) continue;
+                    if (direct) {
+                        uint8_t* p = row + 3 * px;
+                        for (int i = 0; i < 3; ++i)
+                            p[i] = uint8_t((source[i] * a + p[i] * (255 - a)) / 255);
+                    } else {
+                        const TColor old = target.Pixel(px, py);
+                        const int dst[3] = {GetBValue(old), GetGValue(old), GetRValue(old)};
+                        int out[3];
+                        for (int i = 0; i < 3; ++i)
+                            out[i] = (source[i] * a + dst[i] * (255 - a)) / 255;
+                        target.SetPixel(px, py, RGB(out[2], out[1], out[0]));
+                    }
+                }
+            }
+        });
+    }
+
+private:
+    // Thickens a glyph to stand for a missing bold face: by a 24th of the em, but by whole
+    // pixels and at least one, as FreeType's own amount (less than a pixel at dialog sizes)
+    // would neither show nor widen the advance. Only the strokes grow to the right; the
+    // height stays.
+    void Embolden(FT_GlyphSlot slot) const {
+        if (slot->format != FT_GLYPH_FORMAT_OUTLINE) {
+            FT_GlyphSlot_Embolden(slot);  // bitmaps are thickened by whole pixels already
+            return;
+        }
+        const FT_Pos em = FT_MulFix(face_->units_per_EM, face_->size->metrics.y_scale);
+        const FT_Pos strength = std::max<FT_Pos>(64, (em / 24 + 32) & ~FT_Pos(63));
+        if (FT_Outline_EmboldenXY(&slot->outline, strength, 0) != 0) return;
+        slot->advance.x += strength;
+    }
+
+    const TGlyph& Glyph(char32_t c) const {
+        auto found = glyphs_.find(c);
+        if (found != glyphs_.end()) return found->second;
+        if (glyphs_.size() >= kMaxCachedGlyphs) glyphs_.clear();
+        TGlyph glyph;
+        FT_Face face = face_.get();
+        // A character the face lacks draws as the face's missing-glyph shape (index 0).
+        const FT_UInt index = FT_Get_Char_Index(face, FT_ULong(c));
+        if (FT_Load_Glyph(face, index, FT_LOAD_TARGET_LIGHT) == 0) {
+            FT_GlyphSlot slot = face->glyph;
+            if (embolden_) Embolden(slot);
+            if (oblique_) FT_GlyphSlot_Oblique(slot);
+            glyph.Advance = RoundPixels(slot->advance.x);
+            if (slot->format == FT_GLYPH_FORMAT_BITMAP ||
+                FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) == 0) {
+                glyph.Left = slot->bitmap_left;
+                glyph.Top = slot->bitmap_top;
+                CopyCoverage(slot->bitmap, glyph);
+            }
+        }
+        return glyphs_.emplace(c, std::move(glyph)).first->second;
+    }
+
+    std::shared_ptr<TFreeTypeLibrary> library_;  // declared first: released last
+    TFtFacePtr face_;
+    bool embolden_;
+    bool oblique_;
+    TFontMetrics metrics_;
+    mutable std::unordered_map<char32_t, TGlyph> glyphs_;
+};
+
+// The font file fontconfig chose for a description.
+struct TMatch {
+    TFcPatternPtr Pattern;
+    std::string File;
+    int Index = 0;
+    int Weight = FC_WEIGHT_REGULAR;
+    int Slant = FC_SLANT_ROMAN;
+};
+
+bool SameName(const std::string& a, const char* b) {
+    return FcStrCmpIgnoreCase(reinterpret_cast<const FcChar8*>(a.c_str()),
+                              reinterpret_cast<const FcChar8*>(b)) == 0;
+}
+
+// Names that stand for the system's dialog font.
+bool IsDialogName(const std::string& name) {
+    static constexpr const char* kNames[] = {"MS Sans Serif", "Microsoft Sans Serif",
+                                             "MS Shell Dlg",  "MS Shell Dlg 2",
+                                             "Tahoma",        "Arial"};
+    return std::any_of(std::begin(kNames), std::end(kNames),
+                       [&](const char* n) { return SameName(name, n); });
+}
+
+// fontconfig's own generic families, which match no installed family by name.
+bool IsGenericName(const std::string& name) {
+    static constexpr const char* kNames[] = {"sans-serif", "sans", "serif", "monospace", "mono"};
+    return std::any_of(std::begin(kNames), std::end(kNames),
+                       [&](const char* n) { return SameName(name, n); });
+}
+
+bool HasFamily(const FcPattern* pattern, const std::string& name) {
+    FcChar8* family = nullptr;
+    for (int i = 0; FcPatternGetString(pattern, FC_FAMILY, i, &family) == FcResultMatch; ++i)
+        if (SameName(name, reinterpret_cast<const char*>(family))) return true;
+    return false;
+}
+
+std::optional<TMatch> MatchFamily(FcConfig* config, const std::string& family,
+                                  const TFontDesc& desc) {
+    TFcPatternPtr pattern(FcPatternCreate());
+    if (!pattern) return std::nullopt;
+    FcPatternAddString(pattern.get(), FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+    FcPatternAddDouble(pattern.get(), FC_PIXEL_SIZE, desc.PixelHeight);
+    FcPatternAddInteger(pattern.get(), FC_WEIGHT,
+                        (desc.Style & fsBold) ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+    FcPatternAddInteger(pattern.get(), FC_SLANT,
+                        (desc.Style & fsItalic) ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+    FcPatternAddBool(pattern.get(), FC_SCALABLE, FcTrue);
+    if (!FcConfigSubstitute(config, pattern.get(), FcMatchPattern)) return std::nullopt;
+    FcDefaultSubstitute(pattern.get());
+    FcResult result = FcResultNoMatch;
+    TMatch match;
+    match.Pattern.reset(FcFontMatch(config, pattern.get(), &result));
+    if (!match.Pattern) return std::nullopt;
+    FcChar8* file = nullptr;
+    if (FcPatternGetString(match.Pattern.get(), FC_FILE, 0, &file) != FcResultMatch || !file)
+        return std::nullopt;
+    match.File = reinterpret_cast<const char*>(file);
+    FcPatternGetInteger(match.Pattern.get(), FC_INDEX, 0, &match.Index);
+    FcPatternGetInteger(match.Pattern.get(), FC_WEIGHT, 0, &match.Weight);
+    FcPatternGetInteger(match.Pattern.get(), FC_SLANT, 0, &match.Slant);
+    return match;
+}
+
+// Sets the face's size; a face without outlines takes its nearest bitmap size.
+bool SetPixelHeight(FT_Face face, int pixelHeight) {
+    if (FT_IS_SCALABLE(face)) return FT_Set_Pixel_Sizes(face, 0, FT_UInt(pixelHeight)) == 0;
+    if (face->num_fixed_sizes <= 0) return false;
+    int best = 0;
+    for (int i = 1; i < face->num_fixed_sizes; ++i)
+        if (std::abs(face->available_sizes[i].height - pixelHeight) <
+            std::abs(face->available_sizes[best].height - pixelHeight))
+            best = i;
+    return FT_Select_Size(face, best) == 0;
+}
+
+class TSystemFontProvider final : public TFontProvider {
+public:
+    std::shared_ptr<const TFontFace> Face(const TFontDesc& desc) override {
+        auto key = std::make_tuple(desc.Name, desc.PixelHeight, desc.Style & (fsBold | fsItalic));
+        auto found = faces_.find(key);
+        if (found != faces_.end()) return found->second;
+        TFontDesc wanted{desc.Name, std::clamp(desc.PixelHeight, 1, kMaxPixelHeight),
+                         desc.Style & (fsBold | fsItalic)};
+        std::shared_ptr<const TFontFace> face = Load(wanted);
+        if (!face) face = Fixed().Face(wanted);
+        faces_.emplace(std::move(key), face);
+        return face;
+    }
+
+private:
+    std::shared_ptr<const TFontFace> Load(const TFontDesc& desc) {
+        std::optional<TMatch> match = Match(desc);
+        if (!match) return nullptr;
+        if (!library_) library_ = TFreeTypeLibrary::Open();
+        if (!library_) return nullptr;
+        FT_Face raw = nullptr;
+        if (FT_New_Face(library_->Get(), match->File.c_str(), match->Index, &raw) != 0)
+            return nullptr;
+        TFtFacePtr face(raw);
+        if (!SetPixelHeight(face.get(), desc.PixelHeight)) return nullptr;
+        const bool embolden = (desc.Style & fsBold) && match->Weight < FC_WEIGHT_DEMIBOLD;
+        const bool oblique = (desc.Style & fsItalic) && match->Slant == FC_SLANT_ROMAN;
+        return std::make_shared<TFreeTypeFace>(library_, std::move(face), desc.PixelHeight,
+                                               embolden, oblique);
+    }
+
+    std::optional<TMatch> Match(const TFontDesc& desc) {
+        if (!config_ && !configFailed_) {
+            config_.reset(FcInitLoadConfigAndFonts());
+            configFailed_ = !config_;
+        }
+        if (!config_) return std::nullopt;
+        const std::string sans = "sans-serif";
+        if (desc.Name.empty() || IsDialogName(desc.Name))
+            return MatchFamily(config_.get(), sans, desc);
+        std::optional<TMatch> match = MatchFamily(config_.get(), desc.Name, desc);
+        // fontconfig always offers something; a different family means the name is not
+        // installed.
+        if (match && !IsGenericName(desc.Name) && !HasFamily(match->Pattern.get(), desc.Name))
+            match = MatchFamily(config_.get(), sans, desc);
+        return match;
+    }
+
+    TFontProvider& Fixed() {
+        if (!fixed_) fixed_ = CreateFixedFontProvider();
+        return *fixed_;
+    }
+
+    TFcConfigPtr config_;
+    bool configFailed_ = false;
+    std::shared_ptr<TFreeTypeLibrary> library_;
+    std::shared_ptr<TFontProvider> fixed_;
+    std::map<std::tuple<std::string, int, TFontStyles>, std::shared_ptr<const TFontFace>> faces_;
+};
+
+}  // namespace
+
+std::shared_ptr<TFontProvider> CreateSystemFontProvider() {
+    return std::make_shared<TSystemFontProvider>();
+}
