@@ -1,0 +1,185 @@
+#include "platform/os/atomicfile.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+TFileHandle& TFileHandle::operator=(TFileHandle&& other) noexcept {
+    if (this != &other) {
+        Close();
+        fd_ = other.Release();
+    }
+    return *this;
+}
+
+int TFileHandle::Release() {
+    int fd = fd_;
+    fd_ = -1;
+    return fd;
+}
+
+void TFileHandle::Close() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+}
+
+TFileLock::TFileLock(const std::string& lockPath) {
+    LockPath(lockPath, O_RDWR);
+}
+
+bool TFileLock::LockPath(const std::string& path, int flags) {
+    file_.Close();
+    TFileHandle file(::open(path.c_str(), flags | O_CREAT | O_CLOEXEC, 0600));
+    if (!file.Valid()) {
+        error_ = errno;
+        return false;
+    }
+    while (::flock(file.Get(), LOCK_EX) != 0) {
+        if (errno != EINTR) {
+            error_ = errno;
+            return false;
+        }
+    }
+    error_ = 0;
+    file_ = std::move(file);
+    return true;
+}
+
+TFileLock TFileLock::OnFile(const std::string& path) {
+    TFileLock lock;
+    // A read-only descriptor is enough for flock and works on a read-only file.
+    while (lock.LockPath(path, O_RDONLY)) {
+        struct stat held {};
+        struct stat named {};
+        if (::fstat(lock.file_.Get(), &held) == 0 && ::stat(path.c_str(), &named) == 0 &&
+            held.st_dev == named.st_dev && held.st_ino == named.st_ino) {
+            break;
+        }
+    }
+    return lock;
+}
+
+std::string LockPathFor(const std::string& path) {
+    return path + ".lock";
+}
+
+std::optional<std::string> ReadWholeFile(const std::string& path, int& error) {
+    error = 0;
+    TFileHandle file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat st {};
+    if (!file.Valid() || ::fstat(file.Get(), &st) != 0) {
+        error = errno;
+        return std::nullopt;
+    }
+    if (S_ISDIR(st.st_mode)) {
+        error = EISDIR;
+        return std::nullopt;
+    }
+    std::string contents;
+    char chunk[16384];
+    for (;;) {
+        ssize_t got = ::read(file.Get(), chunk, sizeof chunk);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) {
+            error = errno;
+            return std::nullopt;
+        }
+        if (got == 0) break;
+        if (static_cast<off_t>(contents.size()) + got > kMaxFileSize) {
+            error = EFBIG;
+            return std::nullopt;
+        }
+        contents.append(chunk, static_cast<size_t>(got));
+    }
+    return contents;
+}
+
+namespace {
+std::string DirectoryOf(const std::string& path) {
+    std::string::size_type slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    if (slash == 0) return "/";
+    return path.substr(0, slash);
+}
+
+std::string BaseNameOf(const std::string& path) {
+    std::string::size_type slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Removes "<name>.tmp-*" files in the folder; only a writer holding the lock calls this,
+// so none of them is being written.
+void RemoveStaleTemporaries(const std::string& dir, const std::string& prefix) {
+    DIR* listing = ::opendir(dir.c_str());
+    if (listing == nullptr) return;
+    std::vector<std::string> stale;
+    while (dirent* entry = ::readdir(listing)) {
+        if (std::strncmp(entry->d_name, prefix.c_str(), prefix.size()) == 0) {
+            stale.emplace_back(entry->d_name);
+        }
+    }
+    ::closedir(listing);
+    for (const std::string& name : stale)
+        ::unlink((dir + "/" + name).c_str());
+}
+
+int WriteAll(int fd, std::string_view contents) {
+    while (!contents.empty()) {
+        ssize_t put = ::write(fd, contents.data(), contents.size());
+        if (put < 0 && errno == EINTR) continue;
+        if (put < 0) return errno;
+        contents.remove_prefix(static_cast<size_t>(put));
+    }
+    return 0;
+}
+}  // namespace
+
+int WriteFileAtomic(const std::string& path, std::string_view contents, mode_t mode) {
+    const std::string dir = DirectoryOf(path);
+    const std::string prefix = BaseNameOf(path) + ".tmp-";
+    RemoveStaleTemporaries(dir, prefix);
+
+    std::string tempPath = dir + "/" + prefix + "XXXXXX";
+    TFileHandle temp(::mkostemp(tempPath.data(), O_CLOEXEC));
+    if (!temp.Valid()) return errno;
+    int error = 0;
+    if (::fchmod(temp.Get(), mode) != 0) error = errno;
+    if (error == 0) error = WriteAll(temp.Get(), contents);
+    if (error == 0 && ::fsync(temp.Get()) != 0) error = errno;
+    if (error == 0 && ::close(temp.Release()) != 0) error = errno;
+    if (error == 0 && ::rename(tempPath.c_str(), path.c_str()) != 0) error = errno;
+    if (error != 0) {
+        ::unlink(tempPath.c_str());
+        return error;
+    }
+    TFileHandle folder(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folder.Valid()) ::fsync(folder.Get());
+    return 0;
+}
+
+LONG ErrorFromErrno(int error) {
+    switch (error) {
+        case 0:
+            return ERROR_SUCCESS;
+        case EACCES:
+        case EPERM:
+        case EROFS:
+            return ERROR_ACCESS_DENIED;
+        case ENOENT:
+        case ENOTDIR:
+        case ELOOP:
+        case ENAMETOOLONG:
+            return ERROR_PATH_NOT_FOUND;
+        case ENOSPC:
+        case EDQUOT:
+            return ERROR_DISK_FULL;
+        default:
+            return ERROR_GEN_FAILURE;
+    }
+}

@@ -1,0 +1,80 @@
+// Whole-file reads and crash-safe whole-file replacement, shared by the registry file and
+// profile (INI) files.
+//
+// A writer takes the file's lock (a TFileLock on "<file>.lock"), reads the current file,
+// changes it and replaces it with WriteFileAtomic. Readers need no lock: the file is only
+// ever replaced by a rename, so a reader sees either the old or the new file, never a part.
+#pragma once
+
+#include <sys/types.h>
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/os/wintypes.h"
+
+// An owned file descriptor, closed when the object goes.
+class TFileHandle {
+public:
+    TFileHandle() = default;
+    explicit TFileHandle(int fd) : fd_(fd) {}
+    TFileHandle(TFileHandle&& other) noexcept : fd_(other.Release()) {}
+    TFileHandle& operator=(TFileHandle&& other) noexcept;
+    TFileHandle(const TFileHandle&) = delete;
+    TFileHandle& operator=(const TFileHandle&) = delete;
+    ~TFileHandle() { Close(); }
+
+    int Get() const { return fd_; }
+    bool Valid() const { return fd_ >= 0; }
+    int Release();
+    void Close();
+
+private:
+    int fd_ = -1;
+};
+
+// An exclusive lock (flock) on a lock file, held from construction until the object goes.
+// The lock file is created with mode 0600 when missing and is never removed.
+class TFileLock {
+public:
+    // Locks lockPath, a file kept only for locking. Waits until no other process holds
+    // the lock. Locked() tells whether it was had.
+    explicit TFileLock(const std::string& lockPath);
+
+    // Locks the file path itself, creating it empty (mode 0600) when missing. Writers
+    // replace the file by a rename, so the lock is taken again until it is held on the
+    // file that path names now.
+    static TFileLock OnFile(const std::string& path);
+
+    bool Locked() const { return file_.Valid(); }
+    // errno of the failure when the lock could not be had (read-only folder, no folder).
+    int Error() const { return error_; }
+
+private:
+    TFileLock() = default;
+    // Opens and locks path; true when locked.
+    bool LockPath(const std::string& path, int flags);
+
+    TFileHandle file_;
+    int error_ = 0;
+};
+
+// The lock file that guards a file: the file's name with ".lock" appended.
+std::string LockPathFor(const std::string& path);
+
+// Files larger than this are not read (they are not anything this program wrote).
+constexpr off_t kMaxFileSize = 4 * 1024 * 1024;
+
+// Reads a whole file. On failure returns nothing and sets error to the errno (ENOENT for a
+// missing file, EFBIG for a file over kMaxFileSize).
+std::optional<std::string> ReadWholeFile(const std::string& path, int& error);
+
+// Replaces path with contents: writes a temporary file in the same folder, gives it mode,
+// flushes it to disk, renames it over path and flushes the folder. The caller holds the
+// lock of path. Temporary files that an earlier writer left when it was killed are removed
+// first. Returns 0 or the errno of the step that failed; path is then unchanged.
+int WriteFileAtomic(const std::string& path, std::string_view contents, mode_t mode);
+
+// The system result code nearest to an errno value (EACCES gives ERROR_ACCESS_DENIED).
+LONG ErrorFromErrno(int error);

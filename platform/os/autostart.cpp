@@ -1,0 +1,120 @@
+#include "platform/os/autostart.h"
+
+#include <dirent.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/os/atomicfile.h"
+#include "platform/os/cmdline.h"
+#include "platform/os/configdir.h"
+#include "platform/os/desktopentry.h"
+#include "platform/os/regfile.h"
+
+namespace {
+constexpr std::string_view kSuffix = ".desktop";
+constexpr std::string_view kCommandLineKey = "X-Zentick-CommandLine";
+
+bool IsUsableName(std::string_view name) {
+    return !name.empty() && name != "." && name != ".." &&
+           name.find_first_of(std::string_view("/\r\n\0", 4)) == std::string_view::npos;
+}
+
+// The existing entry file for a value name: the exact name first, otherwise one whose
+// name differs only in case. Empty when there is none.
+std::string FindEntryFile(const std::string& dir, std::string_view name) {
+    const std::string exact = std::string(name) + std::string(kSuffix);
+    if (access((dir + "/" + exact).c_str(), F_OK) == 0) return exact;
+    DIR* listing = opendir(dir.c_str());
+    if (listing == nullptr) return {};
+    std::string found;
+    while (dirent* entry = readdir(listing)) {
+        std::string_view file(entry->d_name);
+        if (file.size() == exact.size() && SameRegName(file, exact)) {
+            found = file;
+            break;
+        }
+    }
+    closedir(listing);
+    return found;
+}
+
+// The lock that orders changes to entries; it lives in the program's own folder so that
+// the autostart folder holds nothing but entries.
+std::optional<std::string> LockPath() {
+    auto dir = ProgramConfigDir();
+    if (!dir) return std::nullopt;
+    if (MakeDirectories(*dir) != 0) return std::nullopt;
+    return *dir + "/autostart.lock";
+}
+}  // namespace
+
+std::optional<std::string> AutostartDir() {
+    auto home = UserConfigHome();
+    if (!home) return std::nullopt;
+    return *home + "/autostart";
+}
+
+LONG ReadRunValue(std::string_view name, std::string& commandLine) {
+    auto dir = AutostartDir();
+    if (!IsUsableName(name) || !dir) return ERROR_FILE_NOT_FOUND;
+    std::string file = FindEntryFile(*dir, name);
+    if (file.empty()) return ERROR_FILE_NOT_FOUND;
+    int error = 0;
+    std::optional<std::string> text = ReadWholeFile(*dir + "/" + file, error);
+    if (!text) return error == ENOENT ? ERROR_FILE_NOT_FOUND : ErrorFromErrno(error);
+
+    auto keys = ReadDesktopEntry(*text);
+    auto exec = keys.find("Exec");
+    if (exec == keys.end()) return ERROR_FILE_NOT_FOUND;
+    auto arguments = ParseExecValue(exec->second);
+    if (!arguments || arguments->empty()) return ERROR_FILE_NOT_FOUND;
+
+    auto written = keys.find(std::string(kCommandLineKey));
+    if (written != keys.end()) {
+        std::string original = UnescapeDesktopValue(written->second);
+        if (SplitCommandLine(original) == *arguments) {
+            commandLine = original;
+            return ERROR_SUCCESS;
+        }
+    }
+    commandLine = JoinCommandLine(*arguments);
+    return ERROR_SUCCESS;
+}
+
+LONG WriteRunValue(std::string_view name, std::string_view commandLine) {
+    if (!IsUsableName(name)) return ERROR_INVALID_PARAMETER;
+    std::vector<std::string> arguments = SplitCommandLine(commandLine);
+    if (arguments.empty() || arguments.front().empty()) return ERROR_INVALID_PARAMETER;
+    auto dir = AutostartDir();
+    auto lockPath = LockPath();
+    if (!dir || !lockPath) return ERROR_PATH_NOT_FOUND;
+    if (int error = MakeDirectories(*dir)) return ErrorFromErrno(error);
+
+    std::string text = "[Desktop Entry]\n";
+    text += "Type=Application\n";
+    text += "Name=Tarvo's Binary Clock\n";
+    text += "Exec=" + ExecValue(arguments) + "\n";
+    text += std::string(kCommandLineKey) + "=" + EscapeDesktopValue(commandLine) + "\n";
+
+    TFileLock lock(*lockPath);
+    if (!lock.Locked()) return ErrorFromErrno(lock.Error());
+    std::string file = FindEntryFile(*dir, name);
+    if (file.empty()) file = std::string(name) + std::string(kSuffix);
+    return ErrorFromErrno(WriteFileAtomic(*dir + "/" + file, text, 0644));
+}
+
+LONG DeleteRunValue(std::string_view name) {
+    auto dir = AutostartDir();
+    if (!IsUsableName(name) || !dir) return ERROR_FILE_NOT_FOUND;
+    auto lockPath = LockPath();
+    if (!lockPath) return ERROR_PATH_NOT_FOUND;
+    TFileLock lock(*lockPath);
+    if (!lock.Locked()) return ErrorFromErrno(lock.Error());
+    std::string file = FindEntryFile(*dir, name);
+    if (file.empty()) return ERROR_FILE_NOT_FOUND;
+    if (unlink((*dir + "/" + file).c_str()) != 0) {
+        return errno == ENOENT ? ERROR_FILE_NOT_FOUND : ErrorFromErrno(errno);
+    }
+    return ERROR_SUCCESS;
+}

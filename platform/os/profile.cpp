@@ -1,0 +1,253 @@
+#include "platform/os/profile.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/os/atomicfile.h"
+#include "platform/os/configdir.h"
+#include "platform/os/regfile.h"
+
+namespace {
+std::string_view Trim(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
+        s.remove_suffix(1);
+    return s;
+}
+
+// The file a profile name stands for; nothing for a null or empty name, or a bare name
+// when there is no configuration folder.
+std::optional<std::string> ResolveFile(const char* fileName) {
+    if (fileName == nullptr || fileName[0] == '\0') return std::nullopt;
+    if (std::strchr(fileName, '/') != nullptr) return std::string(fileName);
+    auto dir = ProgramConfigDir();
+    if (!dir) return std::nullopt;
+    return *dir + "/" + fileName;
+}
+
+// The lines of a profile file, without their line ends.
+class TProfileText {
+public:
+    explicit TProfileText(std::string_view text) {
+        crlf_ = text.find("\r\n") != std::string_view::npos;
+        while (!text.empty()) {
+            std::string_view::size_type end = text.find('\n');
+            if (end == std::string_view::npos) end = text.size();
+            std::string_view line = text.substr(0, end);
+            if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+            lines_.emplace_back(line);
+            text.remove_prefix(std::min(end + 1, text.size()));
+        }
+    }
+
+    std::string Text() const {
+        std::string text;
+        for (const std::string& line : lines_)
+            text += line + (crlf_ ? "\r\n" : "\n");
+        return text;
+    }
+
+    // The name of a section header line.
+    static std::optional<std::string_view> SectionOf(std::string_view line) {
+        line = Trim(line);
+        if (line.empty() || line.front() != '[') return std::nullopt;
+        std::string_view::size_type close = line.find(']');
+        if (close == std::string_view::npos) return std::nullopt;
+        return Trim(line.substr(1, close - 1));
+    }
+
+    // The key and value of a key=value line.
+    static bool KeyOf(std::string_view line, std::string_view& key, std::string_view& value) {
+        line = Trim(line);
+        std::string_view::size_type equals = line.find('=');
+        if (line.empty() || line.front() == ';' || line.front() == '[' ||
+            equals == std::string_view::npos) {
+            return false;
+        }
+        key = Trim(line.substr(0, equals));
+        value = Trim(line.substr(equals + 1));
+        return true;
+    }
+
+    // The lines [first, last) of the first section of that name: first is the header.
+    bool FindSection(std::string_view name, size_t& first, size_t& last) const {
+        for (first = 0; first < lines_.size(); ++first) {
+            auto header = SectionOf(lines_[first]);
+            if (header && SameRegName(*header, name)) break;
+        }
+        if (first == lines_.size()) return false;
+        for (last = first + 1; last < lines_.size() && !SectionOf(lines_[last]); ++last) {
+        }
+        return true;
+    }
+
+    // The line of key in the section's lines, or last.
+    size_t FindKey(size_t first, size_t last, std::string_view name) const {
+        for (size_t i = first + 1; i < last; ++i) {
+            std::string_view key, value;
+            if (KeyOf(lines_[i], key, value) && SameRegName(key, name)) return i;
+        }
+        return last;
+    }
+
+    std::vector<std::string>& Lines() { return lines_; }
+    const std::vector<std::string>& Lines() const { return lines_; }
+
+private:
+    std::vector<std::string> lines_;
+    bool crlf_ = false;
+};
+
+// Copies one string, cut to the buffer.
+DWORD CopyOut(std::string_view text, char* buffer, DWORD size) {
+    DWORD length = static_cast<DWORD>(std::min<size_t>(text.size(), size - 1));
+    std::memcpy(buffer, text.data(), length);
+    buffer[length] = '\0';
+    return length;
+}
+
+// Copies a list of names, each terminated, ending in a second terminator.
+DWORD CopyList(const std::vector<std::string>& names, char* buffer, DWORD size) {
+    if (size < 2) {
+        buffer[0] = '\0';
+        return 0;
+    }
+    DWORD used = 0;
+    for (const std::string& name : names) {
+        if (used + name.size() + 1 > size - 1) {
+            // Cut this name to what is left and end the list: size - 2 characters written.
+            if (used < size - 2) std::memcpy(buffer + used, name.data(), size - 2 - used);
+            buffer[size - 2] = '\0';
+            buffer[size - 1] = '\0';
+            return size - 2;
+        }
+        std::memcpy(buffer + used, name.data(), name.size());
+        used += static_cast<DWORD>(name.size());
+        buffer[used++] = '\0';
+    }
+    buffer[used] = '\0';
+    if (used == 0 && size > 1) buffer[1] = '\0';
+    return used;
+}
+
+bool HasLineBreak(const char* text) {
+    return text != nullptr && std::strpbrk(text, "\r\n") != nullptr;
+}
+}  // namespace
+
+DWORD GetPrivateProfileStringA(const char* section, const char* key, const char* defaultValue,
+                               char* buffer, DWORD size, const char* fileName) {
+    if (buffer == nullptr || size == 0) return 0;
+    std::string fallback = defaultValue == nullptr ? std::string() : std::string(defaultValue);
+    while (!fallback.empty() && fallback.back() == ' ')
+        fallback.pop_back();
+
+    std::string contents;
+    if (auto path = ResolveFile(fileName)) {
+        int error = 0;
+        if (auto text = ReadWholeFile(*path, error)) contents = std::move(*text);
+    }
+    const TProfileText profile(contents);
+
+    if (section == nullptr) {
+        std::vector<std::string> names;
+        for (const std::string& line : profile.Lines()) {
+            if (auto header = TProfileText::SectionOf(line)) names.emplace_back(*header);
+        }
+        return CopyList(names, buffer, size);
+    }
+    size_t first = 0, last = 0;
+    const bool found = profile.FindSection(section, first, last);
+    if (key == nullptr) {
+        std::vector<std::string> names;
+        for (size_t i = first + 1; found && i < last; ++i) {
+            std::string_view name, value;
+            if (TProfileText::KeyOf(profile.Lines()[i], name, value)) names.emplace_back(name);
+        }
+        return CopyList(names, buffer, size);
+    }
+    if (found) {
+        size_t line = profile.FindKey(first, last, key);
+        if (line < last) {
+            std::string_view name, value;
+            TProfileText::KeyOf(profile.Lines()[line], name, value);
+            if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+                value.back() == value.front()) {
+                value = value.substr(1, value.size() - 2);
+            }
+            return CopyOut(value, buffer, size);
+        }
+    }
+    return CopyOut(fallback, buffer, size);
+}
+
+BOOL WritePrivateProfileStringA(const char* section, const char* key, const char* value,
+                                const char* fileName) {
+    if (section == nullptr || HasLineBreak(section) || HasLineBreak(key) || HasLineBreak(value) ||
+        std::strchr(section, ']') != nullptr ||
+        (key != nullptr && std::strchr(key, '=') != nullptr)) {
+        return 0;
+    }
+    auto path = ResolveFile(fileName);
+    if (!path) return 0;
+    if (std::strchr(fileName, '/') == nullptr) {
+        auto dir = ProgramConfigDir();
+        if (!dir || MakeDirectories(*dir) != 0) return 0;
+    }
+    // Write through a symbolic link to the file it names, keeping the link.
+    struct stat st {};
+    if (lstat(path->c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        char* target = realpath(path->c_str(), nullptr);
+        if (target == nullptr) return 0;
+        *path = target;
+        std::free(target);
+    }
+
+    TFileLock lock = TFileLock::OnFile(*path);
+    if (!lock.Locked()) return 0;
+    int error = 0;
+    std::optional<std::string> text = ReadWholeFile(*path, error);
+    if (!text || stat(path->c_str(), &st) != 0) return 0;
+    TProfileText profile(*text);
+    std::vector<std::string>& lines = profile.Lines();
+
+    size_t first = 0, last = 0;
+    const bool found = profile.FindSection(section, first, last);
+    if (key == nullptr) {
+        if (!found) return 1;
+        lines.erase(lines.begin() + static_cast<long>(first),
+                    lines.begin() + static_cast<long>(last));
+    } else if (value == nullptr) {
+        if (!found) return 1;
+        size_t line = profile.FindKey(first, last, key);
+        if (line == last) return 1;
+        lines.erase(lines.begin() + static_cast<long>(line));
+    } else if (!found) {
+        if (!lines.empty() && !Trim(lines.back()).empty()) lines.emplace_back();
+        lines.push_back("[" + std::string(section) + "]");
+        lines.push_back(std::string(key) + "=" + value);
+    } else {
+        size_t line = profile.FindKey(first, last, key);
+        if (line < last) {
+            std::string_view name, old;
+            TProfileText::KeyOf(lines[line], name, old);
+            lines[line] = std::string(name) + "=" + value;
+        } else {
+            // After the section's last non-blank line.
+            size_t at = last;
+            while (at > first + 1 && Trim(lines[at - 1]).empty())
+                --at;
+            lines.insert(lines.begin() + static_cast<long>(at), std::string(key) + "=" + value);
+        }
+    }
+    return WriteFileAtomic(*path, profile.Text(), st.st_mode & 07777) == 0 ? 1 : 0;
+}
