@@ -1,6 +1,7 @@
 #include "platform/os/profile.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <climits>
@@ -211,6 +212,9 @@ BOOL WritePrivateProfileStringA(const char* section, const char* key, const char
         *path = target;
         std::free(target);
     }
+
+    // A file the user made read-only stays as it is.
+    if (access(path->c_str(), F_OK) == 0 && access(path->c_str(), W_OK) != 0) return 0;
 
     TFileLock lock = TFileLock::OnFile(*path);
     if (!lock.Locked()) return 0;

@@ -11,12 +11,13 @@
 #include "platform/os/regfile.h"
 #include "platform/os/regstore.h"
 
-// A handle names the full path of its key.
+// A handle names the full path of its key. The root's path is kRootPath; its object holds
+// nothing, so it is ready before any other static object could use it.
 struct HKEY__ {
     std::string Path;
 };
 
-HKEY__ gRegistryCurrentUserRoot{"HKEY_CURRENT_USER"};
+HKEY__ gRegistryCurrentUserRoot;
 
 namespace {
 std::mutex& HandlesMutex() {
@@ -29,8 +30,10 @@ std::unordered_set<HKEY>& OpenHandles() {
     return handles;
 }
 
+constexpr std::string_view kRootPath = "HKEY_CURRENT_USER";
+
 std::optional<std::string> PathOf(HKEY key) {
-    if (key == HKEY_CURRENT_USER) return key->Path;
+    if (key == HKEY_CURRENT_USER) return std::string(kRootPath);
     std::lock_guard guard(HandlesMutex());
     if (OpenHandles().count(key) == 0) return std::nullopt;
     return key->Path;
@@ -72,7 +75,7 @@ bool AlwaysExists(std::string_view path) {
 }
 
 bool IsRoot(std::string_view path) {
-    return SameRegName(path, gRegistryCurrentUserRoot.Path);
+    return SameRegName(path, kRootPath);
 }
 
 std::string ValueName(const char* name) {

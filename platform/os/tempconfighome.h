@@ -1,12 +1,13 @@
 // A throw-away configuration folder for tests, so that no test touches the user's files.
 //
-// The constructor makes an empty folder (in /dev/shm when there is one, so that the many
-// fsyncs of the registry tests cost nothing) and points XDG_CONFIG_HOME at <folder>/config
-// and HOME at <folder>/home; neither of those exists yet. The destructor puts both
-// variables back and removes the folder.
+// The constructor makes an empty folder (in /dev/shm when there is one that allows running
+// programs, so that the many fsyncs of the registry tests cost nothing) and points XDG_CONFIG_HOME
+// at <folder>/config and HOME at <folder>/home; neither of those exists yet. The destructor puts
+// both variables back and removes the folder.
 #pragma once
 
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -17,9 +18,11 @@
 class TTempConfigHome {
 public:
     TTempConfigHome() : oldConfig_(Get("XDG_CONFIG_HOME")), oldHome_(Get("HOME")) {
-        std::string base = access("/dev/shm", W_OK) == 0
-                               ? "/dev/shm"
-                               : std::filesystem::temp_directory_path().string();
+        // Tests run programs from the folder, so /dev/shm only serves when it allows that.
+        struct statvfs fs {};
+        const bool shm = access("/dev/shm", W_OK) == 0 && statvfs("/dev/shm", &fs) == 0 &&
+                         (fs.f_flag & ST_NOEXEC) == 0;
+        std::string base = shm ? "/dev/shm" : std::filesystem::temp_directory_path().string();
         std::string pattern = base + "/zentick-test-XXXXXX";
         if (mkdtemp(pattern.data()) == nullptr) std::abort();
         root_ = pattern;

@@ -1,0 +1,143 @@
+#include "platform/os/profile.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include "platform/os/tempconfighome.h"
+
+namespace {
+class ProfileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::filesystem::create_directories(home_.Root() + "/ini");
+        file_ = home_.Root() + "/ini/test.ini";
+    }
+
+    void WriteFile(const std::string& text) { std::ofstream(file_, std::ios::binary) << text; }
+    std::string FileText() {
+        std::ifstream in(file_, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    std::string Get(const char* section, const char* key, const char* def, DWORD size = 64) {
+        std::vector<char> buffer(size + 1, 'Z');
+        DWORD length =
+            GetPrivateProfileStringA(section, key, def, buffer.data(), size, file_.c_str());
+        EXPECT_EQ(buffer[size], 'Z') << "wrote past the buffer";
+        EXPECT_EQ(length, std::strlen(buffer.data()));
+        return buffer.data();
+    }
+
+    TTempConfigHome home_;
+    std::string file_;
+};
+
+TEST_F(ProfileTest, AMissingFileGivesTheDefaultAndIsNotCreated) {
+    EXPECT_EQ(Get("QVZentick", "type", "12"), "12");
+    EXPECT_EQ(Get("QVZentick", "type", "trailing   "), "trailing");
+    EXPECT_EQ(Get("QVZentick", "type", nullptr), "");
+    EXPECT_FALSE(std::filesystem::exists(file_));
+    EXPECT_FALSE(std::filesystem::exists(file_ + ".lock"));
+    char buffer[8];
+    EXPECT_EQ(GetPrivateProfileStringA("s", "k", "d", buffer, sizeof buffer, nullptr), 1u);
+    EXPECT_STREQ(buffer, "d");
+}
+
+TEST_F(ProfileTest, ReadsValuesAsTheSystemDoes) {
+    WriteFile(
+        "; comment\r\n[Other]\r\ntype=wrong\r\n[ QVZentick ]\r\n  Type =  12abc  \r\n"
+        "quoted=\"  spaced  \"\r\nsingle='x'\r\nhalf=\"x\r\nempty=\r\n");
+    EXPECT_EQ(Get("qvzentick", "TYPE", "0"), "12abc");
+    EXPECT_EQ(Get("QVZentick", "quoted", ""), "  spaced  ");
+    EXPECT_EQ(Get("QVZentick", "single", ""), "x");
+    EXPECT_EQ(Get("QVZentick", "half", ""), "\"x");
+    EXPECT_EQ(Get("QVZentick", "empty", "def"), "");
+    EXPECT_EQ(Get("QVZentick", "missing", "def"), "def");
+    EXPECT_EQ(Get("Missing", "type", "def"), "def");
+}
+
+TEST_F(ProfileTest, LongValuesAreCutToTheBuffer) {
+    WriteFile("[s]\nk=0123456789\n");
+    EXPECT_EQ(Get("s", "k", "", 5), "0123");
+    EXPECT_EQ(Get("s", "k", "", 11), "0123456789");
+    EXPECT_EQ(Get("s", "missing", "abcdefgh", 4), "abc");
+    EXPECT_EQ(Get("s", "k", "", 1), "");
+    char buffer[4] = "xyz";
+    EXPECT_EQ(GetPrivateProfileStringA("s", "k", "", buffer, 0, file_.c_str()), 0u);
+    EXPECT_STREQ(buffer, "xyz");
+}
+
+TEST_F(ProfileTest, TheDefaultMayBeTheBufferItself) {
+    char buffer[16] = "fallback";
+    GetPrivateProfileStringA("s", "missing", buffer, buffer, sizeof buffer, file_.c_str());
+    EXPECT_STREQ(buffer, "fallback");
+}
+
+TEST_F(ProfileTest, ListsSectionsAndKeys) {
+    WriteFile("[one]\na=1\nbb=2\n[two]\n");
+    char buffer[32];
+    EXPECT_EQ(GetPrivateProfileStringA(nullptr, nullptr, "", buffer, sizeof buffer, file_.c_str()),
+              8u);
+    EXPECT_EQ(std::string(buffer, 9), std::string("one\0two\0\0", 9));
+    EXPECT_EQ(GetPrivateProfileStringA("one", nullptr, "", buffer, sizeof buffer, file_.c_str()),
+              5u);
+    EXPECT_EQ(std::string(buffer, 6), std::string("a\0bb\0\0", 6));
+    // Cut: the last name that fits is shortened and the list still ends in two NULs.
+    EXPECT_EQ(GetPrivateProfileStringA("one", nullptr, "", buffer, 5, file_.c_str()), 3u);
+    EXPECT_EQ(std::string(buffer, 5), std::string("a\0b\0\0", 5));
+    EXPECT_EQ(GetPrivateProfileStringA("none", nullptr, "", buffer, sizeof buffer, file_.c_str()),
+              0u);
+    EXPECT_EQ(std::string(buffer, 2), std::string("\0\0", 2));
+}
+
+TEST_F(ProfileTest, WritesKeepTheRestOfTheFile) {
+    WriteFile("; keep me\r\n[QVZentick]\r\ntype=1\r\n\r\n[Other]\r\nx=y\r\n");
+    EXPECT_TRUE(WritePrivateProfileStringA("qvzentick", "TYPE", "5", file_.c_str()));
+    EXPECT_TRUE(WritePrivateProfileStringA("QVZentick", "back", "2", file_.c_str()));
+    EXPECT_TRUE(WritePrivateProfileStringA("New", "k", "v", file_.c_str()));
+    EXPECT_EQ(
+        FileText(),
+        "; keep "
+        "me\r\n[QVZentick]\r\ntype=5\r\nback=2\r\n\r\n[Other]\r\nx=y\r\n\r\n[New]\r\nk=v\r\n");
+    EXPECT_TRUE(WritePrivateProfileStringA("QVZentick", "type", nullptr, file_.c_str()));
+    EXPECT_TRUE(WritePrivateProfileStringA("Other", nullptr, nullptr, file_.c_str()));
+    EXPECT_EQ(FileText(), "; keep me\r\n[QVZentick]\r\nback=2\r\n\r\n[New]\r\nk=v\r\n");
+    // Nothing but the file is left behind.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(home_.Root() + "/ini"),
+                            std::filesystem::directory_iterator()),
+              1);
+}
+
+TEST_F(ProfileTest, WritesCreateTheFileAndKeepAnExistingMode) {
+    EXPECT_TRUE(WritePrivateProfileStringA("s", "k", "v", file_.c_str()));
+    EXPECT_EQ(FileText(), "[s]\nk=v\n");
+    chmod(file_.c_str(), 0640);
+    EXPECT_TRUE(WritePrivateProfileStringA("s", "k", "w", file_.c_str()));
+    struct stat st {};
+    ASSERT_EQ(stat(file_.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    EXPECT_EQ(Get("s", "k", ""), "w");
+}
+
+TEST_F(ProfileTest, RefusesWhatWouldBreakTheFile) {
+    EXPECT_FALSE(WritePrivateProfileStringA("s", "k", "two\nlines", file_.c_str()));
+    EXPECT_FALSE(WritePrivateProfileStringA("s", "k=x", "v", file_.c_str()));
+    EXPECT_FALSE(WritePrivateProfileStringA("s]", "k", "v", file_.c_str()));
+    EXPECT_FALSE(WritePrivateProfileStringA(nullptr, "k", "v", file_.c_str()));
+    EXPECT_FALSE(WritePrivateProfileStringA("s", "k", "v", ""));
+    EXPECT_FALSE(
+        WritePrivateProfileStringA("s", "k", "v", (home_.Root() + "/no/such/dir/x.ini").c_str()));
+    EXPECT_FALSE(std::filesystem::exists(file_));
+}
+
+TEST_F(ProfileTest, ABareNameLivesInTheProgramsFolder) {
+    EXPECT_TRUE(WritePrivateProfileStringA("s", "k", "v", "QVZentick"));
+    EXPECT_TRUE(std::filesystem::exists(home_.ConfigHome() + "/zentick/QVZentick"));
+    char buffer[8];
+    GetPrivateProfileStringA("s", "k", "", buffer, sizeof buffer, "QVZentick");
+    EXPECT_STREQ(buffer, "v");
+}
+}  // namespace

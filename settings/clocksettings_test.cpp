@@ -1,0 +1,208 @@
+#include "settings/clocksettings.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "platform/os/atomicfile.h"
+#include "platform/os/regfile.h"
+#include "platform/os/registry.h"
+#include "platform/os/tempconfighome.h"
+
+namespace {
+constexpr const char* kKey = "HKEY_CURRENT_USER\\Software\\Kelbrin\\QVZentick";
+using Values = std::vector<std::pair<std::string, int32_t>>;
+
+class TFakeWindow : public TSettingsWindow {
+public:
+    int Left() const override { return left; }
+    int Top() const override { return top; }
+    int Width() const override { return width; }
+    int Height() const override { return height; }
+    void SetLeft(int value) override {
+        left = value;
+        calls.push_back("left");
+    }
+    void SetTop(int value) override {
+        top = value;
+        calls.push_back("top");
+    }
+    bool MinimizedOrMaximized() const override { return minimizedOrMaximized; }
+    int ScreenWidth() const override { return 1367; }
+    int ScreenHeight() const override { return 769; }
+
+    int left = 0, top = 0, width = 150, height = 90;
+    bool minimizedOrMaximized = false;
+    std::vector<std::string> calls;
+};
+
+class ClockSettingsTest : public ::testing::Test {
+protected:
+    // The clock's values in the registry file, in file order.
+    Values Stored() {
+        int error = 0;
+        auto text = ReadWholeFile(home_.RegistryFile(), error);
+        if (!text) return {};
+        auto file = TRegFile::Parse(*text);
+        EXPECT_TRUE(file.has_value());
+        const TRegKey* key = file ? file->FindKey(kKey) : nullptr;
+        Values values;
+        for (const TRegValue& value : key ? key->Values : std::vector<TRegValue>{}) {
+            EXPECT_EQ(value.Type, REG_DWORD) << value.Name;
+            EXPECT_EQ(value.Data.size(), 4u) << value.Name;
+            values.emplace_back(
+                value.Name,
+                static_cast<int32_t>(value.Data[0] | value.Data[1] << 8 | value.Data[2] << 16 |
+                                     uint32_t{value.Data[3]} << 24));
+        }
+        return values;
+    }
+
+    void Set(const char* name, int32_t value) {
+        HKEY key = nullptr;
+        ASSERT_EQ(RegOpenKeyA(HKEY_CURRENT_USER, "Software\\Kelbrin\\QVZentick", &key),
+                  ERROR_SUCCESS);
+        RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), 4);
+        RegCloseKey(key);
+    }
+
+    void Delete(const char* name) {
+        HKEY key = nullptr;
+        ASSERT_EQ(RegOpenKeyA(HKEY_CURRENT_USER, "Software\\Kelbrin\\QVZentick", &key),
+                  ERROR_SUCCESS);
+        EXPECT_EQ(RegDeleteValueA(key, name), ERROR_SUCCESS);
+        RegCloseKey(key);
+    }
+
+    static const Values& FirstRunValues() {
+        static const Values values = {{"viewertop", 384}, {"viewerleft", 683}, {"alwaysontop", 0},
+                                      {"24hour", 1},      {"bcd", 1},          {"bcdhide", 1},
+                                      {"secondshide", 0}, {"autoload", 0},     {"hidetask", 1},
+                                      {"type", 0},        {"back", 0},         {"ledcolor", 0},
+                                      {"ledshape", 0},    {"movearound", 0}};
+        return values;
+    }
+
+    TTempConfigHome home_;
+    TFakeWindow window_;
+};
+
+TEST_F(ClockSettingsTest, TheFirstStartStoresTheFourteenDefaultsInReadOrder) {
+    ClockSettings settings;
+    LoadSettings(settings, window_);
+    EXPECT_EQ(window_.calls, (std::vector<std::string>{"top", "left"}));
+    EXPECT_EQ(window_.top, 384);
+    EXPECT_EQ(window_.left, 683);
+    EXPECT_EQ(Stored(), FirstRunValues());
+    EXPECT_EQ(settings.Hour24, 1);
+    EXPECT_EQ(settings.HideTask, 1);
+}
+
+TEST_F(ClockSettingsTest, SavingWritesTheWindowThenTheFieldsInOrder) {
+    ClockSettings settings;
+    settings.Type = 1;
+    settings.OnTop = 5;
+    window_.left = -20;
+    window_.top = 7;
+    window_.width = 76;
+    window_.height = 46;
+    SaveSettings(settings, window_);
+    EXPECT_EQ(Stored(), (Values{{"viewertop", 7},
+                                {"viewerleft", -20},
+                                {"viewerwidth", 76},
+                                {"viewerheight", 46},
+                                {"alwaysontop", 5},
+                                {"24hour", 1},
+                                {"bcd", 1},
+                                {"bcdhide", 1},
+                                {"secondshide", 0},
+                                {"autoload", 0},
+                                {"hidetask", 1},
+                                {"type", 1},
+                                {"back", 0},
+                                {"ledcolor", 0},
+                                {"ledshape", 0},
+                                {"movearound", 0}}));
+}
+
+TEST_F(ClockSettingsTest, AFirstSaveAddsTheSizeAndKeepsTheRest) {
+    ClockSettings settings;
+    LoadSettings(settings, window_);
+    SaveSettings(settings, window_);
+    Values expected = FirstRunValues();
+    expected.push_back({"viewerwidth", 150});
+    expected.push_back({"viewerheight", 90});
+    EXPECT_EQ(Stored(), expected);
+}
+
+TEST_F(ClockSettingsTest, AMinimisedOrMaximisedWindowKeepsTheStoredPlace) {
+    ClockSettings settings;
+    LoadSettings(settings, window_);
+    window_.left = window_.top = -32000;
+    window_.minimizedOrMaximized = true;
+    settings.Back = 2;
+    SaveSettings(settings, window_);
+    Values expected = FirstRunValues();
+    expected[10].second = 2;  // "back"
+    EXPECT_EQ(Stored(), expected);
+}
+
+TEST_F(ClockSettingsTest, StoredValuesAreTakenAsTheyAreAndMissingOnesKeepTheirDefault) {
+    ClockSettings first;
+    LoadSettings(first, window_);
+    SaveSettings(first, window_);
+    Set("alwaysontop", 5);
+    Set("back", 9);
+    Set("movearound", 1);
+    Set("viewertop", -3);
+    Delete("hidetask");
+
+    ClockSettings settings;
+    settings.HideTask = 7;  // the field's current value is its default
+    TFakeWindow window;
+    LoadSettings(settings, window);
+    EXPECT_EQ(settings.OnTop, 5);
+    EXPECT_EQ(settings.Back, 9);
+    EXPECT_EQ(settings.MoveAround, 1);
+    EXPECT_EQ(settings.HideTask, 7);
+    EXPECT_EQ(window.top, -3);
+    for (const auto& [name, value] : Stored())
+        EXPECT_NE(name, "hidetask") << "read must not write";
+
+    SaveSettings(settings, window);
+    const Values stored = Stored();
+    EXPECT_NE(std::find(stored.begin(), stored.end(), std::make_pair(std::string("hidetask"), 7)),
+              stored.end());
+}
+
+TEST_F(ClockSettingsTest, AnUnwritableConfigFolderLeavesTheClockOnDefaults) {
+    std::filesystem::create_directories(home_.Root());
+    std::ofstream(home_.ConfigHome()) << "a file where the folder should be";
+    ClockSettings settings;
+    settings.Type = 4;
+    LoadSettings(settings, window_);
+    EXPECT_EQ(settings.Type, 4);
+    EXPECT_EQ(settings.Hour24, 1);
+    EXPECT_EQ(window_.top, 384);
+    EXPECT_EQ(window_.left, 683);
+    SaveSettings(settings, window_);
+    EXPECT_TRUE(std::filesystem::is_regular_file(home_.ConfigHome()));
+}
+
+TEST_F(ClockSettingsTest, ACorruptedFileIsSetAsideAndTheClockStartsOnDefaults) {
+    std::filesystem::create_directories(home_.ConfigHome() + "/zentick");
+    std::ofstream(home_.RegistryFile())
+        << "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\"
+           "Software\\Kelbrin\\QVZentick]\n\"type\"=dword:0000\x01\x02";
+    ClockSettings settings;
+    LoadSettings(settings, window_);
+    EXPECT_EQ(settings.Type, 0);
+    EXPECT_EQ(Stored(), FirstRunValues());
+    int aside = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(home_.ConfigHome() + "/zentick")) {
+        aside += entry.path().filename().string().rfind("user.reg.corrupt-", 0) == 0;
+    }
+    EXPECT_EQ(aside, 1);
+}
+}  // namespace
