@@ -1,6 +1,8 @@
 #include "settings/clocksettings.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -188,6 +190,18 @@ TEST_F(ClockSettingsTest, AnUnwritableConfigFolderLeavesTheClockOnDefaults) {
     EXPECT_EQ(window_.left, 683);
     SaveSettings(settings, window_);
     EXPECT_TRUE(std::filesystem::is_regular_file(home_.ConfigHome()));
+}
+
+TEST_F(ClockSettingsTest, AReadOnlyConfigFolderLeavesTheClockOnDefaults) {
+    if (geteuid() == 0) GTEST_SKIP() << "permission bits do not bind root";
+    std::filesystem::create_directories(home_.ConfigHome());
+    chmod(home_.ConfigHome().c_str(), 0500);
+    ClockSettings settings;
+    LoadSettings(settings, window_);
+    EXPECT_EQ(settings.Bcd, 1);
+    EXPECT_EQ(window_.top, 384);
+    SaveSettings(settings, window_);
+    EXPECT_FALSE(std::filesystem::exists(home_.ConfigHome() + "/zentick"));
 }
 
 TEST_F(ClockSettingsTest, ACorruptedFileIsSetAsideAndTheClockStartsOnDefaults) {

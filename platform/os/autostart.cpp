@@ -40,12 +40,13 @@ std::string FindEntryFile(const std::string& dir, std::string_view name) {
 }
 
 // The lock that orders changes to entries; it lives in the program's own folder so that
-// the autostart folder holds nothing but entries.
-std::optional<std::string> LockPath() {
+// the autostart folder holds nothing but entries. Sets path, or returns the failure.
+LONG LockPath(std::string& path) {
     auto dir = ProgramConfigDir();
-    if (!dir) return std::nullopt;
-    if (MakeDirectories(*dir) != 0) return std::nullopt;
-    return *dir + "/autostart.lock";
+    if (!dir) return ERROR_PATH_NOT_FOUND;
+    if (int error = MakeDirectories(*dir)) return ErrorFromErrno(error);
+    path = *dir + "/autostart.lock";
+    return ERROR_SUCCESS;
 }
 }  // namespace
 
@@ -87,8 +88,9 @@ LONG WriteRunValue(std::string_view name, std::string_view commandLine) {
     std::vector<std::string> arguments = SplitCommandLine(commandLine);
     if (arguments.empty() || arguments.front().empty()) return ERROR_INVALID_PARAMETER;
     auto dir = AutostartDir();
-    auto lockPath = LockPath();
-    if (!dir || !lockPath) return ERROR_PATH_NOT_FOUND;
+    std::string lockPath;
+    if (!dir) return ERROR_PATH_NOT_FOUND;
+    if (LONG error = LockPath(lockPath)) return error;
     if (int error = MakeDirectories(*dir)) return ErrorFromErrno(error);
 
     std::string text = "[Desktop Entry]\n";
@@ -97,7 +99,7 @@ LONG WriteRunValue(std::string_view name, std::string_view commandLine) {
     text += "Exec=" + ExecValue(arguments) + "\n";
     text += std::string(kCommandLineKey) + "=" + EscapeDesktopValue(commandLine) + "\n";
 
-    TFileLock lock(*lockPath);
+    TFileLock lock(lockPath);
     if (!lock.Locked()) return ErrorFromErrno(lock.Error());
     std::string file = FindEntryFile(*dir, name);
     if (file.empty()) file = std::string(name) + std::string(kSuffix);
@@ -107,9 +109,10 @@ LONG WriteRunValue(std::string_view name, std::string_view commandLine) {
 LONG DeleteRunValue(std::string_view name) {
     auto dir = AutostartDir();
     if (!IsUsableName(name) || !dir) return ERROR_FILE_NOT_FOUND;
-    auto lockPath = LockPath();
-    if (!lockPath) return ERROR_PATH_NOT_FOUND;
-    TFileLock lock(*lockPath);
+    if (FindEntryFile(*dir, name).empty()) return ERROR_FILE_NOT_FOUND;
+    std::string lockPath;
+    if (LONG error = LockPath(lockPath)) return error;
+    TFileLock lock(lockPath);
     if (!lock.Locked()) return ErrorFromErrno(lock.Error());
     std::string file = FindEntryFile(*dir, name);
     if (file.empty()) return ERROR_FILE_NOT_FOUND;

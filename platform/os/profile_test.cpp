@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <filesystem>
@@ -131,6 +132,14 @@ TEST_F(ProfileTest, RefusesWhatWouldBreakTheFile) {
     EXPECT_FALSE(
         WritePrivateProfileStringA("s", "k", "v", (home_.Root() + "/no/such/dir/x.ini").c_str()));
     EXPECT_FALSE(std::filesystem::exists(file_));
+}
+
+TEST_F(ProfileTest, AReadOnlyFileIsLeftAlone) {
+    if (geteuid() == 0) GTEST_SKIP() << "permission bits do not bind root";
+    WriteFile("[s]\nk=v\n");
+    chmod(file_.c_str(), 0400);
+    EXPECT_FALSE(WritePrivateProfileStringA("s", "k", "w", file_.c_str()));
+    EXPECT_EQ(Get("s", "k", ""), "v");
 }
 
 TEST_F(ProfileTest, ABareNameLivesInTheProgramsFolder) {

@@ -111,6 +111,26 @@ bool IsPlainString(const std::vector<BYTE>& data) {
                         [](BYTE b) { return b == 0 || b == '\n' || b == '\r'; });
 }
 
+void StoreValue(TRegKey& key, std::string_view name, DWORD type, std::vector<BYTE> data) {
+    for (TRegValue& value : key.Values) {
+        if (SameRegName(value.Name, name)) {
+            value.Type = type;
+            value.Data = std::move(data);
+            return;
+        }
+    }
+    key.Values.push_back(TRegValue{std::string(name), type, std::move(data)});
+}
+
+bool RemoveValue(TRegKey& key, std::string_view name) {
+    auto found = std::find_if(key.Values.begin(), key.Values.end(), [&](const TRegValue& value) {
+        return SameRegName(value.Name, name);
+    });
+    if (found == key.Values.end()) return false;
+    key.Values.erase(found);
+    return true;
+}
+
 bool IsAncestorPath(std::string_view ancestor, std::string_view path) {
     return path.size() > ancestor.size() && path[ancestor.size()] == '\\' &&
            SameRegName(path.substr(0, ancestor.size()), ancestor);
@@ -132,8 +152,7 @@ std::optional<TRegFile> TRegFile::Parse(std::string_view text) {
     std::vector<std::string_view> lines = SplitLines(text);
     TRegFile file;
     bool headerSeen = false;
-    std::string currentKey;
-    bool inKey = false;
+    TRegKey* current = nullptr;
     for (size_t i = 0; i < lines.size(); ++i) {
         std::string_view line = TrimLeft(lines[i]);
         if (line.empty() || line.front() == ';') continue;
@@ -144,12 +163,12 @@ std::optional<TRegFile> TRegFile::Parse(std::string_view text) {
         }
         if (line.front() == '[') {
             if (line.back() != ']' || line.size() < 3 || line[1] == '-') return std::nullopt;
-            currentKey = std::string(line.substr(1, line.size() - 2));
-            file.CreateKey(currentKey);
-            inKey = true;
+            const std::string_view path = line.substr(1, line.size() - 2);
+            file.CreateKey(path);
+            current = file.FindKeyMutable(path);
             continue;
         }
-        if (!inKey) return std::nullopt;
+        if (current == nullptr) return std::nullopt;
         std::string name;
         if (line.front() == '@') {
             line.remove_prefix(1);
@@ -163,20 +182,20 @@ std::optional<TRegFile> TRegFile::Parse(std::string_view text) {
         line = TrimLeft(line.substr(1));
 
         if (line == "-") {
-            file.DeleteValue(currentKey, name);
+            RemoveValue(*current, name);
         } else if (!line.empty() && line.front() == '"') {
             auto data = ReadQuoted(line);
             if (!data || !TrimLeft(line).empty()) return std::nullopt;
             std::vector<BYTE> bytes(data->begin(), data->end());
             bytes.push_back(0);
-            file.SetValue(currentKey, name, kRegSz, std::move(bytes));
+            StoreValue(*current, name, kRegSz, std::move(bytes));
         } else if (line.substr(0, 6) == "dword:") {
             auto value = ParseHexNumber(line.substr(6), 8);
             if (!value) return std::nullopt;
             std::vector<BYTE> bytes(4);
             for (int b = 0; b < 4; ++b)
                 bytes[b] = static_cast<BYTE>(*value >> (8 * b));
-            file.SetValue(currentKey, name, kRegDword, std::move(bytes));
+            StoreValue(*current, name, kRegDword, std::move(bytes));
         } else if (line.substr(0, 3) == "hex") {
             DWORD type = kRegBinary;
             line.remove_prefix(3);
@@ -198,7 +217,7 @@ std::optional<TRegFile> TRegFile::Parse(std::string_view text) {
             }
             auto bytes = ParseHexBytes(hex);
             if (!bytes) return std::nullopt;
-            file.SetValue(currentKey, name, type, std::move(*bytes));
+            StoreValue(*current, name, type, std::move(*bytes));
         } else {
             return std::nullopt;
         }
@@ -294,24 +313,10 @@ const TRegValue* TRegFile::FindValue(std::string_view path, std::string_view nam
 void TRegFile::SetValue(std::string_view path, std::string_view name, DWORD type,
                         std::vector<BYTE> data) {
     CreateKey(path);
-    TRegKey* key = FindKeyMutable(path);
-    for (TRegValue& value : key->Values) {
-        if (SameRegName(value.Name, name)) {
-            value.Type = type;
-            value.Data = std::move(data);
-            return;
-        }
-    }
-    key->Values.push_back(TRegValue{std::string(name), type, std::move(data)});
+    StoreValue(*FindKeyMutable(path), name, type, std::move(data));
 }
 
 bool TRegFile::DeleteValue(std::string_view path, std::string_view name) {
     TRegKey* key = FindKeyMutable(path);
-    if (key == nullptr) return false;
-    auto found = std::find_if(key->Values.begin(), key->Values.end(), [&](const TRegValue& value) {
-        return SameRegName(value.Name, name);
-    });
-    if (found == key->Values.end()) return false;
-    key->Values.erase(found);
-    return true;
+    return key != nullptr && RemoveValue(*key, name);
 }
