@@ -1,0 +1,164 @@
+// The headless backend: a whole screen in memory, on a virtual clock.
+//
+// Top-level windows keep the last frame presented to them; the screen is composed from
+// them on demand, bottom to top (normal windows, then stay-on-top windows, then popups),
+// each through its shape and colour key, over a plain desktop colour, with the inverted
+// drag outlines drawn on top. Synthetic input is delivered by screen position through the
+// same shapes, or to the window holding the capture; while a button is held, to the window
+// that got the press (as the X server's implicit grab does).
+//
+// Time moves only when the program waits: WaitEvents jumps the virtual clock to the next
+// scheduled action or the deadline, whichever comes first, and runs due actions there.
+// Waiting with neither is a deadlock in a test, and raises std::logic_error. The virtual
+// clock also drives the wall clock (platform/os/wallclock.h) while the backend lives.
+#pragma once
+
+#include <ctime>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/native/native.h"
+
+namespace native {
+
+class THeadlessWindow;
+
+class THeadlessBackend : public TBackend {
+public:
+    explicit THeadlessBackend(TSize screen = {1024, 768}, int pixelsPerInch = 96, int bitsPerPixel = 24);
+    ~THeadlessBackend() override;
+
+    // TBackend.
+    std::unique_ptr<TNativeWindow> CreateNativeWindow(const TWindowParams& params) override;
+    TSize ScreenSize() const override { return screen_; }
+    int PixelsPerInch() const override { return pixelsPerInch_; }
+    int BitsPerPixel() const override { return bitsPerPixel_; }
+    TPoint CursorPos() const override { return cursor_; }
+    bool DragFullWindows() const override { return dragFullWindows_; }
+    void SetCapture(TNativeWindow* window) override;
+    void DrawFocusRectOnScreen(const TRect& rect) override;
+    int64_t NowMs() const override { return now_; }
+    void WaitEvents(int64_t deadlineMs, std::vector<TEvent>& out) override;
+    void Wake() override { wakes_++; }
+    void Sleep(int ms) override { now_ += ms > 0 ? ms : 0; }
+
+    // Screen settings.
+    void SetPixelsPerInch(int ppi) { pixelsPerInch_ = ppi; }
+    void SetBitsPerPixel(int bits) { bitsPerPixel_ = bits; }
+    void SetDragFullWindows(bool on) { dragFullWindows_ = on; }
+    static constexpr TColor kDesktopColor = RGB(58, 110, 165);
+
+    // Clock. At(ms, action) runs action when the virtual clock reaches ms (ms may be in
+    // the past: the action then runs at the next wait). Actions run in time order, and in
+    // the order they were scheduled when their times are equal.
+    void At(int64_t ms, std::function<void()> action);
+    void After(int64_t delayMs, std::function<void()> action) { At(now_ + delayMs, std::move(action)); }
+    // Sets the wall clock to localSeconds (taken as local time) at the current instant.
+    void SetWallTime(std::time_t localSeconds);
+    std::time_t WallTime() const;
+
+    // Synthetic input at screen positions. The pointer moves there first.
+    void MouseMove(int x, int y, unsigned modifiers = 0);
+    void MouseDown(int x, int y, int button = kLeftButton, unsigned modifiers = 0);
+    void MouseUp(int x, int y, int button = kLeftButton, unsigned modifiers = 0);
+    void Click(int x, int y, int button = kLeftButton);
+    void KeyDown(int key, unsigned modifiers = 0);
+    void KeyUp(int key, unsigned modifiers = 0);
+    // A key press: key down, the character (when it has one), key up.
+    void PressKey(int key, uint32_t ch = 0, unsigned modifiers = 0);
+    void TypeChar(uint32_t ch);
+    // Asks window to close as a window manager would.
+    void RequestClose(TNativeWindow* window);
+    // Input for keys goes to the focused window: the last one raised or clicked.
+    THeadlessWindow* FocusedWindow() const { return focused_; }
+
+    // Inspection.
+    std::vector<THeadlessWindow*> Windows() const;  // bottom to top
+    THeadlessWindow* WindowAt(TPoint screenPos) const;
+    TBitmap Screenshot() const;
+    bool SaveScreenshot(const std::string& pngPath) const;
+    int OutlinePixelsInverted() const;  // pixels currently inverted by drag outlines
+
+private:
+    friend class THeadlessWindow;
+    void Remove(THeadlessWindow* window);
+    void Stack(THeadlessWindow* window);  // to the top of its layer
+    void Post(TEvent event);
+    TNativeWindow* InputTarget(TPoint screenPos) const;
+
+    TSize screen_;
+    int pixelsPerInch_;
+    int bitsPerPixel_;
+    bool dragFullWindows_ = false;
+    TPoint cursor_;
+    unsigned buttons_ = 0;
+    int64_t now_ = 0;
+    int wakes_ = 0;
+    std::time_t wallAnchorSeconds_;
+    int64_t wallAnchorMs_ = 0;
+    std::vector<THeadlessWindow*> windows_;  // bottom to top
+    THeadlessWindow* capture_ = nullptr;
+    THeadlessWindow* pressed_ = nullptr;  // gets the pointer while a button is held
+    THeadlessWindow* focused_ = nullptr;
+    std::vector<TEvent> pending_;
+    std::multimap<int64_t, std::function<void()>> actions_;
+    std::vector<uint8_t> outline_;  // one byte a screen pixel: 1 where inverted
+};
+
+class THeadlessWindow : public TNativeWindow {
+public:
+    THeadlessWindow(THeadlessBackend& backend, const TWindowParams& params);
+    ~THeadlessWindow() override;
+
+    void SetBounds(const TRect& screenBounds) override;
+    TRect Bounds() const override { return bounds_; }
+    void Show(bool visible) override;
+    bool Visible() const override { return visible_; }
+    void SetTitle(const std::string& title) override { title_ = title; }
+    void SetShape(const TRegion* shape) override;
+    void SetColorKey(std::optional<TColor> key) override { colorKey_ = key; }
+    void SetStayOnTop(bool onTop) override;
+    void SetTaskbarButton(bool visible) override { taskbarButton_ = visible; }
+    void SetBorderless(bool borderless) override { borderless_ = borderless; }
+    void Raise() override;
+    void Present(const TBitmap& frame, const TRect& dirty) override;
+    void SetCursorShape(int cursor) override { cursorShape_ = cursor; }
+
+    // What a test can see.
+    const std::string& Title() const { return title_; }
+    TWindowKind Kind() const { return kind_; }
+    bool StayOnTop() const { return stayOnTop_; }
+    bool TaskbarButton() const { return taskbarButton_; }
+    bool Borderless() const { return borderless_; }
+    const std::optional<TRegion>& Shape() const { return shape_; }
+    std::optional<TColor> ColorKey() const { return colorKey_; }
+    int CursorShape() const { return cursorShape_; }
+    int PresentCount() const { return presents_; }
+    // The pixels last presented (window-sized).
+    const TBitmap& Pixels() const { return pixels_; }
+    // Whether the window shows a pixel at this window position (shape and colour key).
+    bool Covers(TPoint windowPos) const;
+    // The window's pixels with those outside its visible shape marked: alpha 0 outside,
+    // 255 inside (one byte a pixel, row by row).
+    std::vector<uint8_t> VisibleMask() const;
+
+private:
+    friend class THeadlessBackend;
+    THeadlessBackend& backend_;
+    TWindowKind kind_;
+    std::string title_;
+    TRect bounds_;
+    bool visible_ = false;
+    bool stayOnTop_;
+    bool taskbarButton_;
+    bool borderless_;
+    std::optional<TRegion> shape_;
+    std::optional<TColor> colorKey_;
+    int cursorShape_ = 0;
+    int presents_ = 0;
+    TBitmap pixels_;
+};
+
+}  // namespace native

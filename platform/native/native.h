@@ -1,0 +1,139 @@
+// The one narrow interface between the framework and a window system.
+//
+// The framework composes every top-level window into a 24-bit frame itself; a backend
+// only shows finished frames, applies each window's shape, stacking and taskbar state,
+// reports input in screen coordinates, keeps the pointer grabbed while asked to, and
+// waits for input or a deadline. Three backends implement it: headless (an in-memory
+// screen on a virtual clock, for tests and rendering), x11 and, later, win32.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/gfx/bitmap.h"
+#include "platform/gfx/color.h"
+#include "platform/gfx/region.h"
+#include "platform/gfx/types.h"
+
+namespace native {
+
+class TNativeWindow;
+
+enum class TEventKind {
+    MouseMove,
+    ButtonDown,
+    ButtonUp,
+    KeyDown,
+    KeyUp,
+    Char,
+    CloseRequest,  // the window manager asks the window to close
+    Exposed,       // part of the window must be shown again (Rect, window coordinates)
+    Moved,         // the window system moved or resized the window (Rect, screen)
+    Wake,          // Wake() was called
+};
+
+// Mouse buttons, as the X protocol numbers them.
+constexpr int kLeftButton = 1;
+constexpr int kMiddleButton = 2;
+constexpr int kRightButton = 3;
+
+// Modifier bits of an event: keys held and buttons down.
+constexpr unsigned kShift = 1;
+constexpr unsigned kControl = 2;
+constexpr unsigned kAlt = 4;
+constexpr unsigned kLeftDown = 8;
+constexpr unsigned kRightDown = 16;
+constexpr unsigned kMiddleDown = 32;
+
+struct TEvent {
+    TEventKind Kind = TEventKind::MouseMove;
+    TNativeWindow* Window = nullptr;  // the window the event is for; none for Wake
+    TPoint ScreenPos;                 // pointer position, screen pixels
+    int Button = 0;                   // ButtonDown, ButtonUp
+    unsigned Modifiers = 0;
+    int Key = 0;          // KeyDown, KeyUp: a virtual-key code (VK_RETURN, VK_ESCAPE, ...)
+    uint32_t Char = 0;    // Char: a Unicode code point
+    TRect Rect;           // Exposed, Moved
+    int64_t TimeMs = 0;   // the backend's clock when the event happened
+};
+
+enum class TWindowKind {
+    Normal,  // an application window with a taskbar button
+    Dialog,  // a fixed-size dialog, transient for its owner
+    Popup,   // a menu or tooltip: not managed, no decoration, above everything
+};
+
+struct TWindowParams {
+    TRect Bounds;  // screen pixels, frame included (the framework draws no frame)
+    TWindowKind Kind = TWindowKind::Normal;
+    std::string Title;
+    std::string ClassName = "zentick";
+    TNativeWindow* Owner = nullptr;
+    bool Borderless = false;
+    bool StayOnTop = false;
+    bool TaskbarButton = true;
+};
+
+// A top-level window of the window system.
+class TNativeWindow {
+public:
+    virtual ~TNativeWindow() = default;
+
+    virtual void SetBounds(const TRect& screenBounds) = 0;
+    virtual TRect Bounds() const = 0;
+    virtual void Show(bool visible) = 0;
+    virtual bool Visible() const = 0;
+    virtual void SetTitle(const std::string& title) = 0;
+    // The visible and clickable shape in window coordinates; none makes it rectangular.
+    virtual void SetShape(const TRegion* shape) = 0;
+    // With a key, pixels of that colour are neither shown nor clickable.
+    virtual void SetColorKey(std::optional<TColor> key) = 0;
+    virtual void SetStayOnTop(bool onTop) = 0;
+    virtual void SetTaskbarButton(bool visible) = 0;
+    virtual void SetBorderless(bool borderless) = 0;
+    virtual void Raise() = 0;
+    // Shows the dirty part of frame, a bitmap of the window's size.
+    virtual void Present(const TBitmap& frame, const TRect& dirty) = 0;
+    // The pointer shape over the window (a crXXX cursor number).
+    virtual void SetCursorShape(int cursor) = 0;
+};
+
+class TBackend {
+public:
+    virtual ~TBackend() = default;
+
+    virtual std::unique_ptr<TNativeWindow> CreateNativeWindow(const TWindowParams& params) = 0;
+
+    virtual TSize ScreenSize() const = 0;
+    virtual int PixelsPerInch() const = 0;
+    virtual int BitsPerPixel() const = 0;
+    virtual TPoint CursorPos() const = 0;
+    // Whether the desktop drags whole windows rather than outlines.
+    virtual bool DragFullWindows() const = 0;
+
+    // Keeps the pointer's events coming to window, wherever the pointer is; none releases.
+    virtual void SetCapture(TNativeWindow* window) = 0;
+    // Inverts the focus-rectangle pixels of rect on the screen, above every window;
+    // inverting the same rectangle again restores the screen.
+    virtual void DrawFocusRectOnScreen(const TRect& rect) = 0;
+
+    // Milliseconds of a monotonic clock.
+    virtual int64_t NowMs() const = 0;
+    // Appends the events that are ready to out; when none are, waits for one until the
+    // deadline (a NowMs value; -1 waits without limit, a past deadline does not wait).
+    virtual void WaitEvents(int64_t deadlineMs, std::vector<TEvent>& out) = 0;
+    // Makes a waiting WaitEvents return with a Wake event. Safe in a signal handler.
+    virtual void Wake() = 0;
+    // Pauses the calling thread (on the virtual clock: moves it on).
+    virtual void Sleep(int ms) = 0;
+};
+
+// The backend in use. SetBackend installs one; Backend() without one raises.
+TBackend& Backend();
+bool HasBackend();
+void SetBackend(std::unique_ptr<TBackend> backend);
+
+}  // namespace native

@@ -1,0 +1,109 @@
+#include "platform/ui/application.h"
+
+#include <unistd.h>
+
+#include <climits>
+
+#include "platform/sysutils.h"
+#include "platform/ui/msgbox.h"
+#include "platform/ui/screen.h"
+
+TApplication* Application = nullptr;
+
+namespace {
+std::string ExecutablePath() {
+    char buffer[PATH_MAX];
+    ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+    if (n <= 0) return {};
+    return std::string(buffer, size_t(n));
+}
+}  // namespace
+
+TApplication::TApplication(TComponent* owner) : TComponent(owner) {
+    exeName_ = ExecutablePath();
+    std::string base = exeName_.substr(exeName_.find_last_of('/') + 1);
+    title_ = base.substr(0, base.find('.'));
+    handle_ = CreateWindowExA(0, title_, WS_POPUP, 0, 0, 0, 0, HWND_MESSAGE, WNDPROC{});
+    SetTaskbarCarrier(handle_);
+}
+
+TApplication::~TApplication() {
+    mainForm_ = nullptr;
+    DestroyComponents();
+    if (handle_) DestroyWindow(handle_);
+}
+
+void TApplication::Initialize() {}
+
+void TApplication::SetTitle(const std::string& title) {
+    title_ = title;
+    SetWindowTextA(handle_, title);
+}
+
+void TApplication::Notification(TComponent* component, TOperation operation) {
+    TComponent::Notification(component, operation);
+    if (operation == opRemove && component == mainForm_) mainForm_ = nullptr;
+}
+
+void TApplication::Run() {
+    if (mainForm_) mainForm_->Show();
+    while (!terminated_) HandleMessage();
+}
+
+void TApplication::Terminate() { PostQuitMessage(0); }
+
+bool TApplication::ProcessMessage(MSG& msg) {
+    if (!PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) return false;
+    if (msg.message == WM_QUIT) {
+        terminated_ = true;
+        return true;
+    }
+    try {
+        TranslateMessage(&msg);
+        DispatchMessage(&msg);
+    } catch (...) {
+        HandleException(this);
+    }
+    return true;
+}
+
+void TApplication::HandleMessage() {
+    MSG msg;
+    if (!ProcessMessage(msg)) WaitForMessage(-1);
+}
+
+void TApplication::ProcessMessages() {
+    MSG msg;
+    while (ProcessMessage(msg)) {
+    }
+}
+
+void TApplication::HandleException(TObject* sender) {
+    std::exception_ptr current = std::current_exception();
+    if (!current) return;
+    try {
+        std::rethrow_exception(current);
+    } catch (const std::exception& e) {
+        if (OnException) {
+            OnException(sender, e);
+        } else {
+            ShowException(e);
+        }
+    }
+}
+
+void TApplication::ShowException(const std::exception& error) {
+    std::string text = error.what();
+    if (!text.empty() && text.back() != '.') text += '.';
+    MessageBoxA(nullptr, text, title_, MB_OK | MB_ICONSTOP);
+}
+
+void CreateApplication() {
+    Screen = new TScreen(nullptr);
+    Application = new TApplication(nullptr);
+}
+
+void DestroyApplication() {
+    FreeAndNil(Application);
+    FreeAndNil(Screen);
+}

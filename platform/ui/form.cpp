@@ -1,0 +1,278 @@
+#include "platform/ui/form.h"
+
+#include <algorithm>
+
+#include "platform/sysutils.h"
+#include "platform/ui/application.h"
+#include "platform/ui/screen.h"
+
+TCustomForm::TCustomForm(TComponent* owner) : TWinControl(owner) {
+    InitVisible(false);
+    color_ = clBtnFace;
+    controlStyle_ |= csAcceptsControls;
+    if (Screen) Screen->AddForm(this);
+}
+
+TCustomForm::~TCustomForm() {
+    if (Screen) Screen->RemoveForm(this);
+}
+
+void TCustomForm::BeforeDestruction() {
+    if (!destroyed_) {
+        destroyed_ = true;
+        DoDestroy();
+    }
+    TWinControl::BeforeDestruction();
+}
+
+void TCustomForm::DoCreate() {
+    if (OnCreate) OnCreate(this);
+}
+
+void TCustomForm::DoDestroy() {
+    if (OnDestroy) OnDestroy(this);
+}
+
+void TCustomForm::CreateParams(TCreateParams& p) {
+    p.Caption = Text();
+    p.Style = WS_CLIPCHILDREN | (Visible() ? WS_VISIBLE : 0);
+    p.ExStyle = 0;
+    switch (borderStyle_) {
+        case bsNone: p.Style |= WS_POPUP; break;
+        case bsSingle: p.Style |= WS_CAPTION | WS_SYSMENU | WS_BORDER; break;
+        case bsSizeable: p.Style |= WS_CAPTION | WS_SYSMENU | WS_THICKFRAME; break;
+        case bsDialog:
+            p.Style |= WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_DLGFRAME;
+            p.ExStyle |= WS_EX_DLGMODALFRAME;
+            break;
+        case bsToolWindow:
+        case bsSizeToolWin:
+            p.Style |= WS_CAPTION | WS_SYSMENU;
+            p.ExStyle |= WS_EX_TOOLWINDOW;
+            break;
+    }
+    if (formStyle_ == fsStayOnTop) p.ExStyle |= WS_EX_TOPMOST;
+    p.X = Left();
+    p.Y = Top();
+    p.Width = Width();
+    p.Height = Height();
+    auto* ownerForm = dynamic_cast<TCustomForm*>(Owner());
+    p.WndParent = ownerForm && ownerForm->HandleAllocated() ? ownerForm->Handle() : nullptr;
+}
+
+void TCustomForm::SetBorderStyle(TFormBorderStyle style) {
+    if (style == borderStyle_) return;
+    borderStyle_ = style;
+    RecreateWnd();
+}
+
+void TCustomForm::SetFormStyle(TFormStyle style) {
+    if (style == formStyle_) return;
+    formStyle_ = style;
+    RecreateWnd();
+}
+
+TWindowState TCustomForm::WindowState() const {
+    if (!HandleAllocated()) return wsNormal;
+    HWND h = const_cast<TCustomForm*>(this)->Handle();
+    if (IsIconic(h)) return wsMinimized;
+    if (IsZoomed(h)) return wsMaximized;
+    return wsNormal;
+}
+
+void TCustomForm::SetWindowState(TWindowState state) {
+    int cmd = state == wsMinimized ? SW_MINIMIZE : state == wsMaximized ? SW_MAXIMIZE : SW_RESTORE;
+    if (Visible()) ShowWindow(Handle(), cmd);
+}
+
+void TCustomForm::SetVisible(bool visible) {
+    if (visible == Visible()) return;
+    TControl::SetVisible(visible);
+    if (visible) {
+        Handle();
+        PlaceOnShow();
+        ShowWindow(Handle(), SW_SHOW);
+        if (OnShow) OnShow(this);
+        FocusFirstControl();
+    } else {
+        if (HandleAllocated()) ShowWindow(Handle(), SW_HIDE);
+        if (OnHide) OnHide(this);
+    }
+}
+
+void TCustomForm::PlaceOnShow() {
+    TCustomForm* center = nullptr;
+    switch (position_) {
+        case poScreenCenter:
+        case poDesktopCenter:
+            SetBounds((Screen->Width() - Width()) / 2, (Screen->Height() - Height()) / 2, Width(), Height());
+            return;
+        case poMainFormCenter: center = Application ? Application->MainForm() : nullptr; break;
+        case poOwnerFormCenter: center = dynamic_cast<TCustomForm*>(Owner()); break;
+        default: return;
+    }
+    if (center && center != this)
+        SetBounds(center->Left() + (center->Width() - Width()) / 2,
+                  center->Top() + (center->Height() - Height()) / 2, Width(), Height());
+}
+
+std::vector<TWinControl*> TCustomForm::TabList() const {
+    std::vector<TWinControl*> list;
+    std::function<void(const TWinControl*)> collect = [&](const TWinControl* parent) {
+        std::vector<TWinControl*> children;
+        for (int i = 0; i < parent->ControlCount(); ++i)
+            if (auto* w = dynamic_cast<TWinControl*>(parent->Controls(i))) children.push_back(w);
+        std::stable_sort(children.begin(), children.end(),
+                         [](auto* a, auto* b) { return a->TabOrder() < b->TabOrder(); });
+        for (TWinControl* w : children) {
+            if (w->TabStop() && w->CanFocus()) list.push_back(w);
+            collect(w);
+        }
+    };
+    collect(this);
+    return list;
+}
+
+void TCustomForm::SelectNext(bool forward) {
+    std::vector<TWinControl*> list = TabList();
+    if (list.empty()) return;
+    auto it = std::find_if(list.begin(), list.end(), [](TWinControl* w) { return w->Focused(); });
+    size_t index = 0;
+    if (it != list.end()) {
+        size_t at = size_t(it - list.begin());
+        index = forward ? (at + 1) % list.size() : (at + list.size() - 1) % list.size();
+    }
+    list[index]->SetFocus();
+}
+
+void TCustomForm::FocusFirstControl() {
+    if (activeControl_ && activeControl_->CanFocus()) {
+        activeControl_->SetFocus();
+        return;
+    }
+    std::vector<TWinControl*> list = TabList();
+    if (!list.empty()) {
+        list.front()->SetFocus();
+    } else if (HandleAllocated()) {
+        ::SetFocus(Handle());
+    }
+}
+
+TModalResult TCustomForm::ShowModal() {
+    if (Visible() || modal_) throw EInvalidOperation("Cannot make a visible window modal");
+    if (HWND captured = GetCapture()) SendMessage(captured, WM_CANCELMODE, 0, 0);
+    ReleaseCapture();
+    std::vector<HWND> disabled;
+    for (TCustomForm* f : Screen->Forms())
+        if (f != this && f->HandleAllocated() && IsWindowEnabled(f->Handle())) {
+            EnableWindow(f->Handle(), false);
+            disabled.push_back(f->Handle());
+        }
+    modal_ = true;
+    modalResult_ = mrNone;
+    auto restore = [&] {
+        modal_ = false;
+        for (HWND h : disabled) EnableWindow(h, true);
+        if (!destroyed_) Hide();
+    };
+    try {
+        Show();
+        for (;;) {
+            Application->HandleMessage();
+            if (Application->Terminated()) {
+                modalResult_ = mrCancel;
+                break;
+            }
+            if (modalResult_ == mrNone) continue;
+            TCloseAction action = caHide;
+            if (CloseQuery()) {
+                DoClose(action);
+            } else {
+                action = caNone;
+            }
+            if (action != caNone) break;
+            modalResult_ = mrNone;
+        }
+    } catch (...) {
+        restore();
+        throw;
+    }
+    restore();
+    return modalResult_;
+}
+
+bool TCustomForm::CloseQuery() {
+    bool canClose = true;
+    if (OnCloseQuery) OnCloseQuery(this, canClose);
+    return canClose;
+}
+
+void TCustomForm::DoClose(TCloseAction& action) {
+    if (OnClose) OnClose(this, action);
+}
+
+void TCustomForm::Close() {
+    if (modal_) {
+        modalResult_ = mrCancel;
+        return;
+    }
+    if (!CloseQuery()) return;
+    TCloseAction action = caHide;
+    DoClose(action);
+    if (action == caNone) return;
+    if (Application && Application->MainForm() == this) {
+        Application->Terminate();
+        return;
+    }
+    switch (action) {
+        case caHide: Hide(); break;
+        case caMinimize: SetWindowState(wsMinimized); break;
+        default: Release(); break;
+    }
+}
+
+void TCustomForm::Release() {
+    if (HandleAllocated()) {
+        PostMessage(Handle(), CM_RELEASE, 0, 0);
+    } else {
+        Free();
+    }
+}
+
+void TCustomForm::Dispatch(TMessage& m) {
+    switch (m.Msg) {
+        case WM_CLOSE: Close(); break;
+        case CM_RELEASE: Free(); break;
+        case CM_DIALOGKEY: {
+            std::function<bool(TWinControl*)> broadcast = [&](TWinControl* parent) {
+                for (int i = 0; i < parent->ControlCount(); ++i) {
+                    TControl* c = parent->Controls(i);
+                    if (c->Perform(CM_DIALOGKEY, m.WParam, m.LParam)) return true;
+                    if (auto* w = dynamic_cast<TWinControl*>(c); w && broadcast(w)) return true;
+                }
+                return false;
+            };
+            if (broadcast(this)) {
+                m.Result = 1;
+            } else if (m.WParam == VK_TAB) {
+                SelectNext(true);
+                m.Result = 1;
+            }
+            break;
+        }
+        default: TWinControl::Dispatch(m);
+    }
+}
+
+void TCustomForm::PaintWindow(HDC dc) {
+    TCanvas& d = DCCanvas(dc);
+    canvas_.SetTarget(d.Target());
+    canvas_.SetOrigin(d.Origin());
+    canvas_.SetClipRect(d.ClipRect().Offset(d.Origin().X, d.Origin().Y));
+    Paint();
+    canvas_.SetTarget(nullptr);
+}
+
+void TCustomForm::Paint() {
+    if (OnPaint) OnPaint(this);
+}

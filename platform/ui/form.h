@@ -1,0 +1,116 @@
+// TCustomForm and TForm: a top-level window holding controls.
+//
+// A form has no frame of its own: the window system decorates it (or not, for bsNone),
+// so its client area is the whole window and Left/Top are screen coordinates. Changing
+// FormStyle or BorderStyle of a form whose window exists creates the window anew, which
+// loses the window's region and layered style (the owner puts them back).
+#pragma once
+
+#include "platform/ui/wincontrol.h"
+
+enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
+enum TFormStyle { fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop };
+enum TPosition { poDesigned, poDefault, poDefaultPosOnly, poDefaultSizeOnly, poScreenCenter,
+                 poDesktopCenter, poMainFormCenter, poOwnerFormCenter };
+enum TWindowState { wsNormal, wsMinimized, wsMaximized };
+enum TCloseAction { caNone, caHide, caFree, caMinimize };
+
+using TModalResult = int;
+constexpr TModalResult mrNone = 0;
+constexpr TModalResult mrOk = 1;
+constexpr TModalResult mrCancel = 2;
+constexpr TModalResult mrAbort = 3;
+constexpr TModalResult mrRetry = 4;
+constexpr TModalResult mrIgnore = 5;
+constexpr TModalResult mrYes = 6;
+constexpr TModalResult mrNo = 7;
+
+using TCloseEvent = std::function<void(TObject*, TCloseAction&)>;
+using TCloseQueryEvent = std::function<void(TObject*, bool&)>;
+
+class TCustomForm : public TWinControl {
+public:
+    explicit TCustomForm(TComponent* owner);
+    ~TCustomForm() override;
+
+    bool IsForm() const override { return true; }
+
+    TFormBorderStyle BorderStyle() const { return borderStyle_; }
+    void SetBorderStyle(TFormBorderStyle style);
+    TFormStyle FormStyle() const { return formStyle_; }
+    void SetFormStyle(TFormStyle style);
+    TPosition Position() const { return position_; }
+    void SetPosition(TPosition position) { position_ = position; }
+    TWindowState WindowState() const;
+    void SetWindowState(TWindowState state);
+    int PixelsPerInch() const { return pixelsPerInch_; }
+    void SetPixelsPerInch(int ppi) { pixelsPerInch_ = ppi; }
+    bool KeyPreview() const { return keyPreview_; }
+    void SetKeyPreview(bool on) { keyPreview_ = on; }
+
+    void SetClientWidth(int v) override { SetWidth(v); }
+    void SetClientHeight(int v) override { SetHeight(v); }
+    void SetVisible(bool visible) override;
+
+    // The control that gets the focus when the form is shown.
+    TWinControl* ActiveControl() const { return activeControl_; }
+    void SetActiveControl(TWinControl* control) { activeControl_ = control; }
+    // Moves the focus to the next (or previous) control that takes the focus by Tab.
+    void SelectNext(bool forward);
+
+    TModalResult ModalResult() const { return modalResult_; }
+    void SetModalResult(TModalResult result) { modalResult_ = result; }
+    // Shows the form and runs a message loop until ModalResult is set; other windows are
+    // disabled meanwhile. Returns the result (mrCancel when the application ends).
+    TModalResult ShowModal();
+    bool Modal() const { return modal_; }
+    // Asks the form to close: OnCloseQuery, then OnClose decide; closing the main form
+    // ends the application, closing a modal form ends ShowModal with mrCancel.
+    void Close();
+    // Frees the form once the messages now queued have been handled.
+    void Release();
+
+    TCanvas& Canvas() { return canvas_; }
+
+    TNotifyEvent OnCreate;
+    TNotifyEvent OnDestroy;
+    TNotifyEvent OnShow;
+    TNotifyEvent OnHide;
+    TNotifyEvent OnPaint;
+    TCloseEvent OnClose;
+    TCloseQueryEvent OnCloseQuery;
+
+    void Dispatch(TMessage& message) override;
+    void AfterConstruction() override { DoCreate(); }
+    void BeforeDestruction() override;
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+    void PaintWindow(HDC dc) override;
+    virtual void Paint();
+    virtual bool CloseQuery();
+    virtual void DoClose(TCloseAction& action);
+    virtual void DoCreate();
+    virtual void DoDestroy();
+
+private:
+    void PlaceOnShow();
+    void FocusFirstControl();
+    std::vector<TWinControl*> TabList() const;
+
+    TFormBorderStyle borderStyle_ = bsSizeable;
+    TFormStyle formStyle_ = fsNormal;
+    TPosition position_ = poDesigned;
+    int pixelsPerInch_ = 96;
+    bool keyPreview_ = false;
+    TModalResult modalResult_ = mrNone;
+    bool modal_ = false;
+    bool destroyed_ = false;
+    TWinControl* activeControl_ = nullptr;
+    TCanvas canvas_;
+};
+
+class TForm : public TCustomForm {
+public:
+    using TCustomForm::TCustomForm;
+};

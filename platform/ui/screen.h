@@ -1,0 +1,30 @@
+// TScreen: the primary screen (size, pixels per inch, pointer position) and the list of
+// forms.
+#pragma once
+
+#include <vector>
+
+#include "platform/gfx/types.h"
+#include "platform/ui/component.h"
+
+class TCustomForm;
+
+class TScreen : public TComponent {
+public:
+    explicit TScreen(TComponent* owner) : TComponent(owner) {}
+
+    int Width() const;
+    int Height() const;
+    int PixelsPerInch() const;
+    TPoint CursorPos() const;
+
+    const std::vector<TCustomForm*>& Forms() const { return forms_; }
+    int FormCount() const { return int(forms_.size()); }
+    void AddForm(TCustomForm* form);
+    void RemoveForm(TCustomForm* form);
+
+private:
+    std::vector<TCustomForm*> forms_;
+};
+
+extern TScreen* Screen;

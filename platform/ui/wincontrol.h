@@ -1,0 +1,130 @@
+// TWinControl: a control with a window of its own, which can hold other controls; and
+// TCustomControl, a windowed control that paints itself on its own canvas.
+//
+// The window is created when first needed (Handle) from the parameters CreateParams
+// fills in. Its window procedure hands every message to the control's WindowProc.
+// Mouse messages over a graphic child go to that child. Painting fills the background
+// with Color (WM_ERASEBKGND), then paints the control (PaintWindow), then its graphic
+// children in their order; windowed children paint themselves afterwards.
+#pragma once
+
+#include <vector>
+
+#include "platform/ui/control.h"
+#include "platform/ui/winapi.h"
+
+struct TCreateParams {
+    std::string Caption;
+    DWORD Style = 0;
+    DWORD ExStyle = 0;
+    int X = 0;
+    int Y = 0;
+    int Width = 0;
+    int Height = 0;
+    HWND WndParent = nullptr;
+};
+
+class TWinControl : public TControl {
+public:
+    explicit TWinControl(TComponent* owner);
+    ~TWinControl() override;
+
+    HWND Handle();
+    bool HandleAllocated() const { return handle_ != nullptr; }
+    void HandleNeeded() { Handle(); }
+    // Creates the window anew (parameters re-read), as a change of style needs.
+    void RecreateWnd();
+    virtual bool IsForm() const { return false; }
+
+    // Children.
+    int ControlCount() const { return int(controls_.size()); }
+    TControl* Controls(int index) const { return controls_.at(size_t(index)); }
+    void InsertControl(TControl* control);
+    void RemoveControl(TControl* control);
+    // The child at a point of the client area (topmost first), or none; graphic children
+    // only unless allowWinControls.
+    TControl* ControlAtPos(TPoint p, bool allowDisabled, bool allowWinControls = false) const;
+    void SetChildOrder(TControl* control, bool toFront);
+    // Lays out the children with an alignment or anchors again.
+    void Realign();
+
+    bool TabStop() const { return tabStop_; }
+    void SetTabStop(bool tabStop) { tabStop_ = tabStop; }
+    int TabOrder() const { return tabOrder_; }
+    void SetTabOrder(int order) { tabOrder_ = order; }
+    bool Focused() const;
+    virtual bool CanFocus() const;
+    virtual void SetFocus();
+
+    void SetBounds(int left, int top, int width, int height) override;
+    void SetVisible(bool visible) override;
+    void SetEnabled(bool enabled) override;
+    void SetText(const std::string& text) override;
+
+    void Invalidate() override;
+    void Repaint() override;
+    void Update() override;
+    // Asks for a paint of part of the client area.
+    void InvalidateRect(const TRect& rect);
+    TPoint ClientToScreen(TPoint p) const;
+    TPoint ScreenToClient(TPoint p) const;
+    TPoint ClientOriginInWindow() const override { return {0, 0}; }
+
+    void WndProc(TMessage& message) override;
+    void Dispatch(TMessage& message) override;
+    void DefaultHandler(TMessage& message) override;
+    // The window procedure of the window; messages arrive here first.
+    LRESULT MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+    void BeforeDestruction() override;
+
+    TKeyEvent OnKeyDown;
+    TKeyEvent OnKeyUp;
+    TKeyPressEvent OnKeyPress;
+    TNotifyEvent OnEnter;
+    TNotifyEvent OnExit;
+
+protected:
+    virtual void CreateParams(TCreateParams& params);
+    virtual void CreateWnd();
+    virtual void DestroyWnd();
+    void DestroyHandle();
+    // Paints the control itself (nothing for a plain windowed control).
+    virtual void PaintWindow(HDC dc);
+    // Paints the graphic children over the control.
+    void PaintControls(HDC dc);
+    virtual void AlignControls(TRect& rect);
+    virtual bool DoKeyDown(uint16_t& key, TShiftState shift);
+    virtual void KeyPress(char& key);
+    // Keyboard keys the form handles: Return, Escape and Tab, unless the control wants them.
+    virtual bool WantsKey(int key) const;
+    void UpdateBoundsFromWindow();
+
+private:
+    void PaintHandler();
+    void CreateChildHandles();
+    bool ForwardMouse(TMessage& message);
+
+    HWND handle_ = nullptr;
+    WNDPROC defWndProc_;
+    std::vector<TControl*> controls_;  // bottom to top
+    bool tabStop_ = false;
+    int tabOrder_ = 0;
+    bool recreating_ = false;
+    bool aligning_ = false;
+    TSize designClient_;  // client size against which anchored children are laid out
+};
+
+// A windowed control that paints itself: override Paint and draw on Canvas.
+class TCustomControl : public TWinControl {
+public:
+    explicit TCustomControl(TComponent* owner);
+    TCanvas& Canvas() { return canvas_; }
+
+protected:
+    virtual void Paint() {}
+    void PaintWindow(HDC dc) override;
+
+private:
+    TCanvas canvas_;
+};
