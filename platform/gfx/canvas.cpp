@@ -266,18 +266,41 @@ void TCanvas::DrawBitmapRect(const TRect& dest, const TBitmap& bitmap, const TRe
     for (int& x : xs)
         if (x < 0 || x >= bitmap.Width()) x = -1;
 
+    if (target_->PixelFormat() == pf24bit && bitmap.PixelFormat() == pf24bit) {
+        // The common case, 24 bits to 24 bits: whole rows when nothing is keyed or
+        // scaled, else pixel by pixel with the key compared as one 24-bit value.
+        const uint32_t keyBGR = keyed ? uint32_t(GetBValue(key)) | uint32_t(GetGValue(key)) << 8 |
+                                            uint32_t(GetRValue(key)) << 16
+                                      : 0;
+        bool rowCopy = unscaled && !keyed && xs.front() >= 0 && xs.back() >= 0;
+        for (int row = 0; row < visible.Height(); ++row) {
+            int sy = ys[size_t(row)];
+            if (sy < 0 || sy >= bitmap.Height()) continue;
+            const uint8_t* srow = bitmap.ScanLine(sy);
+            uint8_t* drow = target_->ScanLine(visible.Top + row) + 3 * visible.Left;
+            if (rowCopy) {
+                std::memcpy(drow, srow + 3 * xs.front(), 3 * xs.size());
+                continue;
+            }
+            for (size_t col = 0; col < xs.size(); ++col, drow += 3) {
+                if (xs[col] < 0) continue;
+                const uint8_t* p = srow + 3 * xs[col];
+                if (keyed && (uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16) == keyBGR) continue;
+                drow[0] = p[0];
+                drow[1] = p[1];
+                drow[2] = p[2];
+            }
+        }
+        return;
+    }
+
     TSourceReader reader(bitmap);
     bool fast = target_->PixelFormat() == pf24bit;
-    bool rowCopy = fast && unscaled && !keyed && bitmap.PixelFormat() == pf24bit;
     for (int row = 0; row < visible.Height(); ++row) {
         int sy = ys[size_t(row)];
         if (sy < 0 || sy >= bitmap.Height()) continue;
         const uint8_t* srow = bitmap.ScanLine(sy);
         int y = visible.Top + row;
-        if (rowCopy && xs.front() >= 0 && xs.back() >= 0) {
-            std::memcpy(target_->ScanLine(y) + 3 * visible.Left, srow + 3 * xs.front(), 3 * xs.size());
-            continue;
-        }
         uint8_t* drow = fast ? target_->ScanLine(y) : nullptr;
         for (int col = 0; col < visible.Width(); ++col) {
             int sx = xs[size_t(col)];
