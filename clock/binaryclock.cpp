@@ -1,0 +1,355 @@
+#include "clock/binaryclock.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "art/clockart.h"
+#include "platform/os/wallclock.h"
+
+namespace {
+
+TBitmap LoadArt(int id) {
+    TBitmap art;
+    art.LoadFromResourceID(id);
+    return art;
+}
+
+// Blackens rows [0, count) and [height - count, height) of a 24-bit picture, or columns
+// when columns is set; indexes beyond the picture are skipped.
+void BlackenEdges(TBitmap& art, int count, bool columns) {
+    int w = art.Width(), h = art.Height();
+    for (int i = 0; i < count; ++i) {
+        if (columns) {
+            for (int x : {i, w - 1 - i}) {
+                if (x < 0 || x >= w) continue;
+                for (int y = 0; y < h; ++y)
+                    std::fill_n(art.ScanLine(y) + 3 * x, 3, uint8_t(0));
+            }
+        } else {
+            for (int y : {i, h - 1 - i}) {
+                if (y < 0 || y >= h) continue;
+                std::fill_n(art.ScanLine(y), 3 * w, uint8_t(0));
+            }
+        }
+    }
+}
+
+void Make24Bit(TBitmap& art) {
+    if (art.PixelFormat() != pf24bit) art.SetPixelFormat(pf24bit);
+}
+
+}  // namespace
+
+TBinaryClock::TBinaryClock(TComponent* owner) : TCustomControl(owner) {
+    using namespace clockart;
+    RegisterClockArt();
+    opaqueGreenOff_ = LoadArt(kOpaqueGreenOff);
+    opaqueGreenOn_ = LoadArt(kOpaqueGreenOn);
+    opaqueRedOff_ = LoadArt(kOpaqueRedOff);
+    opaqueRedOn_ = LoadArt(kOpaqueRedOn);
+    opaqueBlueOff_ = LoadArt(kOpaqueBlueOff);
+    opaqueBlueOn_ = LoadArt(kOpaqueBlueOn);
+    opaqueAmberOff_ = LoadArt(kOpaqueAmberOff);
+    opaqueAmberOn_ = LoadArt(kOpaqueAmberOn);
+    keyedGreenOff_ = LoadArt(kKeyedGreenOff);
+    keyedGreenOn_ = LoadArt(kKeyedGreenOn);
+    keyedRedOff_ = LoadArt(kKeyedRedOff);
+    keyedRedOn_ = LoadArt(kKeyedRedOn);
+    keyedBlueOff_ = LoadArt(kKeyedBlueOff);
+    keyedBlueOn_ = LoadArt(kKeyedBlueOn);
+    keyedAmberOff_ = LoadArt(kKeyedAmberOff);
+    keyedAmberOn_ = LoadArt(kKeyedAmberOn);
+    switchOff_ = LoadArt(kSwitchOff);
+    switchOn_ = LoadArt(kSwitchOn);
+    // The control leaves most of its area to the picture beneath it.
+    controlStyle_ &= ~csOpaque;
+}
+
+TBinaryClock::~TBinaryClock() = default;
+
+// Properties
+// ---------------------------------------------------------------------------------------
+
+void TBinaryClock::SetLedColor(int32_t value) {
+    ledColor_ = value;
+    Repaint();
+}
+
+void TBinaryClock::SetModeShape(int32_t value) {
+    modeShape_ = value;
+    Repaint();
+}
+
+void TBinaryClock::SetModeTransparentLed(int32_t value) {
+    modeTransparentLed_ = value;
+    Repaint();
+}
+
+void TBinaryClock::SetMode24(int32_t value) {
+    mode24_ = value;
+    Repaint();
+}
+
+void TBinaryClock::SetModeBcd(int32_t value) {
+    modeBcd_ = value;
+    Repaint();
+}
+
+void TBinaryClock::SetModeBcdHide(int32_t value) {
+    modeBcdHide_ = value;
+    Repaint();
+}
+
+void TBinaryClock::SetModeSecondsHide(int32_t value) {
+    modeSecondsHide_ = value;
+    Repaint();
+}
+
+void TBinaryClock::SetModeDoubleBuffered(int32_t value) {
+    modeDoubleBuffered_ = value;
+    Repaint();
+}
+
+void TBinaryClock::SetType(int32_t value) {
+    type_ = value;
+    Repaint();
+}
+
+int TBinaryClock::InvalidateIfTimeChanged() {
+    int second = LocalTimeNow().tm_sec;
+    if (second == lastSecond_) return 0;
+    lastSecond_ = second;
+    Invalidate();
+    return 1;
+}
+
+// Window
+// -------------------------------------------------------------------------------------------
+
+void TBinaryClock::CreateParams(TCreateParams& params) {
+    TCustomControl::CreateParams(params);
+    params.Style &= ~(WS_CLIPCHILDREN | WS_CLIPSIBLINGS);
+    params.ExStyle |= WS_EX_TRANSPARENT;
+}
+
+void TBinaryClock::Dispatch(TMessage& message) {
+    if (message.Msg == WM_ERASEBKGND) {
+        message.Result = 1;
+        return;
+    }
+    TCustomControl::Dispatch(message);
+}
+
+// Painting
+// -----------------------------------------------------------------------------------------
+
+void TBinaryClock::Paint() {
+    std::unique_ptr<TBitmap> buffer = InitDoubleBuffer(Canvas());
+    TCanvas& canvas = buffer->Canvas();
+
+    TBitmap* on = nullptr;
+    TBitmap* off = nullptr;
+    GetLEDs(on, off);
+    // A colour without art (outside lcRed..lcSwitch) draws no cells at all, in every
+    // format: the control then shows only what lies beneath it.
+    if (on && off) {
+        // Square and rect LEDs are cut from copies, made and dropped within this paint.
+        std::optional<TBitmap> onShaped, offShaped;
+        if (modeShape_ == lsSquare || modeShape_ == lsRect) {
+            onShaped.emplace(*on);
+            offShaped.emplace(*off);
+            if (modeShape_ == lsSquare) {
+                MakeSquareLed(*onShaped);
+                MakeSquareLed(*offShaped);
+            } else {
+                MakeRectLed(*onShaped);
+                MakeRectLed(*offShaped);
+            }
+            on = &*onShaped;
+            off = &*offShaped;
+        }
+        // Keyed LEDs leave out their black surround (the bottom-left pixel's colour). With
+        // round LEDs this marks the stored keyed art itself, which is only ever drawn so.
+        if (modeTransparentLed_ != 0 && ledColor_ != lcSwitch) {
+            on->SetTransparent(true);
+            off->SetTransparent(true);
+        }
+        switch (type_) {
+            case ctLargeStandard:
+                PaintBig(canvas, *on, *off);
+                break;
+            case ctSmallStandard:
+                PaintSmall(canvas, *on, *off);
+                break;
+            case ctTinyStandard:
+                PaintTiny(canvas, *on, *off);
+                break;
+            case ctLargeHoriz:
+                PaintHoriz(canvas, 18, 18, 10, 0, *on, *off);
+                break;
+            case ctSmallHoriz:
+                PaintHoriz(canvas, 9, 9, 4, 0, *on, *off);
+                break;
+            case ctTinyHoriz:
+                PaintHoriz(canvas, 5, 5, 2, 0, *on, *off);
+                break;
+            // The switch format draws the switch pictures, uncropped and opaque, whatever
+            // the colour, shape and keying say.
+            case ctDipSwitch:
+                PaintHoriz(canvas, 9, 25, 23, 1, switchOn_, switchOff_);
+                break;
+            default:
+                break;  // an unknown format draws no cells
+        }
+    }
+    DoneDoubleBuffer(std::move(buffer));
+}
+
+std::unique_ptr<TBitmap> TBinaryClock::InitDoubleBuffer(TCanvas& canvas) {
+    // The control never erases its background, and a paint pass repaints the windows
+    // bottom-up: by the time Paint runs, the parent (its picture and its graphic controls)
+    // has been painted afresh into the window's frame wherever this paint reaches, and the
+    // control's canvas is mapped onto that frame. Copying the client rectangle from the
+    // canvas therefore renders the parent's background into the buffer: the picture under
+    // the control, with no cells of an earlier paint in the area being painted. Pixels
+    // outside that area are not shown by this paint.
+    auto buffer = std::make_unique<TBitmap>(ClientWidth(), ClientHeight());
+    TRect client = ClientRect();
+    buffer->Canvas().CopyRect(client, canvas, client);
+    return buffer;
+}
+
+void TBinaryClock::DoneDoubleBuffer(std::unique_ptr<TBitmap> buffer) {
+    if (buffer) Canvas().Draw(0, 0, *buffer);
+}
+
+void TBinaryClock::GetLEDs(TBitmap*& on, TBitmap*& off) {
+    bool keyed = modeTransparentLed_ != 0;
+    switch (ledColor_) {
+        case lcRed:
+            on = keyed ? &keyedRedOn_ : &opaqueRedOn_;
+            off = keyed ? &keyedRedOff_ : &opaqueRedOff_;
+            break;
+        case lcBlue:
+            on = keyed ? &keyedBlueOn_ : &opaqueBlueOn_;
+            off = keyed ? &keyedBlueOff_ : &opaqueBlueOff_;
+            break;
+        case lcAmber:
+            on = keyed ? &keyedAmberOn_ : &opaqueAmberOn_;
+            off = keyed ? &keyedAmberOff_ : &opaqueAmberOff_;
+            break;
+        case lcGreen:
+            on = keyed ? &keyedGreenOn_ : &opaqueGreenOn_;
+            off = keyed ? &keyedGreenOff_ : &opaqueGreenOff_;
+            break;
+        case lcSwitch:
+            on = &switchOn_;
+            off = &switchOff_;
+            break;
+        default:
+            on = nullptr;
+            off = nullptr;
+            break;
+    }
+}
+
+void TBinaryClock::PaintBackground() {}
+
+void TBinaryClock::PaintBig(TCanvas& canvas, TBitmap& on, TBitmap& off) {
+    StandardLayout(canvas, 18, 46, true, on, off);
+}
+
+void TBinaryClock::PaintSmall(TCanvas& canvas, TBitmap& on, TBitmap& off) {
+    StandardLayout(canvas, 9, 22, false, on, off);
+}
+
+void TBinaryClock::PaintTiny(TCanvas& canvas, TBitmap& on, TBitmap& off) {
+    StandardLayout(canvas, 5, 12, false, on, off);
+}
+
+void TBinaryClock::StandardLayout(TCanvas& canvas, int cell, int unitStep, bool midnightIsTwelve,
+                                  TBitmap& on, TBitmap& off) {
+    canvas.Brush.Color = Color();
+    PaintBackground();
+    std::tm now = LocalTimeNow();
+    int hour = now.tm_hour;
+    if (mode24_ == 0) {
+        if (hour > 12) hour -= 12;
+        if (hour == 0 && midnightIsTwelve) hour = 12;
+    }
+    PaintBinary(canvas, 0, 0, hour, cell, cell, on, off, 0);
+    PaintBinary(canvas, unitStep, 0, now.tm_min, cell, cell, on, off, 1);
+    if (modeSecondsHide_ == 0)
+        PaintBinary(canvas, 2 * unitStep, 0, now.tm_sec, cell, cell, on, off, 2);
+}
+
+void TBinaryClock::PaintHoriz(TCanvas& canvas, int w, int h, int groupGap, int cellGap, TBitmap& on,
+                              TBitmap& off) {
+    canvas.Brush.Color = Color();
+    PaintBackground();
+    std::tm now = LocalTimeNow();
+    int hour = now.tm_hour;
+    if (mode24_ == 0 && hour > 12) hour -= 12;
+    PaintHBinary(canvas, 0, 0, hour, w, h, cellGap, on, off, 0);
+    PaintHBinary(canvas, 8 * w + groupGap, 0, now.tm_min, w, h, cellGap, on, off, 1);
+    if (modeSecondsHide_ == 0)
+        PaintHBinary(canvas, 16 * w + 2 * groupGap, 0, now.tm_sec, w, h, cellGap, on, off, 2);
+}
+
+void TBinaryClock::PaintBinary(TCanvas& canvas, int x, int y, int value, int columnWidth,
+                               int rowHeight, TBitmap& on, TBitmap& off, int unit) {
+    bool hiding = modeBcd_ != 0 && modeBcdHide_ != 0;
+    for (int c = 0; c < 2; ++c) {
+        for (int r = 0; r < 4; ++r) {
+            // The tens digit never needs weight 8 (nor 4 for hours): those cells are hidden.
+            if (hiding && c == 0 && (r == 0 || (r == 1 && unit == 0))) continue;
+            bool lit;
+            if (modeBcd_ != 0) {
+                int digit = c == 0 ? value / 10 : value % 10;
+                lit = (digit & (8 >> r)) != 0;
+            } else {
+                lit = ((value >> (7 - (4 * c + r))) & 1) != 0;
+            }
+            int left = x + c * columnWidth, top = y + r * rowHeight;
+            DrawCell(canvas, {left, top, left + columnWidth, top + rowHeight}, lit ? on : off);
+        }
+    }
+}
+
+void TBinaryClock::PaintHBinary(TCanvas& canvas, int x, int y, int value, int w, int h, int cellGap,
+                                TBitmap& on, TBitmap& off, int /*unit*/) {
+    bool hiding = modeBcd_ != 0 && modeBcdHide_ != 0;
+    for (int k = 0; k < 8; ++k) {
+        if (hiding && k == 0) continue;  // the leftmost cell of every group
+        bool lit = ((value >> (7 - k)) & 1) != 0;
+        int left = x + k * (w + cellGap);
+        DrawCell(canvas, {left, y, left + w, y + h}, lit ? on : off);
+    }
+}
+
+void TBinaryClock::DrawCell(TCanvas& canvas, const TRect& cell, TBitmap& art) {
+    if (cell.Height() == 18) {
+        canvas.Draw(cell.Left, cell.Top, art);
+    } else {
+        canvas.StretchDraw(cell, art);
+    }
+}
+
+// Cropping
+// -----------------------------------------------------------------------------------------
+
+void TBinaryClock::MakeSquareLed(TBitmap& art) {
+    Make24Bit(art);
+    int n = art.Width() / 4;
+    BlackenEdges(art, n, false);
+    BlackenEdges(art, n, true);
+}
+
+void TBinaryClock::MakeRectLed(TBitmap& art) {
+    Make24Bit(art);
+    int n = art.Width() / 6;
+    BlackenEdges(art, n, false);
+    BlackenEdges(art, n, true);
+    // Both counts come from the width, also for the rows.
+    BlackenEdges(art, art.Width() / 3, false);
+}
