@@ -1,6 +1,7 @@
 #include "platform/gfx/region.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cstddef>
 #include <limits>
 
@@ -201,6 +202,38 @@ bool FitsInt32(int64_t v) {
     return v >= std::numeric_limits<int32_t>::min() && v <= std::numeric_limits<int32_t>::max();
 }
 
+// Whether rects is a canonical rectangle list: non-empty rectangles in bands top to bottom
+// without vertical overlap, each band's rectangles sharing top and bottom and going left
+// to right without touching, and no band directly above one with the same spans.
+[[maybe_unused]] bool IsCanonical(const std::vector<TRect>& rects) {
+    size_t bandStart = 0, prevBand = TBandBuilder::kNone;
+    for (size_t i = 0; i < rects.size(); ++i) {
+        const TRect& r = rects[i];
+        if (r.IsEmpty()) return false;
+        if (i > bandStart) {
+            const TRect& p = rects[i - 1];
+            if (r.Top != p.Top) {
+                if (r.Top < p.Bottom) return false;
+                prevBand = bandStart;
+                bandStart = i;
+            } else if (r.Bottom != p.Bottom || r.Left <= p.Right) {
+                return false;
+            }
+        }
+        // A band that ends here must differ from the one directly above it.
+        bool bandEnds = i + 1 == rects.size() || rects[i + 1].Top != r.Top;
+        if (bandEnds && prevBand != TBandBuilder::kNone && rects[prevBand].Bottom == r.Top &&
+            i + 1 - bandStart == bandStart - prevBand) {
+            bool same = true;
+            for (size_t k = 0; k < bandStart - prevBand && same; ++k)
+                same = rects[prevBand + k].Left == rects[bandStart + k].Left &&
+                       rects[prevBand + k].Right == rects[bandStart + k].Right;
+            if (same) return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 TRegion::TRegion(const TRect& rect) {
@@ -347,6 +380,14 @@ std::optional<TRegion> TRegion::FromRegionData(std::span<const uint8_t> data) {
     if (count > 0) out.End();
     region.UpdateBounds();
     if (bound != region.bounds_) return std::nullopt;
+    return region;
+}
+
+TRegion TRegion::FromBands(std::vector<TRect> rects) {
+    TRegion region;
+    region.rects_ = std::move(rects);
+    assert(IsCanonical(region.rects_));
+    region.UpdateBounds();
     return region;
 }
 

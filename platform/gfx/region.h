@@ -72,6 +72,10 @@ class TRegion {
     // is not fully merged (touching rectangles in a band, equal adjacent bands) gives the
     // canonical region. Nothing outside data is ever read.
     static std::optional<TRegion> FromRegionData(std::span<const uint8_t> data);
+    // The region whose rectangle list is rects, taken as it stands: the list must already
+    // be canonical (see above), as a builder that emits whole merged bands makes it. Costs
+    // one pass for the bounds; debug builds also check the order.
+    static TRegion FromBands(std::vector<TRect> rects);
 
     friend bool operator==(const TRegion& a, const TRegion& b) { return a.rects_ == b.rects_; }
 
