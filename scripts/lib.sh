@@ -3,7 +3,7 @@
 # The Debian packages the build, the tests and the program need.
 ZT_PACKAGES=(
     build-essential cmake pkg-config
-    libfreetype-dev libfontconfig1-dev fonts-dejavu-core libpng-dev
+    libfreetype-dev libfontconfig1-dev fonts-dejavu-core fonts-dejavu-extra libpng-dev
     libx11-dev libxext-dev libxrandr-dev
     libgtest-dev libbenchmark-dev
     xvfb xauth openbox xdotool x11-utils

@@ -132,6 +132,9 @@ void CopyCoverage(const FT_Bitmap& bitmap, TGlyph& glyph) {
     }
 }
 
+// Up to this pixel height text is drawn without smoothing.
+constexpr int kCrispPixelHeight = 14;
+
 class TFreeTypeFace final : public TFontFace {
 public:
     TFreeTypeFace(std::shared_ptr<TFreeTypeLibrary> library, TFtFacePtr face, int pixelHeight,
@@ -139,7 +142,8 @@ public:
         : library_(std::move(library)),
           face_(std::move(face)),
           embolden_(embolden),
-          oblique_(oblique) {
+          oblique_(oblique),
+          crisp_(pixelHeight <= kCrispPixelHeight) {
         const FT_Size_Metrics& size = face_->size->metrics;
         metrics_.Ascent = std::max(0, RoundPixels(size.ascender));
         metrics_.Descent = std::max(0, RoundPixels(-size.descender));
@@ -238,13 +242,13 @@ private:
         FT_Face face = face_.get();
         // A character the face lacks draws as the face's missing-glyph shape (index 0).
         const FT_UInt index = FT_Get_Char_Index(face, FT_ULong(c));
-        if (FT_Load_Glyph(face, index, FT_LOAD_TARGET_LIGHT) == 0) {
+        if (FT_Load_Glyph(face, index, crisp_ ? FT_LOAD_TARGET_MONO : FT_LOAD_TARGET_LIGHT) == 0) {
             FT_GlyphSlot slot = face->glyph;
             if (embolden_) Embolden(slot);
             if (oblique_) FT_GlyphSlot_Oblique(slot);
             glyph.Advance = RoundPixels(slot->advance.x);
             if (slot->format == FT_GLYPH_FORMAT_BITMAP ||
-                FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) == 0) {
+                FT_Render_Glyph(slot, crisp_ ? FT_RENDER_MODE_MONO : FT_RENDER_MODE_NORMAL) == 0) {
                 glyph.Left = slot->bitmap_left;
                 glyph.Top = slot->bitmap_top;
                 CopyCoverage(slot->bitmap, glyph);
@@ -257,6 +261,10 @@ private:
     TFtFacePtr face_;
     bool embolden_;
     bool oblique_;
+    // Small text is drawn aliased, pixel-snapped like the classic desktop's bitmap dialog
+    // font: crisp on every background, and with no half-dark fringe that a black colour
+    // key would leave standing around the letters.
+    bool crisp_;
     TFontMetrics metrics_;
     mutable std::unordered_map<char32_t, TGlyph> glyphs_;
 };
@@ -299,10 +307,11 @@ bool HasFamily(const FcPattern* pattern, const std::string& name) {
 }
 
 std::optional<TMatch> MatchFamily(FcConfig* config, const std::string& family,
-                                  const TFontDesc& desc) {
+                                  const TFontDesc& desc, int width = FC_WIDTH_NORMAL) {
     TFcPatternPtr pattern(FcPatternCreate());
     if (!pattern) return std::nullopt;
     FcPatternAddString(pattern.get(), FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+    FcPatternAddInteger(pattern.get(), FC_WIDTH, width);
     FcPatternAddDouble(pattern.get(), FC_PIXEL_SIZE, desc.PixelHeight);
     FcPatternAddInteger(pattern.get(), FC_WEIGHT,
                         (desc.Style & fsBold) ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
@@ -375,13 +384,16 @@ private:
         }
         if (!config_) return std::nullopt;
         const std::string sans = "sans-serif";
+        // The dialog font of the classic desktop is narrow: a condensed cut of the
+        // sans-serif face, where one is installed, keeps dialog texts within the space
+        // their layouts give them.
         if (desc.Name.empty() || IsDialogName(desc.Name))
-            return MatchFamily(config_.get(), sans, desc);
+            return MatchFamily(config_.get(), sans, desc, FC_WIDTH_SEMICONDENSED);
         std::optional<TMatch> match = MatchFamily(config_.get(), desc.Name, desc);
         // fontconfig always offers something; a different family means the name is not
-        // installed.
+        // installed, and the dialog face stands in.
         if (match && !IsGenericName(desc.Name) && !HasFamily(match->Pattern.get(), desc.Name))
-            match = MatchFamily(config_.get(), sans, desc);
+            match = MatchFamily(config_.get(), sans, desc, FC_WIDTH_SEMICONDENSED);
         return match;
     }
 

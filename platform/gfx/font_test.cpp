@@ -363,25 +363,37 @@ TEST_F(SystemFontTest, UnknownNamesBecomeTheDialogFace) {
     EXPECT_EQ(Face("MS Sans Serif"), dialog);  // kept by description
 }
 
-TEST_F(SystemFontTest, DrawingBlendsTheColourInsideTheClip) {
+TEST_F(SystemFontTest, LargeTextIsSmoothAndSmallTextCrisp) {
+    // Red over white: red stays full, green and blue fall together.
+    auto check = [&](int pixelHeight, bool smooth) {
+        auto face = provider_->Face({"MS Sans Serif", pixelHeight, 0});
+        const int width = face->TextWidth(kCaption), height = face->Metrics().Height();
+        TBitmap bitmap = WhiteBitmap(width + 20, height + 10);
+        face->DrawText(bitmap, 5, 5, kCaption, clRed, {0, 0, bitmap.Width(), bitmap.Height()});
+        int full = 0, changed = 0;
+        for (int y = 0; y < bitmap.Height(); ++y)
+            for (int x = 0; x < bitmap.Width(); ++x) {
+                TColor c = bitmap.Pixel(x, y);
+                if (c == clWhite) continue;
+                ++changed;
+                full += c == clRed;
+                EXPECT_EQ(GetRValue(c), 255) << x << "," << y;
+                EXPECT_EQ(GetGValue(c), GetBValue(c)) << x << "," << y;
+            }
+        EXPECT_GT(full, 0) << pixelHeight;
+        if (smooth) {
+            EXPECT_GT(changed, full) << "the edges of " << pixelHeight << "-pixel text are smooth";
+        } else {
+            EXPECT_EQ(changed, full) << pixelHeight << "-pixel text has no half-tone fringe";
+        }
+    };
+    check(11, false);
+    check(24, true);
+}
+
+TEST_F(SystemFontTest, DrawingStaysInsideTheClip) {
     auto face = Face("MS Sans Serif");
     const int width = face->TextWidth(kCaption), height = face->Metrics().Height();
-    TBitmap bitmap = WhiteBitmap(width + 20, height + 10);
-    face->DrawText(bitmap, 5, 5, kCaption, clRed, {0, 0, bitmap.Width(), bitmap.Height()});
-    int full = 0, changed = 0;
-    for (int y = 0; y < bitmap.Height(); ++y)
-        for (int x = 0; x < bitmap.Width(); ++x) {
-            TColor c = bitmap.Pixel(x, y);
-            if (c == clWhite) continue;
-            ++changed;
-            full += c == clRed;
-            // Red over white: red stays full, green and blue fall together.
-            EXPECT_EQ(GetRValue(c), 255) << x << "," << y;
-            EXPECT_EQ(GetGValue(c), GetBValue(c)) << x << "," << y;
-        }
-    EXPECT_GT(full, 0);
-    EXPECT_GT(changed, full);  // the edges are smooth
-
     TBitmap clipped = WhiteBitmap(width + 20, height + 10);
     const TRect clip{10, 9, 30, 13};
     face->DrawText(clipped, 5, 5, kCaption, clBlack, clip);

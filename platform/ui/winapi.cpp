@@ -412,7 +412,10 @@ void DestroyTree(HWND h) {
     }
     if (s.focus == h) s.focus = nullptr;
     if (s.active == h) s.active = nullptr;
-    if (s.taskbarCarrier == h) s.taskbarCarrier = nullptr;
+    if (s.taskbarCarrier == h) {
+        s.taskbarCarrier = nullptr;
+        s.taskbarVisible = true;
+    }
     for (MSG& m : s.queue)
         if (m.hwnd == h) m.hwnd = nullptr;
     std::erase_if(s.queue, [](const MSG& m) { return m.hwnd == nullptr && m.message != WM_QUIT; });
@@ -1001,7 +1004,10 @@ bool SetLayeredWindowAttributes(HWND hwnd, TColor key, uint8_t, DWORD flags) {
     return true;
 }
 
-void SetTaskbarCarrier(HWND hwnd) { Sys().taskbarCarrier = hwnd; }
+void SetTaskbarCarrier(HWND hwnd) {
+    Sys().taskbarCarrier = hwnd;
+    Sys().taskbarVisible = true;
+}
 
 // System settings ---------------------------------------------------------------------------------------
 
@@ -1033,6 +1039,24 @@ FARPROC GetProcAddress(HMODULE module, const std::string& name) {
     if (!module) return nullptr;
     if (name == "SetLayeredWindowAttributes") return reinterpret_cast<FARPROC>(&SetLayeredImpl);
     return nullptr;
+}
+
+void DestroyAllWindows() {
+    TWindowSystem& s = Sys();
+    // Their owners may be gone already: the windows go without calling anyone back.
+    for (auto& w : s.windows) w->proc = WNDPROC{};
+    while (!s.windows.empty()) {
+        HWND h = s.windows.back().get();
+        while (h->child && Alive(h->parent)) h = h->parent;
+        DestroyWindow(h);
+    }
+    s.graveyard.clear();
+    s.queue.clear();
+    s.input.clear();
+    s.timers.clear();
+    s.dcs.clear();
+    s.quitPosted = false;
+    s.capture = s.focus = s.active = nullptr;
 }
 
 native::TNativeWindow* NativeWindow(HWND hwnd) { return Alive(hwnd) ? hwnd->native.get() : nullptr; }

@@ -223,6 +223,11 @@ HMODULE LoadLibraryA(const std::string& name);
 FARPROC GetProcAddress(HMODULE module, const std::string& name);
 using TSetLayeredWindowAttributes = bool (*)(HWND, TColor, uint8_t, DWORD);
 
+// Destroys every window that is left, without calling their procedures, and forgets all
+// queued messages, timers and input: the window system's teardown before its backend
+// goes away.
+void DestroyAllWindows();
+
 // The native window behind a top-level window (none for child windows); for backends and
 // tests.
 native::TNativeWindow* NativeWindow(HWND hwnd);

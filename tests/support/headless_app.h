@@ -22,6 +22,7 @@ public:
     }
     ~THeadlessApp() {
         DestroyApplication();
+        DestroyAllWindows();
         native::SetBackend(nullptr);
     }
     THeadlessApp(const THeadlessApp&) = delete;

@@ -1,0 +1,268 @@
+#include "app/fclock.h"
+
+#include <cstdlib>
+#include <sstream>
+
+#include "art/clockart.h"
+#include "platform/os/shell.h"
+#include "platform/ui/application.h"
+#include "platform/ui/screen.h"
+#include "platform/ui/winapi.h"
+
+// The stored region of the form's design-time picture (app/fclock_regiondata.bin).
+extern const unsigned char kFclockRegionData[];
+extern const unsigned long kFclockRegionDataSize;
+
+const char* const kProductAddress = "www.zentick.org";
+const char* const kProductUrl = "https://www.zentick.org/";
+
+namespace {
+
+// Background pictures by format (rows) and background: flat black (also used by the
+// transparent background), brushed aluminium, mahogany.
+constexpr int kBackgrounds[7][3] = {
+    {85, 62, 48}, {84, 61, 47}, {74, 58, 44}, {83, 60, 46}, {82, 59, 45}, {73, 57, 43}, {66, 66, 66},
+};
+
+bool ValidType(int32_t type) { return type >= ctLargeStandard && type <= ctDipSwitch; }
+
+}  // namespace
+
+const TForm1::TGeometry TForm1::kGeometry[7] = {
+    {11, 9, 128, 72, 150, 90}, {6, 6, 64, 35, 76, 46},   {4, 4, 36, 20, 44, 28},
+    {9, 6, 455, 20, 480, 32},  {6, 4, 225, 9, 235, 16},  {4, 2, 125, 5, 132, 9},
+    {6, 8, 270, 25, 280, 41},
+};
+
+// Construction: the window as designed --------------------------------------------------------
+
+TForm1::TForm1(TComponent* owner, TClockSettingsStore* store) : TForm(owner), store_(store) {
+    if (!store_) {
+        ownStore_ = std::make_unique<TRegistrySettingsStore>();
+        store_ = ownStore_.get();
+    }
+    RegisterClockArt();
+    SetName("Form1");
+    SetBorderStyle(bsNone);
+    SetText("Form1");
+    SetBounds(Left(), Top(), 150, 90);
+    SetColor(clBlack);
+    Font().SetName("MS Sans Serif");
+    Font().SetHeight(-11);
+    // Visible by design: Application->Run shows the main form once it is set up.
+
+    fcImageForm1 = new TfcImageForm(this);
+    fcImageForm1->SetName("fcImageForm1");
+    fcImageForm1->SetParent(this);
+    {
+        TBitmap design;
+        design.LoadFromResourceID(85);
+        fcImageForm1->SetPicture(&design);
+    }
+    fcImageForm1->SetDragTolerance(5);
+    {
+        // The region stored with the form: applied at once, as loading the form does.
+        std::istringstream stored(std::string(reinterpret_cast<const char*>(kFclockRegionData),
+                                              kFclockRegionDataSize));
+        fcImageForm1->ReadRegionData(stored);
+    }
+
+    PanelStartup = new TPanel(this);
+    PanelStartup->SetName("PanelStartup");
+    PanelStartup->SetParent(this);
+    PanelStartup->SetBounds(4, 16, 142, 57);
+    PanelStartup->SetColor(clBlack);
+    PanelStartup->SetText("");
+
+    LabelTitle = MakeLabel(24, 8, "Tarvo's Binary Clock", clWhite);
+    LabelRight = MakeLabel(17, 40, "Right-Click for Settings", clWhite);
+    LabelRight->SetAutoSize(false);
+    LabelRight->SetWidth(107);
+    LabelRight->SetAlignment(taCenter);
+    // The width was designed for the classic dialog font; where the installed face needs
+    // more room, the label grows about the same centre rather than cutting the text.
+    if (int need = LabelRight->Font().Face().TextWidth(LabelRight->Caption()); need > LabelRight->Width())
+        LabelRight->SetBounds(LabelRight->Left() - (need - LabelRight->Width() + 1) / 2, LabelRight->Top(),
+                              need, LabelRight->Height());
+    LabelLink = MakeLabel(19, 22, kProductAddress, clBlue);
+    LabelLink->Font().SetStyle(fsUnderline);
+    LabelLink->SetCursor(crHandPoint);
+    LabelLink->OnClick = Method(this, &TForm1::LabelLinkClick);
+    Label4 = MakeLabel(130, 4, "X", clWhite);
+    Label4->SetAnchors(akTop | akRight);
+    Label4->OnClick = Method(this, &TForm1::Label4Click);
+
+    BinaryClock = new TBinaryClock(this);
+    BinaryClock->SetName("BinaryClock");
+    BinaryClock->SetParent(this);
+    BinaryClock->SetBounds(11, 9, 128, 72);
+    BinaryClock->SetModeTransparentLed(1);
+    BinaryClock->SetMode24(1);
+    BinaryClock->SetModeBcdHide(1);
+    BinaryClock->SetModeDoubleBuffered(1);
+    BinaryClock->OnMouseDown = Method(this, &TForm1::BinaryClockMouseDown);
+    BinaryClock->OnMouseMove = Method(this, &TForm1::BinaryClockMouseMove);
+    BinaryClock->OnMouseUp = Method(this, &TForm1::BinaryClockMouseUp);
+
+    TimerClock = new TTimer(this);
+    TimerClock->SetName("TimerClock");
+    TimerClock->SetInterval(250);
+    TimerClock->SetOnTimer(Method(this, &TForm1::TimerClockTimer));
+
+    TimerStartup = new TTimer(this);
+    TimerStartup->SetName("TimerStartup");
+    TimerStartup->SetInterval(5000);
+    TimerStartup->SetOnTimer(Method(this, &TForm1::TimerStartupTimer));
+
+    OnCreate = Method(this, &TForm1::FormCreate);
+    OnDestroy = Method(this, &TForm1::FormDestroy);
+}
+
+TForm1::~TForm1() = default;
+
+TLabel* TForm1::MakeLabel(int left, int top, const char* caption, TColor color) {
+    auto* label = new TLabel(this);
+    label->SetParent(PanelStartup);
+    label->SetColor(clBlack);
+    label->Font().SetName("MS Sans Serif");
+    label->Font().SetHeight(-11);
+    label->Font().SetColor(color);
+    label->SetBounds(left, top, label->Width(), label->Height());
+    label->SetText(caption);
+    return label;
+}
+
+int TForm1::ScreenWidth() const { return Screen->Width(); }
+int TForm1::ScreenHeight() const { return Screen->Height(); }
+
+// Start-up and shutdown --------------------------------------------------------------------------
+
+void TForm1::FormCreate(TObject*) {
+    for (const auto& row : kBackgrounds)
+        for (int id : row)
+            if (backgrounds_[size_t(id)].Empty()) backgrounds_[size_t(id)].LoadFromResourceID(id);
+    store_->Load(Settings, *this);
+    ApplySettings();
+    if (Settings.Type == ctLargeStandard && Settings.SecondsHide == 0) {
+        BinaryClock->Hide();
+        PanelStartup->Show();
+        PanelStartup->BringToFront();
+    } else {
+        PanelStartup->Hide();
+    }
+    if (Screen->PixelsPerInch() != 96) {
+        LabelTitle->SetLeft(1);
+        LabelLink->SetLeft(1);
+        LabelRight->SetLeft(1);
+    }
+}
+
+void TForm1::FormDestroy(TObject*) { SaveSettings(); }
+
+void TForm1::SaveSettings() { store_->Save(Settings, *this); }
+
+// Applying the settings ----------------------------------------------------------------------------
+
+const TBitmap* TForm1::BackgroundBitmap(int32_t type, int32_t back) const {
+    if (!ValidType(type) || back < cbFlatBlack || back > cbTransparent) return nullptr;
+    int column = back == cbTransparent ? 0 : back;
+    return &backgrounds_[size_t(kBackgrounds[type][column])];
+}
+
+std::unique_ptr<TBitmap> TForm1::SqueezeForHiddenSeconds(const TBitmap& picture, int32_t type) {
+    static constexpr int kMargin[6] = {4, 3, 2, 3, 3, 1};
+    int margin = type >= 0 && type < 6 ? kMargin[type] : 0;
+    auto squeezed = std::make_unique<TBitmap>((2 * picture.Width()) / 3 + margin, picture.Height());
+    squeezed->Canvas().StretchDraw({0, 0, squeezed->Width(), squeezed->Height()},
+                                   const_cast<TBitmap&>(picture));
+    return squeezed;
+}
+
+void TForm1::SetWindowTransparency(int32_t back) {
+    HWND h = Handle();
+    LONG exStyle = GetWindowLongA(h, GWL_EXSTYLE);
+    if (back != cbTransparent) {
+        SetWindowLongA(h, GWL_EXSTYLE, exStyle & ~LONG(WS_EX_LAYERED));
+        return;
+    }
+    SetWindowLongA(h, GWL_EXSTYLE, exStyle | LONG(WS_EX_LAYERED));
+    static const auto setLayered = reinterpret_cast<TSetLayeredWindowAttributes>(
+        GetProcAddress(LoadLibraryA("user32"), "SetLayeredWindowAttributes"));
+    if (setLayered) setLayered(h, RGB(0, 0, 0), 128, LWA_COLORKEY);
+}
+
+void TForm1::ApplySettings() {
+    SetFormStyle(Settings.OnTop ? fsStayOnTop : fsNormal);
+    const TBitmap* picture = BackgroundBitmap(Settings.Type, Settings.Back);
+    BinaryClock->SetModeTransparentLed(Settings.Back != cbFlatBlack ? 1 : 0);
+    SetWindowTransparency(Settings.Back);
+    // A format or background outside the tables has no picture: the window then keeps
+    // its picture, shape and size as they are, and only the clock's modes change.
+    if (picture) {
+        const TGeometry& g = kGeometry[Settings.Type];
+        fcImageForm1->SetPicture(picture);
+        BinaryClock->SetLeft(g.ClockLeft);
+        BinaryClock->SetTop(g.ClockTop);
+        BinaryClock->SetWidth(g.ClockWidth);
+        BinaryClock->SetHeight(g.ClockHeight);
+        SetWidth(g.WindowWidth);
+        SetHeight(g.WindowHeight);
+        if (Settings.SecondsHide != 0 && Settings.Type != ctDipSwitch && Settings.Back != cbTransparent)
+            fcImageForm1->SetPicture(SqueezeForHiddenSeconds(*picture, Settings.Type).get());
+        fcImageForm1->RebuildRegion();
+    }
+    BinaryClock->SetMode24(Settings.Hour24);
+    BinaryClock->SetModeBcd(Settings.Bcd);
+    BinaryClock->SetModeBcdHide(Settings.BcdHide);
+    BinaryClock->SetModeSecondsHide(Settings.SecondsHide);
+    BinaryClock->SetType(Settings.Type);
+    BinaryClock->SetLedColor(Settings.Color);
+    BinaryClock->SetModeShape(Settings.Shape);
+    BinaryClock->Invalidate();
+    BinaryClock->Repaint();
+    fcImageForm1->Invalidate();
+    fcImageForm1->Repaint();
+    Repaint();
+}
+
+// The tick and the start-up panel -----------------------------------------------------------------
+
+void TForm1::TimerClockTimer(TObject*) {
+    if (Settings.HideTask != 0) ShowWindow(Application->Handle(), SW_HIDE);
+    BinaryClock->InvalidateIfTimeChanged();
+}
+
+void TForm1::TimerStartupTimer(TObject*) {
+    TimerStartup->SetEnabled(false);
+    PanelStartup->Hide();
+    BinaryClock->Show();
+}
+
+void TForm1::Label4Click(TObject* sender) { TimerStartupTimer(sender); }
+
+void TForm1::LabelLinkClick(TObject*) {
+    ShellExecuteA(nullptr, "open", kProductUrl, nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+// Dragging by the clock face ----------------------------------------------------------------------
+
+void TForm1::BinaryClockMouseDown(TObject*, TMouseButton button, TShiftState, int x, int y) {
+    if (button != mbLeft) return;
+    Dragging = true;
+    DragMoved = false;
+    DragStartX = x;
+    DragStartY = y;
+}
+
+void TForm1::BinaryClockMouseMove(TObject*, TShiftState, int x, int y) {
+    if (!Dragging) return;
+    if (std::abs(DragStartX - x) <= 1 && std::abs(DragStartY - y) <= 1) return;
+    MoveWindow(Handle(), Left() + (x - DragStartX), Top() + (y - DragStartY), Width(), Height(), true);
+    DragMoved = true;
+}
+
+void TForm1::BinaryClockMouseUp(TObject*, TMouseButton, TShiftState, int, int) {
+    Dragging = false;
+    if (DragMoved) SaveSettings();
+    DragMoved = false;
+}

@@ -1,0 +1,144 @@
+// zentick-render: draws the real main window on the headless backend into a PNG file,
+// without touching the user's settings.
+//
+//   zentick-render [--time HH:MM:SS] [--type N] [--back N] [--color N] [--shape N]
+//                  [--hour24 0|1] [--bcd 0|1] [--bcdhide 0|1] [--secondshide 0|1]
+//                  [--ontop 0|1] [--startup 0|1] --out FILE.png [--region FILE.bin]
+//
+// Each option sets the settings field of its name before they are applied (the others
+// keep their defaults); numbers are applied as stored ones would be. The PNG is RGBA at the
+// window's size: alpha 0 outside the window's visible shape, 255 inside. --region writes
+// the window's region as a stored region block (4-byte length, then the region data).
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <fstream>
+#include <map>
+#include <string>
+
+#include "app/fclock.h"
+#include "app/startdirectory.h"
+#include "platform/gfx/pngfile.h"
+#include "platform/native/headless.h"
+#include "platform/os/wallclock.h"
+#include "platform/ui/application.h"
+#include "shaped/fcregion.h"
+
+namespace {
+
+const char* const kUsage =
+    "usage: zentick-render [--time HH:MM:SS] [--type N] [--back N] [--color N] [--shape N] "
+    "[--hour24 0|1] [--bcd 0|1] [--bcdhide 0|1] [--secondshide 0|1] [--ontop 0|1] [--startup 0|1] "
+    "--out FILE.png [--region FILE.bin]\n";
+
+[[noreturn]] void Usage(const std::string& error) {
+    std::fprintf(stderr, "zentick-render: %s\n%s", error.c_str(), kUsage);
+    std::exit(2);
+}
+
+bool ParseInt(const std::string& text, int32_t& value) {
+    if (text.empty()) return false;
+    errno = 0;
+    char* end = nullptr;
+    long v = std::strtol(text.c_str(), &end, 10);
+    if (*end != '\0' || errno == ERANGE || v < INT32_MIN || v > INT32_MAX) return false;
+    value = int32_t(v);
+    return true;
+}
+
+bool ParseTime(const std::string& text, int& h, int& m, int& s) {
+    char extra = 0;
+    if (std::sscanf(text.c_str(), "%2d:%2d:%2d%c", &h, &m, &s, &extra) != 3) return false;
+    return text.size() == 8 && h >= 0 && h < 24 && m >= 0 && m < 60 && s >= 0 && s < 60;
+}
+
+// Settings from the command line; nothing is stored.
+class TCommandLineStore : public TClockSettingsStore {
+public:
+    explicit TCommandLineStore(const ClockSettings& settings) : settings_(settings) {}
+    void Load(ClockSettings& settings, TSettingsWindow& window) override {
+        settings = settings_;
+        window.SetTop(0);
+        window.SetLeft(0);
+    }
+    void Save(const ClockSettings&, const TSettingsWindow&) override {}
+
+private:
+    ClockSettings settings_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    CaptureStartDirectory();
+    ClockSettings settings;
+    int32_t startup = 0;
+    std::map<std::string, int32_t*> numbers = {
+        {"--type", &settings.Type},       {"--back", &settings.Back},     {"--color", &settings.Color},
+        {"--shape", &settings.Shape},     {"--hour24", &settings.Hour24}, {"--bcd", &settings.Bcd},
+        {"--bcdhide", &settings.BcdHide}, {"--secondshide", &settings.SecondsHide},
+        {"--ontop", &settings.OnTop},     {"--startup", &startup},
+    };
+    std::string out, regionOut;
+    bool fixedTime = false;
+    int hour = 0, minute = 0, second = 0;
+    for (int i = 1; i < argc; ++i) {
+        std::string option = argv[i];
+        if (i + 1 >= argc) Usage("option " + option + " needs a value");
+        std::string value = argv[++i];
+        if (auto it = numbers.find(option); it != numbers.end()) {
+            if (!ParseInt(value, *it->second)) Usage("not a number for " + option + ": " + value);
+        } else if (option == "--time") {
+            if (!ParseTime(value, hour, minute, second)) Usage("not a time (HH:MM:SS): " + value);
+            fixedTime = true;
+        } else if (option == "--out") {
+            out = value;
+        } else if (option == "--region") {
+            regionOut = value;
+        } else {
+            Usage("unknown option " + option);
+        }
+    }
+    if (out.empty()) Usage("no --out file given");
+    if (!fixedTime) {
+        std::tm now = LocalTimeNow();
+        hour = now.tm_hour;
+        minute = now.tm_min;
+        second = now.tm_sec;
+    }
+
+    auto backend = std::make_unique<native::THeadlessBackend>(TSize{1024, 768});
+    native::THeadlessBackend& screen = *backend;
+    native::SetBackend(std::move(backend));
+    screen.SetWallTime(LocalSeconds(hour, minute, second));
+    CreateApplication();
+    int result = 0;
+    {
+        TCommandLineStore store(settings);
+        TForm1* form = New<TForm1>(Application, &store);
+        Application->SetMainForm(form);
+        if (startup == 0) form->TimerStartupTimer(form);
+        form->Show();
+        Application->ProcessMessages();
+        auto* window = dynamic_cast<native::THeadlessWindow*>(NativeWindow(form->Handle()));
+        if (!window || !SavePngWithAlpha(out, window->Pixels(), window->VisibleMask())) {
+            std::fprintf(stderr, "zentick-render: cannot write %s\n", out.c_str());
+            result = 1;
+        }
+        if (!regionOut.empty()) {
+            std::ofstream file(regionOut, std::ios::binary | std::ios::trunc);
+            WriteRegionData(file, GetWindowRgn(form->Handle()));
+            file.flush();
+            if (!file) {
+                std::fprintf(stderr, "zentick-render: cannot write %s\n", regionOut.c_str());
+                result = 1;
+            }
+        }
+    }
+    DestroyApplication();
+    DestroyAllWindows();
+    native::SetBackend(nullptr);
+    return result;
+}
