@@ -55,12 +55,13 @@ void TfcCustomImageForm::Dispatch(TMessage& m) {
     if (m.Msg == CM_PARENTHANDLECREATED) {
         // The form's window was made anew: follow it with the capture, and clear its
         // WS_CLIPCHILDREN again, so the picture still drags the window.
-        TCustomForm* form = Form();
-        if (form && capture_ && capture_->WindowHandle() != form->Handle()) {
+        if (TCustomForm* form = Form()) {
             HWND h = form->Handle();
             SetWindowLongA(h, GWL_STYLE, GetWindowLongA(h, GWL_STYLE) & ~LONG(WS_CLIPCHILDREN));
-            capture_->SetWindowHandle(h);
-            capture_->SetActive(true);
+            if (capture_ && capture_->WindowHandle() != h) {
+                capture_->SetWindowHandle(h);
+                capture_->SetActive(true);
+            }
         }
     }
     TfcCustomImage::Dispatch(m);
