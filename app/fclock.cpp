@@ -5,6 +5,7 @@
 
 #include "art/clockart.h"
 #include "platform/os/shell.h"
+#include "platform/os/wallclock.h"
 #include "platform/ui/application.h"
 #include "platform/ui/screen.h"
 #include "platform/ui/winapi.h"
@@ -23,6 +24,11 @@ namespace {
 constexpr int kBackgrounds[7][3] = {
     {85, 62, 48}, {84, 61, 47}, {74, 58, 44}, {83, 60, 46}, {82, 59, 45}, {73, 57, 43}, {66, 66, 66},
 };
+
+// The clock tick: the first comes a quarter second after creation (and after every
+// change of settings); each later one a little after the next change of second.
+constexpr unsigned kFirstTickMs = 250;
+constexpr unsigned kTickAfterSecondMs = 5;
 
 bool ValidType(int32_t type) { return type >= ctLargeStandard && type <= ctDipSwitch; }
 
@@ -106,7 +112,7 @@ TForm1::TForm1(TComponent* owner, TClockSettingsStore* store) : TForm(owner), st
 
     TimerClock = new TTimer(this);
     TimerClock->SetName("TimerClock");
-    TimerClock->SetInterval(250);
+    TimerClock->SetInterval(kFirstTickMs);
     TimerClock->SetOnTimer(Method(this, &TForm1::TimerClockTimer));
 
     TimerStartup = new TTimer(this);
@@ -138,9 +144,8 @@ int TForm1::ScreenHeight() const { return Screen->Height(); }
 // Start-up and shutdown --------------------------------------------------------------------------
 
 void TForm1::FormCreate(TObject*) {
-    for (const auto& row : kBackgrounds)
-        for (int id : row)
-            if (backgrounds_[size_t(id)].Empty()) backgrounds_[size_t(id)].LoadFromResourceID(id);
+    // The nineteen backgrounds are decoded when first asked for (BackgroundBitmap): the
+    // first frame needs only one of them.
     store_->Load(Settings, *this);
     ApplySettings();
     if (Settings.Type == ctLargeStandard && Settings.SecondsHide == 0) {
@@ -166,7 +171,10 @@ void TForm1::SaveSettings() { store_->Save(Settings, *this); }
 const TBitmap* TForm1::BackgroundBitmap(int32_t type, int32_t back) const {
     if (!ValidType(type) || back < cbFlatBlack || back > cbTransparent) return nullptr;
     int column = back == cbTransparent ? 0 : back;
-    return &backgrounds_[size_t(kBackgrounds[type][column])];
+    int id = kBackgrounds[type][column];
+    TBitmap& picture = backgrounds_[size_t(id)];
+    if (picture.Empty()) picture.LoadFromResourceID(id);
+    return &picture;
 }
 
 std::unique_ptr<TBitmap> TForm1::SqueezeForHiddenSeconds(const TBitmap& picture, int32_t type) {
@@ -223,6 +231,8 @@ void TForm1::ApplySettings() {
     fcImageForm1->Invalidate();
     fcImageForm1->Repaint();
     Repaint();
+    // A tick within the first quarter second: a HideTask just switched on acts at once.
+    TimerClock->SetInterval(kFirstTickMs);
 }
 
 // The tick and the start-up panel -----------------------------------------------------------------
@@ -230,6 +240,11 @@ void TForm1::ApplySettings() {
 void TForm1::TimerClockTimer(TObject*) {
     if (Settings.HideTask != 0) ShowWindow(Application->Handle(), SW_HIDE);
     BinaryClock->InvalidateIfTimeChanged();
+    // The next tick comes just after the wall clock's next second begins: the face then
+    // changes within a few milliseconds of each second, and the program wakes once a
+    // second instead of four times. (Waking up is most of what a clock costs.)
+    int64_t intoSecond = ((WallClockMs() % 1000) + 1000) % 1000;
+    TimerClock->SetInterval(unsigned(1000 - intoSecond) + kTickAfterSecondMs);
 }
 
 void TForm1::TimerStartupTimer(TObject*) {

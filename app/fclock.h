@@ -109,6 +109,7 @@ private:
 
     std::unique_ptr<TClockSettingsStore> ownStore_;
     TClockSettingsStore* store_;
-    // The nineteen backgrounds, by picture number (43..85; unused slots stay empty).
-    std::array<TBitmap, 86> backgrounds_;
+    // The nineteen backgrounds, by picture number (43..85; unused slots stay empty), each
+    // decoded the first time it is shown.
+    mutable std::array<TBitmap, 86> backgrounds_;
 };

@@ -6,7 +6,7 @@ ZT_PACKAGES=(
     libfreetype-dev libfontconfig1-dev fonts-dejavu-core fonts-dejavu-extra libpng-dev
     libx11-dev libxext-dev libxrandr-dev
     libgtest-dev libbenchmark-dev
-    xvfb xauth openbox xdotool x11-utils
+    xvfb xauth openbox xdotool x11-utils x11-xserver-utils
 )
 
 zt_root() { cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd; }
@@ -51,7 +51,7 @@ zt_start_xvfb() {
     local n
     for n in $(seq 90 140); do
         [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-        Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+        Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
         ZT_XVFB_PID=$!
         local i
         for i in $(seq 1 100); do

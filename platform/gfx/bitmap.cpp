@@ -92,6 +92,15 @@ void TBitmap::SetSize(int width, int height) {
     height = std::max(height, 0);
     if (width == 0 || height == 0) width = height = 0;
     if (width == width_ && height == height_) return;
+    if (Empty() && format_ == pf24bit) {
+        // A fresh 24-bit picture: white, in one pass.
+        width_ = width;
+        height_ = height;
+        stride_ = BitmapStride(width_, 24);
+        bits_.assign(size_t(stride_) * height_, 0xFF);
+        Changed();
+        return;
+    }
     TBitmap old(*this);
     Allocate(width, height, format_);
     // New pixels are white; the common area keeps its pixels.

@@ -32,6 +32,8 @@
 
 #include <fontconfig/fontconfig.h>
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <array>
 #include <climits>
@@ -334,6 +336,38 @@ std::optional<TMatch> MatchFamily(FcConfig* config, const std::string& family,
     return match;
 }
 
+// The dialog face from well-known font files, when the one for the style is installed:
+// the clock's windows then start without loading fontconfig's configuration, which takes
+// milliseconds and holds on to memory for the rest of the run. A fontconfig configuration
+// named in the environment is always honoured instead.
+std::optional<TMatch> KnownDialogFace(TFontStyles style) {
+    if (std::getenv("FONTCONFIG_FILE") || std::getenv("FONTCONFIG_PATH")) return std::nullopt;
+    struct TKnownFile {
+        const char* File;
+        TFontStyles Style;
+        int Weight;
+        int Slant;
+    };
+    static constexpr TKnownFile kFiles[] = {
+        {"/usr/share/fonts/truetype/dejavu/DejaVuSansCondensed.ttf", 0, FC_WEIGHT_REGULAR, FC_SLANT_ROMAN},
+        {"/usr/share/fonts/truetype/dejavu/DejaVuSansCondensed-Bold.ttf", fsBold, FC_WEIGHT_BOLD,
+         FC_SLANT_ROMAN},
+        {"/usr/share/fonts/truetype/dejavu/DejaVuSansCondensed-Oblique.ttf", fsItalic, FC_WEIGHT_REGULAR,
+         FC_SLANT_OBLIQUE},
+        {"/usr/share/fonts/truetype/dejavu/DejaVuSansCondensed-BoldOblique.ttf", fsBold | fsItalic,
+         FC_WEIGHT_BOLD, FC_SLANT_OBLIQUE},
+    };
+    for (const TKnownFile& known : kFiles) {
+        if (known.Style != (style & (fsBold | fsItalic)) || access(known.File, R_OK) != 0) continue;
+        TMatch match;
+        match.File = known.File;
+        match.Weight = known.Weight;
+        match.Slant = known.Slant;
+        return match;
+    }
+    return std::nullopt;
+}
+
 // Sets the face's size; a face without outlines takes its nearest bitmap size.
 bool SetPixelHeight(FT_Face face, int pixelHeight) {
     if (FT_IS_SCALABLE(face)) return FT_Set_Pixel_Sizes(face, 0, FT_UInt(pixelHeight)) == 0;
@@ -378,6 +412,8 @@ private:
     }
 
     std::optional<TMatch> Match(const TFontDesc& desc) {
+        if (desc.Name.empty() || IsDialogName(desc.Name))
+            if (std::optional<TMatch> known = KnownDialogFace(desc.Style)) return known;
         if (!config_ && !configFailed_) {
             config_.reset(FcInitLoadConfigAndFonts());
             configFailed_ = !config_;

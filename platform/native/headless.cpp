@@ -48,7 +48,7 @@ THeadlessBackend::THeadlessBackend(TSize screen, int pixelsPerInch, int bitsPerP
       bitsPerPixel_(bitsPerPixel),
       wallAnchorSeconds_(LocalSeconds(12, 0, 0)),
       outline_(size_t(std::max(0, screen.cx)) * size_t(std::max(0, screen.cy)), 0) {
-    SetVirtualWallClock([this] { return WallTime(); });
+    SetVirtualWallClock([this] { return int64_t(wallAnchorSeconds_) * 1000 + (now_ - wallAnchorMs_); });
 }
 
 THeadlessBackend::~THeadlessBackend() {

@@ -1,18 +1,28 @@
 #include "platform/os/wallclock.h"
 
 namespace {
-std::function<std::time_t()>& VirtualClock() {
-    static std::function<std::time_t()> clock;
+std::function<int64_t()>& VirtualClock() {
+    static std::function<int64_t()> clock;
     return clock;
 }
 constexpr std::time_t kEpochDay = 1767225600;  // 2026-01-01 00:00:00
+
+// Whole seconds of a millisecond count, rounding down also before the epoch.
+std::time_t Seconds(int64_t ms) { return std::time_t(ms >= 0 ? ms / 1000 : -((-ms + 999) / 1000)); }
 }  // namespace
 
-void SetVirtualWallClock(std::function<std::time_t()> secondsNow) {
-    VirtualClock() = std::move(secondsNow);
+void SetVirtualWallClock(std::function<int64_t()> millisecondsNow) {
+    VirtualClock() = std::move(millisecondsNow);
 }
 
-std::time_t TimeNow() { return VirtualClock() ? VirtualClock()() : std::time(nullptr); }
+int64_t WallClockMs() {
+    if (VirtualClock()) return VirtualClock()();
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    return int64_t(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
+std::time_t TimeNow() { return VirtualClock() ? Seconds(VirtualClock()()) : std::time(nullptr); }
 
 std::tm VirtualLocalTime(std::time_t localSeconds) {
     std::tm result{};
@@ -21,7 +31,7 @@ std::tm VirtualLocalTime(std::time_t localSeconds) {
 }
 
 std::tm LocalTimeNow() {
-    if (VirtualClock()) return VirtualLocalTime(VirtualClock()());
+    if (VirtualClock()) return VirtualLocalTime(Seconds(VirtualClock()()));
     std::time_t now = std::time(nullptr);
     std::tm result{};
     localtime_r(&now, &result);

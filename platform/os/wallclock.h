@@ -5,6 +5,7 @@
 // the local time itself (no time zone is applied to it), so tests fix the time exactly.
 #pragma once
 
+#include <cstdint>
 #include <ctime>
 #include <functional>
 
@@ -14,9 +15,13 @@ std::tm LocalTimeNow();
 // Seconds since the epoch, as time() gives them, or the virtual clock's seconds.
 std::time_t TimeNow();
 
-// Installs a virtual clock: a function giving seconds since the epoch that are taken as
-// local time. An empty function returns to the real clock.
-void SetVirtualWallClock(std::function<std::time_t()> secondsNow);
+// Milliseconds since the epoch (the virtual clock's, when one is installed): where in the
+// current second the wall clock is.
+int64_t WallClockMs();
+
+// Installs a virtual clock: a function giving milliseconds since the epoch that are taken
+// as local time. An empty function returns to the real clock.
+void SetVirtualWallClock(std::function<int64_t()> millisecondsNow);
 
 // A broken-down local time for a number of seconds taken as local time (no time zone).
 std::tm VirtualLocalTime(std::time_t localSeconds);
