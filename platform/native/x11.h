@@ -1,0 +1,50 @@
+// The X11 backend: top-level windows of an X server through Xlib, shaped with the SHAPE
+// extension.
+//
+// How the backend maps the interface onto X:
+// - Frames: every window keeps a server-side pixmap of its pixels, set as the window's
+//   background. Present converts the dirty part of the 24-bit frame into that pixmap
+//   (XPutImage) and clears the same part of the window, so the server itself repaints
+//   anything that becomes visible again: Exposed events are never reported.
+// - Shape: the window region becomes the bounding and the input shape. With a colour key
+//   the shape is the region (or the whole window) less the pixels of the key colour in the
+//   pixels last presented, refreshed after each present that changed them, so key pixels
+//   are neither shown nor clickable.
+// - Window manager: borderless through _MOTIF_WM_HINTS, stay on top through
+//   _NET_WM_STATE_ABOVE, no taskbar button through _NET_WM_STATE_SKIP_TASKBAR and
+//   _SKIP_PAGER (the property before mapping, the window manager's client messages after).
+//   Dialogs are transient for their owner and of fixed size; popups are override-redirect.
+//   WM_CLASS is the window's class name, _NET_WM_PID is set, WM_DELETE_WINDOW becomes a
+//   CloseRequest. Positions are requested with USPosition and static gravity: the window
+//   manager keeps the window's own top-left corner where the program puts it, with any
+//   decoration outside it.
+// - Bounds and Moved: a window's bounds are its X window's geometry on the root window.
+//   A configure notification that only confirms a position the program asked for before a
+//   newer request is not reported, so a fast drag does not see its window jump back.
+// - Capture is a pointer grab; the screen size is that of the primary output (RandR) and
+//   the pixels per inch come from Xft.dpi, else from the screen's size in millimetres.
+//   DragFullWindows is true: an X desktop moves whole windows.
+// - Waiting: WaitEvents blocks in poll() on the X connection and a self-pipe that Wake()
+//   writes to, with the deadline as timeout.
+// - Without the SHAPE extension windows stay rectangular and the colour key shows its
+//   pixels. Frames go to the server with plain XPutImage (no shared memory): the clock's
+//   windows are small and change once a second.
+// - A TX11Window must be destroyed before its backend.
+// - The backend needs a 24-bit TrueColor visual stored as 32 bits a pixel (every current
+//   X server has one); without it CreateX11Backend explains on stderr and returns none.
+// - X protocol errors (a window that is gone, say) are counted and otherwise ignored. When
+//   the connection to the X server breaks, the program says so on stderr and ends with
+//   exit status 0: the desktop session is over, which is no failure of the clock.
+#pragma once
+
+#include <memory>
+
+#include "platform/native/native.h"
+
+namespace native {
+
+// Opens a connection to the X display (none: $DISPLAY). Returns none when no display can
+// be opened or it cannot show the program's pixels.
+std::unique_ptr<TBackend> CreateX11Backend(const char* display = nullptr);
+
+}  // namespace native

@@ -1,0 +1,558 @@
+#include "platform/native/x11backend.h"
+
+#include <X11/XKBlib.h>
+#include <X11/Xresource.h>
+#include <X11/cursorfont.h>
+#include <X11/extensions/shape.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+#ifdef ZT_HAVE_XRANDR
+#include <X11/extensions/Xrandr.h>
+#endif
+
+#include <atomic>
+#include <bit>
+#include <cerrno>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <mutex>
+
+#include "platform/native/keys.h"
+#include "platform/native/x11.h"
+#include "platform/native/x11keys.h"
+#include "platform/native/x11window.h"
+
+namespace native {
+
+// Error handling ------------------------------------------------------------------------------
+
+namespace {
+
+std::atomic<bool> connectionLost{false};
+std::atomic<int> errorCount{0};
+std::atomic<int> lastErrorCode{0};
+
+// Protocol errors are answers to requests about things that may be gone already (a window
+// destroyed by the server while the program still speaks of it): they are counted, and the
+// program goes on.
+int OnXError(Display*, XErrorEvent* error) {
+    errorCount.fetch_add(1);
+    lastErrorCode.store(error->error_code);
+    return 0;
+}
+
+// The connection broke: the X server is gone with the desktop session, and so is the
+// clock. Xlib ends the process if this returns, so it ends it itself, with status 0; the
+// owned X resources are not freed any more (see X11ConnectionLost).
+int OnXIOError(Display*) {
+    connectionLost.store(true);
+    static const char message[] = "zentick: the connection to the X server was lost\n";
+    ssize_t written = write(STDERR_FILENO, message, sizeof message - 1);
+    (void)written;
+    std::exit(0);
+}
+
+void InstallErrorHandlers() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        XSetErrorHandler(OnXError);
+        XSetIOErrorHandler(OnXIOError);
+    });
+}
+
+int LowestBit(unsigned long mask) {
+    return mask ? std::countr_zero(mask) : 0;
+}
+
+// A 24-bit TrueColor visual with 8 bits a channel: the default one when it is such,
+// otherwise any.
+Visual* FindVisual(Display* display) {
+    int screen = DefaultScreen(display);
+    auto suitable = [](const Visual* v, int depth) {
+        return v->c_class == TrueColor && depth == 24 && std::popcount(v->red_mask) == 8 &&
+               std::popcount(v->green_mask) == 8 && std::popcount(v->blue_mask) == 8;
+    };
+    Visual* visual = DefaultVisual(display, screen);
+    if (suitable(visual, DefaultDepth(display, screen))) return visual;
+    XVisualInfo info{};
+    if (XMatchVisualInfo(display, screen, 24, TrueColor, &info) && suitable(info.visual, 24))
+        return info.visual;
+    return nullptr;
+}
+
+// Whether depth-24 images are stored 32 bits a pixel on this server.
+bool ThirtyTwoBitPixels(Display* display) {
+    int count = 0;
+    XPixmapFormatValues* formats = XListPixmapFormats(display, &count);
+    bool found = false;
+    for (int i = 0; i < count; ++i)
+        if (formats[i].depth == 24) found = formats[i].bits_per_pixel == 32;
+    if (formats) XFree(formats);
+    return found;
+}
+
+unsigned Modifiers(unsigned state) {
+    unsigned m = 0;
+    if (state & ShiftMask) m |= kShift;
+    if (state & ControlMask) m |= kControl;
+    if (state & Mod1Mask) m |= kAlt;
+    if (state & Button1Mask) m |= kLeftDown;
+    if (state & Button2Mask) m |= kMiddleDown;
+    if (state & Button3Mask) m |= kRightDown;
+    return m;
+}
+
+unsigned ButtonBit(unsigned button) {
+    switch (button) {
+        case kLeftButton:
+            return kLeftDown;
+        case kMiddleButton:
+            return kMiddleDown;
+        case kRightButton:
+            return kRightDown;
+        default:
+            return 0;
+    }
+}
+
+// The X font cursor for a cursor number.
+unsigned FontCursor(int cursor) {
+    switch (cursor) {
+        case -21:
+            return XC_hand2;  // crHandPoint
+        case -22:
+            return XC_fleur;  // crSizeAll
+        case -4:
+            return XC_xterm;  // crIBeam
+        case -3:
+            return XC_crosshair;  // crCross
+        case -11:
+            return XC_watch;  // crHourGlass
+        default:
+            return XC_left_ptr;  // crDefault, crArrow and the rest
+    }
+}
+
+}  // namespace
+
+bool X11ConnectionLost() {
+    return connectionLost.load();
+}
+
+int TX11Backend::ErrorCount() {
+    return errorCount.load();
+}
+int TX11Backend::LastErrorCode() {
+    return lastErrorCode.load();
+}
+
+// Opening ----------------------------------------------------------------------------------------
+
+std::unique_ptr<TBackend> CreateX11Backend(const char* display) {
+    InstallErrorHandlers();
+    TDisplayPtr connection(XOpenDisplay(display));
+    if (!connection) return nullptr;
+    Visual* visual = FindVisual(connection.get());
+    if (!visual || !ThirtyTwoBitPixels(connection.get())) {
+        std::fprintf(stderr,
+                     "zentick: the X display %s has no 24-bit TrueColor visual with 32-bit "
+                     "pixels; the clock cannot be shown on it\n",
+                     DisplayString(connection.get()));
+        return nullptr;
+    }
+    int fds[2];
+    if (pipe2(fds, O_NONBLOCK | O_CLOEXEC) != 0) {
+        std::perror("zentick: pipe");
+        return nullptr;
+    }
+    return std::make_unique<TX11Backend>(std::move(connection), visual, TUniqueFd(fds[0]),
+                                         TUniqueFd(fds[1]));
+}
+
+TX11Backend::TX11Backend(TDisplayPtr display, Visual* visual, TUniqueFd wakeRead,
+                         TUniqueFd wakeWrite)
+    : display_(std::move(display)),
+      screen_(DefaultScreen(display_.get())),
+      root_(RootWindow(display_.get(), screen_)),
+      visual_(visual),
+      depth_(24),
+      colormap_(DefaultColormap(display_.get(), screen_)),
+      wakeRead_(std::move(wakeRead)),
+      wakeWrite_(std::move(wakeWrite)) {
+    Display* d = display_.get();
+    fcntl(ConnectionNumber(d), F_SETFD, FD_CLOEXEC);
+    if (visual_ != DefaultVisual(d, screen_)) {
+        ownColormap_ = TXColormap(d, XCreateColormap(d, root_, visual_, AllocNone));
+        colormap_ = ownColormap_.Get();
+    }
+    redShift_ = LowestBit(visual_->red_mask);
+    greenShift_ = LowestBit(visual_->green_mask);
+    blueShift_ = LowestBit(visual_->blue_mask);
+
+    const char* names[] = {"WM_PROTOCOLS",
+                           "WM_DELETE_WINDOW",
+                           "WM_CLIENT_MACHINE",
+                           "UTF8_STRING",
+                           "_NET_WM_NAME",
+                           "_NET_WM_PID",
+                           "_NET_WM_PING",
+                           "_NET_WM_STATE",
+                           "_NET_WM_STATE_ABOVE",
+                           "_NET_WM_STATE_SKIP_TASKBAR",
+                           "_NET_WM_STATE_SKIP_PAGER",
+                           "_NET_WM_WINDOW_TYPE",
+                           "_NET_WM_WINDOW_TYPE_NORMAL",
+                           "_NET_WM_WINDOW_TYPE_DIALOG",
+                           "_NET_WM_WINDOW_TYPE_POPUP_MENU",
+                           "_MOTIF_WM_HINTS"};
+    constexpr int count = int(sizeof names / sizeof names[0]);
+    static_assert(sizeof(TX11Atoms) == count * sizeof(Atom));
+    Atom atoms[count];
+    XInternAtoms(d, const_cast<char**>(names), count, False, atoms);
+    std::copy_n(atoms, count, reinterpret_cast<Atom*>(&atoms_));
+
+    int eventBase = 0, errorBase = 0;
+    shape_ = XShapeQueryExtension(d, &eventBase, &errorBase);
+#ifdef ZT_HAVE_XRANDR
+    int major = 0, minor = 0;
+    if (XRRQueryExtension(d, &randrEventBase_, &errorBase) && XRRQueryVersion(d, &major, &minor) &&
+        (major > 1 || (major == 1 && minor >= 3))) {
+        randr_ = true;
+        XRRSelectInput(d, root_, RRScreenChangeNotifyMask);
+    }
+#endif
+    // Held keys repeat as presses only, as on the system the program comes from.
+    Bool detectable = False;
+    XkbSetDetectableAutoRepeat(d, True, &detectable);
+    pixelsPerInch_ = ReadPixelsPerInch();
+}
+
+TX11Backend::~TX11Backend() {
+    cursors_.clear();
+    outlineGC_.Reset();
+    ownColormap_.Reset();
+}
+
+int TX11Backend::ReadPixelsPerInch() const {
+    Display* d = display_.get();
+    double dpi = 0;
+    if (const char* resources = XResourceManagerString(d)) {
+        XrmInitialize();
+        if (XrmDatabase db = XrmGetStringDatabase(resources)) {
+            char* type = nullptr;
+            XrmValue value{};
+            if (XrmGetResource(db, "Xft.dpi", "Xft.Dpi", &type, &value) && value.addr)
+                dpi = std::atof(value.addr);
+            XrmDestroyDatabase(db);
+        }
+    }
+    if (dpi <= 0) {
+        int millimetres = DisplayWidthMM(d, screen_);
+        if (millimetres > 0) dpi = DisplayWidth(d, screen_) * 25.4 / millimetres;
+    }
+    int rounded = int(std::lround(dpi));
+    return rounded >= 48 && rounded <= 480 ? rounded : 96;
+}
+
+// Windows ----------------------------------------------------------------------------------------
+
+std::unique_ptr<TNativeWindow> TX11Backend::CreateNativeWindow(const TWindowParams& params) {
+    return std::make_unique<TX11Window>(*this, params);
+}
+
+void TX11Backend::Register(TX11Window* window) {
+    windows_[window->Id()] = window;
+}
+
+void TX11Backend::Unregister(TX11Window* window) {
+    std::erase_if(windows_, [window](const auto& entry) { return entry.second == window; });
+    if (capture_ == window) capture_ = nullptr;  // the server ends a grab on a window it unmaps
+}
+
+Cursor TX11Backend::CursorFor(int cursor) {
+    unsigned shape = FontCursor(cursor);
+    auto found = cursors_.find(int(shape));
+    if (found != cursors_.end()) return found->second.Get();
+    Cursor made = XCreateFontCursor(display_.get(), shape);
+    cursors_.emplace(int(shape), TXCursor(display_.get(), made));
+    return made;
+}
+
+void TX11Backend::SendToRoot(Window window, Atom type, long l0, long l1, long l2, long l3) {
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = type;
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = l0;
+    event.xclient.data.l[1] = l1;
+    event.xclient.data.l[2] = l2;
+    event.xclient.data.l[3] = l3;
+    XSendEvent(display_.get(), root_, False, SubstructureRedirectMask | SubstructureNotifyMask,
+               &event);
+}
+
+// Screen --------------------------------------------------------------------------------------
+
+TSize TX11Backend::ScreenSize() const {
+    if (screenSize_) return *screenSize_;
+    Display* d = display_.get();
+    TSize size{DisplayWidth(d, screen_), DisplayHeight(d, screen_)};
+#ifdef ZT_HAVE_XRANDR
+    if (randr_) {
+        if (XRRScreenResources* res = XRRGetScreenResourcesCurrent(d, root_)) {
+            auto crtcSize = [&](RRCrtc crtc) -> std::optional<TSize> {
+                std::optional<TSize> found;
+                if (XRRCrtcInfo* info = XRRGetCrtcInfo(d, res, crtc)) {
+                    if (info->mode != 0 && info->width > 0 && info->height > 0)
+                        found = TSize{int(info->width), int(info->height)};
+                    XRRFreeCrtcInfo(info);
+                }
+                return found;
+            };
+            std::optional<TSize> primary;
+            if (RROutput output = XRRGetOutputPrimary(d, root_)) {
+                if (XRROutputInfo* info = XRRGetOutputInfo(d, res, output)) {
+                    if (info->crtc) primary = crtcSize(info->crtc);
+                    XRRFreeOutputInfo(info);
+                }
+            }
+            for (int i = 0; !primary && i < res->ncrtc; ++i)
+                primary = crtcSize(res->crtcs[i]);
+            if (primary) size = *primary;
+            XRRFreeScreenResources(res);
+        }
+    }
+#endif
+    screenSize_ = size;
+    return size;
+}
+
+TPoint TX11Backend::CursorPos() const {
+    Window root = 0, child = 0;
+    int rootX = 0, rootY = 0, x = 0, y = 0;
+    unsigned mask = 0;
+    if (XQueryPointer(display_.get(), root_, &root, &child, &rootX, &rootY, &x, &y, &mask))
+        lastPointer_ = {rootX, rootY};
+    return lastPointer_;
+}
+
+void TX11Backend::SetCapture(TNativeWindow* window) {
+    Display* d = display_.get();
+    auto* target = static_cast<TX11Window*>(window);
+    if (target) {
+        int result = XGrabPointer(
+            d, target->Id(), False, ButtonPressMask | ButtonReleaseMask | PointerMotionMask,
+            GrabModeAsync, GrabModeAsync, None, target->CurrentCursor(), CurrentTime);
+        capture_ = result == GrabSuccess ? target : nullptr;
+    } else {
+        if (capture_) XUngrabPointer(d, CurrentTime);
+        capture_ = nullptr;
+        XFlush(d);
+    }
+}
+
+void TX11Backend::DrawFocusRectOnScreen(const TRect& rect) {
+    if (rect.IsEmpty()) return;
+    Display* d = display_.get();
+    if (!outlineGC_) {
+        XGCValues values{};
+        values.function = GXxor;
+        values.foreground = (1UL << DefaultDepth(d, screen_)) - 1;
+        values.subwindow_mode = IncludeInferiors;
+        values.graphics_exposures = False;
+        outlineGC_ =
+            TXGC(d, XCreateGC(d, root_,
+                              GCFunction | GCForeground | GCSubwindowMode | GCGraphicsExposures,
+                              &values));
+    }
+    // The dotted outline: every pixel of the rectangle's edge whose x + y is even, each
+    // once, so that drawing it again restores the screen.
+    const TRect screen{0, 0, DisplayWidth(d, screen_), DisplayHeight(d, screen_)};
+    std::vector<XPoint> points;
+    auto add = [&](int x, int y) {
+        if (((x + y) & 1) == 0 && screen.Contains({x, y})) points.push_back({short(x), short(y)});
+    };
+    for (int x = rect.Left; x < rect.Right; ++x) {
+        add(x, rect.Top);
+        if (rect.Bottom - 1 > rect.Top) add(x, rect.Bottom - 1);
+    }
+    for (int y = rect.Top + 1; y < rect.Bottom - 1; ++y) {
+        add(rect.Left, y);
+        if (rect.Right - 1 > rect.Left) add(rect.Right - 1, y);
+    }
+    if (!points.empty())
+        XDrawPoints(d, root_, outlineGC_.Get(), points.data(), int(points.size()), CoordModeOrigin);
+    XFlush(d);
+}
+
+// Time and events ----------------------------------------------------------------------------
+
+int64_t TX11Backend::NowMs() const {
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return int64_t(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
+}
+
+void TX11Backend::Sleep(int ms) {
+    if (ms <= 0) return;
+    timespec left{ms / 1000, long(ms % 1000) * 1000000L};
+    while (nanosleep(&left, &left) != 0 && errno == EINTR) {
+    }
+}
+
+void TX11Backend::Wake() {
+    // Only write(): this runs in signal handlers. A full pipe already wakes the loop.
+    char byte = 1;
+    ssize_t written = write(wakeWrite_.Get(), &byte, 1);
+    (void)written;
+}
+
+void TX11Backend::WaitEvents(int64_t deadlineMs, std::vector<TEvent>& out) {
+    const size_t start = out.size();
+    Display* d = display_.get();
+    for (;;) {
+        Drain(out, start);
+        if (out.size() > start) return;
+        int timeout = -1;
+        if (deadlineMs >= 0) {
+            int64_t left = deadlineMs - NowMs();
+            if (left <= 0) return;
+            timeout = int(std::min<int64_t>(left, INT_MAX));
+        }
+        pollfd fds[2] = {{ConnectionNumber(d), POLLIN, 0}, {wakeRead_.Get(), POLLIN, 0}};
+        if (poll(fds, 2, timeout) < 0 && errno != EINTR) return;
+    }
+}
+
+void TX11Backend::Drain(std::vector<TEvent>& out, size_t start) {
+    Display* d = display_.get();
+    // XPending sends what is buffered and reads what has arrived, without blocking.
+    while (XPending(d) > 0) {
+        XEvent event;
+        XNextEvent(d, &event);
+        Translate(event, out, start);
+    }
+    char bytes[64];
+    bool woken = false;
+    while (read(wakeRead_.Get(), bytes, sizeof bytes) > 0)
+        woken = true;
+    if (woken) {
+        TEvent wake;
+        wake.Kind = TEventKind::Wake;
+        wake.TimeMs = NowMs();
+        out.push_back(wake);
+    }
+}
+
+void TX11Backend::Translate(XEvent& event, std::vector<TEvent>& out, size_t start) {
+#ifdef ZT_HAVE_XRANDR
+    if (randr_ && event.type >= randrEventBase_ && event.type < randrEventBase_ + RRNumberEvents) {
+        XRRUpdateConfiguration(&event);
+        screenSize_.reset();
+        return;
+    }
+#endif
+    auto found = windows_.find(event.xany.window);
+    if (found == windows_.end()) return;  // a window destroyed since, or not ours
+    TX11Window* window = found->second;
+    TEvent e;
+    e.Window = window;
+    e.TimeMs = NowMs();
+    switch (event.type) {
+        case ButtonPress:
+        case ButtonRelease: {
+            const XButtonEvent& b = event.xbutton;
+            unsigned bit = ButtonBit(b.button);
+            if (!bit) return;  // the wheel and extra buttons
+            bool down = event.type == ButtonPress;
+            e.Kind = down ? TEventKind::ButtonDown : TEventKind::ButtonUp;
+            e.ScreenPos = {b.x_root, b.y_root};
+            e.Button = int(b.button);
+            // The state is that before the event: a press holds its button, a release not.
+            e.Modifiers = down ? (Modifiers(b.state) | bit) : (Modifiers(b.state) & ~bit);
+            lastPointer_ = e.ScreenPos;
+            out.push_back(e);
+            return;
+        }
+        case MotionNotify: {
+            const XMotionEvent& m = event.xmotion;
+            e.Kind = TEventKind::MouseMove;
+            e.ScreenPos = {m.x_root, m.y_root};
+            e.Modifiers = Modifiers(m.state);
+            lastPointer_ = e.ScreenPos;
+            // A burst of moves counts as its last one.
+            if (out.size() > start && out.back().Kind == TEventKind::MouseMove &&
+                out.back().Window == window && out.back().Modifiers == e.Modifiers) {
+                out.back() = e;
+            } else {
+                out.push_back(e);
+            }
+            return;
+        }
+        case KeyPress:
+        case KeyRelease: {
+            XKeyEvent& k = event.xkey;
+            e.ScreenPos = {k.x_root, k.y_root};
+            e.Modifiers = Modifiers(k.state);
+            e.Key = VirtualKeyFromKeysym(XLookupKeysym(&k, 0));
+            if (event.type == KeyRelease) {
+                e.Kind = TEventKind::KeyUp;
+                if (e.Key) out.push_back(e);
+                return;
+            }
+            e.Kind = TEventKind::KeyDown;
+            if (e.Key) out.push_back(e);
+            char text[8] = {};
+            KeySym keysym = 0;
+            int length = XLookupString(&k, text, sizeof text, &keysym, nullptr);
+            uint32_t ch = 0;
+            if (length == 1 && uint8_t(text[0]) != 0x7F) {
+                ch = uint8_t(text[0]);  // ASCII, control characters and Latin-1
+            } else if (length == 0) {
+                ch = CharFromKeysym(keysym);
+            }
+            if (ch) {
+                TEvent c = e;
+                c.Kind = TEventKind::Char;
+                c.Key = 0;
+                c.Char = ch;
+                out.push_back(c);
+            }
+            return;
+        }
+        case ConfigureNotify:
+            if (std::optional<TRect> moved = window->Configured(event.xconfigure)) {
+                e.Kind = TEventKind::Moved;
+                e.Rect = *moved;
+                out.push_back(e);
+            }
+            return;
+        case ReparentNotify:
+            window->Reparented(event.xreparent.parent);
+            return;
+        case ClientMessage: {
+            XClientMessageEvent& c = event.xclient;
+            if (c.message_type != atoms_.WM_PROTOCOLS || c.format != 32) return;
+            Atom protocol = Atom(c.data.l[0]);
+            if (protocol == atoms_.WM_DELETE_WINDOW) {
+                e.Kind = TEventKind::CloseRequest;
+                out.push_back(e);
+            } else if (protocol == atoms_._NET_WM_PING) {
+                // The window manager checks that the program answers.
+                c.window = root_;
+                XSendEvent(display_.get(), root_, False,
+                           SubstructureRedirectMask | SubstructureNotifyMask, &event);
+            }
+            return;
+        }
+        default:
+            return;
+    }
+}
+
+}  // namespace native

@@ -1,0 +1,122 @@
+// TX11Backend: the backend on an X server (see x11.h for how it maps the interface).
+//
+// This header includes the X headers, whose macros (None, Bool, Status, True, ...) clash
+// with other code: only the backend's own files and its tests include it.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/native/native.h"
+#include "platform/native/x11handles.h"
+
+namespace native {
+
+class TX11Window;
+
+// The atoms the backend uses, interned in one round trip.
+struct TX11Atoms {
+    Atom WM_PROTOCOLS;
+    Atom WM_DELETE_WINDOW;
+    Atom WM_CLIENT_MACHINE;
+    Atom UTF8_STRING;
+    Atom _NET_WM_NAME;
+    Atom _NET_WM_PID;
+    Atom _NET_WM_PING;
+    Atom _NET_WM_STATE;
+    Atom _NET_WM_STATE_ABOVE;
+    Atom _NET_WM_STATE_SKIP_TASKBAR;
+    Atom _NET_WM_STATE_SKIP_PAGER;
+    Atom _NET_WM_WINDOW_TYPE;
+    Atom _NET_WM_WINDOW_TYPE_NORMAL;
+    Atom _NET_WM_WINDOW_TYPE_DIALOG;
+    Atom _NET_WM_WINDOW_TYPE_POPUP_MENU;
+    Atom _MOTIF_WM_HINTS;
+};
+
+class TX11Backend : public TBackend {
+public:
+    // Takes an open connection and the 24-bit TrueColor visual to draw with; wakeRead and
+    // wakeWrite are the two ends of a non-blocking pipe.
+    TX11Backend(TDisplayPtr display, Visual* visual, TUniqueFd wakeRead, TUniqueFd wakeWrite);
+    ~TX11Backend() override;
+    TX11Backend(const TX11Backend&) = delete;
+    TX11Backend& operator=(const TX11Backend&) = delete;
+
+    // TBackend.
+    std::unique_ptr<TNativeWindow> CreateNativeWindow(const TWindowParams& params) override;
+    TSize ScreenSize() const override;
+    int PixelsPerInch() const override { return pixelsPerInch_; }
+    int BitsPerPixel() const override { return depth_; }
+    TPoint CursorPos() const override;
+    bool DragFullWindows() const override { return true; }
+    void SetCapture(TNativeWindow* window) override;
+    void DrawFocusRectOnScreen(const TRect& rect) override;
+    int64_t NowMs() const override;
+    void WaitEvents(int64_t deadlineMs, std::vector<TEvent>& out) override;
+    void Wake() override;
+    void Sleep(int ms) override;
+
+    // What the windows (and tests) need.
+    Display* XDisplay() const { return display_.get(); }
+    Window Root() const { return root_; }
+    Visual* XVisual() const { return visual_; }
+    int Depth() const { return depth_; }
+    Colormap XColormap() const { return colormap_; }
+    const TX11Atoms& Atoms() const { return atoms_; }
+    bool HasShape() const { return shape_; }
+    // The pixel value of a colour in the visual.
+    uint32_t PixelOf(uint8_t r, uint8_t g, uint8_t b) const {
+        return (uint32_t(r) << redShift_) | (uint32_t(g) << greenShift_) |
+               (uint32_t(b) << blueShift_);
+    }
+    // Whether pixel values are 0x00RRGGBB (then a frame converts a row at a time).
+    bool StandardMasks() const { return redShift_ == 16 && greenShift_ == 8 && blueShift_ == 0; }
+    // The font cursor for a cursor number (made on first use, kept while the backend lives).
+    Cursor CursorFor(int cursor);
+    // Sends a client message about window to the root window, as window managers expect.
+    void SendToRoot(Window window, Atom type, long l0, long l1 = 0, long l2 = 0, long l3 = 0);
+    TX11Window* PointerGrab() const { return capture_; }
+
+    // The window list, kept by the windows themselves.
+    void Register(TX11Window* window);
+    void Unregister(TX11Window* window);
+
+    // X protocol errors seen by any connection of the process, and the last error's code.
+    static int ErrorCount();
+    static int LastErrorCode();
+
+private:
+    void Drain(std::vector<TEvent>& out, size_t start);
+    void Translate(XEvent& event, std::vector<TEvent>& out, size_t start);
+    int ReadPixelsPerInch() const;
+
+    TDisplayPtr display_;
+    int screen_;
+    Window root_;
+    Visual* visual_;
+    int depth_;
+    TXColormap ownColormap_;  // when the visual is not the default one
+    Colormap colormap_;
+    int redShift_ = 16;
+    int greenShift_ = 8;
+    int blueShift_ = 0;
+    TX11Atoms atoms_{};
+    bool shape_ = false;
+    bool randr_ = false;
+    int randrEventBase_ = 0;
+    int pixelsPerInch_ = 96;
+    TUniqueFd wakeRead_;
+    TUniqueFd wakeWrite_;
+    std::unordered_map<Window, TX11Window*> windows_;
+    TX11Window* capture_ = nullptr;
+    TXGC outlineGC_;
+    std::map<int, TXCursor> cursors_;
+    mutable std::optional<TSize> screenSize_;
+    mutable TPoint lastPointer_;
+};
+
+}  // namespace native

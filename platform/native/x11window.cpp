@@ -1,0 +1,442 @@
+#include "platform/native/x11window.h"
+
+#include <X11/Xatom.h>
+#include <X11/extensions/shape.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <bit>
+#include <climits>
+#include <cstring>
+
+#include "platform/native/x11backend.h"
+
+namespace native {
+
+namespace {
+
+// Motif window manager hints: the decorations field is valid, and no decorations.
+constexpr long kMwmHintsDecorations = 2;
+
+// Bounds kept for matching configure notifications against own requests.
+constexpr size_t kMaxRequests = 32;
+
+// A UTF-8 text as Latin-1, when every character has a Latin-1 code.
+std::optional<std::string> Latin1(const std::string& utf8) {
+    std::string out;
+    for (size_t i = 0; i < utf8.size(); ++i) {
+        auto c = uint8_t(utf8[i]);
+        if (c < 0x80) {
+            out += char(c);
+        } else if ((c == 0xC2 || c == 0xC3) && i + 1 < utf8.size() &&
+                   (uint8_t(utf8[i + 1]) & 0xC0) == 0x80) {
+            out += char(((c & 0x03) << 6) | (uint8_t(utf8[i + 1]) & 0x3F));
+            ++i;
+        } else {
+            return std::nullopt;
+        }
+    }
+    return out;
+}
+
+// Rectangles for the SHAPE extension, whose coordinates are 16 bits wide.
+std::vector<XRectangle> ToXRectangles(const std::vector<TRect>& rects) {
+    const TRect limit{SHRT_MIN, SHRT_MIN, SHRT_MAX, SHRT_MAX};
+    std::vector<XRectangle> out;
+    out.reserve(rects.size());
+    for (const TRect& rect : rects) {
+        TRect r = rect.Intersect(limit);
+        if (r.IsEmpty()) continue;
+        out.push_back(
+            {short(r.Left), short(r.Top), (unsigned short)r.Width(), (unsigned short)r.Height()});
+    }
+    return out;
+}
+
+}  // namespace
+
+TX11Window::TX11Window(TX11Backend& backend, const TWindowParams& params)
+    : backend_(backend),
+      display_(backend.XDisplay()),
+      kind_(params.Kind),
+      bounds_(params.Bounds),
+      parent_(backend.Root()),
+      stayOnTop_(params.StayOnTop),
+      taskbarButton_(params.TaskbarButton),
+      borderless_(params.Borderless) {
+    const TX11Atoms& atoms = backend_.Atoms();
+    int width = std::max(1, bounds_.Width());
+    int height = std::max(1, bounds_.Height());
+    XSetWindowAttributes attributes{};
+    attributes.background_pixel = 0;
+    attributes.border_pixel = 0;
+    attributes.colormap = backend_.XColormap();
+    attributes.event_mask = StructureNotifyMask | ButtonPressMask | ButtonReleaseMask |
+                            PointerMotionMask | KeyPressMask | KeyReleaseMask;
+    attributes.override_redirect = kind_ == TWindowKind::Popup;
+    attributes.cursor = backend_.CursorFor(0);
+    unsigned long mask =
+        CWBackPixel | CWBorderPixel | CWColormap | CWEventMask | CWOverrideRedirect | CWCursor;
+    window_ =
+        TXWindow(display_, XCreateWindow(display_, backend_.Root(), bounds_.Left, bounds_.Top,
+                                         unsigned(width), unsigned(height), 0, backend_.Depth(),
+                                         InputOutput, backend_.XVisual(), mask, &attributes));
+    cursorDefined_ = true;
+
+    std::string className = params.ClassName;
+    XClassHint classHint{className.data(), className.data()};
+    XSetClassHint(display_, Id(), &classHint);
+    SetTitle(params.Title);
+    char host[256] = {};
+    if (gethostname(host, sizeof host - 1) == 0)
+        XChangeProperty(display_, Id(), atoms.WM_CLIENT_MACHINE, XA_STRING, 8, PropModeReplace,
+                        reinterpret_cast<unsigned char*>(host), int(strnlen(host, sizeof host)));
+    long pid = long(getpid());
+    XChangeProperty(display_, Id(), atoms._NET_WM_PID, XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(&pid), 1);
+    Atom protocols[] = {atoms.WM_DELETE_WINDOW, atoms._NET_WM_PING};
+    XSetWMProtocols(display_, Id(), protocols, 2);
+    XWMHints hints{};
+    hints.flags = InputHint | StateHint;
+    hints.input = True;
+    hints.initial_state = NormalState;
+    XSetWMHints(display_, Id(), &hints);
+    WriteNormalHints();
+    Atom type = kind_ == TWindowKind::Dialog  ? atoms._NET_WM_WINDOW_TYPE_DIALOG
+                : kind_ == TWindowKind::Popup ? atoms._NET_WM_WINDOW_TYPE_POPUP_MENU
+                                              : atoms._NET_WM_WINDOW_TYPE_NORMAL;
+    XChangeProperty(display_, Id(), atoms._NET_WM_WINDOW_TYPE, XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(&type), 1);
+    if (kind_ == TWindowKind::Dialog && params.Owner)
+        XSetTransientForHint(display_, Id(), static_cast<TX11Window*>(params.Owner)->Id());
+    WriteMotifHints();
+    WriteState();
+    Resize(width, height);
+    backend_.Register(this);
+}
+
+TX11Window::~TX11Window() {
+    backend_.Unregister(this);
+    image_.reset();
+    gc_.Reset();
+    pixmap_.Reset();
+    window_.Reset();
+    Flush();
+}
+
+void TX11Window::Flush() {
+    if (!X11ConnectionLost()) XFlush(display_);
+}
+
+Cursor TX11Window::CurrentCursor() const {
+    return backend_.CursorFor(cursor_);
+}
+
+// Window manager properties ------------------------------------------------------------------
+
+void TX11Window::WriteNormalHints() {
+    XSizeHints hints{};
+    // The program's own position, kept by the window manager: static gravity puts the
+    // window's own corner (not its frame's) at the position asked for.
+    hints.flags = USPosition | PPosition | USSize | PSize | PWinGravity;
+    hints.x = bounds_.Left;
+    hints.y = bounds_.Top;
+    hints.width = std::max(1, bounds_.Width());
+    hints.height = std::max(1, bounds_.Height());
+    hints.win_gravity = StaticGravity;
+    if (kind_ == TWindowKind::Dialog) {
+        hints.flags |= PMinSize | PMaxSize;
+        hints.min_width = hints.max_width = hints.width;
+        hints.min_height = hints.max_height = hints.height;
+    }
+    XSetWMNormalHints(display_, Id(), &hints);
+}
+
+void TX11Window::WriteState() {
+    if (kind_ == TWindowKind::Popup) return;
+    const TX11Atoms& atoms = backend_.Atoms();
+    std::vector<Atom> state;
+    if (stayOnTop_) state.push_back(atoms._NET_WM_STATE_ABOVE);
+    if (!taskbarButton_) {
+        state.push_back(atoms._NET_WM_STATE_SKIP_TASKBAR);
+        state.push_back(atoms._NET_WM_STATE_SKIP_PAGER);
+    }
+    XChangeProperty(display_, Id(), atoms._NET_WM_STATE, XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(state.data()), int(state.size()));
+}
+
+void TX11Window::ChangeState(bool add, Atom first, Atom second) {
+    // Action 1 adds, 0 removes; source 1 is a normal application.
+    backend_.SendToRoot(Id(), backend_.Atoms()._NET_WM_STATE, add ? 1 : 0, long(first),
+                        long(second), 1);
+}
+
+void TX11Window::WriteMotifHints() {
+    if (kind_ == TWindowKind::Popup) return;
+    Atom motif = backend_.Atoms()._MOTIF_WM_HINTS;
+    if (borderless_) {
+        long hints[5] = {kMwmHintsDecorations, 0, 0, 0, 0};
+        XChangeProperty(display_, Id(), motif, motif, 32, PropModeReplace,
+                        reinterpret_cast<unsigned char*>(hints), 5);
+    } else {
+        XDeleteProperty(display_, Id(), motif);
+    }
+}
+
+void TX11Window::SetTitle(const std::string& title) {
+    const TX11Atoms& atoms = backend_.Atoms();
+    auto bytes = [](const std::string& s) {
+        return reinterpret_cast<unsigned char*>(const_cast<char*>(s.data()));
+    };
+    if (std::optional<std::string> latin1 = Latin1(title)) {
+        XChangeProperty(display_, Id(), XA_WM_NAME, XA_STRING, 8, PropModeReplace, bytes(*latin1),
+                        int(latin1->size()));
+    } else {
+        XChangeProperty(display_, Id(), XA_WM_NAME, atoms.UTF8_STRING, 8, PropModeReplace,
+                        bytes(title), int(title.size()));
+    }
+    XChangeProperty(display_, Id(), atoms._NET_WM_NAME, atoms.UTF8_STRING, 8, PropModeReplace,
+                    bytes(title), int(title.size()));
+    Flush();
+}
+
+void TX11Window::SetStayOnTop(bool onTop) {
+    stayOnTop_ = onTop;
+    if (kind_ == TWindowKind::Popup) return;
+    if (visible_) {
+        ChangeState(onTop, backend_.Atoms()._NET_WM_STATE_ABOVE, 0);
+    } else {
+        WriteState();
+    }
+    Flush();
+}
+
+void TX11Window::SetTaskbarButton(bool visible) {
+    taskbarButton_ = visible;
+    if (kind_ == TWindowKind::Popup) return;
+    if (visible_) {
+        const TX11Atoms& atoms = backend_.Atoms();
+        ChangeState(!visible, atoms._NET_WM_STATE_SKIP_TASKBAR, atoms._NET_WM_STATE_SKIP_PAGER);
+    } else {
+        WriteState();
+    }
+    Flush();
+}
+
+void TX11Window::SetBorderless(bool borderless) {
+    borderless_ = borderless;
+    WriteMotifHints();
+    Flush();
+}
+
+// Geometry and visibility ----------------------------------------------------------------------
+
+void TX11Window::SetBounds(const TRect& screenBounds) {
+    if (screenBounds == bounds_) return;
+    bounds_ = screenBounds;
+    int width = std::max(1, bounds_.Width());
+    int height = std::max(1, bounds_.Height());
+    if (kind_ == TWindowKind::Dialog) WriteNormalHints();
+    // The new background first: the server paints a grown window's new part from it (the
+    // old one would be tiled there until the next present).
+    Resize(width, height);
+    XMoveResizeWindow(display_, Id(), bounds_.Left, bounds_.Top, unsigned(width), unsigned(height));
+    requested_.push_back(TRect::FromSize(bounds_.Left, bounds_.Top, width, height));
+    if (requested_.size() > kMaxRequests) requested_.pop_front();
+    Flush();
+}
+
+std::optional<TRect> TX11Window::Configured(const XConfigureEvent& event) {
+    TRect reported;
+    if (event.send_event || parent_ == backend_.Root()) {
+        // Synthetic notifications (from the window manager) are in root coordinates, and
+        // so are real ones while the window is not reparented.
+        reported = TRect::FromSize(event.x, event.y, event.width, event.height);
+    } else {
+        int x = 0, y = 0;
+        Window child = 0;
+        XTranslateCoordinates(display_, Id(), backend_.Root(), 0, 0, &x, &y, &child);
+        reported = TRect::FromSize(x, y, event.width, event.height);
+    }
+    auto own = std::find(requested_.begin(), requested_.end(), reported);
+    if (own != requested_.end()) {
+        bool overtaken = own + 1 != requested_.end();
+        requested_.erase(requested_.begin(), own + 1);
+        if (overtaken) return std::nullopt;
+    } else {
+        requested_.clear();
+    }
+    // A window asked to be 0 pixels wide is 1 pixel wide on the server; that is no news.
+    if (reported.Left == bounds_.Left && reported.Top == bounds_.Top &&
+        reported.Width() == std::max(1, bounds_.Width()) &&
+        reported.Height() == std::max(1, bounds_.Height()))
+        return bounds_;
+    bounds_ = reported;
+    return reported;
+}
+
+void TX11Window::Show(bool visible) {
+    if (visible == visible_) return;
+    visible_ = visible;
+    if (visible) {
+        if (kind_ == TWindowKind::Popup) {
+            XMapRaised(display_, Id());
+        } else {
+            // The window manager drops the state of a withdrawn window: write it again.
+            WriteState();
+            XMapWindow(display_, Id());
+        }
+    } else {
+        if (kind_ == TWindowKind::Popup) {
+            XUnmapWindow(display_, Id());
+        } else {
+            XWithdrawWindow(display_, Id(), XDefaultScreen(display_));
+        }
+    }
+    Flush();
+}
+
+void TX11Window::Raise() {
+    XRaiseWindow(display_, Id());
+    Flush();
+}
+
+void TX11Window::SetCursorShape(int cursor) {
+    if (cursorDefined_ && cursor == cursor_) return;
+    cursor_ = cursor;
+    cursorDefined_ = true;
+    XDefineCursor(display_, Id(), backend_.CursorFor(cursor));
+    Flush();
+}
+
+// Pixels and shape
+// ---------------------------------------------------------------------------------
+
+void TX11Window::Resize(int width, int height) {
+    if (pixmap_ && surface_ == TSize{width, height}) return;
+    TXPixmap pixmap(display_, XCreatePixmap(display_, Id(), unsigned(width), unsigned(height),
+                                            unsigned(backend_.Depth())));
+    if (!gc_) {
+        XGCValues values{};
+        values.graphics_exposures = False;
+        gc_ = TXGC(display_, XCreateGC(display_, pixmap.Get(), GCGraphicsExposures, &values));
+    }
+    XSetForeground(display_, gc_.Get(), 0);
+    XFillRectangle(display_, pixmap.Get(), gc_.Get(), 0, 0, unsigned(width), unsigned(height));
+    std::vector<uint32_t> pixels(size_t(width) * size_t(height), 0);
+    int keepWidth = std::min(width, surface_.cx);
+    int keepHeight = std::min(height, surface_.cy);
+    if (pixmap_ && keepWidth > 0 && keepHeight > 0) {
+        XCopyArea(display_, pixmap_.Get(), pixmap.Get(), gc_.Get(), 0, 0, unsigned(keepWidth),
+                  unsigned(keepHeight), 0, 0);
+        for (int y = 0; y < keepHeight; ++y)
+            std::copy_n(pixels_.begin() + ptrdiff_t(y) * surface_.cx, keepWidth,
+                        pixels.begin() + ptrdiff_t(y) * width);
+    }
+    image_.reset();
+    pixmap_ = std::move(pixmap);
+    pixels_ = std::move(pixels);
+    surface_ = {width, height};
+    image_ = TXImagePtr(XCreateImage(display_, backend_.XVisual(), unsigned(backend_.Depth()),
+                                     ZPixmap, 0, reinterpret_cast<char*>(pixels_.data()),
+                                     unsigned(width), unsigned(height), 32, width * 4));
+    // The buffer holds pixel values in the client's byte order; Xlib swaps when the
+    // server's differs.
+    image_->byte_order = std::endian::native == std::endian::little ? LSBFirst : MSBFirst;
+    XSetWindowBackgroundPixmap(display_, Id(), pixmap_.Get());
+    keyMask_.Reset();
+}
+
+void TX11Window::Present(const TBitmap& frame, const TRect& dirty) {
+    if (X11ConnectionLost()) return;
+    int width = frame.Width(), height = frame.Height();
+    if (width <= 0 || height <= 0) return;
+    TRect area = dirty.Intersect({0, 0, width, height});
+    if (surface_ != TSize{width, height}) {
+        Resize(width, height);
+        area = {0, 0, width, height};
+    }
+    if (area.IsEmpty()) return;
+    bool direct = frame.PixelFormat() == pf24bit;
+    bool standard = backend_.StandardMasks();
+    for (int y = area.Top; y < area.Bottom; ++y) {
+        uint32_t* out = pixels_.data() + size_t(y) * size_t(width);
+        if (direct) {
+            const uint8_t* in = frame.ScanLine(y);
+            for (int x = area.Left; x < area.Right; ++x) {
+                const uint8_t* p = in + 3 * x;  // blue, green, red
+                out[x] = standard ? uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16
+                                  : backend_.PixelOf(p[2], p[1], p[0]);
+            }
+        } else {
+            for (int x = area.Left; x < area.Right; ++x) {
+                TColor c = frame.Pixel(x, y);
+                out[x] = backend_.PixelOf(GetRValue(c), GetGValue(c), GetBValue(c));
+            }
+        }
+    }
+    XPutImage(display_, pixmap_.Get(), gc_.Get(), image_.get(), area.Left, area.Top, area.Left,
+              area.Top, unsigned(area.Width()), unsigned(area.Height()));
+    // The server may have copied the pixmap when it became the background: set it again so
+    // the new pixels are what uncovered parts show.
+    XSetWindowBackgroundPixmap(display_, Id(), pixmap_.Get());
+    XClearArea(display_, Id(), area.Left, area.Top, unsigned(area.Width()), unsigned(area.Height()),
+               False);
+    if (colorKey_) {
+        TColor key = *colorKey_;
+        uint32_t keyPixel = backend_.PixelOf(GetRValue(key), GetGValue(key), GetBValue(key));
+        if (keyMask_.Update(pixels_.data(), width, height, width, area.Top, area.Bottom, keyPixel))
+            ApplyShape();
+    }
+    Flush();
+}
+
+void TX11Window::SetShape(const TRegion* shape) {
+    if (shape) {
+        shape_ = *shape;
+    } else {
+        shape_.reset();
+    }
+    ApplyShape();
+    Flush();
+}
+
+void TX11Window::SetColorKey(std::optional<TColor> key) {
+    if (key) key = ColorToRGB(*key);
+    if (key == colorKey_) return;
+    colorKey_ = key;
+    if (key) {
+        uint32_t keyPixel = backend_.PixelOf(GetRValue(*key), GetGValue(*key), GetBValue(*key));
+        keyMask_.Reset();
+        keyMask_.Update(pixels_.data(), surface_.cx, surface_.cy, surface_.cx, 0, surface_.cy,
+                        keyPixel);
+    }
+    ApplyShape();
+    Flush();
+}
+
+void TX11Window::ApplyShape() {
+    if (!backend_.HasShape()) return;
+    std::optional<std::vector<TRect>> rects;
+    if (colorKey_) {
+        TRegion visible = keyMask_.Region();
+        if (shape_) visible.Combine(*shape_, RGN_AND);
+        rects = visible.Rects();
+    } else if (shape_) {
+        rects = shape_->Rects();
+    }
+    if (rects == appliedShape_) return;
+    if (rects) {
+        // The region's rectangles are in bands, top to bottom and left to right.
+        std::vector<XRectangle> xrects = ToXRectangles(*rects);
+        for (int kind : {ShapeBounding, ShapeInput})
+            XShapeCombineRectangles(display_, Id(), kind, 0, 0, xrects.data(), int(xrects.size()),
+                                    ShapeSet, YXBanded);
+    } else {
+        for (int kind : {ShapeBounding, ShapeInput})
+            XShapeCombineMask(display_, Id(), kind, 0, 0, None, ShapeSet);
+    }
+    appliedShape_ = std::move(rects);
+}
+
+}  // namespace native

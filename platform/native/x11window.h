@@ -1,0 +1,86 @@
+// TX11Window: a top-level window of the X11 backend (see x11.h).
+//
+// The window keeps its pixels twice: as pixel values in a client-side buffer (the source
+// of the colour-key mask) and in a server-side pixmap that is the window's background, so
+// the X server repaints uncovered parts without asking the program.
+#pragma once
+
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/native/native.h"
+#include "platform/native/x11handles.h"
+#include "platform/native/x11keymask.h"
+
+namespace native {
+
+class TX11Backend;
+
+class TX11Window : public TNativeWindow {
+public:
+    TX11Window(TX11Backend& backend, const TWindowParams& params);
+    ~TX11Window() override;
+    TX11Window(const TX11Window&) = delete;
+    TX11Window& operator=(const TX11Window&) = delete;
+
+    // TNativeWindow.
+    void SetBounds(const TRect& screenBounds) override;
+    TRect Bounds() const override { return bounds_; }
+    void Show(bool visible) override;
+    bool Visible() const override { return visible_; }
+    void SetTitle(const std::string& title) override;
+    void SetShape(const TRegion* shape) override;
+    void SetColorKey(std::optional<TColor> key) override;
+    void SetStayOnTop(bool onTop) override;
+    void SetTaskbarButton(bool visible) override;
+    void SetBorderless(bool borderless) override;
+    void Raise() override;
+    void Present(const TBitmap& frame, const TRect& dirty) override;
+    void SetCursorShape(int cursor) override;
+
+    Window Id() const { return window_.Get(); }
+    TWindowKind Kind() const { return kind_; }
+    Cursor CurrentCursor() const;
+
+    // Events, from the backend. A configure notification: returns the bounds to report as
+    // Moved, or none when the notification only confirms a position this window asked
+    // for before a newer request.
+    std::optional<TRect> Configured(const XConfigureEvent& event);
+    void Reparented(Window parent) { parent_ = parent; }
+
+private:
+    void WriteNormalHints();
+    void WriteState();
+    void WriteMotifHints();
+    void ChangeState(bool add, Atom first, Atom second);
+    void Resize(int width, int height);
+    void ApplyShape();
+    void Flush();
+
+    TX11Backend& backend_;
+    Display* display_;
+    TWindowKind kind_;
+    TXWindow window_;
+    TXPixmap pixmap_;
+    TXGC gc_;
+    TSize surface_;                 // the size of the pixmap and the buffer
+    std::vector<uint32_t> pixels_;  // pixel values, surface_.cx a row
+    TXImagePtr image_;              // over pixels_
+    TRect bounds_;
+    std::deque<TRect> requested_;  // bounds asked of the server and not yet confirmed
+    Window parent_;
+    bool visible_ = false;
+    bool stayOnTop_;
+    bool taskbarButton_;
+    bool borderless_;
+    std::optional<TRegion> shape_;
+    std::optional<TColor> colorKey_;
+    TX11KeyMask keyMask_;
+    std::optional<std::vector<TRect>> appliedShape_;  // none: the window is not shaped
+    int cursor_ = 0;
+    bool cursorDefined_ = false;
+};
+
+}  // namespace native

@@ -1,0 +1,230 @@
+// TXvfb: a private X server for tests, with an optional window manager.
+//
+// The server is Xvfb on the first free display number from 90 up, with one 24-bit
+// screen and no TCP listener. Xvfb reports the display it took on a pipe once it accepts
+// connections (-displayfd), so starting it needs no polling; a display that is taken
+// makes that Xvfb exit, and the next number is tried. The window manager is openbox with
+// its built-in settings; it runs a startup command once it manages the screen, which
+// tells the test that it is ready. Both are stopped when the object goes.
+//
+// Tests skip themselves when Xvfb is not installed (TXvfb::Installed()).
+#pragma once
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
+
+extern char** environ;
+
+namespace ztest {
+
+// Whether an executable of this name is on PATH.
+inline bool ProgramOnPath(const std::string& name) {
+    const char* path = std::getenv("PATH");
+    std::string dirs = path ? path : "/usr/bin:/bin";
+    size_t start = 0;
+    while (start <= dirs.size()) {
+        size_t end = dirs.find(':', start);
+        if (end == std::string::npos) end = dirs.size();
+        std::string dir = dirs.substr(start, end - start);
+        if (!dir.empty() && access((dir + "/" + name).c_str(), X_OK) == 0) return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+// Reads one line from fd, waiting at most timeoutMs in all. Returns it without the newline;
+// empty at the end of the input, on an error or when the time is up.
+inline std::string ReadLineFrom(int fd, int timeoutMs) {
+    using Clock = std::chrono::steady_clock;
+    auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    std::string line;
+    for (;;) {
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        if (left.count() <= 0) return {};
+        pollfd p{fd, POLLIN, 0};
+        int ready = poll(&p, 1, int(left.count()));
+        if (ready < 0 && errno == EINTR) continue;
+        if (ready <= 0) return {};
+        char c = 0;
+        ssize_t n = read(fd, &c, 1);
+        if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+        if (n <= 0) return {};
+        if (c == '\n') return line;
+        line += c;
+    }
+}
+
+// A child process started from an argument vector, ended with SIGTERM when it goes.
+class TChildProcess {
+public:
+    TChildProcess() = default;
+    ~TChildProcess() { Stop(); }
+    TChildProcess(TChildProcess&& o) noexcept : pid_(std::exchange(o.pid_, -1)) {}
+    TChildProcess& operator=(TChildProcess&& o) noexcept {
+        if (this != &o) {
+            Stop();
+            pid_ = std::exchange(o.pid_, -1);
+        }
+        return *this;
+    }
+
+    // Starts argv[0], found on PATH, with its output thrown away. extraEnv entries
+    // ("NAME=value") replace or add to the environment; inheritFd stays open in the child.
+    bool Start(const std::vector<std::string>& argv, const std::vector<std::string>& extraEnv = {},
+               int inheritFd = -1) {
+        Stop();
+        std::vector<std::string> env;
+        for (char** e = environ; *e; ++e) {
+            std::string entry = *e;
+            bool replaced = false;
+            for (const std::string& extra : extraEnv)
+                if (entry.compare(0, extra.find('=') + 1, extra, 0, extra.find('=') + 1) == 0)
+                    replaced = true;
+            if (!replaced) env.push_back(entry);
+        }
+        env.insert(env.end(), extraEnv.begin(), extraEnv.end());
+        std::vector<char*> args, envp;
+        for (const std::string& a : argv)
+            args.push_back(const_cast<char*>(a.c_str()));
+        args.push_back(nullptr);
+        for (const std::string& e : env)
+            envp.push_back(const_cast<char*>(e.c_str()));
+        envp.push_back(nullptr);
+        int devNull = open("/dev/null", O_RDWR | O_CLOEXEC);
+        pid_t pid = fork();
+        if (pid == 0) {
+            if (devNull >= 0) {
+                dup2(devNull, STDIN_FILENO);
+                dup2(devNull, STDOUT_FILENO);
+                dup2(devNull, STDERR_FILENO);
+            }
+            if (inheritFd >= 0) fcntl(inheritFd, F_SETFD, 0);
+            // The server must not outlive a test binary that crashes.
+            prctl(PR_SET_PDEATHSIG, SIGTERM);
+            execvpe(args[0], args.data(), envp.data());
+            _exit(127);
+        }
+        if (devNull >= 0) close(devNull);
+        if (pid < 0) return false;
+        pid_ = pid;
+        return true;
+    }
+
+    // Ends the process (SIGTERM) and waits for it.
+    void Stop() {
+        if (pid_ <= 0) return;
+        kill(pid_, SIGTERM);
+        int status = 0;
+        while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+        }
+        pid_ = -1;
+    }
+
+    pid_t Pid() const { return pid_; }
+
+private:
+    pid_t pid_ = -1;
+};
+
+class TXvfb {
+public:
+    static bool Installed() { return ProgramOnPath("Xvfb"); }
+
+    // Starts the server; Ok() tells whether it runs, Error() why not.
+    explicit TXvfb(const std::string& screen = "1024x768x24", int timeoutMs = 20000) {
+        if (!Installed()) {
+            error_ = "Xvfb is not installed";
+            return;
+        }
+        for (int number = 90; number < 190; ++number) {
+            int fds[2];
+            if (pipe2(fds, O_CLOEXEC) != 0) break;
+            TChildProcess server;
+            bool started =
+                server.Start({"Xvfb", ":" + std::to_string(number), "-screen", "0", screen,
+                              "-nolisten", "tcp", "-noreset", "-displayfd", std::to_string(fds[1])},
+                             {}, fds[1]);
+            close(fds[1]);
+            std::string reported = started ? ReadLineFrom(fds[0], timeoutMs) : std::string();
+            close(fds[0]);
+            if (!reported.empty()) {
+                display_ = ":" + reported;
+                server_ = std::move(server);
+                return;
+            }
+        }
+        error_ = "Xvfb did not start on any display from :90 to :189";
+    }
+
+    ~TXvfb() {
+        windowManager_.Stop();
+        server_.Stop();
+    }
+    TXvfb(const TXvfb&) = delete;
+    TXvfb& operator=(const TXvfb&) = delete;
+
+    bool Ok() const { return !display_.empty(); }
+    const std::string& Error() const { return error_; }
+    // The display name, like ":90".
+    const std::string& Display() const { return display_; }
+
+    // Starts openbox on the display and waits until it manages the screen. Returns false
+    // when openbox is not installed or does not come up in time.
+    bool StartWindowManager(int timeoutMs = 20000) {
+        if (!Ok() || !ProgramOnPath("openbox")) return false;
+        char dir[] = "/tmp/zt-xvfb-XXXXXX";
+        if (!mkdtemp(dir)) return false;
+        // An empty configuration: the built-in settings, and no complaint about a missing
+        // or broken file on the screen.
+        std::string config = std::string(dir) + "/rc.xml";
+        if (FILE* file = std::fopen(config.c_str(), "w")) {
+            std::fputs(
+                "<?xml version=\"1.0\"?>\n"
+                "<openbox_config xmlns=\"http://openbox.org/3.4/rc\"/>\n",
+                file);
+            std::fclose(file);
+        }
+        std::string fifo = std::string(dir) + "/ready";
+        bool ready = false;
+        if (mkfifo(fifo.c_str(), 0600) == 0) {
+            // Opened for writing too, so that reading waits for the line instead of seeing
+            // the end of a pipe nobody has opened yet.
+            int fd = open(fifo.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
+            if (fd >= 0) {
+                ready = windowManager_.Start({"openbox", "--sm-disable", "--config-file", config,
+                                              "--startup", "sh -c 'echo ready > " + fifo + "'"},
+                                             {"DISPLAY=" + display_}) &&
+                        ReadLineFrom(fd, timeoutMs) == "ready";
+                close(fd);
+            }
+            unlink(fifo.c_str());
+        }
+        unlink(config.c_str());
+        rmdir(dir);
+        if (!ready) windowManager_.Stop();
+        return ready;
+    }
+
+    void StopWindowManager() { windowManager_.Stop(); }
+
+private:
+    std::string display_;
+    std::string error_;
+    TChildProcess server_;
+    TChildProcess windowManager_;
+};
+
+}  // namespace ztest
