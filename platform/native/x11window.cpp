@@ -359,22 +359,32 @@ void TX11Window::Present(const TBitmap& frame, const TRect& dirty) {
     if (area.IsEmpty()) return;
     bool direct = frame.PixelFormat() == pf24bit;
     bool standard = backend_.StandardMasks();
+    // Only the pixels that differ from what the server has go over: a clock's second
+    // changes a few cells, not the whole area that was painted.
+    TRect changed;
     for (int y = area.Top; y < area.Bottom; ++y) {
         uint32_t* out = pixels_.data() + size_t(y) * size_t(width);
-        if (direct) {
-            const uint8_t* in = frame.ScanLine(y);
-            for (int x = area.Left; x < area.Right; ++x) {
+        const uint8_t* in = direct ? frame.ScanLine(y) : nullptr;
+        int first = area.Right, last = area.Left - 1;
+        for (int x = area.Left; x < area.Right; ++x) {
+            uint32_t pixel;
+            if (direct) {
                 const uint8_t* p = in + 3 * x;  // blue, green, red
-                out[x] = standard ? uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16
-                                  : backend_.PixelOf(p[2], p[1], p[0]);
-            }
-        } else {
-            for (int x = area.Left; x < area.Right; ++x) {
+                pixel = standard ? uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16
+                                 : backend_.PixelOf(p[2], p[1], p[0]);
+            } else {
                 TColor c = frame.Pixel(x, y);
-                out[x] = backend_.PixelOf(GetRValue(c), GetGValue(c), GetBValue(c));
+                pixel = backend_.PixelOf(GetRValue(c), GetGValue(c), GetBValue(c));
             }
+            if (pixel == out[x]) continue;
+            out[x] = pixel;
+            first = std::min(first, x);
+            last = x;
         }
+        if (last >= first) changed = changed.Union({first, y, last + 1, y + 1});
     }
+    if (changed.IsEmpty()) return;
+    area = changed;
     XPutImage(display_, pixmap_.Get(), gc_.Get(), image_.get(), area.Left, area.Top, area.Left,
               area.Top, unsigned(area.Width()), unsigned(area.Height()));
     // The server may have copied the pixmap when it became the background: set it again so

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/sysutils.h"
 #include "platform/ui/button.h"
 #include "platform/ui/label.h"
 #include "platform/ui/msgbox.h"
@@ -219,6 +220,29 @@ TEST_F(Controls, MessageBoxReturnsOnEnter) {
     EXPECT_EQ(MessageBoxA(nullptr, "Unable to find documentation", "error", MB_OK), IDOK);
     screen.After(10, [&] { screen.PressKey(VK_ESCAPE); });
     EXPECT_EQ(MessageBoxA(form->Handle(), "Sure?", "Question", MB_OKCANCEL), IDCANCEL);
+}
+
+TEST_F(Controls, AnEscapingExceptionIsShownInTheStandardBoxAndTheLoopGoesOn) {
+    Application->OnException = nullptr;  // the standard box, as in the program
+    auto* c = new TTestControl(form);
+    c->SetParent(form);
+    c->SetBounds(10, 10, 50, 40);
+    c->OnClick = [](TObject*) { throw Exception("Disk full"); };
+    std::string shown;
+    screen.After(50, [&] {
+        for (native::THeadlessWindow* w : screen.Windows())
+            if (w->Visible() && w->Title() == Application->Title()) shown = w->Title();
+        screen.PressKey(VK_RETURN);
+    });
+    screen.Click(115, 115);
+    app.Run(100);
+    EXPECT_EQ(shown, Application->Title());
+    // The loop goes on: a later click is handled again.
+    int clicks = 0;
+    c->OnClick = [&](TObject*) { ++clicks; };
+    screen.Click(115, 115);
+    app.Run(10);
+    EXPECT_EQ(clicks, 1);
 }
 
 TEST_F(Controls, ChangingTheFormStyleMakesANewWindowWithoutItsRegion) {

@@ -154,10 +154,10 @@ protected:
         ASSERT_EQ(std::system(command.c_str()), 0) << command;
     }
 
-    // Sends SIGTERM and waits for the program to end; returns its exit status.
-    int Terminate() {
+    // Sends a signal and waits for the program to end; returns its exit status.
+    int Terminate(int signal = SIGTERM) {
         pid_t pid = clock.Pid();
-        kill(pid, SIGTERM);
+        kill(pid, signal);
         int status = 0;
         waitpid(pid, &status, 0);
         clock = ztest::TChildProcess();  // already reaped
@@ -239,6 +239,16 @@ TEST_F(Program, FollowsADragOnThePictureFrameAndSavesItOnSigterm) {
     EXPECT_EQ(Terminate(), 0);
     EXPECT_EQ(Stored("viewerleft"), start.Left + 60);
     EXPECT_EQ(Stored("viewertop"), start.Top + 40);
+}
+
+TEST_F(Program, InterruptAndHangUpEndItAsQuitDoes) {
+    for (int signal : {SIGINT, SIGHUP}) {
+        Start();
+        int status = Terminate(signal);
+        EXPECT_TRUE(WIFEXITED(status)) << signal;
+        EXPECT_EQ(WEXITSTATUS(status), 0) << signal;
+        EXPECT_EQ(Stored("viewerwidth"), 150) << "the settings were saved";
+    }
 }
 
 TEST_F(Program, EndsWithExitCodeZeroWhenTheWindowManagerClosesIt) {

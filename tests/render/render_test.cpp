@@ -1,0 +1,92 @@
+// zentick-render from the outside: its options, its PNG and region files, and its errors.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "platform/gfx/bitmap.h"
+#include "platform/gfx/pngfile.h"
+
+namespace {
+
+struct TResult {
+    int Status = -1;
+    std::string Errors;
+};
+
+TResult Render(const std::string& arguments) {
+    std::string errors = testing::TempDir() + "/render_errors.txt";
+    std::string command = std::string(ZT_RENDER_PATH) + " " + arguments + " 2> " + errors;
+    int status = std::system(command.c_str());
+    std::ifstream in(errors);
+    TResult result;
+    result.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.Errors.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return result;
+}
+
+std::string Temp(const std::string& name) { return testing::TempDir() + "/" + name; }
+
+TEST(Render, DrawsTheWindowWithItsShapeAsAlpha) {
+    ASSERT_EQ(Render("--time 13:47:05 --out " + Temp("clock.png") + " --region " + Temp("clock.rgn")).Status, 0);
+    TBitmap picture;
+    std::vector<uint8_t> alpha;
+    ASSERT_TRUE(LoadPng(Temp("clock.png"), picture, &alpha));
+    EXPECT_EQ(picture.Width(), 150);
+    EXPECT_EQ(picture.Height(), 90);
+    EXPECT_EQ(alpha[0], 0) << "the corner lies outside the rounded outline";
+    EXPECT_EQ(alpha[size_t(45) * 150 + 75], 255);
+    // The region file is the form's stored outline: 4 + 240 bytes.
+    std::ifstream region(Temp("clock.rgn"), std::ios::binary);
+    std::string bytes{std::istreambuf_iterator<char>(region), std::istreambuf_iterator<char>()};
+    EXPECT_EQ(bytes.size(), 244u);
+}
+
+TEST(Render, TheTransparentBackgroundKeysBlackOut) {
+    ASSERT_EQ(Render("--time 13:47:05 --back 3 --out " + Temp("keyed.png")).Status, 0);
+    TBitmap picture;
+    std::vector<uint8_t> alpha;
+    ASSERT_TRUE(LoadPng(Temp("keyed.png"), picture, &alpha));
+    int opaque = 0;
+    for (int y = 0; y < picture.Height(); ++y)
+        for (int x = 0; x < picture.Width(); ++x) {
+            bool black = picture.Pixel(x, y) == clBlack;
+            uint8_t a = alpha[size_t(y) * size_t(picture.Width()) + size_t(x)];
+            if (black) {
+                EXPECT_EQ(a, 0) << "black is see-through at " << x << "," << y;
+            }
+            opaque += a == 255;
+        }
+    EXPECT_GT(opaque, 1000) << "the LEDs stay";
+}
+
+TEST(Render, FormatsAndOutOfRangeNumbersAreApplied) {
+    struct Case {
+        const char* options;
+        int width, height;
+    } cases[] = {{"--type 1", 76, 46}, {"--type 6", 280, 41}, {"--type 3 --secondshide 1", 480, 32},
+                 {"--type 9 --back -5", 150, 90}};
+    for (const Case& c : cases) {
+        ASSERT_EQ(Render(std::string(c.options) + " --out " + Temp("format.png")).Status, 0) << c.options;
+        TBitmap picture;
+        ASSERT_TRUE(LoadPng(Temp("format.png"), picture));
+        EXPECT_EQ(picture.Width(), c.width) << c.options;
+        EXPECT_EQ(picture.Height(), c.height) << c.options;
+    }
+}
+
+TEST(Render, BadUsageIsRefusedWithExitCodeTwo) {
+    for (const char* arguments : {"", "--type 1", "--out x.png --colour 2", "--time 25:00:00 --out x.png",
+                                  "--time 1:2:3 --out x.png", "--type many --out x.png", "--out"}) {
+        TResult result = Render(arguments);
+        EXPECT_EQ(result.Status, 2) << arguments;
+        EXPECT_NE(result.Errors.find("usage: zentick-render"), std::string::npos) << arguments;
+        EXPECT_EQ(std::count(result.Errors.begin(), result.Errors.end(), '\n'), 2) << arguments;
+    }
+}
+
+}  // namespace
