@@ -29,7 +29,8 @@ zt_log "tests under the sanitizers"
 
 if [ -f fuzz/CMakeLists.txt ]; then
     zt_log "fuzzing"
-    CC=clang CXX=clang++ zt_build build-fuzz -DZT_FUZZ=ON -DZT_TESTS=OFF -DZT_BENCH=OFF -DZT_X11=OFF
+    CC=clang CXX=clang++ zt_build build-fuzz -DZT_FUZZ=ON -DZT_TESTS=OFF -DZT_BENCH=OFF -DZT_X11=OFF \
+        -- zt_fuzzers
     for target in build-fuzz/fuzz/*_fuzz; do
         [ -x "$target" ] || continue
         name=$(basename "$target" _fuzz)
