@@ -431,6 +431,13 @@ void TX11Backend::WaitEvents(int64_t deadlineMs, std::vector<TEvent>& out) {
 
 void TX11Backend::Drain(std::vector<TEvent>& out, size_t start) {
     Display* d = display_.get();
+    // When neither the connection nor the wake pipe has anything to read, only the
+    // requests still buffered need sending: one poll instead of a read on each.
+    pollfd fds[2] = {{ConnectionNumber(d), POLLIN, 0}, {wakeRead_.Get(), POLLIN, 0}};
+    if (XEventsQueued(d, QueuedAlready) == 0 && poll(fds, 2, 0) == 0) {
+        XFlush(d);
+        return;
+    }
     // XPending sends what is buffered and reads what has arrived, without blocking.
     while (XPending(d) > 0) {
         XEvent event;

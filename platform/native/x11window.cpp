@@ -321,21 +321,26 @@ void TX11Window::Resize(int width, int height) {
         values.graphics_exposures = False;
         gc_ = TXGC(display_, XCreateGC(display_, pixmap.Get(), GCGraphicsExposures, &values));
     }
-    XSetForeground(display_, gc_.Get(), 0);
+    XSetForeground(display_, gc_.Get(), backend_.PixelOf(0, 0, 0));
     XFillRectangle(display_, pixmap.Get(), gc_.Get(), 0, 0, unsigned(width), unsigned(height));
-    std::vector<uint32_t> pixels(size_t(width) * size_t(height), 0);
+    std::vector<uint32_t> pixels(size_t(width) * size_t(height), backend_.PixelOf(0, 0, 0));
+    std::vector<uint8_t> shown(size_t(width) * size_t(height) * 3, 0);
     int keepWidth = std::min(width, surface_.cx);
     int keepHeight = std::min(height, surface_.cy);
     if (pixmap_ && keepWidth > 0 && keepHeight > 0) {
         XCopyArea(display_, pixmap_.Get(), pixmap.Get(), gc_.Get(), 0, 0, unsigned(keepWidth),
                   unsigned(keepHeight), 0, 0);
-        for (int y = 0; y < keepHeight; ++y)
+        for (int y = 0; y < keepHeight; ++y) {
             std::copy_n(pixels_.begin() + ptrdiff_t(y) * surface_.cx, keepWidth,
                         pixels.begin() + ptrdiff_t(y) * width);
+            std::copy_n(shown_.begin() + ptrdiff_t(y) * surface_.cx * 3, keepWidth * 3,
+                        shown.begin() + ptrdiff_t(y) * width * 3);
+        }
     }
     image_.reset();
     pixmap_ = std::move(pixmap);
     pixels_ = std::move(pixels);
+    shown_ = std::move(shown);
     surface_ = {width, height};
     image_ = TXImagePtr(XCreateImage(display_, backend_.XVisual(), unsigned(backend_.Depth()),
                                      ZPixmap, 0, reinterpret_cast<char*>(pixels_.data()),
@@ -357,31 +362,34 @@ void TX11Window::Present(const TBitmap& frame, const TRect& dirty) {
         area = {0, 0, width, height};
     }
     if (area.IsEmpty()) return;
-    bool direct = frame.PixelFormat() == pf24bit;
-    bool standard = backend_.StandardMasks();
     // Only the pixels that differ from what the server has go over: a clock's second
-    // changes a few cells, not the whole area that was painted.
+    // changes a few cells, not the whole area that was painted. Rows are compared as
+    // they come (blue, green, red), so unchanged rows cost one memcmp.
     TRect changed;
     for (int y = area.Top; y < area.Bottom; ++y) {
         uint32_t* out = pixels_.data() + size_t(y) * size_t(width);
-        const uint8_t* in = direct ? frame.ScanLine(y) : nullptr;
-        int first = area.Right, last = area.Left - 1;
-        for (int x = area.Left; x < area.Right; ++x) {
-            uint32_t pixel;
-            if (direct) {
-                const uint8_t* p = in + 3 * x;  // blue, green, red
-                pixel = standard ? uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16
-                                 : backend_.PixelOf(p[2], p[1], p[0]);
-            } else {
+        uint8_t* shown = shown_.data() + size_t(y) * size_t(width) * 3;
+        int first = area.Left, last = area.Right - 1;
+        if (frame.PixelFormat() == pf24bit) {
+            const uint8_t* in = frame.ScanLine(y);
+            if (std::memcmp(in + 3 * first, shown + 3 * first, size_t(3 * (last - first + 1))) == 0) continue;
+            while (first <= last && std::memcmp(in + 3 * first, shown + 3 * first, 3) == 0) ++first;
+            while (last >= first && std::memcmp(in + 3 * last, shown + 3 * last, 3) == 0) --last;
+            if (first > last) continue;
+            std::memcpy(shown + 3 * first, in + 3 * first, size_t(3 * (last - first + 1)));
+        } else {
+            for (int x = first; x <= last; ++x) {
                 TColor c = frame.Pixel(x, y);
-                pixel = backend_.PixelOf(GetRValue(c), GetGValue(c), GetBValue(c));
+                shown[3 * x] = GetBValue(c);
+                shown[3 * x + 1] = GetGValue(c);
+                shown[3 * x + 2] = GetRValue(c);
             }
-            if (pixel == out[x]) continue;
-            out[x] = pixel;
-            first = std::min(first, x);
-            last = x;
         }
-        if (last >= first) changed = changed.Union({first, y, last + 1, y + 1});
+        for (int x = first; x <= last; ++x) {
+            const uint8_t* p = shown + 3 * x;
+            out[x] = backend_.PixelOf(p[2], p[1], p[0]);
+        }
+        changed = changed.Union({first, y, last + 1, y + 1});
     }
     if (changed.IsEmpty()) return;
     area = changed;

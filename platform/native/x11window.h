@@ -67,6 +67,7 @@ private:
     TXGC gc_;
     TSize surface_;                 // the size of the pixmap and the buffer
     std::vector<uint32_t> pixels_;  // pixel values, surface_.cx a row
+    std::vector<uint8_t> shown_;    // the same pixels as blue, green, red bytes
     TXImagePtr image_;              // over pixels_
     TRect bounds_;
     std::deque<TRect> requested_;  // bounds asked of the server and not yet confirmed

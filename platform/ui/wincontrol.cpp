@@ -344,15 +344,16 @@ void TWinControl::KeyPress(char& key) {
 
 void TWinControl::Dispatch(TMessage& m) {
     switch (m.Msg) {
-        case WM_ERASEBKGND:
-            if (!(controlStyle_ & csOpaque)) {
-                TCanvas& dc = DCCanvas(reinterpret_cast<HDC>(m.WParam));
+        case WM_ERASEBKGND: {
+            TCanvas& dc = DCCanvas(reinterpret_cast<HDC>(m.WParam));
+            if (!(controlStyle_ & csOpaque) && !CoveredByOpaqueControl(dc.ClipRect())) {
                 dc.Brush.Color = Color();
                 dc.Brush.Style = bsSolid;
                 dc.FillRect(ClientRect());
             }
             m.Result = 1;
             break;
+        }
         case WM_PAINT: PaintHandler(); break;
         case WM_WINDOWPOSCHANGED:
             UpdateBoundsFromWindow();
@@ -422,6 +423,14 @@ void TWinControl::Dispatch(TMessage& m) {
 }
 
 // Painting ---------------------------------------------------------------------------------------
+
+bool TWinControl::CoveredByOpaqueControl(const TRect& area) const {
+    for (TControl* c : controls_)
+        if (!dynamic_cast<TWinControl*>(c) && c->Visible() && (c->ControlStyle() & csOpaque) &&
+            c->BoundsRect().Intersect(area) == area)
+            return true;
+    return false;
+}
 
 void TWinControl::PaintHandler() {
     PAINTSTRUCT ps;

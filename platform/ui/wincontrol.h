@@ -99,6 +99,9 @@ protected:
     // Keyboard keys the form handles: Return, Escape and Tab, unless the control wants them.
     virtual bool WantsKey(int key) const;
     void UpdateBoundsFromWindow();
+    // Whether a visible opaque graphic child covers all of area: the background under it
+    // need not be painted (as the system's painting clips out opaque controls).
+    bool CoveredByOpaqueControl(const TRect& area) const;
 
 private:
     void PaintHandler();
