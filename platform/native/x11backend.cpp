@@ -23,6 +23,7 @@
 
 #include "platform/native/keys.h"
 #include "platform/native/x11.h"
+#include "platform/native/x11cursor.h"
 #include "platform/native/x11keys.h"
 #include "platform/native/x11window.h"
 
@@ -277,10 +278,13 @@ Cursor TX11Backend::CursorFor(int cursor) {
     unsigned shape = FontCursor(cursor);
     auto found = cursors_.find(int(shape));
     if (found != cursors_.end()) return found->second.Get();
-    Cursor made = XCreateFontCursor(display_.get(), shape);
-    cursors_.emplace(int(shape), TXCursor(display_.get(), made));
+    Display* d = display_.get();
+    if (!cursorFont_) cursorFont_ = XLoadFont(d, "cursor");
+    Cursor made = PlainGlyphCursor(d, cursorFont_, shape);
+    cursors_.emplace(int(shape), TXCursor(d, made));
     return made;
 }
+
 
 void TX11Backend::SendToRoot(Window window, Atom type, long l0, long l1, long l2, long l3) {
     XEvent event{};

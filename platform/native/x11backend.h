@@ -115,6 +115,7 @@ private:
     TX11Window* capture_ = nullptr;
     TXGC outlineGC_;
     std::map<int, TXCursor> cursors_;
+    Font cursorFont_ = 0;  // the server's "cursor" font, loaded with the first cursor
     mutable std::optional<TSize> screenSize_;
     mutable TPoint lastPointer_;
 };

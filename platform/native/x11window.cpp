@@ -74,9 +74,9 @@ TX11Window::TX11Window(TX11Backend& backend, const TWindowParams& params)
     attributes.event_mask = StructureNotifyMask | ButtonPressMask | ButtonReleaseMask |
                             PointerMotionMask | KeyPressMask | KeyReleaseMask;
     attributes.override_redirect = kind_ == TWindowKind::Popup;
-    attributes.cursor = backend_.CursorFor(0);
-    unsigned long mask =
-        CWBackPixel | CWBorderPixel | CWColormap | CWEventMask | CWOverrideRedirect | CWCursor;
+    // No cursor of its own yet: the arrow is defined when the pointer first comes over the
+    // window (SetCursorShape), so starting does not load the cursor theme.
+    unsigned long mask = CWBackPixel | CWBorderPixel | CWColormap | CWEventMask | CWOverrideRedirect;
     window_ =
         TXWindow(display_, XCreateWindow(display_, backend_.Root(), bounds_.Left, bounds_.Top,
                                          unsigned(width), unsigned(height), 0, backend_.Depth(),
