@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "platform/gfx/types.h"
-#include "platform/os/registry.h"
 #include "platform/os/tempconfighome.h"
+#include "tests/support/stored_settings.h"
 #include "tests/support/xvfb.h"
 
 // Xlib last: its macros (None, Bool, Status) would clash with the headers above.
@@ -25,28 +25,10 @@
 
 namespace {
 
+using ztest::Store;
+using ztest::Stored;
+
 using namespace std::chrono_literals;
-
-constexpr const char* kKey = "Software\\Kelbrin\\QVZentick";
-
-void Store(const char* name, int32_t value) {
-    HKEY key = nullptr;
-    DWORD disposition = 0;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, &disposition),
-              ERROR_SUCCESS);
-    RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), 4);
-    RegCloseKey(key);
-}
-
-std::optional<int32_t> Stored(const char* name) {
-    HKEY key = nullptr;
-    if (RegOpenKeyA(HKEY_CURRENT_USER, kKey, &key) != ERROR_SUCCESS) return std::nullopt;
-    DWORD type = 0, size = 4;
-    int32_t value = 0;
-    LONG result = RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
-    RegCloseKey(key);
-    return result == ERROR_SUCCESS ? std::optional<int32_t>(value) : std::nullopt;
-}
 
 // Waits until condition holds, checking every 20 ms for at most timeout.
 bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout = 5000ms) {

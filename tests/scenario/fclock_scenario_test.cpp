@@ -5,35 +5,15 @@
 #include <string>
 
 #include "app/fclock.h"
-#include "platform/os/registry.h"
 #include "platform/os/tempconfighome.h"
+#include "tests/support/stored_settings.h"
 #include "platform/os/wallclock.h"
 #include "tests/support/headless_app.h"
 
 namespace {
 
-constexpr const char* kKey = "Software\\Kelbrin\\QVZentick";
-
-// A stored integer, or none.
-std::optional<int32_t> Stored(const char* name) {
-    HKEY key = nullptr;
-    if (RegOpenKeyA(HKEY_CURRENT_USER, kKey, &key) != ERROR_SUCCESS) return std::nullopt;
-    DWORD type = 0, size = 4;
-    int32_t value = 0;
-    LONG result = RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
-    RegCloseKey(key);
-    if (result != ERROR_SUCCESS) return std::nullopt;
-    return value;
-}
-
-void Store(const char* name, int32_t value) {
-    HKEY key = nullptr;
-    DWORD disposition = 0;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, &disposition),
-              ERROR_SUCCESS);
-    RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), 4);
-    RegCloseKey(key);
-}
+using ztest::Store;
+using ztest::Stored;
 
 class ClockWindow : public ::testing::Test {
 protected:
