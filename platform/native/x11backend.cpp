@@ -428,6 +428,9 @@ void TX11Backend::WaitEvents(int64_t deadlineMs, std::vector<TEvent>& out) {
             if (left <= 0) return;
             timeout = int(std::min<int64_t>(left, INT_MAX));
         }
+        // Send what is buffered; sending may read events too, which must not wait.
+        XFlush(d);
+        if (XEventsQueued(d, QueuedAlready) > 0) continue;
         pollfd fds[2] = {{ConnectionNumber(d), POLLIN, 0}, {wakeRead_.Get(), POLLIN, 0}};
         if (poll(fds, 2, timeout) < 0 && errno != EINTR) return;
     }
@@ -435,13 +438,11 @@ void TX11Backend::WaitEvents(int64_t deadlineMs, std::vector<TEvent>& out) {
 
 void TX11Backend::Drain(std::vector<TEvent>& out, size_t start) {
     Display* d = display_.get();
-    // When neither the connection nor the wake pipe has anything to read, only the
-    // requests still buffered need sending: one poll instead of a read on each.
+    // When neither the connection nor the wake pipe has anything to read, there is
+    // nothing to take: one poll instead of a read on each. (Buffered requests go out
+    // before the loop sleeps.)
     pollfd fds[2] = {{ConnectionNumber(d), POLLIN, 0}, {wakeRead_.Get(), POLLIN, 0}};
-    if (XEventsQueued(d, QueuedAlready) == 0 && poll(fds, 2, 0) == 0) {
-        XFlush(d);
-        return;
-    }
+    if (XEventsQueued(d, QueuedAlready) == 0 && poll(fds, 2, 0) == 0) return;
     // XPending sends what is buffered and reads what has arrived, without blocking.
     while (XPending(d) > 0) {
         XEvent event;
