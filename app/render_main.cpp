@@ -136,6 +136,7 @@ int main(int argc, char** argv) {
                 result = 1;
             }
         }
+        form->Free();  // while its store still exists: the form saves to it when it goes
     }
     DestroyApplication();
     DestroyAllWindows();
