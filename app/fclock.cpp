@@ -1,7 +1,7 @@
 #include "app/fclock.h"
 
 #include <cstdlib>
-#include <sstream>
+#include <span>
 
 #include "art/clockart.h"
 #include "platform/os/shell.h"
@@ -68,9 +68,7 @@ TForm1::TForm1(TComponent* owner, TClockSettingsStore* store) : TForm(owner), st
     fcImageForm1->SetDragTolerance(5);
     {
         // The region stored with the form: applied at once, as loading the form does.
-        std::istringstream stored(std::string(reinterpret_cast<const char*>(kFclockRegionData),
-                                              kFclockRegionDataSize));
-        fcImageForm1->ReadRegionData(stored);
+        fcImageForm1->ReadRegionData(std::span(kFclockRegionData, kFclockRegionDataSize));
     }
 
     PanelStartup = new TPanel(this);

@@ -147,7 +147,14 @@ void TfcCustomImageForm::ClearRegion() {
 }
 
 void TfcCustomImageForm::ReadRegionData(std::istream& in) {
-    TStoredRegion stored = ::ReadRegionData(in);
+    ApplyStoredRegion(::ReadRegionData(in));
+}
+
+void TfcCustomImageForm::ReadRegionData(std::span<const uint8_t> block) {
+    ApplyStoredRegion(::ReadRegionData(block));
+}
+
+void TfcCustomImageForm::ApplyStoredRegion(TStoredRegion stored) {
     switch (stored.Kind) {
         case srNone:
             ownRegion_.reset();

@@ -21,11 +21,13 @@
 
 #include <iosfwd>
 #include <memory>
+#include <span>
 
 #include "platform/gfx/region.h"
 #include "shaped/fcimage.h"
 #include "platform/ui/winapi.h"
 #include "shaped/fcmsg.h"
+#include "shaped/fcregion.h"
 
 class TCustomForm;
 
@@ -65,6 +67,7 @@ public:
     // region to the window at once (a length of 0 rebuilds it from the picture; a block
     // that is malformed is refused and nothing is applied); writing rebuilds it first.
     void ReadRegionData(std::istream& in);
+    void ReadRegionData(std::span<const uint8_t> block);
     void WriteRegionData(std::ostream& out);
 
     void SetParent(TWinControl* parent) override;
@@ -89,6 +92,7 @@ private:
     void HookForm();
     // Gives region to the form's window (or keeps it, in design mode).
     void ApplyRegion(std::unique_ptr<TRegion> region, bool redraw);
+    void ApplyStoredRegion(TStoredRegion stored);
 
     int dragTolerance_ = 5;
     TColor transparentColor_ = clNone;

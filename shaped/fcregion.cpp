@@ -146,19 +146,75 @@ uint32_t ReadU32(std::span<const uint8_t> data, size_t offset) {
            uint32_t(data[offset + 2]) << 16 | uint32_t(data[offset + 3]) << 24;
 }
 
-// Reads count bytes from in onto the end of block, in chunks, so that memory follows the
-// bytes that arrive rather than the count asked for. False when the stream ends first.
-bool ReadOnto(std::istream& in, std::vector<uint8_t>& block, uint64_t count) {
+// Where a stored block is read from. Read takes up to n bytes and says how many it took;
+// Skip passes over up to n bytes.
+class TStreamSource {
+public:
+    explicit TStreamSource(std::istream& in) : in_(in) {}
+    size_t Read(uint8_t* to, size_t n) {
+        in_.read(reinterpret_cast<char*>(to), std::streamsize(n));
+        return size_t(in_.gcount());
+    }
+    void Skip(uint64_t n) { in_.ignore(std::streamsize(n)); }
+
+private:
+    std::istream& in_;
+};
+
+class TBytesSource {
+public:
+    explicit TBytesSource(std::span<const uint8_t>& bytes) : bytes_(bytes) {}
+    size_t Read(uint8_t* to, size_t n) {
+        n = std::min(n, bytes_.size());
+        std::copy_n(bytes_.data(), n, to);
+        bytes_ = bytes_.subspan(n);
+        return n;
+    }
+    void Skip(uint64_t n) { bytes_ = bytes_.subspan(size_t(std::min<uint64_t>(n, bytes_.size()))); }
+
+private:
+    std::span<const uint8_t>& bytes_;
+};
+
+// Reads count bytes from source onto the end of block, in chunks, so that memory follows
+// the bytes that arrive rather than the count asked for. False when the source ends first.
+template <class TSource>
+bool ReadOnto(TSource& source, std::vector<uint8_t>& block, uint64_t count) {
     constexpr uint64_t kChunk = 64 * 1024;
     while (count > 0) {
         const size_t n = size_t(std::min(count, kChunk));
         const size_t at = block.size();
         block.resize(at + n);
-        in.read(reinterpret_cast<char*>(block.data() + at), std::streamsize(n));
-        if (size_t(in.gcount()) != n) return false;
+        if (source.Read(block.data() + at, n) != n) return false;
         count -= n;
     }
     return true;
+}
+
+template <class TSource>
+TStoredRegion ReadBlock(TSource& source) {
+    TStoredRegion refused{srRefused, nullptr};
+    uint8_t lengthBytes[4];
+    if (source.Read(lengthBytes, sizeof lengthBytes) != sizeof lengthBytes) return refused;
+    const uint32_t length = ReadU32(lengthBytes, 0);
+    if (length == 0) return {srNone, nullptr};
+
+    // The header first: the rectangles are read only when their number agrees with the
+    // length. A refused block is skipped whole, so that what follows it can still be read.
+    std::vector<uint8_t> block;
+    auto refuse = [&] {
+        if (block.size() < length) source.Skip(length - block.size());
+        return std::move(refused);
+    };
+    if (length < RGNDATAHEADER_SIZE) return refuse();
+    if (!ReadOnto(source, block, RGNDATAHEADER_SIZE)) return refused;
+    const uint64_t count = ReadU32(block, 8);
+    if (RGNDATAHEADER_SIZE + count * sizeof(TRect) != length) return refuse();
+    if (!ReadOnto(source, block, length - RGNDATAHEADER_SIZE)) return refused;
+
+    std::optional<TRegion> region = TRegion::FromRegionData(block);
+    if (!region) return refused;
+    return {srRegion, std::make_unique<TRegion>(std::move(*region))};
 }
 
 }  // namespace
@@ -190,28 +246,13 @@ std::unique_ptr<TRegion> CreateRegionFromBitmap(const TBitmap& bitmap, TColor tr
 }
 
 TStoredRegion ReadRegionData(std::istream& in) {
-    TStoredRegion refused{srRefused, nullptr};
-    uint8_t lengthBytes[4];
-    if (!in.read(reinterpret_cast<char*>(lengthBytes), sizeof lengthBytes)) return refused;
-    const uint32_t length = ReadU32(lengthBytes, 0);
-    if (length == 0) return {srNone, nullptr};
+    TStreamSource source(in);
+    return ReadBlock(source);
+}
 
-    // The header first: the rectangles are read only when their number agrees with the
-    // length. A refused block is skipped whole, so that what follows it can still be read.
-    std::vector<uint8_t> block;
-    auto refuse = [&] {
-        if (block.size() < length) in.ignore(std::streamsize(length - block.size()));
-        return std::move(refused);
-    };
-    if (length < RGNDATAHEADER_SIZE) return refuse();
-    if (!ReadOnto(in, block, RGNDATAHEADER_SIZE)) return refused;
-    const uint64_t count = ReadU32(block, 8);
-    if (RGNDATAHEADER_SIZE + count * sizeof(TRect) != length) return refuse();
-    if (!ReadOnto(in, block, length - RGNDATAHEADER_SIZE)) return refused;
-
-    std::optional<TRegion> region = TRegion::FromRegionData(block);
-    if (!region) return refused;
-    return {srRegion, std::make_unique<TRegion>(std::move(*region))};
+TStoredRegion ReadRegionData(std::span<const uint8_t>& bytes) {
+    TBytesSource source(bytes);
+    return ReadBlock(source);
 }
 
 void WriteRegionData(std::ostream& out, const TRegion* region) {

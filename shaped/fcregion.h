@@ -14,6 +14,7 @@
 #include <istream>
 #include <memory>
 #include <ostream>
+#include <span>
 
 #include "platform/gfx/bitmap.h"
 #include "platform/gfx/color.h"
@@ -53,6 +54,8 @@ struct TStoredRegion {
 // with the length claimed. After a block whose length could be read, the stream is left
 // just after the block's N bytes, or at its end when it is shorter.
 TStoredRegion ReadRegionData(std::istream& in);
+// The same for a block in memory; bytes is left just after the block (or empty).
+TStoredRegion ReadRegionData(std::span<const uint8_t>& bytes);
 
 // Writes region as a stored region block: length 0 when region is null, otherwise the
 // length and the region's RGNDATA block.

@@ -27,6 +27,8 @@
 // nothing. None of this is thread-safe: text is measured and drawn on the UI thread.
 #include <ft2build.h>
 #include FT_FREETYPE_H
+#include FT_MODULE_H
+#include FT_SYSTEM_H
 #include FT_OUTLINE_H
 #include FT_SYNTHESIS_H
 
@@ -59,7 +61,13 @@ constexpr size_t kMaxCachedGlyphs = 2048;
 
 // Owners of the library objects.
 struct TFtLibraryFree {
-    void operator()(FT_Library library) const { FT_Done_FreeType(library); }
+    void operator()(FT_Library library) const {
+#ifdef ZT_FREETYPE_LINKED_IN
+        FT_Done_Library(library);  // its memory object is a static one, not to be freed
+#else
+        FT_Done_FreeType(library);
+#endif
+    }
 };
 struct TFtFaceFree {
     void operator()(FT_Face face) const { FT_Done_Face(face); }
@@ -75,20 +83,67 @@ using TFtFacePtr = std::unique_ptr<FT_FaceRec_, TFtFaceFree>;
 using TFcConfigPtr = std::unique_ptr<FcConfig, TFcConfigFree>;
 using TFcPatternPtr = std::unique_ptr<FcPattern, TFcPatternFree>;
 
+#ifdef ZT_FREETYPE_LINKED_IN
+// The module classes of a FreeType linked into the program (their names are FreeType's
+// own; a shared FreeType does not export them).
+extern "C" {
+extern const FT_Module_Class sfnt_module_class;
+extern const FT_Module_Class tt_driver_class;
+extern const FT_Module_Class autofit_module_class;
+extern const FT_Module_Class ft_smooth_renderer_class;
+extern const FT_Module_Class ft_raster1_renderer_class;
+}
+#endif
+
 // The FreeType library, shared by the provider and every face it made: a face may outlive
 // its provider (a font keeps its face), and the library must outlive the face.
+//
+// A FreeType linked into the program starts with the modules TrueType files need (the
+// font container, the TrueType driver, the auto-hinter and the two renderers), which
+// render exactly as the full set does; the other drivers (CFF, Type 1, bitmap formats,
+// ...) are added the first time a file is not TrueType. Initialising every module would
+// bring all of FreeType's code into memory for the one face a clock uses.
 class TFreeTypeLibrary {
 public:
     static std::shared_ptr<TFreeTypeLibrary> Open() {
         FT_Library library = nullptr;
+#ifdef ZT_FREETYPE_LINKED_IN
+        static FT_MemoryRec_ memory{
+            nullptr, [](FT_Memory, long size) { return std::malloc(size_t(size)); },
+            [](FT_Memory, void* block) { std::free(block); },
+            [](FT_Memory, long, long size, void* block) { return std::realloc(block, size_t(size)); }};
+        if (FT_New_Library(&memory, &library) != 0) return nullptr;
+        for (const FT_Module_Class* module : {&sfnt_module_class, &tt_driver_class, &autofit_module_class,
+                                              &ft_smooth_renderer_class, &ft_raster1_renderer_class})
+            FT_Add_Module(library, module);
+        FT_Set_Default_Properties(library);
+        const bool complete = false;
+#else
         if (FT_Init_FreeType(&library) != 0) return nullptr;
-        return std::shared_ptr<TFreeTypeLibrary>(new TFreeTypeLibrary(TFtLibraryPtr(library)));
+        const bool complete = true;
+#endif
+        return std::shared_ptr<TFreeTypeLibrary>(
+            new TFreeTypeLibrary(TFtLibraryPtr(library), complete));
     }
     FT_Library Get() const { return library_.get(); }
 
+    // Opens a face of a font file, adding the remaining drivers when the ones loaded do
+    // not know the file's format.
+    FT_Error NewFace(const char* file, FT_Long index, FT_Face* face) {
+        FT_Error error = FT_New_Face(library_.get(), file, index, face);
+        if (error == FT_Err_Unknown_File_Format && !complete_) {
+            FT_Add_Default_Modules(library_.get());  // modules already there are kept
+            complete_ = true;
+            error = FT_New_Face(library_.get(), file, index, face);
+        }
+        return error;
+    }
+
 private:
-    explicit TFreeTypeLibrary(TFtLibraryPtr library) : library_(std::move(library)) {}
+    TFreeTypeLibrary(TFtLibraryPtr library, bool complete)
+        : library_(std::move(library)), complete_(complete) {}
     TFtLibraryPtr library_;
+    bool complete_;
 };
 
 // A rendered glyph: its advance and its coverage bitmap placed relative to the pen on
@@ -401,7 +456,7 @@ private:
         if (!library_) library_ = TFreeTypeLibrary::Open();
         if (!library_) return nullptr;
         FT_Face raw = nullptr;
-        if (FT_New_Face(library_->Get(), match->File.c_str(), match->Index, &raw) != 0)
+        if (library_->NewFace(match->File.c_str(), match->Index, &raw) != 0)
             return nullptr;
         TFtFacePtr face(raw);
         if (!SetPixelHeight(face.get(), desc.PixelHeight)) return nullptr;

@@ -501,6 +501,54 @@ std::filesystem::path RegularSansFile() {
     return path;
 }
 
+// The caption drawn in black on white, as rows of red values.
+std::vector<std::string> TextPicture(const TFontFace& face) {
+    TBitmap bitmap = WhiteBitmap(200, 20);
+    face.DrawText(bitmap, 2, 2, kCaption, clBlack, {0, 0, 200, 20});
+    std::vector<std::string> rows;
+    for (int y = 0; y < 20; ++y) {
+        std::string row;
+        for (int x = 0; x < 200; ++x)
+            row += char(GetRValue(bitmap.Pixel(x, y)));
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+// An installed scalable font that is not TrueType (CFF or Type 1), or an empty path.
+std::filesystem::path OtherFormatFile() {
+    std::filesystem::path path;
+    FcConfig* config = FcInitLoadConfigAndFonts();
+    if (!config) return path;
+    FcFontSet* fonts = FcConfigGetFonts(config, FcSetSystem);
+    for (int i = 0; fonts && i < fonts->nfont && path.empty(); ++i) {
+        FcChar8 *format = nullptr, *file = nullptr;
+        int index = -1;
+        if (FcPatternGetString(fonts->fonts[i], FC_FONTFORMAT, 0, &format) == FcResultMatch &&
+            FcPatternGetString(fonts->fonts[i], FC_FILE, 0, &file) == FcResultMatch &&
+            FcPatternGetInteger(fonts->fonts[i], FC_INDEX, 0, &index) == FcResultMatch && index == 0 &&
+            (std::string_view(reinterpret_cast<const char*>(format)) == "CFF" ||
+             std::string_view(reinterpret_cast<const char*>(format)) == "Type 1"))
+            path = reinterpret_cast<const char*>(file);
+    }
+    FcConfigDestroy(config);
+    return path;
+}
+
+// The provider starts with the TrueType drivers only; a font of another format still
+// draws with its own outlines, not with the fixed font.
+TEST(SystemFontSetupTest, FontsThatAreNotTrueTypeAreDrawn) {
+    const std::filesystem::path other = OtherFormatFile();
+    if (other.empty()) GTEST_SKIP() << "no CFF or Type 1 font installed";
+    std::shared_ptr<const TFontFace> face;
+    {
+        TPrivateFontConfig only({other});
+        face = CreateSystemFontProvider()->Face({"MS Sans Serif", 11, 0});
+    }
+    auto fixed = CreateFixedFontProvider()->Face({"MS Sans Serif", 11, 0});
+    EXPECT_NE(TextPicture(*face), TextPicture(*fixed)) << other;
+}
+
 // Without any font the system provider still draws, with the fixed font.
 TEST(SystemFontSetupTest, NoFontsGiveTheFixedFont) {
     std::shared_ptr<const TFontFace> face;
@@ -527,24 +575,12 @@ TEST(SystemFontSetupTest, BoldAndItalicAreSynthesisedWhenMissing) {
         bold = provider->Face({"MS Sans Serif", 11, fsBold});
         italic = provider->Face({"MS Sans Serif", 11, fsItalic});
     }
-    auto picture = [](const TFontFace& face) {
-        TBitmap bitmap = WhiteBitmap(200, 20);
-        face.DrawText(bitmap, 2, 2, kCaption, clBlack, {0, 0, 200, 20});
-        std::vector<std::string> rows;
-        for (int y = 0; y < 20; ++y) {
-            std::string row;
-            for (int x = 0; x < 200; ++x)
-                row += char(GetRValue(bitmap.Pixel(x, y)));
-            rows.push_back(row);
-        }
-        return rows;
-    };
     const int width = plain->TextWidth(kCaption);
     EXPECT_GT(bold->TextWidth(kCaption), width);  // thickened glyphs advance further
     EXPECT_EQ(italic->TextWidth(kCaption), width);
     EXPECT_EQ(italic->Metrics().Height(), plain->Metrics().Height());
-    EXPECT_NE(picture(*bold), picture(*plain));
-    EXPECT_NE(picture(*italic), picture(*plain));
+    EXPECT_NE(TextPicture(*bold), TextPicture(*plain));
+    EXPECT_NE(TextPicture(*italic), TextPicture(*plain));
 }
 
 }  // namespace

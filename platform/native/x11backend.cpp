@@ -402,6 +402,12 @@ int64_t TX11Backend::NowMs() const {
     return int64_t(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
 }
 
+int64_t TX11Backend::NowUs() {
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return int64_t(ts.tv_sec) * 1000000 + ts.tv_nsec / 1000;
+}
+
 void TX11Backend::Sleep(int ms) {
     if (ms <= 0) return;
     timespec left{ms / 1000, long(ms % 1000) * 1000000L};
@@ -432,8 +438,24 @@ void TX11Backend::WaitEvents(int64_t deadlineMs, std::vector<TEvent>& out) {
         XFlush(d);
         if (XEventsQueued(d, QueuedAlready) > 0) continue;
         pollfd fds[2] = {{ConnectionNumber(d), POLLIN, 0}, {wakeRead_.Get(), POLLIN, 0}};
-        if (poll(fds, 2, timeout) < 0 && errno != EINTR) return;
+        const int ready = poll(fds, 2, timeout);
+        if (ready < 0 && errno != EINTR) return;
+        if (ready == 0)
+            NothingWaiting();
+        else
+            quietUntilUs_ = 0;  // something arrived: the next look reads it
     }
+}
+
+// After a look that found nothing to read, the next looks within a millisecond are
+// skipped: the handful of messages a timer tick sets off (the timer, the paint) then
+// cost no system calls, and input that arrives meanwhile wakes the next wait at once.
+void TX11Backend::NothingWaiting() {
+    quietUntilUs_ = NowUs() + 1000;
+}
+
+bool TX11Backend::KnownQuiet() const {
+    return NowUs() < quietUntilUs_;
 }
 
 void TX11Backend::Drain(std::vector<TEvent>& out, size_t start) {
@@ -441,8 +463,14 @@ void TX11Backend::Drain(std::vector<TEvent>& out, size_t start) {
     // When neither the connection nor the wake pipe has anything to read, there is
     // nothing to take: one poll instead of a read on each. (Buffered requests go out
     // before the loop sleeps.)
-    pollfd fds[2] = {{ConnectionNumber(d), POLLIN, 0}, {wakeRead_.Get(), POLLIN, 0}};
-    if (XEventsQueued(d, QueuedAlready) == 0 && poll(fds, 2, 0) == 0) return;
+    if (XEventsQueued(d, QueuedAlready) == 0) {
+        if (KnownQuiet()) return;
+        pollfd fds[2] = {{ConnectionNumber(d), POLLIN, 0}, {wakeRead_.Get(), POLLIN, 0}};
+        if (poll(fds, 2, 0) == 0) {
+            NothingWaiting();
+            return;
+        }
+    }
     // XPending sends what is buffered and reads what has arrived, without blocking.
     while (XPending(d) > 0) {
         XEvent event;

@@ -91,10 +91,16 @@ public:
 
 private:
     void Drain(std::vector<TEvent>& out, size_t start);
+    static int64_t NowUs();
+    void NothingWaiting();
+    bool KnownQuiet() const;
     void Translate(XEvent& event, std::vector<TEvent>& out, size_t start);
     int ReadPixelsPerInch() const;
 
     TDisplayPtr display_;
+    // Until this monotonic time (microseconds) the connection is taken to have nothing
+    // to read: it was just looked at.
+    int64_t quietUntilUs_ = 0;
     int screen_;
     Window root_;
     Visual* visual_;

@@ -1,6 +1,5 @@
 #include "platform/ui/label.h"
 
-#include <sstream>
 
 TLabel::TLabel(TComponent* owner) : TGraphicControl(owner) {
     controlStyle_ |= csReplicatable;
@@ -59,9 +58,12 @@ void TLabel::Dispatch(TMessage& m) {
 std::vector<std::string> TLabel::Lines() const {
     const TFontFace& face = Font().Face();
     std::vector<std::string> lines;
-    std::istringstream paragraphs(Caption());
-    std::string paragraph;
-    while (std::getline(paragraphs, paragraph)) {
+    const std::string& caption = Caption();
+    for (size_t start = 0; start < caption.size();) {
+        size_t newline = caption.find('\n', start);
+        if (newline == std::string::npos) newline = caption.size();
+        const std::string paragraph = caption.substr(start, newline - start);
+        start = newline + 1;
         if (!wordWrap_) {
             lines.push_back(paragraph);
             continue;

@@ -54,6 +54,9 @@ protected:
         ASSERT_TRUE(x->StartWindowManager()) << "openbox did not start";
         display = XOpenDisplay(x->Display().c_str());
         ASSERT_NE(display, nullptr);
+        // Windows come and go while the tests walk the window tree: a request about one
+        // that has just gone fails, and that is no reason to end the test program.
+        XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
     }
     void TearDown() override {
         clock.Stop();
@@ -65,12 +68,29 @@ protected:
         ASSERT_TRUE(WaitFor([&] { return Find() != 0; })) << "the clock's window did not appear";
     }
 
-    // The clock's mapped client window (WM_CLASS zentick), or 0.
+    // The process that owns a window (_NET_WM_PID), or 0.
+    pid_t WindowPid(Window w) {
+        Atom type = 0;
+        int format = 0;
+        unsigned long count = 0, after = 0;
+        unsigned char* data = nullptr;
+        pid_t pid = 0;
+        if (XGetWindowProperty(display, w, XInternAtom(display, "_NET_WM_PID", False), 0, 1, False,
+                               XA_CARDINAL, &type, &format, &count, &after, &data) == Success &&
+            data && count == 1 && format == 32)
+            pid = pid_t(*reinterpret_cast<unsigned long*>(data));
+        if (data) XFree(data);
+        return pid;
+    }
+
+    // The running clock's mapped client window (WM_CLASS zentick), or 0. The window of a
+    // clock that has just ended may still be on the server, so the process is checked too.
     Window Find() {
         std::function<Window(Window)> search = [&](Window w) -> Window {
             XClassHint hint{};
             if (XGetClassHint(display, w, &hint)) {
-                bool ours = hint.res_class && std::string(hint.res_class) == "zentick";
+                bool ours = hint.res_class && std::string(hint.res_class) == "zentick" &&
+                            WindowPid(w) == clock.Pid();
                 XFree(hint.res_name);
                 XFree(hint.res_class);
                 XWindowAttributes a{};
