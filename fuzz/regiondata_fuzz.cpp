@@ -1,8 +1,10 @@
 // Feeds arbitrary bytes to ReadRegionData as a stored window region. A block it accepts
 // must have been read exactly to its end, and must come back unchanged from the writer
-// and the reader; a block it refuses gives no region.
+// and the reader; a block it refuses gives no region. The reader of blocks in memory must
+// decide the same and stop at the same place.
 #include <cstdint>
 #include <cstdlib>
+#include <span>
 #include <sstream>
 #include <string>
 
@@ -24,6 +26,10 @@ uint32_t LengthOf(const uint8_t* data) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
     TStoredRegion stored = ReadRegionData(in);
+    std::span<const uint8_t> memory(data, size);
+    TStoredRegion fromMemory = ReadRegionData(memory);
+    Check(fromMemory.Kind == stored.Kind);
+    Check(!stored.Region || (fromMemory.Region && *fromMemory.Region == *stored.Region));
     switch (stored.Kind) {
         case srNone:
             Check(size >= 4 && LengthOf(data) == 0 && !stored.Region);
@@ -36,6 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             const uint64_t length = LengthOf(data);
             Check(4 + length <= size);
             Check(uint64_t(in.tellg()) == 4 + length);
+            Check(memory.size() == size - 4 - length);
             // The writer gives the canonical block of the same region, which reads back
             // as that region and writes again byte for byte.
             std::ostringstream out;

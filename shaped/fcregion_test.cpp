@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 #include <random>
+#include <span>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -65,9 +66,18 @@ std::vector<uint8_t> Written(const TRegion* region) {
     return {s.begin(), s.end()};
 }
 
+// Reads a block from a stream, and from memory as well: both readers must agree.
 TStoredRegion Read(const std::vector<uint8_t>& bytes) {
     std::istringstream in(std::string(bytes.begin(), bytes.end()));
-    return ReadRegionData(in);
+    TStoredRegion fromStream = ReadRegionData(in);
+    std::span<const uint8_t> memory(bytes);
+    TStoredRegion fromMemory = ReadRegionData(memory);
+    EXPECT_EQ(fromMemory.Kind, fromStream.Kind);
+    EXPECT_EQ(fromMemory.Region != nullptr, fromStream.Region != nullptr);
+    if (fromMemory.Region && fromStream.Region) {
+        EXPECT_EQ(*fromMemory.Region, *fromStream.Region);
+    }
+    return fromStream;
 }
 
 TBitmap Art(int id) {
@@ -298,6 +308,14 @@ TEST(RegionData, ReadsBlocksOneAfterAnotherAndSkipsARefusedOne) {
     TStoredRegion next = ReadRegionData(in);
     ASSERT_EQ(next.Kind, srRegion);
     EXPECT_EQ(next.Region->Rects(), (std::vector<TRect>{{1, 1, 2, 2}}));
+
+    std::span<const uint8_t> memory(bytes);
+    EXPECT_EQ(ReadRegionData(memory).Kind, srRefused);
+    EXPECT_EQ(memory.size(), good.size());
+    next = ReadRegionData(memory);
+    ASSERT_EQ(next.Kind, srRegion);
+    EXPECT_EQ(next.Region->Rects(), (std::vector<TRect>{{1, 1, 2, 2}}));
+    EXPECT_TRUE(memory.empty());
 }
 
 struct TMalformedCase {
