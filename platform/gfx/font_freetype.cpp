@@ -34,10 +34,13 @@
 
 #include <fontconfig/fontconfig.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
@@ -130,11 +133,11 @@ public:
     // Opens a face of a font file, adding the remaining drivers when the ones loaded do
     // not know the file's format.
     FT_Error NewFace(const char* file, FT_Long index, FT_Face* face) {
-        FT_Error error = FT_New_Face(library_.get(), file, index, face);
+        FT_Error error = OpenFace(file, index, face);
         if (error == FT_Err_Unknown_File_Format && !complete_) {
             FT_Add_Default_Modules(library_.get());  // modules already there are kept
             complete_ = true;
-            error = FT_New_Face(library_.get(), file, index, face);
+            error = OpenFace(file, index, face);
         }
         return error;
     }
@@ -142,6 +145,45 @@ public:
 private:
     TFreeTypeLibrary(TFtLibraryPtr library, bool complete)
         : library_(std::move(library)), complete_(complete) {}
+
+    // The file is read with pread as FreeType asks for its tables and glyphs, rather than
+    // mapped: a mapping would keep every page around each glyph looked at resident for
+    // the rest of the run, although a clock draws a few dozen glyphs once.
+    FT_Error OpenFace(const char* file, FT_Long index, FT_Face* face) {
+        const int fd = ::open(file, O_RDONLY | O_CLOEXEC);
+        if (fd < 0) return FT_Err_Cannot_Open_Resource;
+        struct stat st {};
+        if (fstat(fd, &st) != 0 || st.st_size <= 0 || uint64_t(st.st_size) > ULONG_MAX) {
+            ::close(fd);
+            return FT_Err_Cannot_Open_Stream;
+        }
+        // FreeType closes the stream when the face is done, or when opening it fails.
+        auto* stream = new FT_StreamRec{};
+        stream->size = static_cast<unsigned long>(st.st_size);
+        stream->descriptor.value = fd;
+        stream->read = [](FT_Stream s, unsigned long offset, unsigned char* buffer,
+                          unsigned long count) -> unsigned long {
+            if (count == 0) return offset <= s->size ? 0 : 1;  // a seek: 0 when it succeeds
+            unsigned long done = 0;
+            while (done < count) {
+                const ssize_t n = pread(int(s->descriptor.value), buffer + done, count - done,
+                                        off_t(offset + done));
+                if (n < 0 && errno == EINTR) continue;
+                if (n <= 0) break;
+                done += static_cast<unsigned long>(n);
+            }
+            return done;
+        };
+        stream->close = [](FT_Stream s) {
+            ::close(int(s->descriptor.value));
+            delete s;
+        };
+        FT_Open_Args args{};
+        args.flags = FT_OPEN_STREAM;
+        args.stream = stream;
+        return FT_Open_Face(library_.get(), &args, index, face);
+    }
+
     TFtLibraryPtr library_;
     bool complete_;
 };
