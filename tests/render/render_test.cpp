@@ -1,6 +1,7 @@
 // zentick-render from the outside: its options, its PNG and region files, and its errors.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <fstream>
@@ -19,7 +20,8 @@ struct TResult {
 };
 
 TResult Render(const std::string& arguments) {
-    std::string errors = testing::TempDir() + "/render_errors.txt";
+    // A file of this test program's own: the other tests of this file run beside it.
+    std::string errors = testing::TempDir() + "/render_errors_" + std::to_string(getpid()) + ".txt";
     std::string command = std::string(ZT_RENDER_PATH) + " " + arguments + " 2> " + errors;
     int status = std::system(command.c_str());
     std::ifstream in(errors);
@@ -29,7 +31,9 @@ TResult Render(const std::string& arguments) {
     return result;
 }
 
-std::string Temp(const std::string& name) { return testing::TempDir() + "/" + name; }
+std::string Temp(const std::string& name) {
+    return testing::TempDir() + "/" + std::to_string(getpid()) + "_" + name;
+}
 
 TEST(Render, DrawsTheWindowWithItsShapeAsAlpha) {
     ASSERT_EQ(Render("--time 13:47:05 --out " + Temp("clock.png") + " --region " + Temp("clock.rgn")).Status, 0);
