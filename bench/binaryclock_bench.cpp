@@ -12,6 +12,7 @@
 #include "platform/os/wallclock.h"
 #include "platform/ui/form.h"
 #include "tests/support/headless_app.h"
+#include "tests/support/picture_control.h"
 
 namespace {
 
@@ -66,16 +67,10 @@ void BM_ClockPaint(benchmark::State& state, TClockType type, TLedShape shape, in
     clock.Canvas().SetTarget(nullptr);
 }
 
+using ztest::TPictureControl;
+
 // The whole window repainted for one tick: the form, the picture beneath, then the clock,
 // and the frame handed to the (headless) window system.
-class TPictureControl : public TGraphicControl {
-public:
-    using TGraphicControl::TGraphicControl;
-    TBitmap Picture;
-
-protected:
-    void Paint() override { Canvas().Draw(0, 0, Picture); }
-};
 
 void BM_WindowRepaint(benchmark::State& state) {
     THeadlessApp app;

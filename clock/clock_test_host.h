@@ -16,6 +16,7 @@
 #include "platform/os/wallclock.h"
 #include "platform/ui/form.h"
 #include "tests/support/headless_app.h"
+#include "tests/support/picture_control.h"
 
 namespace clocktest {
 
@@ -26,16 +27,7 @@ inline TBitmap Art(int id) {
     return art;
 }
 
-// A graphic control that paints a picture at its top-left corner: the background the
-// clock is set on.
-class TPictureControl : public TGraphicControl {
-public:
-    using TGraphicControl::TGraphicControl;
-    TBitmap Picture;
-
-protected:
-    void Paint() override { Canvas().Draw(0, 0, Picture); }
-};
+using ztest::TPictureControl;
 
 // A clock that counts its paints.
 class TCountingClock : public TBinaryClock {
