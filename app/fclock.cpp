@@ -3,19 +3,23 @@
 #include <cstdlib>
 #include <span>
 
+#include "app/startdirectory.h"
 #include "art/clockart.h"
+#include "dialogs/faboutclock.h"
+#include "dialogs/fclockconfig.h"
+#include "dialogs/product.h"
 #include "platform/os/shell.h"
 #include "platform/os/wallclock.h"
 #include "platform/ui/application.h"
 #include "platform/ui/screen.h"
 #include "platform/ui/winapi.h"
+#include "settings/autoload.h"
+#include "settings/formutil.h"
+#include "settings/viewdoc.h"
 
 // The stored region of the form's design-time picture (app/fclock_regiondata.bin).
 extern const unsigned char kFclockRegionData[];
 extern const unsigned long kFclockRegionDataSize;
-
-const char* const kProductAddress = "www.zentick.org";
-const char* const kProductUrl = "https://www.zentick.org/";
 
 namespace {
 
@@ -107,11 +111,25 @@ TForm1::TForm1(TComponent* owner, TClockSettingsStore* store) : TForm(owner), st
     BinaryClock->OnMouseDown = Method(this, &TForm1::BinaryClockMouseDown);
     BinaryClock->OnMouseMove = Method(this, &TForm1::BinaryClockMouseMove);
     BinaryClock->OnMouseUp = Method(this, &TForm1::BinaryClockMouseUp);
+    BinaryClock->OnClick = Method(this, &TForm1::BinaryClockClick);
+    BinaryClock->OnContextPopup = Method(this, &TForm1::BinaryClockContextPopup);
+    PanelStartup->OnContextPopup = Method(this, &TForm1::PanelStartupContextPopup);
 
     TimerClock = new TTimer(this);
     TimerClock->SetName("TimerClock");
     TimerClock->SetInterval(kFirstTickMs);
     TimerClock->SetOnTimer(Method(this, &TForm1::TimerClockTimer));
+
+    PopupMenu1 = new TPopupMenu(this);
+    PopupMenu1->SetName("PopupMenu1");
+    Settings1 = AddMenuItem("Settings1", "Settings", Method(this, &TForm1::Settings1Click));
+    AddMenuItem("N1", "-", nullptr);
+    UsersManual1 = AddMenuItem("UsersManual1", "Users Manual", Method(this, &TForm1::UsersManual1Click));
+    AddMenuItem("N2", "-", nullptr);
+    About1 = AddMenuItem("About1", "About", Method(this, &TForm1::About1Click));
+    AddMenuItem("N3", "-", nullptr);
+    Resume1 = AddMenuItem("Resume1", "Resume", nullptr);
+    Quit1 = AddMenuItem("Quit1", "Quit", Method(this, &TForm1::Quit1Click));
 
     TimerStartup = new TTimer(this);
     TimerStartup->SetName("TimerStartup");
@@ -123,6 +141,15 @@ TForm1::TForm1(TComponent* owner, TClockSettingsStore* store) : TForm(owner), st
 }
 
 TForm1::~TForm1() = default;
+
+TMenuItem* TForm1::AddMenuItem(const char* name, const char* caption, TNotifyEvent onClick) {
+    auto* item = new TMenuItem(this);
+    item->SetName(name);
+    item->SetCaption(caption);
+    item->OnClick = std::move(onClick);
+    PopupMenu1->Items()->Add(item);
+    return item;
+}
 
 TLabel* TForm1::MakeLabel(int left, int top, const char* caption, TColor color) {
     auto* label = new TLabel(this);
@@ -279,3 +306,92 @@ void TForm1::BinaryClockMouseUp(TObject*, TMouseButton, TShiftState, int, int) {
     if (DragMoved) SaveSettings();
     DragMoved = false;
 }
+
+// The popup menu and its commands --------------------------------------------------------------------
+
+void TForm1::BinaryClockClick(TObject*) {
+    if (DragMoved) return;
+    TPoint pointer;
+    GetCursorPos(&pointer);
+    PopupMenu1->Popup(pointer.X, pointer.Y);
+}
+
+void TForm1::BinaryClockContextPopup(TObject*, TPoint mousePos, bool&) {
+    TPoint at = BinaryClock->ClientToScreen(mousePos);
+    PopupMenu1->Popup(at.X, at.Y);
+}
+
+void TForm1::PanelStartupContextPopup(TObject*, TPoint mousePos, bool&) {
+    TPoint at = PanelStartup->ClientToScreen(mousePos);
+    PopupMenu1->Popup(at.X, at.Y);
+}
+
+namespace {
+// Frees a dialog when the command that showed it ends, also by an exception.
+template <class TDialog>
+struct TDialogUse {
+    TDialog* Dialog;
+    explicit TDialogUse(TComponent* owner) : Dialog(New<TDialog>(owner)) {}
+    ~TDialogUse() { Dialog->Free(); }
+    TDialogUse(const TDialogUse&) = delete;
+    TDialogUse& operator=(const TDialogUse&) = delete;
+    TDialog* operator->() const { return Dialog; }
+};
+}  // namespace
+
+void TForm1::FillSettingsDialog(TFormClockConfig& dialog) const {
+    // The move-around box stays hidden; its value passes through the dialog unchanged.
+    dialog.CheckBoxMoveAround->Hide();
+    dialog.CheckBoxMoveAround->SetChecked(Settings.MoveAround != 0);
+    dialog.CheckBox24Hour->SetChecked(Settings.Hour24 != 0);
+    dialog.CheckBoxBcd->SetChecked(Settings.Bcd != 0);
+    dialog.CheckBoxBcdHide->SetChecked(Settings.BcdHide != 0);
+    dialog.CheckBoxSecondsHide->SetChecked(Settings.SecondsHide != 0);
+    dialog.CheckBoxAutoLoad->SetChecked(Settings.AutoLoad != 0);
+    dialog.CheckBoxOnTop->SetChecked(Settings.OnTop != 0);
+    dialog.CheckBoxHideTask->SetChecked(Settings.HideTask != 0);
+    dialog.SelectType(Settings.Type);
+    dialog.RadioGroupBack->SetItemIndex(Settings.Back);
+    dialog.RadioGroupColor->SetItemIndex(Settings.Color);
+    dialog.RadioGroupShape->SetItemIndex(Settings.Shape);
+}
+
+void TForm1::ReadSettingsDialog(const TFormClockConfig& dialog) {
+    auto flag = [](const TCheckBox* box) { return int32_t(box->Checked() ? 1 : 0); };
+    Settings.MoveAround = flag(dialog.CheckBoxMoveAround);
+    Settings.Hour24 = flag(dialog.CheckBox24Hour);
+    Settings.Bcd = flag(dialog.CheckBoxBcd);
+    Settings.BcdHide = flag(dialog.CheckBoxBcdHide);
+    Settings.SecondsHide = flag(dialog.CheckBoxSecondsHide);
+    Settings.AutoLoad = flag(dialog.CheckBoxAutoLoad);
+    Settings.OnTop = flag(dialog.CheckBoxOnTop);
+    Settings.HideTask = flag(dialog.CheckBoxHideTask);
+    Settings.Type = dialog.GetSelectedType();
+    Settings.Back = dialog.RadioGroupBack->ItemIndex();
+    Settings.Color = dialog.RadioGroupColor->ItemIndex();
+    Settings.Shape = dialog.RadioGroupShape->ItemIndex();
+}
+
+void TForm1::Settings1Click(TObject*) {
+    {
+        TDialogUse<TFormClockConfig> dialog(this);
+        FillSettingsDialog(*dialog.Dialog);
+        PlaceDialog(this, dialog.Dialog);
+        if (dialog->ShowModal() == mrOk) ReadSettingsDialog(*dialog.Dialog);
+    }
+    // Also after Cancel: the settings are applied, the Run entry written or removed, and
+    // everything saved again (the window's position included).
+    ApplySettings();
+    SetAutoLoad(Settings.AutoLoad, "QVZentick");
+    SaveSettings();
+}
+
+void TForm1::UsersManual1Click(TObject*) { ViewDoc("zentick", StartDirectory, 0); }
+
+void TForm1::About1Click(TObject*) {
+    TDialogUse<TFormAboutClock> about(this);
+    PlaceDialog(this, about.Dialog);
+    about->ShowModal();
+}
+
+void TForm1::Quit1Click(TObject*) { Close(); }

@@ -1,16 +1,20 @@
 // TForm1: the clock as the user sees it. A borderless window shaped by its background
 // picture (fcImageForm1), with the clock component (BinaryClock) set into it, a start-up
-// panel that greets the user for five seconds, a 250 ms clock tick, and dragging by the
-// clock face. The settings record is read when the window is created, applied to window
-// and clock (ApplySettings), and written after a drag and when the window is destroyed.
+// panel that greets the user for five seconds, a 250 ms clock tick, dragging by the clock
+// face, and one popup menu (PopupMenu1) that a click on the clock opens: Settings, Users
+// Manual, About, Resume, Quit. The settings record is read when the window is created,
+// applied to window and clock (ApplySettings), and written after a drag, after every use
+// of the settings dialog and when the window is destroyed.
 #pragma once
 
 #include <array>
 #include <memory>
 
 #include "clock/binaryclock.h"
+#include "dialogs/fclockconfig.h"
 #include "platform/ui/form.h"
 #include "platform/ui/label.h"
+#include "platform/ui/menus.h"
 #include "platform/ui/panel.h"
 #include "platform/ui/timer.h"
 #include "settings/clocksettings.h"
@@ -34,10 +38,6 @@ public:
     }
 };
 
-// The product web page, shown on the start-up panel.
-extern const char* const kProductAddress;
-extern const char* const kProductUrl;
-
 class TForm1 : public TForm, public TSettingsWindow {
 public:
     // Builds the window and its components as designed; FormCreate then runs once the
@@ -55,6 +55,12 @@ public:
     TLabel* Label4 = nullptr;
     TBinaryClock* BinaryClock = nullptr;
     TTimer* TimerClock = nullptr;
+    TPopupMenu* PopupMenu1 = nullptr;
+    TMenuItem* Settings1 = nullptr;
+    TMenuItem* UsersManual1 = nullptr;
+    TMenuItem* About1 = nullptr;
+    TMenuItem* Resume1 = nullptr;
+    TMenuItem* Quit1 = nullptr;
     TTimer* TimerStartup = nullptr;
 
     ClockSettings Settings;
@@ -85,6 +91,22 @@ public:
     void BinaryClockMouseDown(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
     void BinaryClockMouseMove(TObject* sender, TShiftState shift, int x, int y);
     void BinaryClockMouseUp(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
+    // Opening the popup menu: a left click on the clock (at the pointer, unless the press
+    // dragged the window), a right-click on the clock or on the start-up panel (at the
+    // clicked point).
+    void BinaryClockClick(TObject* sender);
+    void BinaryClockContextPopup(TObject* sender, TPoint mousePos, bool& handled);
+    void PanelStartupContextPopup(TObject* sender, TPoint mousePos, bool& handled);
+    // The menu's commands.
+    void Settings1Click(TObject* sender);
+    void UsersManual1Click(TObject* sender);
+    void About1Click(TObject* sender);
+    void Quit1Click(TObject* sender);
+
+    // Fills the settings dialog's controls from Settings (the move-around box hidden), and
+    // reads them back into Settings: what the Settings command does around showing it.
+    void FillSettingsDialog(TFormClockConfig& dialog) const;
+    void ReadSettingsDialog(const TFormClockConfig& dialog);
 
     // TSettingsWindow.
     int Left() const override { return TForm::Left(); }
@@ -105,6 +127,7 @@ public:
 
 private:
     void SaveSettings();
+    TMenuItem* AddMenuItem(const char* name, const char* caption, TNotifyEvent onClick);
     TLabel* MakeLabel(int left, int top, const char* caption, TColor color);
 
     std::unique_ptr<TClockSettingsStore> ownStore_;

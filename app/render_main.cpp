@@ -1,14 +1,19 @@
-// zentick-render: draws the real main window on the headless backend into a PNG file,
-// without touching the user's settings.
+// zentick-render: draws the real main window, or one of its dialogs, on the headless
+// backend into a PNG file, without touching the user's settings.
 //
 //   zentick-render [--time HH:MM:SS] [--type N] [--back N] [--color N] [--shape N]
 //                  [--hour24 0|1] [--bcd 0|1] [--bcdhide 0|1] [--secondshide 0|1]
-//                  [--ontop 0|1] [--startup 0|1] --out FILE.png [--region FILE.bin]
+//                  [--ontop 0|1] [--autoload 0|1] [--hidetask 0|1] [--movearound 0|1]
+//                  [--startup 0|1] [--dialog settings|about] --out FILE.png
+//                  [--region FILE.bin]
 //
 // Each option sets the settings field of its name before they are applied (the others
 // keep their defaults); numbers are applied as stored ones would be. The PNG is RGBA at the
 // window's size: alpha 0 outside the window's visible shape, 255 inside. --region writes
 // the window's region as a stored region block (4-byte length, then the region data).
+// --dialog draws the settings dialog, filled from the settings as the Settings command
+// fills it, or the About box, instead of the main window: its client area, without the
+// frame and title bar the window manager adds.
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -20,6 +25,7 @@
 
 #include "app/fclock.h"
 #include "app/startdirectory.h"
+#include "dialogs/faboutclock.h"
 #include "platform/gfx/pngfile.h"
 #include "platform/native/headless.h"
 #include "platform/os/wallclock.h"
@@ -30,8 +36,9 @@ namespace {
 
 const char* const kUsage =
     "usage: zentick-render [--time HH:MM:SS] [--type N] [--back N] [--color N] [--shape N] "
-    "[--hour24 0|1] [--bcd 0|1] [--bcdhide 0|1] [--secondshide 0|1] [--ontop 0|1] [--startup 0|1] "
-    "--out FILE.png [--region FILE.bin]\n";
+    "[--hour24 0|1] [--bcd 0|1] [--bcdhide 0|1] [--secondshide 0|1] [--ontop 0|1] [--autoload 0|1] "
+    "[--hidetask 0|1] [--movearound 0|1] [--startup 0|1] [--dialog settings|about] --out FILE.png "
+    "[--region FILE.bin]\n";
 
 [[noreturn]] void Usage(const std::string& error) {
     std::fprintf(stderr, "zentick-render: %s\n%s", error.c_str(), kUsage);
@@ -79,9 +86,11 @@ int main(int argc, char** argv) {
         {"--type", &settings.Type},       {"--back", &settings.Back},     {"--color", &settings.Color},
         {"--shape", &settings.Shape},     {"--hour24", &settings.Hour24}, {"--bcd", &settings.Bcd},
         {"--bcdhide", &settings.BcdHide}, {"--secondshide", &settings.SecondsHide},
-        {"--ontop", &settings.OnTop},     {"--startup", &startup},
+        {"--ontop", &settings.OnTop},     {"--autoload", &settings.AutoLoad},
+        {"--hidetask", &settings.HideTask}, {"--movearound", &settings.MoveAround},
+        {"--startup", &startup},
     };
-    std::string out, regionOut;
+    std::string out, regionOut, dialog;
     bool fixedTime = false;
     int hour = 0, minute = 0, second = 0;
     for (int i = 1; i < argc; ++i) {
@@ -97,6 +106,9 @@ int main(int argc, char** argv) {
             out = value;
         } else if (option == "--region") {
             regionOut = value;
+        } else if (option == "--dialog") {
+            if (value != "settings" && value != "about") Usage("no such dialog: " + value);
+            dialog = value;
         } else {
             Usage("unknown option " + option);
         }
@@ -122,14 +134,28 @@ int main(int argc, char** argv) {
         if (startup == 0) form->TimerStartupTimer(form);
         form->Show();
         Application->ProcessMessages();
-        auto* window = dynamic_cast<native::THeadlessWindow*>(NativeWindow(form->Handle()));
+        // A dialog is shown beside the clock (not modally: nothing waits for input) and
+        // drawn on its own.
+        TForm* shown = form;
+        if (dialog == "settings") {
+            auto* settingsDialog = New<TFormClockConfig>(form);
+            form->FillSettingsDialog(*settingsDialog);
+            shown = settingsDialog;
+        } else if (dialog == "about") {
+            shown = New<TFormAboutClock>(form);
+        }
+        if (shown != form) {
+            shown->Show();
+            Application->ProcessMessages();
+        }
+        auto* window = dynamic_cast<native::THeadlessWindow*>(NativeWindow(shown->Handle()));
         if (!window || !SavePngWithAlpha(out, window->Pixels(), window->VisibleMask())) {
             std::fprintf(stderr, "zentick-render: cannot write %s\n", out.c_str());
             result = 1;
         }
         if (!regionOut.empty()) {
             std::ofstream file(regionOut, std::ios::binary | std::ios::trunc);
-            WriteRegionData(file, GetWindowRgn(form->Handle()));
+            WriteRegionData(file, GetWindowRgn(shown->Handle()));
             file.flush();
             if (!file) {
                 std::fprintf(stderr, "zentick-render: cannot write %s\n", regionOut.c_str());

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Draws the README's pictures of the clock with zentick-render into docs/pictures/.
+# Draws the README's pictures of the clock and its dialogs with zentick-render into
+# docs/pictures/.
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 root=$(zt_root)
@@ -20,4 +21,6 @@ $render $at --type 0 --secondshide 1 --back 1 --color 0 --shape 2 --out "$out/cl
 $render $at --type 3 --bcd 0 --back 1 --color 0 --out "$out/clock-large-horizontal.png"
 $render $at --type 4 --bcd 0 --back 2 --color 2 --out "$out/clock-small-horizontal.png"
 $render $at --type 6 --bcd 0 --out "$out/clock-dip-switch.png"
+$render $at --dialog settings --type 6 --bcd 0 --color 3 --ontop 1 --out "$out/dialog-settings.png"
+$render $at --dialog about --out "$out/dialog-about.png"
 echo "pictures written to $root/$out"

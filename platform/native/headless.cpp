@@ -12,18 +12,29 @@ namespace native {
 
 namespace {
 
-// Stacking layers, lowest first.
+// Stacking layers, lowest first. An owned window is never in a lower layer than its owner,
+// so a dialog of a stay-on-top window does not open behind it.
 int Layer(const THeadlessWindow& w) {
-    if (w.Kind() == TWindowKind::Popup) return 2;
-    return w.StayOnTop() ? 1 : 0;
+    int own = w.Kind() == TWindowKind::Popup ? 2 : w.StayOnTop() ? 1 : 0;
+    return w.Owner() ? std::max(own, Layer(*w.Owner())) : own;
+}
+
+bool OwnedBy(const THeadlessWindow* w, const THeadlessWindow* owner) {
+    for (const THeadlessWindow* o = w->Owner(); o; o = o->Owner())
+        if (o == owner) return true;
+    return false;
 }
 
 unsigned ButtonBit(int button) {
     switch (button) {
-        case kLeftButton: return kLeftDown;
-        case kRightButton: return kRightDown;
-        case kMiddleButton: return kMiddleDown;
-        default: return 0;
+        case kLeftButton:
+            return kLeftDown;
+        case kRightButton:
+            return kRightDown;
+        case kMiddleButton:
+            return kMiddleDown;
+        default:
+            return 0;
     }
 }
 
@@ -48,12 +59,14 @@ THeadlessBackend::THeadlessBackend(TSize screen, int pixelsPerInch, int bitsPerP
       bitsPerPixel_(bitsPerPixel),
       wallAnchorSeconds_(LocalSeconds(12, 0, 0)),
       outline_(size_t(std::max(0, screen.cx)) * size_t(std::max(0, screen.cy)), 0) {
-    SetVirtualWallClock([this] { return int64_t(wallAnchorSeconds_) * 1000 + (now_ - wallAnchorMs_); });
+    SetVirtualWallClock(
+        [this] { return int64_t(wallAnchorSeconds_) * 1000 + (now_ - wallAnchorMs_); });
 }
 
 THeadlessBackend::~THeadlessBackend() {
     SetVirtualWallClock(nullptr);
-    for (THeadlessWindow* w : windows_) w->visible_ = false;
+    for (THeadlessWindow* w : windows_)
+        w->visible_ = false;
 }
 
 std::unique_ptr<TNativeWindow> THeadlessBackend::CreateNativeWindow(const TWindowParams& params) {
@@ -64,12 +77,16 @@ std::unique_ptr<TNativeWindow> THeadlessBackend::CreateNativeWindow(const TWindo
 
 void THeadlessBackend::Remove(THeadlessWindow* window) {
     std::erase(windows_, window);
+    for (THeadlessWindow* w : windows_)
+        if (w->owner_ == window) w->owner_ = nullptr;
     if (capture_ == window) capture_ = nullptr;
     if (pressed_ == window) pressed_ = nullptr;
     if (focused_ == window) focused_ = nullptr;
     for (TEvent& e : pending_)
         if (e.Window == window) e.Window = nullptr;
-    std::erase_if(pending_, [](const TEvent& e) { return e.Window == nullptr && e.Kind != TEventKind::Wake; });
+    std::erase_if(pending_, [](const TEvent& e) {
+        return e.Window == nullptr && e.Kind != TEventKind::Wake;
+    });
 }
 
 void THeadlessBackend::Stack(THeadlessWindow* window) {
@@ -117,7 +134,8 @@ void THeadlessBackend::WaitEvents(int64_t deadlineMs, std::vector<TEvent>& out) 
         flush();
         return;
     }
-    int64_t limit = deadlineMs < 0 ? std::numeric_limits<int64_t>::max() : std::max(deadlineMs, now_);
+    int64_t limit =
+        deadlineMs < 0 ? std::numeric_limits<int64_t>::max() : std::max(deadlineMs, now_);
     if (!actions_.empty() && actions_.begin()->first <= limit) {
         now_ = std::max(now_, actions_.begin()->first);
         while (!actions_.empty() && actions_.begin()->first <= now_) {
@@ -192,23 +210,31 @@ void THeadlessBackend::Click(int x, int y, int button) {
     MouseUp(x, y, button);
 }
 
+THeadlessWindow* THeadlessBackend::KeyTarget() const {
+    if (capture_ && capture_->kind_ == TWindowKind::Popup && capture_->visible_) return capture_;
+    return focused_;
+}
+
 void THeadlessBackend::KeyDown(int key, unsigned modifiers) {
-    if (!focused_) return;
-    TEvent e = MakeEvent(TEventKind::KeyDown, focused_, cursor_, 0, modifiers);
+    THeadlessWindow* target = KeyTarget();
+    if (!target) return;
+    TEvent e = MakeEvent(TEventKind::KeyDown, target, cursor_, 0, modifiers);
     e.Key = key;
     Post(e);
 }
 
 void THeadlessBackend::KeyUp(int key, unsigned modifiers) {
-    if (!focused_) return;
-    TEvent e = MakeEvent(TEventKind::KeyUp, focused_, cursor_, 0, modifiers);
+    THeadlessWindow* target = KeyTarget();
+    if (!target) return;
+    TEvent e = MakeEvent(TEventKind::KeyUp, target, cursor_, 0, modifiers);
     e.Key = key;
     Post(e);
 }
 
 void THeadlessBackend::TypeChar(uint32_t ch) {
-    if (!focused_) return;
-    TEvent e = MakeEvent(TEventKind::Char, focused_, cursor_);
+    THeadlessWindow* target = KeyTarget();
+    if (!target) return;
+    TEvent e = MakeEvent(TEventKind::Char, target, cursor_);
     e.Char = ch;
     Post(e);
 }
@@ -227,6 +253,20 @@ std::vector<THeadlessWindow*> THeadlessBackend::Windows() const {
     std::vector<THeadlessWindow*> ordered = windows_;
     std::stable_sort(ordered.begin(), ordered.end(),
                      [](auto* a, auto* b) { return Layer(*a) < Layer(*b); });
+    // Within a layer, an owned window below its owner goes up to just above it: a raised
+    // owner brings the windows it owns along.
+    for (size_t i = 0; i < ordered.size();) {
+        size_t owner = i + 1;
+        while (owner < ordered.size() && !OwnedBy(ordered[i], ordered[owner]))
+            ++owner;
+        if (owner == ordered.size()) {
+            ++i;
+            continue;
+        }
+        THeadlessWindow* owned = ordered[i];
+        ordered.erase(ordered.begin() + ptrdiff_t(i));
+        ordered.insert(ordered.begin() + ptrdiff_t(owner), owned);  // just above the owner
+    }
     return ordered;
 }
 
@@ -265,7 +305,8 @@ TBitmap THeadlessBackend::Screenshot() const {
         uint8_t* row = screen.ScanLine(y);
         for (int x = 0; x < screen_.cx; ++x)
             if (outline_[size_t(y) * screen_.cx + x])
-                for (int c = 0; c < 3; ++c) row[3 * x + c] = uint8_t(~row[3 * x + c]);
+                for (int c = 0; c < 3; ++c)
+                    row[3 * x + c] = uint8_t(~row[3 * x + c]);
     }
     return screen;
 }
@@ -279,6 +320,7 @@ bool THeadlessBackend::SaveScreenshot(const std::string& pngPath) const {
 THeadlessWindow::THeadlessWindow(THeadlessBackend& backend, const TWindowParams& params)
     : backend_(backend),
       kind_(params.Kind),
+      owner_(static_cast<THeadlessWindow*>(params.Owner)),
       title_(params.Title),
       bounds_(params.Bounds),
       stayOnTop_(params.StayOnTop),
@@ -286,7 +328,9 @@ THeadlessWindow::THeadlessWindow(THeadlessBackend& backend, const TWindowParams&
       borderless_(params.Borderless),
       pixels_(std::max(0, params.Bounds.Width()), std::max(0, params.Bounds.Height()), pf24bit) {}
 
-THeadlessWindow::~THeadlessWindow() { backend_.Remove(this); }
+THeadlessWindow::~THeadlessWindow() {
+    backend_.Remove(this);
+}
 
 void THeadlessWindow::SetBounds(const TRect& screenBounds) {
     bounds_ = screenBounds;
@@ -315,7 +359,9 @@ void THeadlessWindow::SetStayOnTop(bool onTop) {
     backend_.Stack(this);
 }
 
-void THeadlessWindow::Raise() { backend_.Stack(this); }
+void THeadlessWindow::Raise() {
+    backend_.Stack(this);
+}
 
 void THeadlessWindow::Present(const TBitmap& frame, const TRect& dirty) {
     ++presents_;
@@ -337,7 +383,8 @@ std::vector<uint8_t> THeadlessWindow::VisibleMask() const {
     int w = bounds_.Width(), h = bounds_.Height();
     std::vector<uint8_t> mask(size_t(std::max(0, w)) * size_t(std::max(0, h)), 0);
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) mask[size_t(y) * w + x] = Covers({x, y}) ? 255 : 0;
+        for (int x = 0; x < w; ++x)
+            mask[size_t(y) * w + x] = Covers({x, y}) ? 255 : 0;
     return mask;
 }
 

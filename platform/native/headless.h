@@ -3,9 +3,12 @@
 // Top-level windows keep the last frame presented to them; the screen is composed from
 // them on demand, bottom to top (normal windows, then stay-on-top windows, then popups),
 // each through its shape and colour key, over a plain desktop colour, with the inverted
-// drag outlines drawn on top. Synthetic input is delivered by screen position through the
-// same shapes, or to the window holding the capture; while a button is held, to the window
-// that got the press (as the X server's implicit grab does).
+// drag outlines drawn on top. An owned window stays above its owner: it is in its owner's
+// layer when that is higher than its own, and above its owner within the layer.
+// Synthetic input is delivered by screen position through the same shapes, or to the
+// window holding the capture; while a button is held, to the window that got the press
+// (as the X server's implicit grab does). Keys go to the focused window, or to a popup
+// holding the capture (as the X11 backend's keyboard grab does).
 //
 // Time moves only when the program waits: WaitEvents jumps the virtual clock to the next
 // scheduled action or the deadline, whichever comes first, and runs due actions there.
@@ -27,7 +30,8 @@ class THeadlessWindow;
 
 class THeadlessBackend : public TBackend {
 public:
-    explicit THeadlessBackend(TSize screen = {1024, 768}, int pixelsPerInch = 96, int bitsPerPixel = 24);
+    explicit THeadlessBackend(TSize screen = {1024, 768}, int pixelsPerInch = 96,
+                              int bitsPerPixel = 24);
     ~THeadlessBackend() override;
 
     // TBackend.
@@ -54,7 +58,9 @@ public:
     // the past: the action then runs at the next wait). Actions run in time order, and in
     // the order they were scheduled when their times are equal.
     void At(int64_t ms, std::function<void()> action);
-    void After(int64_t delayMs, std::function<void()> action) { At(now_ + delayMs, std::move(action)); }
+    void After(int64_t delayMs, std::function<void()> action) {
+        At(now_ + delayMs, std::move(action));
+    }
     // Sets the wall clock to localSeconds (taken as local time) at the current instant.
     void SetWallTime(std::time_t localSeconds);
     std::time_t WallTime() const;
@@ -71,8 +77,11 @@ public:
     void TypeChar(uint32_t ch);
     // Asks window to close as a window manager would.
     void RequestClose(TNativeWindow* window);
-    // Input for keys goes to the focused window: the last one raised or clicked.
+    // Input for keys goes to the focused window: the last one shown or clicked (popups
+    // never take the focus).
     THeadlessWindow* FocusedWindow() const { return focused_; }
+    // Where keys go now: a visible popup holding the capture, else the focused window.
+    THeadlessWindow* KeyTarget() const;
 
     // Inspection.
     std::vector<THeadlessWindow*> Windows() const;  // bottom to top
@@ -129,6 +138,8 @@ public:
     // What a test can see.
     const std::string& Title() const { return title_; }
     TWindowKind Kind() const { return kind_; }
+    // The owner given at creation (none once it is destroyed).
+    THeadlessWindow* Owner() const { return owner_; }
     bool StayOnTop() const { return stayOnTop_; }
     bool TaskbarButton() const { return taskbarButton_; }
     bool Borderless() const { return borderless_; }
@@ -148,6 +159,7 @@ private:
     friend class THeadlessBackend;
     THeadlessBackend& backend_;
     TWindowKind kind_;
+    THeadlessWindow* owner_;
     std::string title_;
     TRect bounds_;
     bool visible_ = false;

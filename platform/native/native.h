@@ -54,15 +54,16 @@ struct TEvent {
     TPoint ScreenPos;                 // pointer position, screen pixels
     int Button = 0;                   // ButtonDown, ButtonUp
     unsigned Modifiers = 0;
-    int Key = 0;          // KeyDown, KeyUp: a virtual-key code (VK_RETURN, VK_ESCAPE, ...)
-    uint32_t Char = 0;    // Char: a Unicode code point
-    TRect Rect;           // Exposed, Moved
-    int64_t TimeMs = 0;   // the backend's clock when the event happened
+    int Key = 0;         // KeyDown, KeyUp: a virtual-key code (VK_RETURN, VK_ESCAPE, ...)
+    uint32_t Char = 0;   // Char: a Unicode code point
+    TRect Rect;          // Exposed, Moved
+    int64_t TimeMs = 0;  // the backend's clock when the event happened
 };
 
 enum class TWindowKind {
     Normal,  // an application window with a taskbar button
-    Dialog,  // a fixed-size dialog, transient for its owner
+    Dialog,  // a fixed-size dialog, transient for its owner when it has one; it takes the
+             // keyboard focus each time it is shown
     Popup,   // a menu or tooltip: not managed, no decoration, above everything
 };
 
@@ -71,6 +72,7 @@ struct TWindowParams {
     TWindowKind Kind = TWindowKind::Normal;
     std::string Title;
     std::string ClassName = "zentick";
+    // A window stays above its owner: with an owner that stays on top, it does too.
     TNativeWindow* Owner = nullptr;
     bool Borderless = false;
     bool StayOnTop = false;
@@ -115,6 +117,7 @@ public:
     virtual bool DragFullWindows() const = 0;
 
     // Keeps the pointer's events coming to window, wherever the pointer is; none releases.
+    // A popup holding the capture gets the keys as well, without having the focus.
     virtual void SetCapture(TNativeWindow* window) = 0;
     // Inverts the focus-rectangle pixels of rect on the screen, above every window;
     // inverting the same rectangle again restores the screen.

@@ -13,7 +13,10 @@
 // - Window manager: borderless through _MOTIF_WM_HINTS, stay on top through
 //   _NET_WM_STATE_ABOVE, no taskbar button through _NET_WM_STATE_SKIP_TASKBAR and
 //   _SKIP_PAGER (the property before mapping, the window manager's client messages after).
-//   Dialogs are transient for their owner and of fixed size; popups are override-redirect.
+//   Dialogs are of fixed size, transient for their owner when they have one, and take the
+//   keyboard focus when shown (_NET_ACTIVE_WINDOW, then XSetInputFocus once viewable).
+//   A window owned by one that stays on top gets _NET_WM_STATE_ABOVE too, so it is not
+//   stacked behind its owner. Popups are override-redirect.
 //   WM_CLASS is the window's class name, _NET_WM_PID is set, WM_DELETE_WINDOW becomes a
 //   CloseRequest. Positions are requested with USPosition and static gravity: the window
 //   manager keeps the window's own top-left corner where the program puts it, with any
@@ -21,7 +24,8 @@
 // - Bounds and Moved: a window's bounds are its X window's geometry on the root window.
 //   A configure notification that only confirms a position the program asked for before a
 //   newer request is not reported, so a fast drag does not see its window jump back.
-// - Capture is a pointer grab; the screen size is that of the primary output (RandR) and
+// - Capture is a pointer grab, and for a popup a keyboard grab as well; the screen size is that of
+// the primary output (RandR) and
 //   the pixels per inch come from Xft.dpi, else from the screen's size in millimetres.
 //   DragFullWindows is true: an X desktop moves whole windows.
 // - Waiting: WaitEvents blocks in poll() on the X connection and a self-pipe that Wake()

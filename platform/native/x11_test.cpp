@@ -523,6 +523,43 @@ TEST_F(X11Test, DialogsAreTransientAndFixedPopupsUnmanaged) {
     EXPECT_FALSE(attributes.override_redirect);
 }
 
+TEST_F(X11Test, OwnedWindowsOfAStayOnTopOwnerStayOnTopToo) {
+    TWindowParams ownerParams;
+    ownerParams.StayOnTop = true;
+    auto owner = MakeWindow(TRect::FromSize(10, 10, 150, 90), ownerParams);
+    TWindowParams dialogParams;
+    dialogParams.Kind = TWindowKind::Dialog;
+    dialogParams.Owner = owner.get();
+    auto dialog = MakeWindow(TRect::FromSize(50, 50, 200, 100), dialogParams);
+    Sync();
+    EXPECT_TRUE(HasState(dialog->Id(), "_NET_WM_STATE_ABOVE"));
+    owner->SetStayOnTop(false);
+    Sync();
+    EXPECT_FALSE(HasState(dialog->Id(), "_NET_WM_STATE_ABOVE"));
+    owner->SetStayOnTop(true);
+    Sync();
+    EXPECT_TRUE(HasState(dialog->Id(), "_NET_WM_STATE_ABOVE"));
+    // Without its owner the dialog is a window of its own again.
+    owner.reset();
+    Sync();
+    EXPECT_FALSE(HasState(dialog->Id(), "_NET_WM_STATE_ABOVE"));
+}
+
+TEST_F(X11Test, DialogWithoutOwnerIsFixedSizeAndTransientForNothing) {
+    TWindowParams params;
+    params.Kind = TWindowKind::Dialog;
+    auto dialog = MakeWindow(TRect::FromSize(50, 50, 240, 160), params);
+    Sync();
+    Window transientFor = 0;
+    EXPECT_FALSE(XGetTransientForHint(observer, dialog->Id(), &transientFor));
+    XSizeHints hints{};
+    long supplied = 0;
+    ASSERT_TRUE(XGetWMNormalHints(observer, dialog->Id(), &hints, &supplied));
+    EXPECT_TRUE((hints.flags & PMinSize) && (hints.flags & PMaxSize));
+    EXPECT_EQ(hints.max_width, 240);
+    EXPECT_EQ(hints.max_height, 160);
+}
+
 TEST_F(X11Test, StateIsWrittenBeforeMapping) {
     TWindowParams params;
     params.StayOnTop = true;
@@ -902,6 +939,46 @@ TEST_F(X11InputTest, KeysGiveVirtualKeysAndCharacters) {
     EXPECT_EQ(seen, expected);
 }
 
+TEST_F(X11InputTest, PopupHoldingTheCaptureGetsTheKeysWithoutTheFocus) {
+    auto focused = ShownWindow(TRect::FromSize(200, 150, 60, 40),
+                               MakeFrame(60, 40, [](int x, int y) { return Pattern(x, y, 18); }));
+    XSetInputFocus(observer, focused->Id(), RevertToParent, CurrentTime);
+    XSync(observer, False);
+    TWindowParams popupParams;
+    popupParams.Kind = TWindowKind::Popup;
+    auto popup =
+        ShownWindow(TRect::FromSize(300, 200, 80, 60),
+                    MakeFrame(80, 60, [](int x, int y) { return Pattern(x, y, 19); }), popupParams);
+    Pending();
+    auto keyDownFor = [&](KeySym keysym) {
+        Key(keysym, true);
+        Key(keysym, false);
+        std::vector<TEvent> events =
+            Collect([](const TEvent& e) { return e.Kind == TEventKind::KeyUp; });
+        auto down = std::find_if(events.begin(), events.end(),
+                                 [](const TEvent& e) { return e.Kind == TEventKind::KeyDown; });
+        return down == events.end() ? nullptr : down->Window;
+    };
+
+    backend->SetCapture(popup.get());
+    EXPECT_EQ(backend->KeyboardGrab(), popup.get());
+    EXPECT_EQ(keyDownFor(XK_Down), popup.get());
+    Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(observer, &focus, &revert);
+    EXPECT_EQ(focus, focused->Id());  // the focus did not move: the keys came by the grab
+
+    // Released, the keys go to the focused window again; a normal window's capture holds
+    // the pointer only.
+    backend->SetCapture(nullptr);
+    Sync();
+    EXPECT_EQ(backend->KeyboardGrab(), nullptr);
+    EXPECT_EQ(keyDownFor(XK_Escape), focused.get());
+    backend->SetCapture(focused.get());
+    EXPECT_EQ(backend->KeyboardGrab(), nullptr);
+    backend->SetCapture(nullptr);
+}
+
 #endif  // ZT_HAVE_XTEST
 
 // Under a window manager
@@ -1023,6 +1100,125 @@ TEST_F(X11WindowManagerTest, WindowsStayWhereTheProgramPutsThem) {
         }
     }
     EXPECT_EQ(clock->Bounds(), moved);
+}
+
+// Handles the backend's events (a dialog takes the focus on them) until check holds.
+bool X11WindowManagerTest_PumpUntil(TX11Backend& backend, const std::function<bool()>& check,
+                                    int timeoutMs = 10000) {
+    int64_t deadline = backend.NowMs() + timeoutMs;
+    std::vector<TEvent> events;
+    while (!check()) {
+        if (backend.NowMs() >= deadline) return false;
+        events.clear();
+        backend.WaitEvents(std::min(deadline, backend.NowMs() + 20), events);
+    }
+    return true;
+}
+
+TEST_F(X11WindowManagerTest, DialogTakesTheKeyboardFocusEachTimeItIsShown) {
+    TWindowParams borderless;
+    borderless.Borderless = true;
+    auto owner =
+        ShownWindow(TRect::FromSize(100, 100, 150, 90),
+                    MakeFrame(150, 90, [](int x, int y) { return Pattern(x, y, 20); }), borderless);
+    auto other = ShownWindow(TRect::FromSize(500, 100, 150, 90),
+                             MakeFrame(150, 90, [](int x, int y) { return Pattern(x, y, 21); }));
+    ASSERT_TRUE(ObserveUntil([&] { return Managed(owner->Id()) && Managed(other->Id()); }));
+    auto focusIs = [&](Window window) {
+        Window focus = 0;
+        int revert = 0;
+        XGetInputFocus(observer, &focus, &revert);
+        return focus == window;
+    };
+    // The user works in another window when the dialog comes.
+    XSetInputFocus(observer, other->Id(), RevertToParent, CurrentTime);
+    XSync(observer, False);
+    ASSERT_TRUE(focusIs(other->Id()));
+
+    TWindowParams dialogParams;
+    dialogParams.Kind = TWindowKind::Dialog;
+    dialogParams.Owner = owner.get();
+    auto dialog = ShownWindow(TRect::FromSize(200, 300, 200, 120),
+                              MakeFrame(200, 120, [](int x, int y) { return Pattern(x, y, 22); }),
+                              dialogParams);
+    EXPECT_TRUE(X11WindowManagerTest_PumpUntil(*backend, [&] { return focusIs(dialog->Id()); }));
+
+    dialog->Show(false);
+    ASSERT_TRUE(ObserveUntil([&] { return !Managed(dialog->Id()); }));
+    XSetInputFocus(observer, other->Id(), RevertToParent, CurrentTime);
+    XSync(observer, False);
+    dialog->Show(true);
+    EXPECT_TRUE(X11WindowManagerTest_PumpUntil(*backend, [&] { return focusIs(dialog->Id()); }));
+}
+
+TEST_F(X11WindowManagerTest, DialogOfAStayOnTopOwnerIsStackedAboveIt) {
+    TWindowParams ownerParams;
+    ownerParams.Borderless = true;
+    ownerParams.StayOnTop = true;
+    auto owner = ShownWindow(TRect::FromSize(100, 100, 150, 90),
+                             MakeFrame(150, 90, [](int x, int y) { return Pattern(x, y, 23); }),
+                             ownerParams);
+    ASSERT_TRUE(ObserveUntil([&] { return Managed(owner->Id()); }));
+    TWindowParams dialogParams;
+    dialogParams.Kind = TWindowKind::Dialog;
+    dialogParams.Owner = owner.get();
+    auto dialog = ShownWindow(TRect::FromSize(120, 110, 200, 120),
+                              MakeFrame(200, 120, [](int x, int y) { return Pattern(x, y, 24); }),
+                              dialogParams);
+    Window root = DefaultRootWindow(observer);
+    auto stackedAbove = [&](Window upper, Window lower) {
+        std::vector<unsigned long> stacking = Property32(root, "_NET_CLIENT_LIST_STACKING");
+        auto u = std::find(stacking.begin(), stacking.end(), upper);
+        auto l = std::find(stacking.begin(), stacking.end(), lower);
+        return u != stacking.end() && l != stacking.end() && u > l;
+    };
+    EXPECT_TRUE(ObserveUntil([&] {
+        return stackedAbove(dialog->Id(), owner->Id()) &&
+               HasState(dialog->Id(), "_NET_WM_STATE_ABOVE");
+    }));
+    // Clicking the owner raises it, but not over its dialog.
+    owner->Raise();
+    Sync();
+    EXPECT_TRUE(ObserveUntil([&] { return stackedAbove(dialog->Id(), owner->Id()); }));
+
+    // The dialog keeps the above state only while its owner has it.
+    owner->SetStayOnTop(false);
+    EXPECT_TRUE(ObserveUntil([&] {
+        return !HasState(dialog->Id(), "_NET_WM_STATE_ABOVE") &&
+               !HasState(owner->Id(), "_NET_WM_STATE_ABOVE");
+    }));
+    owner->SetStayOnTop(true);
+    EXPECT_TRUE(ObserveUntil([&] { return HasState(dialog->Id(), "_NET_WM_STATE_ABOVE"); }));
+}
+
+TEST_F(X11WindowManagerTest, ClosingADialogByTheWindowManagerIsACloseRequest) {
+    auto owner = ShownWindow(TRect::FromSize(100, 100, 150, 90),
+                             MakeFrame(150, 90, [](int x, int y) { return Pattern(x, y, 25); }));
+    TWindowParams dialogParams;
+    dialogParams.Kind = TWindowKind::Dialog;
+    dialogParams.Owner = owner.get();
+    auto dialog = ShownWindow(TRect::FromSize(200, 300, 200, 120),
+                              MakeFrame(200, 120, [](int x, int y) { return Pattern(x, y, 26); }),
+                              dialogParams);
+    ASSERT_TRUE(ObserveUntil([&] { return Managed(dialog->Id()); }));
+    Pending();
+    // What the close button of the dialog's frame does: the window manager asks the
+    // window to close with WM_DELETE_WINDOW.
+    XEvent close{};
+    close.xclient.type = ClientMessage;
+    close.xclient.window = dialog->Id();
+    close.xclient.message_type = AtomOf("_NET_CLOSE_WINDOW");
+    close.xclient.format = 32;
+    close.xclient.data.l[0] = CurrentTime;
+    close.xclient.data.l[1] = 2;  // a pager: the user's request
+    XSendEvent(observer, DefaultRootWindow(observer), False,
+               SubstructureRedirectMask | SubstructureNotifyMask, &close);
+    XFlush(observer);
+    std::vector<TEvent> events =
+        Collect([](const TEvent& e) { return e.Kind == TEventKind::CloseRequest; });
+    ASSERT_FALSE(events.empty());
+    EXPECT_EQ(events.back().Kind, TEventKind::CloseRequest);
+    EXPECT_EQ(events.back().Window, dialog.get());
 }
 
 }  // namespace

@@ -209,6 +209,7 @@ TX11Backend::TX11Backend(TDisplayPtr display, Visual* visual, TUniqueFd wakeRead
                            "_NET_WM_WINDOW_TYPE_NORMAL",
                            "_NET_WM_WINDOW_TYPE_DIALOG",
                            "_NET_WM_WINDOW_TYPE_POPUP_MENU",
+                           "_NET_ACTIVE_WINDOW",
                            "_MOTIF_WM_HINTS"};
     constexpr int count = int(sizeof names / sizeof names[0]);
     static_assert(sizeof(TX11Atoms) == count * sizeof(Atom));
@@ -271,7 +272,20 @@ void TX11Backend::Register(TX11Window* window) {
 
 void TX11Backend::Unregister(TX11Window* window) {
     std::erase_if(windows_, [window](const auto& entry) { return entry.second == window; });
-    if (capture_ == window) capture_ = nullptr;  // the server ends a grab on a window it unmaps
+    for (TX11Window* owned : OwnedBy(window))
+        owned->OwnerGone();
+    // The server ends the grabs of a window that is no longer viewable.
+    if (capture_ == window) {
+        capture_ = nullptr;
+        keyboardGrab_ = false;
+    }
+}
+
+std::vector<TX11Window*> TX11Backend::OwnedBy(const TX11Window* window) const {
+    std::vector<TX11Window*> owned;
+    for (const auto& entry : windows_)
+        if (entry.second->Owner() == window) owned.push_back(entry.second);
+    return owned;
 }
 
 Cursor TX11Backend::CursorFor(int cursor) {
@@ -284,7 +298,6 @@ Cursor TX11Backend::CursorFor(int cursor) {
     cursors_.emplace(int(shape), TXCursor(d, made));
     return made;
 }
-
 
 void TX11Backend::SendToRoot(Window window, Atom type, long l0, long l1, long l2, long l3) {
     XEvent event{};
@@ -345,14 +358,24 @@ TPoint TX11Backend::CursorPos() const {
     return lastPointer_;
 }
 
+// A popup (a menu) that holds the pointer takes the keyboard as well: it gets the keys
+// without having the input focus, which the window manager gives only to managed windows.
 void TX11Backend::SetCapture(TNativeWindow* window) {
     Display* d = display_.get();
     auto* target = static_cast<TX11Window*>(window);
+    bool wantsKeyboard = target && target->Kind() == TWindowKind::Popup;
+    if (keyboardGrab_ && (!wantsKeyboard || target != capture_)) {
+        XUngrabKeyboard(d, CurrentTime);
+        keyboardGrab_ = false;
+    }
     if (target) {
         int result = XGrabPointer(
             d, target->Id(), False, ButtonPressMask | ButtonReleaseMask | PointerMotionMask,
             GrabModeAsync, GrabModeAsync, None, target->CurrentCursor(), CurrentTime);
         capture_ = result == GrabSuccess ? target : nullptr;
+        if (capture_ && wantsKeyboard && !keyboardGrab_)
+            keyboardGrab_ = XGrabKeyboard(d, target->Id(), False, GrabModeAsync, GrabModeAsync,
+                                          CurrentTime) == GrabSuccess;
     } else {
         if (capture_) XUngrabPointer(d, CurrentTime);
         capture_ = nullptr;
@@ -507,6 +530,7 @@ void TX11Backend::Translate(XEvent& event, std::vector<TEvent>& out, size_t star
         case ButtonPress:
         case ButtonRelease: {
             const XButtonEvent& b = event.xbutton;
+            lastInputTime_ = b.time;
             unsigned bit = ButtonBit(b.button);
             if (!bit) return;  // the wheel and extra buttons
             bool down = event.type == ButtonPress;
@@ -537,6 +561,7 @@ void TX11Backend::Translate(XEvent& event, std::vector<TEvent>& out, size_t star
         case KeyPress:
         case KeyRelease: {
             XKeyEvent& k = event.xkey;
+            lastInputTime_ = k.time;
             e.ScreenPos = {k.x_root, k.y_root};
             e.Modifiers = Modifiers(k.state);
             e.Key = VirtualKeyFromKeysym(XLookupKeysym(&k, 0));
@@ -574,6 +599,10 @@ void TX11Backend::Translate(XEvent& event, std::vector<TEvent>& out, size_t star
             return;
         case ReparentNotify:
             window->Reparented(event.xreparent.parent);
+            return;
+        case MapNotify:
+        case VisibilityNotify:
+            window->MaybeTakeFocus();
             return;
         case ClientMessage: {
             XClientMessageEvent& c = event.xclient;

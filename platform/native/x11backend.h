@@ -34,6 +34,7 @@ struct TX11Atoms {
     Atom _NET_WM_WINDOW_TYPE_NORMAL;
     Atom _NET_WM_WINDOW_TYPE_DIALOG;
     Atom _NET_WM_WINDOW_TYPE_POPUP_MENU;
+    Atom _NET_ACTIVE_WINDOW;
     Atom _MOTIF_WM_HINTS;
 };
 
@@ -80,6 +81,12 @@ public:
     // Sends a client message about window to the root window, as window managers expect.
     void SendToRoot(Window window, Atom type, long l0, long l1 = 0, long l2 = 0, long l3 = 0);
     TX11Window* PointerGrab() const { return capture_; }
+    // The popup whose pointer grab also holds the keyboard, if any.
+    TX11Window* KeyboardGrab() const { return keyboardGrab_ ? capture_ : nullptr; }
+    // The server time of the last input event seen (CurrentTime before any).
+    Time LastInputTime() const { return lastInputTime_; }
+    // The windows whose owner is window.
+    std::vector<TX11Window*> OwnedBy(const TX11Window* window) const;
 
     // The window list, kept by the windows themselves.
     void Register(TX11Window* window);
@@ -119,6 +126,8 @@ private:
     TUniqueFd wakeWrite_;
     std::unordered_map<Window, TX11Window*> windows_;
     TX11Window* capture_ = nullptr;
+    bool keyboardGrab_ = false;
+    Time lastInputTime_ = CurrentTime;
     TXGC outlineGC_;
     std::map<int, TXCursor> cursors_;
     Font cursorFont_ = 0;  // the server's "cursor" font, loaded with the first cursor

@@ -59,6 +59,7 @@ TX11Window::TX11Window(TX11Backend& backend, const TWindowParams& params)
     : backend_(backend),
       display_(backend.XDisplay()),
       kind_(params.Kind),
+      owner_(static_cast<TX11Window*>(params.Owner)),
       bounds_(params.Bounds),
       parent_(backend.Root()),
       stayOnTop_(params.StayOnTop),
@@ -73,10 +74,13 @@ TX11Window::TX11Window(TX11Backend& backend, const TWindowParams& params)
     attributes.colormap = backend_.XColormap();
     attributes.event_mask = StructureNotifyMask | ButtonPressMask | ButtonReleaseMask |
                             PointerMotionMask | KeyPressMask | KeyReleaseMask;
+    // A dialog learns when it becomes viewable (its frame mapped too), to take the focus.
+    if (kind_ == TWindowKind::Dialog) attributes.event_mask |= VisibilityChangeMask;
     attributes.override_redirect = kind_ == TWindowKind::Popup;
     // No cursor of its own yet: the arrow is defined when the pointer first comes over the
     // window (SetCursorShape), so starting does not load the cursor theme.
-    unsigned long mask = CWBackPixel | CWBorderPixel | CWColormap | CWEventMask | CWOverrideRedirect;
+    unsigned long mask =
+        CWBackPixel | CWBorderPixel | CWColormap | CWEventMask | CWOverrideRedirect;
     window_ =
         TXWindow(display_, XCreateWindow(display_, backend_.Root(), bounds_.Left, bounds_.Top,
                                          unsigned(width), unsigned(height), 0, backend_.Depth(),
@@ -107,8 +111,7 @@ TX11Window::TX11Window(TX11Backend& backend, const TWindowParams& params)
                                               : atoms._NET_WM_WINDOW_TYPE_NORMAL;
     XChangeProperty(display_, Id(), atoms._NET_WM_WINDOW_TYPE, XA_ATOM, 32, PropModeReplace,
                     reinterpret_cast<unsigned char*>(&type), 1);
-    if (kind_ == TWindowKind::Dialog && params.Owner)
-        XSetTransientForHint(display_, Id(), static_cast<TX11Window*>(params.Owner)->Id());
+    if (kind_ == TWindowKind::Dialog && owner_) XSetTransientForHint(display_, Id(), owner_->Id());
     WriteMotifHints();
     WriteState();
     Resize(width, height);
@@ -153,10 +156,11 @@ void TX11Window::WriteNormalHints() {
 }
 
 void TX11Window::WriteState() {
+    aboveApplied_ = StaysAbove();
     if (kind_ == TWindowKind::Popup) return;
     const TX11Atoms& atoms = backend_.Atoms();
     std::vector<Atom> state;
-    if (stayOnTop_) state.push_back(atoms._NET_WM_STATE_ABOVE);
+    if (aboveApplied_) state.push_back(atoms._NET_WM_STATE_ABOVE);
     if (!taskbarButton_) {
         state.push_back(atoms._NET_WM_STATE_SKIP_TASKBAR);
         state.push_back(atoms._NET_WM_STATE_SKIP_PAGER);
@@ -202,13 +206,27 @@ void TX11Window::SetTitle(const std::string& title) {
 
 void TX11Window::SetStayOnTop(bool onTop) {
     stayOnTop_ = onTop;
-    if (kind_ == TWindowKind::Popup) return;
-    if (visible_) {
-        ChangeState(onTop, backend_.Atoms()._NET_WM_STATE_ABOVE, 0);
-    } else {
-        WriteState();
-    }
+    UpdateAbove(true);
     Flush();
+}
+
+void TX11Window::UpdateAbove(bool force) {
+    bool above = StaysAbove();
+    if (above != aboveApplied_ || force) {
+        if (kind_ != TWindowKind::Popup && visible_) {
+            aboveApplied_ = above;
+            ChangeState(above, backend_.Atoms()._NET_WM_STATE_ABOVE, 0);
+        } else {
+            WriteState();
+        }
+    }
+    for (TX11Window* owned : backend_.OwnedBy(this))
+        owned->UpdateAbove(false);
+}
+
+void TX11Window::OwnerGone() {
+    owner_ = nullptr;
+    UpdateAbove(false);
 }
 
 void TX11Window::SetTaskbarButton(bool visible) {
@@ -278,6 +296,7 @@ std::optional<TRect> TX11Window::Configured(const XConfigureEvent& event) {
 void TX11Window::Show(bool visible) {
     if (visible == visible_) return;
     visible_ = visible;
+    focusPending_ = false;
     if (visible) {
         if (kind_ == TWindowKind::Popup) {
             XMapRaised(display_, Id());
@@ -286,6 +305,16 @@ void TX11Window::Show(bool visible) {
             WriteState();
             XMapWindow(display_, Id());
         }
+        if (kind_ == TWindowKind::Dialog) {
+            // A dialog is for the keys at once (Enter, Escape): ask the window manager to
+            // activate it (source 1: an application; its window manager has it by the time
+            // the message arrives, as the map request came first), and take the focus
+            // when it is viewable in case the window manager declines.
+            focusPending_ = true;
+            long ownerId = owner_ ? long(owner_->Id()) : 0;
+            backend_.SendToRoot(Id(), backend_.Atoms()._NET_ACTIVE_WINDOW, 1,
+                                long(backend_.LastInputTime()), ownerId);
+        }
     } else {
         if (kind_ == TWindowKind::Popup) {
             XUnmapWindow(display_, Id());
@@ -293,6 +322,16 @@ void TX11Window::Show(bool visible) {
             XWithdrawWindow(display_, Id(), XDefaultScreen(display_));
         }
     }
+    Flush();
+}
+
+void TX11Window::MaybeTakeFocus() {
+    if (!focusPending_ || !visible_) return;
+    XWindowAttributes attributes{};
+    if (!XGetWindowAttributes(display_, Id(), &attributes) || attributes.map_state != IsViewable)
+        return;
+    focusPending_ = false;
+    XSetInputFocus(display_, Id(), RevertToParent, CurrentTime);
     Flush();
 }
 
@@ -372,9 +411,12 @@ void TX11Window::Present(const TBitmap& frame, const TRect& dirty) {
         int first = area.Left, last = area.Right - 1;
         if (frame.PixelFormat() == pf24bit) {
             const uint8_t* in = frame.ScanLine(y);
-            if (std::memcmp(in + 3 * first, shown + 3 * first, size_t(3 * (last - first + 1))) == 0) continue;
-            while (first <= last && std::memcmp(in + 3 * first, shown + 3 * first, 3) == 0) ++first;
-            while (last >= first && std::memcmp(in + 3 * last, shown + 3 * last, 3) == 0) --last;
+            if (std::memcmp(in + 3 * first, shown + 3 * first, size_t(3 * (last - first + 1))) == 0)
+                continue;
+            while (first <= last && std::memcmp(in + 3 * first, shown + 3 * first, 3) == 0)
+                ++first;
+            while (last >= first && std::memcmp(in + 3 * last, shown + 3 * last, 3) == 0)
+                --last;
             if (first > last) continue;
             std::memcpy(shown + 3 * first, in + 3 * first, size_t(3 * (last - first + 1)));
         } else {

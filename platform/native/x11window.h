@@ -43,18 +43,31 @@ public:
     Window Id() const { return window_.Get(); }
     TWindowKind Kind() const { return kind_; }
     Cursor CurrentCursor() const;
+    // The owner given at creation (none once it is destroyed).
+    TX11Window* Owner() const { return owner_; }
+    // Whether the window is to stay above others: asked for itself, or it is owned by a
+    // window that is (so a dialog does not open behind its stay-on-top owner).
+    bool StaysAbove() const { return stayOnTop_ || (owner_ && owner_->StaysAbove()); }
 
     // Events, from the backend. A configure notification: returns the bounds to report as
     // Moved, or none when the notification only confirms a position this window asked
     // for before a newer request.
     std::optional<TRect> Configured(const XConfigureEvent& event);
     void Reparented(Window parent) { parent_ = parent; }
+    // A map or visibility notification: a dialog shown since it last had the focus takes
+    // it once it is viewable.
+    void MaybeTakeFocus();
+    // From the backend: the owner is being destroyed.
+    void OwnerGone();
 
 private:
     void WriteNormalHints();
     void WriteState();
     void WriteMotifHints();
     void ChangeState(bool add, Atom first, Atom second);
+    // Brings the window manager's above state in line with StaysAbove(), here and in the
+    // windows this one owns; force sends it even when it seems unchanged.
+    void UpdateAbove(bool force);
     void Resize(int width, int height);
     void ApplyShape();
     void Flush();
@@ -62,6 +75,7 @@ private:
     TX11Backend& backend_;
     Display* display_;
     TWindowKind kind_;
+    TX11Window* owner_;
     TXWindow window_;
     TXPixmap pixmap_;
     TXGC gc_;
@@ -74,6 +88,8 @@ private:
     Window parent_;
     bool visible_ = false;
     bool stayOnTop_;
+    bool aboveApplied_ = false;  // the above state last written or asked for
+    bool focusPending_ = false;  // a dialog shown that has not taken the focus yet
     bool taskbarButton_;
     bool borderless_;
     std::optional<TRegion> shape_;

@@ -1,83 +1,120 @@
 #include "platform/ui/button.h"
 
-#include "platform/ui/panel.h"
+#include "platform/ui/stylepainter.h"
 
 TButton::TButton(TComponent* owner) : TCustomControl(owner) {
     controlStyle_ |= csOpaque;
+    controlStyle_ &= ~csDoubleClicks;
     SetTabStop(true);
     SetBounds(0, 0, 75, 25);
 }
 
 void TButton::SetDefault(bool on) {
+    if (on == default_) return;
     default_ = on;
     Invalidate();
 }
 
+bool TButton::Active() const {
+    if (Focused()) return true;
+    if (!default_) return false;
+    auto* form = dynamic_cast<TCustomForm*>(ParentForm());
+    return !form || !dynamic_cast<TButton*>(form->FocusedControl());
+}
+
 void TButton::Click() {
     if (modalResult_ != mrNone)
-        if (auto* form = dynamic_cast<TCustomForm*>(ParentForm())) form->SetModalResult(modalResult_);
+        if (auto* form = dynamic_cast<TCustomForm*>(ParentForm()))
+            form->SetModalResult(modalResult_);
     TCustomControl::Click();
 }
 
+void TButton::SetPressed(bool pressed) {
+    if (pressed == pressed_) return;
+    pressed_ = pressed;
+    Invalidate();
+}
+
 void TButton::Dispatch(TMessage& m) {
-    if (m.Msg == CM_DIALOGKEY) {
-        bool mine = (m.WParam == VK_RETURN && default_) || (m.WParam == VK_ESCAPE && cancel_);
-        if (mine && CanFocus()) {
-            Click();
-            m.Result = 1;
+    switch (m.Msg) {
+        case CM_DIALOGKEY: {
+            bool mine = (m.WParam == VK_RETURN && Active()) || (m.WParam == VK_ESCAPE && cancel_);
+            if (mine && CanFocus()) {
+                Click();
+                m.Result = 1;
+            }
+            return;
         }
-        return;
-    }
-    if (m.Msg == WM_GETDLGCODE) {
-        m.Result = 0;
-        return;
+        case CM_FOCUSCHANGED:
+            // The default button's outline moves to a focused button and back.
+            if (default_) Invalidate();
+            return;
+        case WM_GETDLGCODE:
+            m.Result = 0;
+            return;
+        case WM_KILLFOCUS:
+        case WM_CANCELMODE:
+        case CM_ENABLEDCHANGED:
+            spaceDown_ = mouseDown_ = false;
+            SetPressed(false);
+            break;
+        default:
+            break;
     }
     TCustomControl::Dispatch(m);
 }
 
-void TButton::KeyPress(char& key) {
-    TCustomControl::KeyPress(key);
-    if (key == ' ') Click();
+bool TButton::DoKeyDown(uint16_t& key, TShiftState shift) {
+    if (TCustomControl::DoKeyDown(key, shift)) return true;
+    if (key == VK_SPACE && Enabled()) {
+        spaceDown_ = true;
+        SetPressed(true);
+        key = 0;
+        return true;
+    }
+    return false;
+}
+
+bool TButton::DoKeyUp(uint16_t& key, TShiftState shift) {
+    if (TCustomControl::DoKeyUp(key, shift)) return true;
+    if (key != VK_SPACE || !spaceDown_) return false;
+    spaceDown_ = false;
+    SetPressed(mouseDown_);
+    if (Enabled()) Click();
+    key = 0;
+    return true;
 }
 
 void TButton::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
     if (button == mbLeft) {
-        pressed_ = true;
-        Repaint();
+        mouseDown_ = true;
+        SetPressed(true);
+        Update();
     }
     TCustomControl::MouseDown(button, shift, x, y);
 }
 
+void TButton::MouseMove(TShiftState shift, int x, int y) {
+    // While the button is held, the face sinks only with the pointer over it.
+    if (mouseDown_) SetPressed(spaceDown_ || ClientRect().Contains({x, y}));
+    TCustomControl::MouseMove(shift, x, y);
+}
+
 void TButton::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
-    if (button == mbLeft && pressed_) {
-        pressed_ = false;
-        Repaint();
+    if (button == mbLeft && mouseDown_) {
+        mouseDown_ = false;
+        SetPressed(spaceDown_);
     }
     TCustomControl::MouseUp(button, shift, x, y);
 }
 
 void TButton::Paint() {
     TCanvas& c = Canvas();
-    TRect r = ClientRect();
-    if (default_ || Focused()) {
-        c.Brush.Color = clBlack;
-        c.FrameRect(r);
-        r = r.Inflate(-1, -1);
-    }
-    if (pressed_) {
-        Frame3D(c, r, clBtnShadow, clBtnShadow, 1);
-    } else {
-        Frame3D(c, r, clBtnHighlight, cl3DDkShadow, 1);
-        Frame3D(c, r, cl3DLight, clBtnShadow, 1);
-    }
-    c.Brush.Color = Color();
-    c.Brush.Style = bsSolid;
-    c.FillRect(r);
+    DrawButtonFace(c, ClientRect(), Color(), pressed_, Active());
     c.Font = Font();
-    if (!Enabled()) c.Font.SetColor(clGrayText);
-    c.Brush.Style = bsClear;
     int w = c.TextWidth(Caption()), h = c.TextHeight(Caption());
     int shift = pressed_ ? 1 : 0;
-    c.TextOut((Width() - w) / 2 + shift, (Height() - h) / 2 + shift, Caption());
-    if (Focused()) c.DrawFocusRect(ClientRect().Inflate(-4, -4));
+    DrawControlText(c, ClientRect(), (Width() - w) / 2 + shift, (Height() - h) / 2 + shift,
+                    Caption(), Enabled());
+    if (Focused()) DrawFocus(c, ClientRect().Inflate(-4, -4));
 }

@@ -1,6 +1,12 @@
-// TButton: a push button. A click (mouse release over it, Space, or Return/Escape when
-// it is the Default/Cancel button of its form) raises OnClick; a button with a
-// ModalResult also sets its form's ModalResult, which ends ShowModal.
+// TButton: a push button in the classic look (a raised face that sinks while pressed).
+//
+// A click raises OnClick: a left press and release over the button, Space (on its
+// release) while the button has the focus, or Return and Escape through the form's
+// dialog keys. Return clicks the form's active button: the focused button, or the
+// Default button while no other button has the focus; Escape clicks the Cancel button.
+// The active button is drawn with a black outline. A button with a ModalResult also
+// sets its form's ModalResult, which ends ShowModal. A disabled or hidden button takes
+// no click.
 #pragma once
 
 #include "platform/ui/form.h"
@@ -15,19 +21,28 @@ public:
     void SetCancel(bool on) { cancel_ = on; }
     TModalResult ModalResult() const { return modalResult_; }
     void SetModalResult(TModalResult result) { modalResult_ = result; }
+    // Whether Return clicks this button now: it has the focus, or it is the default
+    // button and no other button of its form has the focus.
+    bool Active() const;
 
     void Click() override;
     void Dispatch(TMessage& message) override;
 
 protected:
     void Paint() override;
-    void KeyPress(char& key) override;
+    bool DoKeyDown(uint16_t& key, TShiftState shift) override;
+    bool DoKeyUp(uint16_t& key, TShiftState shift) override;
     void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+    void MouseMove(TShiftState shift, int x, int y) override;
     void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
 
 private:
+    void SetPressed(bool pressed);
+
     bool default_ = false;
     bool cancel_ = false;
-    bool pressed_ = false;
+    bool pressed_ = false;    // drawn pressed
+    bool mouseDown_ = false;  // the left button went down on the button
+    bool spaceDown_ = false;  // Space went down while the button had the focus
     TModalResult modalResult_ = mrNone;
 };

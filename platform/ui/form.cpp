@@ -38,9 +38,15 @@ void TCustomForm::CreateParams(TCreateParams& p) {
     p.Style = WS_CLIPCHILDREN | (Visible() ? WS_VISIBLE : 0);
     p.ExStyle = 0;
     switch (borderStyle_) {
-        case bsNone: p.Style |= WS_POPUP; break;
-        case bsSingle: p.Style |= WS_CAPTION | WS_SYSMENU | WS_BORDER; break;
-        case bsSizeable: p.Style |= WS_CAPTION | WS_SYSMENU | WS_THICKFRAME; break;
+        case bsNone:
+            p.Style |= WS_POPUP;
+            break;
+        case bsSingle:
+            p.Style |= WS_CAPTION | WS_SYSMENU | WS_BORDER;
+            break;
+        case bsSizeable:
+            p.Style |= WS_CAPTION | WS_SYSMENU | WS_THICKFRAME;
+            break;
         case bsDialog:
             p.Style |= WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_DLGFRAME;
             p.ExStyle |= WS_EX_DLGMODALFRAME;
@@ -56,8 +62,33 @@ void TCustomForm::CreateParams(TCreateParams& p) {
     p.Y = Top();
     p.Width = Width();
     p.Height = Height();
-    auto* ownerForm = dynamic_cast<TCustomForm*>(Owner());
-    p.WndParent = ownerForm && ownerForm->HandleAllocated() ? ownerForm->Handle() : nullptr;
+    p.WndParent = nullptr;
+    if (IsWindow(ownerWindow_)) {
+        // A top-level window is owned by a top-level window, never by a control in one.
+        p.WndParent = GetTopLevel(ownerWindow_);
+    } else if (auto* ownerForm = dynamic_cast<TCustomForm*>(Owner());
+               ownerForm && ownerForm != this && ownerForm->HandleAllocated()) {
+        p.WndParent = ownerForm->Handle();
+    }
+    if (HandleAllocated() && p.WndParent == Handle()) p.WndParent = nullptr;
+}
+
+void TCustomForm::SetOwnerWindow(HWND owner) {
+    if (owner == ownerWindow_) return;
+    ownerWindow_ = owner;
+    RecreateWnd();
+}
+
+void TCustomForm::SetActiveControl(TWinControl* control) {
+    if (control == activeControl_) return;
+    if (activeControl_) RemoveFreeNotification(activeControl_);
+    activeControl_ = control;
+    if (activeControl_) FreeNotification(activeControl_);
+}
+
+void TCustomForm::Notification(TComponent* component, TOperation operation) {
+    TWinControl::Notification(component, operation);
+    if (operation == opRemove && component == activeControl_) activeControl_ = nullptr;
 }
 
 void TCustomForm::SetBorderStyle(TFormBorderStyle style) {
@@ -105,11 +136,17 @@ void TCustomForm::PlaceOnShow() {
     switch (position_) {
         case poScreenCenter:
         case poDesktopCenter:
-            SetBounds((Screen->Width() - Width()) / 2, (Screen->Height() - Height()) / 2, Width(), Height());
+            SetBounds((Screen->Width() - Width()) / 2, (Screen->Height() - Height()) / 2, Width(),
+                      Height());
             return;
-        case poMainFormCenter: center = Application ? Application->MainForm() : nullptr; break;
-        case poOwnerFormCenter: center = dynamic_cast<TCustomForm*>(Owner()); break;
-        default: return;
+        case poMainFormCenter:
+            center = Application ? Application->MainForm() : nullptr;
+            break;
+        case poOwnerFormCenter:
+            center = dynamic_cast<TCustomForm*>(Owner());
+            break;
+        default:
+            return;
     }
     if (center && center != this)
         SetBounds(center->Left() + (center->Width() - Width()) / 2,
@@ -133,16 +170,50 @@ std::vector<TWinControl*> TCustomForm::TabList() const {
     return list;
 }
 
+TWinControl* TCustomForm::FocusedControl() const {
+    if (!HandleAllocated()) return nullptr;
+    std::function<TWinControl*(const TWinControl*)> find =
+        [&](const TWinControl* parent) -> TWinControl* {
+        for (int i = 0; i < parent->ControlCount(); ++i) {
+            auto* w = dynamic_cast<TWinControl*>(parent->Controls(i));
+            if (!w || !w->ContainsFocus()) continue;
+            TWinControl* inner = find(w);
+            return inner ? inner : w;
+        }
+        return nullptr;
+    };
+    return find(this);
+}
+
 void TCustomForm::SelectNext(bool forward) {
     std::vector<TWinControl*> list = TabList();
     if (list.empty()) return;
     auto it = std::find_if(list.begin(), list.end(), [](TWinControl* w) { return w->Focused(); });
-    size_t index = 0;
+    size_t index = forward ? 0 : list.size() - 1;  // from no control: the first or the last
     if (it != list.end()) {
         size_t at = size_t(it - list.begin());
         index = forward ? (at + 1) % list.size() : (at + list.size() - 1) % list.size();
     }
     list[index]->SetFocus();
+}
+
+bool TCustomForm::DialogKey(int key) {
+    if (Broadcast(CM_DIALOGKEY, WPARAM(key), 0)) return true;
+    switch (key) {
+        case VK_TAB:
+            SelectNext(!(KeyShiftState() & ssShift));
+            return true;
+        case VK_RIGHT:
+        case VK_DOWN:
+            SelectNext(true);
+            return true;
+        case VK_LEFT:
+        case VK_UP:
+            SelectNext(false);
+            return true;
+        default:
+            return false;
+    }
 }
 
 void TCustomForm::FocusFirstControl() {
@@ -162,6 +233,7 @@ TModalResult TCustomForm::ShowModal() {
     if (Visible() || modal_) throw EInvalidOperation("Cannot make a visible window modal");
     if (HWND captured = GetCapture()) SendMessage(captured, WM_CANCELMODE, 0, 0);
     ReleaseCapture();
+    HWND focusBefore = GetFocus();
     std::vector<HWND> disabled;
     for (TCustomForm* f : Screen->Forms())
         if (f != this && f->HandleAllocated() && IsWindowEnabled(f->Handle())) {
@@ -172,26 +244,31 @@ TModalResult TCustomForm::ShowModal() {
     modalResult_ = mrNone;
     auto restore = [&] {
         modal_ = false;
-        for (HWND h : disabled) EnableWindow(h, true);
+        for (HWND h : disabled)
+            EnableWindow(h, true);
         if (!destroyed_) Hide();
+        // The window that had the focus before gets it back, as when a dialog closes
+        // and its owner is active again.
+        if (IsWindow(focusBefore) && IsWindowEnabled(focusBefore)) ::SetFocus(focusBefore);
     };
     try {
         Show();
         for (;;) {
+            if (modalResult_ != mrNone) {
+                TCloseAction action = caHide;
+                if (CloseQuery()) {
+                    DoClose(action);
+                } else {
+                    action = caNone;
+                }
+                if (action != caNone) break;
+                modalResult_ = mrNone;
+            }
             Application->HandleMessage();
             if (Application->Terminated()) {
                 modalResult_ = mrCancel;
                 break;
             }
-            if (modalResult_ == mrNone) continue;
-            TCloseAction action = caHide;
-            if (CloseQuery()) {
-                DoClose(action);
-            } else {
-                action = caNone;
-            }
-            if (action != caNone) break;
-            modalResult_ = mrNone;
         }
     } catch (...) {
         restore();
@@ -225,9 +302,15 @@ void TCustomForm::Close() {
         return;
     }
     switch (action) {
-        case caHide: Hide(); break;
-        case caMinimize: SetWindowState(wsMinimized); break;
-        default: Release(); break;
+        case caHide:
+            Hide();
+            break;
+        case caMinimize:
+            SetWindowState(wsMinimized);
+            break;
+        default:
+            Release();
+            break;
     }
 }
 
@@ -241,26 +324,20 @@ void TCustomForm::Release() {
 
 void TCustomForm::Dispatch(TMessage& m) {
     switch (m.Msg) {
-        case WM_CLOSE: Close(); break;
-        case CM_RELEASE: Free(); break;
-        case CM_DIALOGKEY: {
-            std::function<bool(TWinControl*)> broadcast = [&](TWinControl* parent) {
-                for (int i = 0; i < parent->ControlCount(); ++i) {
-                    TControl* c = parent->Controls(i);
-                    if (c->Perform(CM_DIALOGKEY, m.WParam, m.LParam)) return true;
-                    if (auto* w = dynamic_cast<TWinControl*>(c); w && broadcast(w)) return true;
-                }
-                return false;
-            };
-            if (broadcast(this)) {
-                m.Result = 1;
-            } else if (m.WParam == VK_TAB) {
-                SelectNext(true);
-                m.Result = 1;
-            }
+        case WM_CLOSE:
+            Close();
             break;
-        }
-        default: TWinControl::Dispatch(m);
+        case CM_RELEASE:
+            Free();
+            break;
+        case CM_DIALOGKEY:
+            m.Result = DialogKey(int(m.WParam)) ? 1 : 0;
+            break;
+        case CM_FOCUSCHANGED:
+            Broadcast(CM_FOCUSCHANGED, m.WParam, m.LParam);
+            break;
+        default:
+            TWinControl::Dispatch(m);
     }
 }
 

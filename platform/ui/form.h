@@ -4,14 +4,38 @@
 // so its client area is the whole window and Left/Top are screen coordinates. Changing
 // FormStyle or BorderStyle of a form whose window exists creates the window anew, which
 // loses the window's region and layered style (the owner puts them back).
+//
+// The form's window is owned by OwnerWindow when one is given, else by the window of the
+// form that owns the form as a component (when that window exists). An owned window
+// stays above its owner, and a bsDialog form with an owner is a dialog of that window.
+//
+// Keyboard: Tab and Shift+Tab move the focus to the next and previous control in tab
+// order (TabOrder within each parent, parents before their children) among the visible,
+// enabled tab stops, wrapping around; the arrow keys do the same for controls that do
+// not claim them. Return clicks the active button (the focused one, else the Default
+// button), Escape the Cancel button; without such a button the key does nothing.
+//
+// ShowModal shows the form, disables the other forms and runs a message loop (timers
+// keep firing) until ModalResult is set by code or a button, or the window manager's
+// close box asks to close (mrCancel); OnCloseQuery may refuse. It then hides the form,
+// enables the other forms again, gives the focus back to the window that had it, and
+// returns the result.
 #pragma once
 
 #include "platform/ui/wincontrol.h"
 
 enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
 enum TFormStyle { fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop };
-enum TPosition { poDesigned, poDefault, poDefaultPosOnly, poDefaultSizeOnly, poScreenCenter,
-                 poDesktopCenter, poMainFormCenter, poOwnerFormCenter };
+enum TPosition {
+    poDesigned,
+    poDefault,
+    poDefaultPosOnly,
+    poDefaultSizeOnly,
+    poScreenCenter,
+    poDesktopCenter,
+    poMainFormCenter,
+    poOwnerFormCenter
+};
 enum TWindowState { wsNormal, wsMinimized, wsMaximized };
 enum TCloseAction { caNone, caHide, caFree, caMinimize };
 
@@ -52,9 +76,16 @@ public:
     void SetClientHeight(int v) override { SetHeight(v); }
     void SetVisible(bool visible) override;
 
+    // The window that owns the form's window (see above); none for the default. Changing
+    // it creates an existing window anew.
+    HWND OwnerWindow() const { return ownerWindow_; }
+    void SetOwnerWindow(HWND owner);
+
     // The control that gets the focus when the form is shown.
     TWinControl* ActiveControl() const { return activeControl_; }
-    void SetActiveControl(TWinControl* control) { activeControl_ = control; }
+    void SetActiveControl(TWinControl* control);
+    // The control of this form that has the focus, or none.
+    TWinControl* FocusedControl() const;
     // Moves the focus to the next (or previous) control that takes the focus by Tab.
     void SelectNext(bool forward);
 
@@ -83,6 +114,7 @@ public:
     void Dispatch(TMessage& message) override;
     void AfterConstruction() override { DoCreate(); }
     void BeforeDestruction() override;
+    void Notification(TComponent* component, TOperation operation) override;
 
 protected:
     void CreateParams(TCreateParams& params) override;
@@ -96,7 +128,10 @@ protected:
 private:
     void PlaceOnShow();
     void FocusFirstControl();
+    // The controls Tab visits, in order.
     std::vector<TWinControl*> TabList() const;
+    // Return, Escape, Tab or an arrow that the focused control left to the form.
+    bool DialogKey(int key);
 
     TFormBorderStyle borderStyle_ = bsSizeable;
     TFormStyle formStyle_ = fsNormal;
@@ -107,6 +142,7 @@ private:
     bool modal_ = false;
     bool destroyed_ = false;
     TWinControl* activeControl_ = nullptr;
+    HWND ownerWindow_ = nullptr;
     TCanvas canvas_;
 };
 

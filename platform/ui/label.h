@@ -1,6 +1,10 @@
-// TLabel: text on its parent. With WordWrap the caption is broken into lines at spaces
-// to fit the width; with AutoSize the label takes the size of its text (keeping its
-// width when it wraps). Unless Transparent, the background is filled with Color.
+// TLabel: text on its parent. Line breaks in the caption ("\n", "\r\n", "\r") start new
+// lines; with WordWrap each line is further broken at spaces to fit the width (a word
+// wider than the label stands alone and is cut off). With AutoSize the label takes the
+// size of its text, keeping its width when it wraps (and taking the height of its lines
+// again when the width changes); without AutoSize the text is cut off at the bounds.
+// Unless Transparent, the background is filled with Color. A disabled label's text is
+// etched grey.
 #pragma once
 
 #include <string>
@@ -26,6 +30,7 @@ public:
     void SetLayout(TTextLayout layout);
 
     void SetText(const std::string& text) override;
+    void SetBounds(int left, int top, int width, int height) override;
     // The caption broken into the lines the label draws.
     std::vector<std::string> Lines() const;
 
@@ -41,4 +46,5 @@ private:
     bool autoSize_ = true;
     bool transparent_ = false;
     TTextLayout layout_ = tlTop;
+    bool adjusting_ = false;
 };

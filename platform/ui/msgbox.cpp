@@ -8,52 +8,133 @@
 #include "platform/ui/label.h"
 #include "platform/ui/screen.h"
 
+namespace {
+
+constexpr int kMargin = 12;         // around the text and under the buttons
+constexpr int kTextToButtons = 16;  // between the text and the buttons
+constexpr int kButtonWidth = 75;
+constexpr int kButtonHeight = 23;
+constexpr int kButtonGap = 6;
+constexpr int kMaxTextWidth = 480;
+constexpr int kTitleExtra = 48;  // beside the title: the window manager's buttons
+
+struct TChoice {
+    const char* caption;
+    int result;
+};
+
+// Wraps the label's text to the narrowest width that still gives as few lines as the
+// widest allowed width does: lines of even length rather than one long line and a
+// short last one.
+void FitText(TLabel& label, int maxWidth) {
+    label.SetWordWrap(true);
+    label.SetWidth(maxWidth);
+    size_t lines = label.Lines().size();
+    int low = 1, high = maxWidth;  // lines(high) == lines; the line count falls as width grows
+    while (low < high) {
+        int mid = low + (high - low) / 2;
+        label.SetWidth(mid);
+        if (label.Lines().size() <= lines) {
+            high = mid;
+        } else {
+            low = mid + 1;
+        }
+    }
+    label.SetWidth(high);
+    // The widest word may be wider than the box allows; the label takes its widest line.
+    int widest = 0;
+    for (const std::string& line : label.Lines())
+        widest = std::max(widest, label.Font().Face().TextWidth(line));
+    label.SetWidth(std::max(high, std::min(widest, maxWidth)));
+}
+
+}  // namespace
+
 int MessageBoxA(HWND owner, const std::string& text, const std::string& caption, UINT type) {
-    struct TChoice {
-        const char* caption;
-        int result;
-    };
     std::vector<TChoice> choices;
     switch (type & 0xF) {
-        case MB_OKCANCEL: choices = {{"OK", IDOK}, {"Cancel", IDCANCEL}}; break;
-        case MB_YESNO: choices = {{"&Yes", IDYES}, {"&No", IDNO}}; break;
-        default: choices = {{"OK", IDOK}}; break;
+        case MB_OKCANCEL:
+            choices = {{"OK", IDOK}, {"Cancel", IDCANCEL}};
+            break;
+        case MB_YESNO:
+            choices = {{"Yes", IDYES}, {"No", IDNO}};
+            break;
+        default:
+            choices = {{"OK", IDOK}};
+            break;
     }
+    bool hasCancel = std::any_of(choices.begin(), choices.end(),
+                                 [](const TChoice& c) { return c.result == IDCANCEL; });
+    bool okOnly = choices.size() == 1;
+
+    // The owner: the given window's top-level window, else the main form when it shows.
+    HWND ownerTop = IsWindow(owner) ? GetTopLevel(owner) : nullptr;
+    bool centreOnOwner = ownerTop != nullptr;
+    if (!ownerTop && Application)
+        if (TCustomForm* main = Application->MainForm();
+            main && main->HandleAllocated() && IsWindowVisible(main->Handle()))
+            ownerTop = main->Handle();
 
     TForm* box = New<TForm>(Application);
     box->SetBorderStyle(bsDialog);
     box->SetText(caption);
+    box->SetOwnerWindow(ownerTop);
+    // The close box answers as Escape does; a box without Cancel (Yes/No) ignores it.
+    box->OnCloseQuery = [&](TObject*, bool& canClose) {
+        int result = box->ModalResult();
+        canClose = std::any_of(choices.begin(), choices.end(),
+                               [result](const TChoice& c) { return c.result == result; }) ||
+                   (result == mrCancel && okOnly);
+    };
+
     auto* message = new TLabel(box);
     message->SetParent(box);
     message->SetText(text);
-    int textWidth = std::min(message->Width(), 400);
-    message->SetAutoSize(false);
-    message->SetWordWrap(true);
-    message->SetBounds(16, 16, textWidth, 16);
-    message->SetAutoSize(true);
+    int screenWidth = Screen ? Screen->Width() : 1024,
+        screenHeight = Screen ? Screen->Height() : 768;
+    FitText(*message, std::max(1, std::min(kMaxTextWidth, screenWidth * 5 / 8)));
+    message->SetLeft(kMargin);
+    message->SetTop(kMargin);
 
-    int buttonsWidth = int(choices.size()) * 75 + (int(choices.size()) - 1) * 8;
-    int width = std::max(textWidth, buttonsWidth) + 32;
-    int height = message->Height() + 16 + 16 + 25 + 12;
-    box->SetBounds(0, 0, width, height);
+    int count = int(choices.size());
+    int buttonsWidth = count * kButtonWidth + (count - 1) * kButtonGap;
+    int titleWidth = box->Font().Face().TextWidth(caption) + kTitleExtra;
+    int width = std::max({message->Width() + 2 * kMargin, buttonsWidth + 2 * kMargin, titleWidth});
+    int buttonsTop = kMargin + message->Height() + kTextToButtons;
+    int height = buttonsTop + kButtonHeight + kMargin;
+
     int x = (width - buttonsWidth) / 2;
-    for (size_t i = 0; i < choices.size(); ++i) {
+    for (int i = 0; i < count; ++i) {
+        const TChoice& choice = choices[size_t(i)];
         auto* button = new TButton(box);
         button->SetParent(box);
-        button->SetText(choices[i].caption);
-        button->SetBounds(x, height - 12 - 25, 75, 25);
-        button->SetModalResult(choices[i].result);
-        button->SetTabOrder(int(i));
+        button->SetText(choice.caption);
+        button->SetBounds(x, buttonsTop, kButtonWidth, kButtonHeight);
+        button->SetModalResult(choice.result);
+        button->SetTabOrder(i);
         button->SetDefault(i == 0);
-        button->SetCancel(choices[i].result == IDCANCEL || choices[i].result == IDNO || choices.size() == 1);
-        x += 75 + 8;
+        // Escape: the Cancel button, or OK when it is the only one.
+        button->SetCancel(choice.result == IDCANCEL || okOnly);
+        x += kButtonWidth + kButtonGap;
     }
 
-    TRect area{0, 0, Screen->Width(), Screen->Height()};
-    if (owner) GetWindowRect(owner, &area);
-    box->SetBounds(area.Left + (area.Width() - width) / 2, area.Top + (area.Height() - height) / 2, width, height);
-    int result = box->ShowModal();
+    TRect area{0, 0, screenWidth, screenHeight};
+    if (centreOnOwner) GetWindowRect(ownerTop, &area);
+    int left = area.Left + (area.Width() - width) / 2,
+        top = area.Top + (area.Height() - height) / 2;
+    left = std::max(0, std::min(left, screenWidth - width));
+    top = std::max(0, std::min(top, screenHeight - height));
+    box->SetBounds(left, top, width, height);
+
+    int result;
+    try {
+        result = box->ShowModal();
+    } catch (...) {
+        box->Free();
+        throw;
+    }
     box->Free();
-    if (result == mrCancel && choices.size() == 1) return IDOK;
+    // The application ending, or the close box of an OK box, end it as Cancel would.
+    if (result == mrCancel && !hasCancel) return okOnly ? IDOK : IDNO;
     return result;
 }

@@ -1,4 +1,15 @@
 // MessageBoxA: a modal box with a message and buttons, as the system shows it.
+//
+// The box is a dialog-bordered form titled caption, with the text at its top-left and a
+// row of buttons centred under it. The text keeps its line breaks and wraps at spaces
+// to at most 480 pixels (or 5/8 of the screen, when that is less), with its lines made
+// as even as the same number of lines allows; the box is as wide as the widest of the
+// text, the buttons and the title need, and as high as the text needs.
+//
+// The box is owned by owner's top-level window (a dialog above it) and centred over it;
+// with no owner it is owned by the application's main form when that is showing, and
+// centred on the screen. It is kept on the screen. Other forms are disabled while it
+// runs, and timers keep firing. The MB_ICON flags are accepted and draw no icon.
 #pragma once
 
 #include <string>
@@ -20,6 +31,7 @@ constexpr int IDYES = 6;
 constexpr int IDNO = 7;
 
 // Shows text under caption with the buttons type asks for (OK; OK and Cancel; Yes and
-// No), centred over owner (or the screen), and returns the button pressed (IDCANCEL for
-// Escape or the close box, when there is a Cancel button; IDOK for Escape with OK alone).
+// No) and returns the button pressed. The first button is the default (Return). Escape
+// and the close box give IDCANCEL when there is a Cancel button and IDOK with OK alone;
+// a Yes/No box answers only its buttons.
 int MessageBoxA(HWND owner, const std::string& text, const std::string& caption, UINT type);

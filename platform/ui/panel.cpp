@@ -26,25 +26,6 @@ void TPanel::SetAlignment(TAlignment alignment) {
     Invalidate();
 }
 
-void Frame3D(TCanvas& canvas, TRect& rect, TColor topColor, TColor bottomColor, int width) {
-    canvas.Pen.Width = 1;
-    canvas.Pen.Style = psSolid;
-    rect.Bottom--;
-    rect.Right--;
-    while (width-- > 0) {
-        canvas.Pen.Color = topColor;
-        canvas.MoveTo(rect.Left, rect.Bottom);
-        canvas.LineTo(rect.Left, rect.Top);
-        canvas.LineTo(rect.Right, rect.Top);
-        canvas.Pen.Color = bottomColor;
-        canvas.LineTo(rect.Right, rect.Bottom);
-        canvas.LineTo(rect.Left - 1, rect.Bottom);
-        rect = rect.Inflate(-1, -1);
-    }
-    rect.Bottom++;
-    rect.Right++;
-}
-
 void TPanel::Paint() {
     TCanvas& c = Canvas();
     TRect r = ClientRect();
@@ -62,9 +43,9 @@ void TPanel::Paint() {
     c.FillRect(r);
     if (Caption().empty()) return;
     c.Font = Font();
-    c.Brush.Style = bsClear;
     int w = c.TextWidth(Caption()), h = c.TextHeight(Caption());
-    int x = alignment_ == taLeftJustify ? r.Left : alignment_ == taRightJustify ? r.Right - w
-                                                                                : r.Left + (r.Width() - w) / 2;
-    c.TextOut(x, r.Top + (r.Height() - h) / 2, Caption());
+    int x = alignment_ == taLeftJustify    ? r.Left
+            : alignment_ == taRightJustify ? r.Right - w
+                                           : r.Left + (r.Width() - w) / 2;
+    DrawControlText(c, r, x, r.Top + (r.Height() - h) / 2, Caption(), Enabled());
 }

@@ -1,7 +1,8 @@
 // TPanel: a plain container with a bevelled edge (by default one raised pixel) and a
-// centred caption.
+// centred caption (etched grey when disabled).
 #pragma once
 
+#include "platform/ui/stylepainter.h"
 #include "platform/ui/wincontrol.h"
 
 enum TBevelCut { bvNone, bvLowered, bvRaised, bvSpace };
@@ -28,7 +29,3 @@ private:
     int bevelWidth_ = 1;
     TAlignment alignment_ = taCenter;
 };
-
-// Draws width nested one-pixel outlines inside rect: top and left edges in topColor,
-// bottom and right in bottomColor; rect shrinks past them.
-void Frame3D(TCanvas& canvas, TRect& rect, TColor topColor, TColor bottomColor, int width);

@@ -7,8 +7,16 @@
 // Child windows are not native windows: a top-level window owns one frame (a 24-bit
 // bitmap of its size) into which it and all its children paint, parents before children,
 // and only the finished pixels go to the native backend. Input from the backend is turned
-// into queued mouse and keyboard messages for the window under the pointer (or the
-// window holding the capture, or the focus).
+// into queued mouse and keyboard messages: mouse messages for the window under the
+// pointer, or the window holding the capture; keys for the one focus window of the
+// thread (an open menu, a popup holding the capture, has them first), also when the
+// window system delivered them to another of the program's windows that cannot take
+// them now, such as the owner of a modal dialog.
+//
+// Top-level windows become native windows of a kind: WS_POPUP with WS_EX_TOOLWINDOW is a
+// popup (a menu); a dialog frame (WS_EX_DLGMODALFRAME, or WS_DLGFRAME without WS_BORDER),
+// or a caption on an owned window, makes a fixed-size dialog, owned or not; the rest are
+// normal windows. Normal windows and dialogs without an owner have a taskbar button.
 #pragma once
 
 #include <functional>
@@ -118,7 +126,9 @@ bool IsWindow(HWND hwnd);
 // Window data and procedure.
 LONG_PTR GetWindowLongPtrA(HWND hwnd, int index);
 LONG_PTR SetWindowLongPtrA(HWND hwnd, int index, LONG_PTR value);
-inline LONG GetWindowLongA(HWND hwnd, int index) { return LONG(GetWindowLongPtrA(hwnd, index)); }
+inline LONG GetWindowLongA(HWND hwnd, int index) {
+    return LONG(GetWindowLongPtrA(hwnd, index));
+}
 inline LONG SetWindowLongA(HWND hwnd, int index, LONG value) {
     return LONG(SetWindowLongPtrA(hwnd, index, value));
 }
@@ -159,6 +169,9 @@ HWND SetFocus(HWND hwnd);
 HWND GetFocus();
 HWND GetActiveWindow();
 bool GetCursorPos(TPoint* point);
+// Whether a modifier key (VK_SHIFT, VK_CONTROL, VK_MENU) was held when the input message
+// last taken from the queue happened: negative (the high bit set) when it was down.
+int16_t GetKeyState(int virtualKey);
 // Sets the pointer shape (a crXXX number) of the top-level window holding hwnd.
 void SetCursorShape(HWND hwnd, int cursor);
 

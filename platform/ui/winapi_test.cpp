@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ui/form.h"
 #include "tests/support/headless_app.h"
 
 namespace {
@@ -143,7 +144,8 @@ TEST_F(WindowSystem, TimersFireOnTheVirtualClockAlsoInsideANestedLoop) {
     // A nested loop in the style of a modal drag: GetMessage until a posted message ends it.
     screen.After(600, [&] { PostMessage(w, WM_USER, 0, 0); });
     MSG m;
-    while (GetMessage(&m, nullptr, 0, 0) && m.message != WM_USER) DispatchMessage(&m);
+    while (GetMessage(&m, nullptr, 0, 0) && m.message != WM_USER)
+        DispatchMessage(&m);
     EXPECT_EQ(app.Now(), 1600);
     EXPECT_EQ(ticks.size(), 6u);
     EXPECT_EQ(ticks.back(), 1500);
@@ -182,8 +184,10 @@ TEST_F(WindowSystem, PaintingComposesChildrenOverParentsAndOnlyTheInvalidArea) {
             return 0;
         };
     };
-    HWND top = CreateWindowExA(0, "top", WS_POPUP, 0, 0, 40, 30, nullptr, painter(clBlue, parentPaints));
-    HWND child = CreateWindowExA(0, "child", WS_CHILD | WS_VISIBLE, 10, 5, 10, 10, top, painter(clRed, childPaints));
+    HWND top =
+        CreateWindowExA(0, "top", WS_POPUP, 0, 0, 40, 30, nullptr, painter(clBlue, parentPaints));
+    HWND child = CreateWindowExA(0, "child", WS_CHILD | WS_VISIBLE, 10, 5, 10, 10, top,
+                                 painter(clRed, childPaints));
     ShowWindow(top, SW_SHOW);
     const TBitmap& frame = *WindowFrame(top);
     EXPECT_EQ(frame.Pixel(0, 0), clBlue);
@@ -243,6 +247,121 @@ TEST_F(WindowSystem, DestroyingAWindowSendsDestroyToItAndItsChildren) {
     EXPECT_FALSE(IsWindow(child));
     EXPECT_EQ(GetCapture(), nullptr);
     app.Run(500);  // the dead window's timer is gone
+}
+
+native::THeadlessWindow* Native(HWND h) {
+    return dynamic_cast<native::THeadlessWindow*>(NativeWindow(h));
+}
+
+TEST_F(WindowSystem, DialogFramesMakeFixedDialogsWithOrWithoutAnOwner) {
+    struct TCase {
+        const char* name;
+        DWORD style;
+        DWORD exStyle;
+        bool owned;
+        native::TWindowKind kind;
+        bool taskbarButton;
+    };
+    const DWORD dialog = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_DLGFRAME;  // a bsDialog form
+    const TCase cases[] = {
+        {"dialog form", dialog, WS_EX_DLGMODALFRAME, false, native::TWindowKind::Dialog, true},
+        {"owned dialog form", dialog, WS_EX_DLGMODALFRAME, true, native::TWindowKind::Dialog,
+         false},
+        {"dialog frame only", WS_POPUP | WS_DLGFRAME, 0, false, native::TWindowKind::Dialog, true},
+        {"sizeable form", WS_CAPTION | WS_SYSMENU | WS_THICKFRAME, 0, false,
+         native::TWindowKind::Normal, true},
+        {"single-border form", WS_CAPTION | WS_SYSMENU | WS_BORDER, 0, false,
+         native::TWindowKind::Normal, true},
+        {"borderless form", WS_POPUP, 0, false, native::TWindowKind::Normal, true},
+        {"menu", WS_POPUP, WS_EX_TOOLWINDOW | WS_EX_TOPMOST, false, native::TWindowKind::Popup,
+         false},
+    };
+    std::vector<UINT> log;
+    HWND owner = MakeWindow(log);
+    for (const TCase& c : cases) {
+        HWND h = CreateWindowExA(c.exStyle, c.name, c.style, 10, 10, 100, 80,
+                                 c.owned ? owner : nullptr, WNDPROC{});
+        native::THeadlessWindow* native = Native(h);
+        ASSERT_TRUE(native) << c.name;
+        EXPECT_EQ(native->Kind(), c.kind) << c.name;
+        EXPECT_EQ(native->TaskbarButton(), c.taskbarButton) << c.name;
+        EXPECT_EQ(native->Owner(), c.owned ? Native(owner) : nullptr) << c.name;
+        DestroyWindow(h);
+    }
+}
+
+TEST_F(WindowSystem, KeysGoToTheFocusWindowWhenTheWindowTheyCameToCannotTakeThem) {
+    std::vector<UINT> back, dialog, field;
+    HWND owner = MakeWindow(back, 0, 0, 100, 100);
+    HWND box = MakeWindow(dialog, 200, 200, 100, 100);
+    HWND edit = CreateWindowExA(0, "edit", WS_CHILD | WS_VISIBLE, 5, 5, 20, 10, box,
+                                [&field](HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+                                    field.push_back(msg);
+                                    return DefWindowProc(h, msg, wp, lp);
+                                });
+    SetFocus(edit);
+    // The window system still sends the keys to the owner, which a modal dialog disabled.
+    screen.Click(50, 50);
+    app.Run();
+    EnableWindow(owner, false);
+    ASSERT_EQ(screen.FocusedWindow(), Native(owner));
+    screen.PressKey(VK_RETURN);
+    app.Run();
+    EXPECT_EQ(std::count(field.begin(), field.end(), WM_KEYDOWN), 1);
+    EXPECT_EQ(std::count(back.begin(), back.end(), WM_KEYDOWN), 0);
+    // Enabled, the owner takes the keys the window system gives it.
+    EnableWindow(owner, true);
+    screen.PressKey(VK_RETURN);
+    app.Run();
+    EXPECT_EQ(std::count(back.begin(), back.end(), WM_KEYDOWN), 1);
+    EXPECT_EQ(std::count(field.begin(), field.end(), WM_KEYDOWN), 1);
+}
+
+TEST_F(WindowSystem, OwnedWindowsStayAboveAStayOnTopOwner) {
+    std::vector<UINT> log;
+    HWND owner = MakeWindow(log, 0, 0, 100, 100);
+    SetWindowPos(owner, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    HWND dialog =
+        CreateWindowExA(WS_EX_DLGMODALFRAME, "dialog", WS_POPUP | WS_CAPTION | WS_DLGFRAME, 50, 50,
+                        100, 100, owner, WNDPROC{});
+    ShowWindow(dialog, SW_SHOW);
+    EXPECT_EQ(screen.WindowAt({60, 60}), Native(dialog));
+    // Raising the owner (a click on it) leaves the dialog above it.
+    SetWindowPos(owner, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    EXPECT_EQ(screen.WindowAt({60, 60}), Native(dialog));
+    // A normal window shown later stays below both.
+    HWND other = MakeWindow(log, 40, 40, 100, 100);
+    EXPECT_EQ(screen.WindowAt({60, 60}), Native(dialog));
+    EXPECT_EQ(screen.WindowAt({45, 45}), Native(owner));
+    // The owner back among normal windows: its dialog follows it.
+    SetWindowPos(owner, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    SetWindowPos(other, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    EXPECT_EQ(screen.WindowAt({60, 60}), Native(other));
+    SetWindowPos(owner, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    EXPECT_EQ(screen.WindowAt({60, 60}), Native(dialog));
+}
+
+TEST_F(WindowSystem, TheCloseButtonOfAModalDialogClosesItWhileItsOwnerIsDisabled) {
+    auto* owner = New<TForm>(Application);
+    owner->SetBorderStyle(bsNone);
+    owner->SetBounds(0, 0, 150, 90);
+    owner->Show();
+    auto* dialog = New<TForm>(owner);
+    dialog->SetBorderStyle(bsDialog);
+    dialog->SetBounds(200, 200, 200, 100);
+    bool ownerClosed = false;
+    owner->OnClose = [&](TObject*, TCloseAction&) { ownerClosed = true; };
+    screen.After(10,
+                 [&] { screen.RequestClose(NativeWindow(owner->Handle())); });  // ignored: disabled
+    screen.After(20, [&] {
+        EXPECT_EQ(Native(dialog->Handle())->Kind(), native::TWindowKind::Dialog);
+        EXPECT_EQ(Native(dialog->Handle())->Owner(), Native(owner->Handle()));
+        screen.RequestClose(NativeWindow(dialog->Handle()));
+    });
+    EXPECT_EQ(dialog->ShowModal(), mrCancel);
+    EXPECT_FALSE(ownerClosed);
+    EXPECT_FALSE(dialog->Visible());
+    dialog->Free();
 }
 
 }  // namespace

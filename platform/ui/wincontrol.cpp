@@ -6,6 +6,31 @@
 #include "platform/sysutils.h"
 #include "platform/ui/application.h"
 
+TShiftState KeyShiftState() {
+    TShiftState shift = 0;
+    if (GetKeyState(VK_SHIFT) < 0) shift |= ssShift;
+    if (GetKeyState(VK_CONTROL) < 0) shift |= ssCtrl;
+    if (GetKeyState(VK_MENU) < 0) shift |= ssAlt;
+    return shift;
+}
+
+namespace {
+bool IsDialogKey(int key) {
+    switch (key) {
+        case VK_RETURN:
+        case VK_ESCAPE:
+        case VK_TAB:
+        case VK_LEFT:
+        case VK_RIGHT:
+        case VK_UP:
+        case VK_DOWN:
+            return true;
+        default:
+            return false;
+    }
+}
+}  // namespace
+
 TWinControl::TWinControl(TComponent* owner) : TControl(owner) {}
 
 TWinControl::~TWinControl() {
@@ -33,7 +58,7 @@ void TWinControl::BeforeDestruction() {
     TControl::BeforeDestruction();
 }
 
-// Window -------------------------------------------------------------------------------------------
+// Window ------------------------------------------------------------------------------------------
 
 HWND TWinControl::Handle() {
     if (!handle_) {
@@ -45,7 +70,8 @@ HWND TWinControl::Handle() {
 
 void TWinControl::CreateParams(TCreateParams& p) {
     p.Caption = Text();
-    p.Style = WS_CHILD | WS_CLIPSIBLINGS | (Visible() ? WS_VISIBLE : 0) | (tabStop_ ? WS_TABSTOP : 0);
+    p.Style =
+        WS_CHILD | WS_CLIPSIBLINGS | (Visible() ? WS_VISIBLE : 0) | (tabStop_ ? WS_TABSTOP : 0);
     if (!Enabled()) p.Style |= WS_DISABLED;
     p.ExStyle = 0;
     p.X = Left();
@@ -59,15 +85,15 @@ void TWinControl::CreateWnd() {
     TCreateParams p;
     CreateParams(p);
     defWndProc_ = DefWindowProc;
-    HWND h = CreateWindowExA(p.ExStyle, p.Caption, p.Style & ~WS_VISIBLE, p.X, p.Y, p.Width, p.Height,
-                             p.WndParent, [this](HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
-                                 return MainWndProc(hwnd, msg, w, l);
-                             });
+    HWND h = CreateWindowExA(
+        p.ExStyle, p.Caption, p.Style & ~WS_VISIBLE, p.X, p.Y, p.Width, p.Height, p.WndParent,
+        [this](HWND hwnd, UINT msg, WPARAM w, LPARAM l) { return MainWndProc(hwnd, msg, w, l); });
     if (!h) throw EOutOfResources("Error creating window");
     handle_ = h;
     CreateChildHandles();
     if (p.Style & WS_VISIBLE) ShowWindow(h, SW_SHOWNA);
-    for (TControl* c : std::vector<TControl*>(controls_)) c->Perform(CM_PARENTHANDLECREATED, 0, 0);
+    for (TControl* c : std::vector<TControl*>(controls_))
+        c->Perform(CM_PARENTHANDLECREATED, 0, 0);
 }
 
 void TWinControl::CreateChildHandles() {
@@ -113,7 +139,7 @@ void TWinControl::DefaultHandler(TMessage& m) {
     if (handle_) m.Result = CallWindowProc(defWndProc_, handle_, m.Msg, m.WParam, m.LParam);
 }
 
-// Children -----------------------------------------------------------------------------------------
+// Children ----------------------------------------------------------------------------------------
 
 void TWinControl::InsertControl(TControl* control) {
     controls_.push_back(control);
@@ -155,8 +181,18 @@ void TWinControl::SetChildOrder(TControl* control, bool toFront) {
         controls_.insert(controls_.begin(), control);
     }
     if (auto* w = dynamic_cast<TWinControl*>(control); w && w->handle_)
-        SetWindowPos(w->handle_, toFront ? HWND_TOP : HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        SetWindowPos(w->handle_, toFront ? HWND_TOP : HWND_BOTTOM, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE);
     control->Invalidate();
+}
+
+LRESULT TWinControl::Broadcast(UINT msg, WPARAM wParam, LPARAM lParam) {
+    for (TControl* c : std::vector<TControl*>(controls_)) {
+        if (LRESULT result = c->Perform(msg, wParam, lParam)) return result;
+        if (auto* w = dynamic_cast<TWinControl*>(c))
+            if (LRESULT result = w->Broadcast(msg, wParam, lParam)) return result;
+    }
+    return 0;
 }
 
 void TWinControl::Realign() {
@@ -200,14 +236,17 @@ void TWinControl::AlignControls(TRect& r) {
                     c->SetBounds(r.Right - c->Width(), r.Top, c->Width(), r.Height());
                     r.Right -= c->Width();
                     break;
-                case alClient: c->SetBounds(r.Left, r.Top, r.Width(), r.Height()); break;
-                default: break;
+                case alClient:
+                    c->SetBounds(r.Left, r.Top, r.Width(), r.Height());
+                    break;
+                default:
+                    break;
             }
         }
     }
 }
 
-// Geometry and state --------------------------------------------------------------------------------
+// Geometry and state ------------------------------------------------------------------------------
 
 void TWinControl::SetBounds(int left, int top, int width, int height) {
     if (handle_) {
@@ -240,12 +279,14 @@ void TWinControl::UpdateBoundsFromWindow() {
 
 void TWinControl::SetVisible(bool visible) {
     if (visible == Visible()) return;
+    if (!visible) DefocusForForm();
     TControl::SetVisible(visible);
     if (handle_) ShowWindow(handle_, visible ? SW_SHOWNA : SW_HIDE);
     if (Parent()) Parent()->Realign();
 }
 
 void TWinControl::SetEnabled(bool enabled) {
+    if (!enabled) DefocusForForm();
     TControl::SetEnabled(enabled);
     if (handle_) EnableWindow(handle_, enabled);
 }
@@ -255,7 +296,27 @@ void TWinControl::SetText(const std::string& text) {
     if (handle_) SetWindowTextA(handle_, text);
 }
 
-bool TWinControl::Focused() const { return handle_ && GetFocus() == handle_; }
+bool TWinControl::Focused() const {
+    return handle_ && GetFocus() == handle_;
+}
+
+bool TWinControl::ContainsFocus() const {
+    if (!handle_) return false;
+    // Up the chain of parents from the focused window, not on into a top-level's owner.
+    for (HWND h = GetFocus(); h; h = h == GetTopLevel(h) ? nullptr : GetParent(h))
+        if (h == handle_) return true;
+    return false;
+}
+
+void TWinControl::DefocusForForm() {
+    if (IsForm() || !ContainsFocus()) return;
+    TWinControl* form = ParentForm();
+    if (form && form != this && form->HandleAllocated()) {
+        ::SetFocus(form->Handle());
+    } else {
+        ::SetFocus(nullptr);
+    }
+}
 
 bool TWinControl::CanFocus() const {
     for (const TControl* c = this; c; c = c->Parent())
@@ -329,12 +390,26 @@ void TWinControl::WndProc(TMessage& m) {
 bool TWinControl::WantsKey(int key) const {
     LRESULT code = const_cast<TWinControl*>(this)->Perform(WM_GETDLGCODE, 0, 0);
     if (code & DLGC_WANTALLKEYS) return true;
-    if (key == VK_TAB) return code & DLGC_WANTTAB;
-    return false;
+    switch (key) {
+        case VK_TAB:
+            return code & DLGC_WANTTAB;
+        case VK_LEFT:
+        case VK_RIGHT:
+        case VK_UP:
+        case VK_DOWN:
+            return code & DLGC_WANTARROWS;
+        default:
+            return false;
+    }
 }
 
 bool TWinControl::DoKeyDown(uint16_t& key, TShiftState shift) {
     if (OnKeyDown) OnKeyDown(this, key, shift);
+    return key == 0;
+}
+
+bool TWinControl::DoKeyUp(uint16_t& key, TShiftState shift) {
+    if (OnKeyUp) OnKeyUp(this, key, shift);
     return key == 0;
 }
 
@@ -354,7 +429,9 @@ void TWinControl::Dispatch(TMessage& m) {
             m.Result = 1;
             break;
         }
-        case WM_PAINT: PaintHandler(); break;
+        case WM_PAINT:
+            PaintHandler();
+            break;
         case WM_WINDOWPOSCHANGED:
             UpdateBoundsFromWindow();
             DefaultHandler(m);
@@ -384,14 +461,15 @@ void TWinControl::Dispatch(TMessage& m) {
         case WM_CONTEXTMENU: {
             if (m.Result != 0) break;
             TPoint p = ScreenToClient(PointFromLParam(m.LParam));
-            if (TControl* c = ControlAtPos(p, false)) m.Result = c->Perform(WM_CONTEXTMENU, 0, m.LParam);
+            if (TControl* c = ControlAtPos(p, false))
+                m.Result = c->Perform(WM_CONTEXTMENU, 0, m.LParam);
             if (m.Result == 0) TControl::Dispatch(m);
             break;
         }
         case WM_KEYDOWN: {
             auto key = uint16_t(m.WParam);
-            if (DoKeyDown(key, 0)) break;
-            if ((key == VK_RETURN || key == VK_ESCAPE || key == VK_TAB) && !WantsKey(key)) {
+            if (DoKeyDown(key, KeyShiftState())) break;
+            if (IsDialogKey(key) && !WantsKey(key)) {
                 TWinControl* form = ParentForm();
                 if (form && form->Perform(CM_DIALOGKEY, key, 0)) break;
             }
@@ -400,7 +478,7 @@ void TWinControl::Dispatch(TMessage& m) {
         }
         case WM_KEYUP: {
             auto key = uint16_t(m.WParam);
-            if (OnKeyUp) OnKeyUp(this, key, 0);
+            DoKeyUp(key, KeyShiftState());
             break;
         }
         case WM_CHAR: {
@@ -411,14 +489,18 @@ void TWinControl::Dispatch(TMessage& m) {
         case WM_SETFOCUS:
             if (OnEnter) OnEnter(this);
             Invalidate();
+            if (TWinControl* form = ParentForm(); form && Focused())
+                form->Perform(CM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(this));
             break;
         case WM_KILLFOCUS:
             if (OnExit) OnExit(this);
             Invalidate();
             break;
         case WM_SIZE:
-        case WM_MOVE: break;
-        default: TControl::Dispatch(m);
+        case WM_MOVE:
+            break;
+        default:
+            TControl::Dispatch(m);
     }
 }
 

@@ -6,12 +6,27 @@
 // Mouse messages over a graphic child go to that child. Painting fills the background
 // with Color (WM_ERASEBKGND), then paints the control (PaintWindow), then its graphic
 // children in their order; windowed children paint themselves afterwards.
+//
+// Keyboard: a key goes to the focused control, first to DoKeyDown / DoKeyUp (OnKeyDown,
+// OnKeyUp) with the modifiers held at the time, then characters to KeyPress. Return,
+// Escape, Tab and the arrow keys that the control does not claim through WM_GETDLGCODE
+// (DLGC_WANTALLKEYS, DLGC_WANTTAB, DLGC_WANTARROWS) go to its form as CM_DIALOGKEY, which
+// presses the default or cancel button or moves the focus. A left press on a control
+// that is a tab stop gives it the focus. Hiding or disabling the control that holds the
+// focus hands the focus to its form, so keys keep reaching the form.
 #pragma once
 
 #include <vector>
 
 #include "platform/ui/control.h"
 #include "platform/ui/winapi.h"
+
+// Sent to a form when one of its controls got the focus (lParam: that control), and by
+// the form on to all of its controls.
+constexpr UINT CM_FOCUSCHANGED = CM_BASE + 7;
+
+// The modifier keys (ssShift, ssCtrl, ssAlt) held for the input message last taken.
+TShiftState KeyShiftState();
 
 struct TCreateParams {
     std::string Caption;
@@ -45,6 +60,9 @@ public:
     // only unless allowWinControls.
     TControl* ControlAtPos(TPoint p, bool allowDisabled, bool allowWinControls = false) const;
     void SetChildOrder(TControl* control, bool toFront);
+    // Sends a message to every control inside this one, depth first in child order,
+    // until one answers with a non-zero result, which is returned (0 when none does).
+    LRESULT Broadcast(UINT msg, WPARAM wParam, LPARAM lParam);
     // Lays out the children with an alignment or anchors again.
     void Realign();
 
@@ -53,6 +71,8 @@ public:
     int TabOrder() const { return tabOrder_; }
     void SetTabOrder(int order) { tabOrder_ = order; }
     bool Focused() const;
+    // Whether this control or one inside it has the focus.
+    bool ContainsFocus() const;
     virtual bool CanFocus() const;
     virtual void SetFocus();
 
@@ -94,9 +114,12 @@ protected:
     // Paints the graphic children over the control.
     void PaintControls(HDC dc);
     virtual void AlignControls(TRect& rect);
+    // Key handlers: return true when the key was used up (OnKeyDown / OnKeyUp set it to 0).
     virtual bool DoKeyDown(uint16_t& key, TShiftState shift);
+    virtual bool DoKeyUp(uint16_t& key, TShiftState shift);
     virtual void KeyPress(char& key);
-    // Keyboard keys the form handles: Return, Escape and Tab, unless the control wants them.
+    // Keyboard keys the form handles: Return, Escape, Tab and the arrows, unless the
+    // control claims them with its WM_GETDLGCODE answer.
     virtual bool WantsKey(int key) const;
     void UpdateBoundsFromWindow();
     // Whether a visible opaque graphic child covers all of area: the background under it
@@ -106,6 +129,9 @@ protected:
 private:
     void PaintHandler();
     void CreateChildHandles();
+    // Moves the focus to the form when this control, about to be hidden or disabled,
+    // holds it.
+    void DefocusForForm();
     bool ForwardMouse(TMessage& message);
 
     HWND handle_ = nullptr;

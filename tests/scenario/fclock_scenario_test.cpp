@@ -4,49 +4,15 @@
 
 #include <string>
 
-#include "app/fclock.h"
-#include "platform/os/tempconfighome.h"
+#include "tests/support/clock_fixture.h"
 #include "tests/support/stored_settings.h"
-#include "platform/os/wallclock.h"
-#include "tests/support/headless_app.h"
 
 namespace {
 
 using ztest::Store;
 using ztest::Stored;
 
-class ClockWindow : public ::testing::Test {
-protected:
-    TTempConfigHome home;
-    THeadlessApp app{{1024, 768}};
-    native::THeadlessBackend& screen = app.Backend();
-    TForm1* form = nullptr;
-
-    // Starts the clock as the program does: create the main form, show it.
-    void Start() {
-        screen.SetWallTime(LocalSeconds(13, 47, 5));
-        Application->CreateForm(form);
-        form->Show();
-        app.Run();
-    }
-    native::THeadlessWindow& Window() {
-        return *dynamic_cast<native::THeadlessWindow*>(NativeWindow(form->Handle()));
-    }
-    // The widest extent of the window's visible shape.
-    int ShapeWidth() { return Window().Shape() ? Window().Shape()->Bounds().Right : Window().Bounds().Width(); }
-    void Quit() {
-        form->Close();
-        app.Run();
-        DestroyApplicationForms();
-    }
-    void DestroyApplicationForms() {
-        if (form) {
-            form->Free();
-            form = nullptr;
-        }
-    }
-    void TearDown() override { DestroyApplicationForms(); }
-};
+using ClockWindow = ztest::TClockFixture;
 
 TEST_F(ClockWindow, FirstStartShowsThePanelForFiveSecondsAtTheMiddleOfTheScreen) {
     Start();
@@ -147,7 +113,8 @@ TEST_F(ClockWindow, AClickWithoutMovingSavesNothing) {
     Start();
     TPoint p = form->BinaryClock->ClientToScreen({20, 20});
     screen.Click(p.X, p.Y);
-    app.Run();
+    screen.After(20, [&] { screen.PressKey(VK_ESCAPE); });  // the click opened the menu
+    app.Run(100);
     EXPECT_FALSE(Stored("viewerwidth"));
 }
 

@@ -1,0 +1,215 @@
+// The settings dialog and the About box on their own: their controls as laid out, the
+// translation between format items and clock types, the keys, and their links.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "dialogs/faboutclock.h"
+#include "dialogs/fclockconfig.h"
+#include "dialogs/product.h"
+#include "platform/os/tempconfighome.h"
+#include "platform/ui/screen.h"
+#include "tests/support/headless_app.h"
+#include "tests/support/shell_recorder.h"
+
+namespace {
+
+struct TPlaced {
+    const char* Name;
+    TControl* Control;
+    TRect Bounds;
+    std::string Caption;
+    int TabOrder;  // -1: not a tab stop
+};
+
+class Dialogs : public ::testing::Test {
+protected:
+    THeadlessApp app;
+    native::THeadlessBackend& screen = app.Backend();
+
+    template <class T>
+    T* Make() {
+        T* dialog = New<T>(Application);
+        dialogs_.push_back(dialog);
+        return dialog;
+    }
+    void TearDown() override {
+        for (TForm* d : dialogs_) d->Free();
+    }
+    // Shows the dialog modally, runs steps meanwhile (one each 20 ms of virtual time) and
+    // returns the modal result.
+    int ShowModalWith(TForm* dialog, std::vector<std::function<void()>> steps) {
+        int64_t at = app.Now();
+        for (auto& step : steps) screen.At(at += 20, step);
+        return dialog->ShowModal();
+    }
+    void Click(TControl* control, TPoint at) {
+        TPoint p = control->ClientToScreen(at);
+        screen.Click(p.X, p.Y);
+    }
+
+    std::vector<TForm*> dialogs_;
+};
+
+TEST_F(Dialogs, TheSettingsDialogHasEveryControlWhereItBelongs) {
+    auto* d = Make<TFormClockConfig>();
+    EXPECT_EQ(d->Caption(), "Clock Settings");
+    EXPECT_EQ(d->BorderStyle(), bsDialog);
+    EXPECT_EQ(d->ClientWidth(), 537);
+    EXPECT_EQ(d->ClientHeight(), 322);
+    const std::vector<TPlaced> expected = {
+        {"CheckBox24Hour", d->CheckBox24Hour, {8, 16, 265, 33}, "24 Hour Mode (un-check for 12-hour mode)", 0},
+        {"CheckBoxAutoLoad", d->CheckBoxAutoLoad, {8, 40, 265, 57}, "Auto-Load on Window Startup", 1},
+        {"CheckBoxOnTop", d->CheckBoxOnTop, {8, 64, 265, 81}, "Always on Top", 2},
+        {"ButtonOk", d->ButtonOk, {191, 288, 266, 313}, "Ok", 3},
+        {"ButtonCancel", d->ButtonCancel, {271, 288, 346, 313}, "Cancel", 4},
+        {"RadioGroupType", d->RadioGroupType, {8, 184, 265, 281}, "Clock Format", 5},
+        {"CheckBoxBcd", d->CheckBoxBcd, {8, 112, 265, 129}, "BCD digits instead of binary", 6},
+        {"RadioGroupColor", d->RadioGroupColor, {272, 8, 397, 65}, "LED Color", 7},
+        {"RadioGroupShape", d->RadioGroupShape, {404, 8, 529, 65}, "LED Shape", 8},
+        {"CheckBoxHideTask", d->CheckBoxHideTask, {8, 88, 265, 105},
+         "Hide Taskbar Button (takes effect after restart)", 9},
+        {"RadioGroupBack", d->RadioGroupBack, {272, 72, 529, 153}, "Background", 10},
+        {"CheckBoxMoveAround", d->CheckBoxMoveAround, {8, 40, 249, 57}, "Move clock around screen", 11},
+        {"CheckBoxBcdHide", d->CheckBoxBcdHide, {8, 136, 265, 153}, "Hide unused BCD leds", 12},
+        {"CheckBoxSecondsHide", d->CheckBoxSecondsHide, {8, 160, 265, 177}, "Hide 'seconds' digits", 14},
+        {"Label1", d->Label1, {272, 160, 517, 209},
+         "In my opinion, the round LEDs look best with the flat black background. The other LED shapes "
+         "(square, rect) look good with any background.",
+         -1},
+    };
+    for (const TPlaced& p : expected) {
+        SCOPED_TRACE(p.Name);
+        EXPECT_EQ(p.Control->BoundsRect(), p.Bounds);
+        EXPECT_EQ(p.Control->Caption(), p.Caption);
+        if (auto* w = dynamic_cast<TWinControl*>(p.Control); w && p.TabOrder >= 0) {
+            EXPECT_TRUE(w->TabStop());
+            EXPECT_EQ(w->TabOrder(), p.TabOrder);
+        }
+    }
+    EXPECT_EQ(d->HtmlLabel1->BoundsRect(), (TRect{272, 208, 529, 257}));
+    EXPECT_EQ(d->HtmlLabel1->Cursor(), crHandPoint);
+    EXPECT_FALSE(d->CheckBoxMoveAround->Visible());
+    EXPECT_TRUE(d->ButtonOk->Default());
+    EXPECT_TRUE(d->ButtonCancel->Cancel());
+    EXPECT_EQ(d->RadioGroupType->Items(),
+              (std::vector<std::string>{"Large Standard", "Small Standard", "Tiny Standard", "Dip Switch",
+                                        "Large Horiz", "Small Horiz", "Tiny Horiz"}));
+    EXPECT_EQ(d->RadioGroupType->Columns(), 2);
+    EXPECT_EQ(d->RadioGroupColor->Items(), (std::vector<std::string>{"Red", "Blue", "Amber", "Green"}));
+    EXPECT_EQ(d->RadioGroupShape->Items(), (std::vector<std::string>{"Round", "Square", "Rect"}));
+    EXPECT_EQ(d->RadioGroupBack->Items(),
+              (std::vector<std::string>{"Flat Black", "Brushed Aluminum", "Mahogany", "Transparent"}));
+    EXPECT_EQ(d->RadioGroupBack->Columns(), 1);
+}
+
+TEST_F(Dialogs, FormatItemsTranslateToClockTypesBothWays) {
+    auto* d = Make<TFormClockConfig>();
+    // Item index -> clock type; SelectType goes the other way.
+    const int typeOfItem[7] = {0, 1, 2, 6, 3, 4, 5};
+    for (int item = 0; item < 7; ++item) {
+        d->RadioGroupType->SetItemIndex(item);
+        EXPECT_EQ(d->GetSelectedType(), typeOfItem[item]) << item;
+        d->SelectType(typeOfItem[item]);
+        EXPECT_EQ(d->RadioGroupType->ItemIndex(), item) << item;
+    }
+    // Values outside 0..6 go to the radio group as they are, and it clamps them.
+    for (auto [type, item] : {std::pair{7, 6}, {100, 6}, {-1, -1}, {-5, -1}}) {
+        d->SelectType(type);
+        EXPECT_EQ(d->RadioGroupType->ItemIndex(), item) << type;
+    }
+    EXPECT_EQ(d->GetSelectedType(), -1);
+}
+
+TEST_F(Dialogs, TabVisitsTheControlsInTheirOrderAndSkipsTheHiddenBox) {
+    auto* d = Make<TFormClockConfig>();
+    std::vector<TWinControl*> visited;
+    std::vector<std::function<void()>> steps;
+    for (int i = 0; i < 15; ++i)
+        steps.push_back([&] {
+            for (int c = 0; c < d->ControlCount(); ++c)
+                if (auto* w = dynamic_cast<TWinControl*>(d->Controls(c)); w && w->Focused()) visited.push_back(w);
+            screen.PressKey(VK_TAB, '\t');
+        });
+    steps.push_back([&] { screen.PressKey(VK_ESCAPE); });
+    EXPECT_EQ(ShowModalWith(d, steps), mrCancel);
+    const std::vector<TWinControl*> order = {
+        d->CheckBox24Hour, d->CheckBoxAutoLoad, d->CheckBoxOnTop,   d->ButtonOk,         d->ButtonCancel,
+        d->RadioGroupType, d->CheckBoxBcd,      d->RadioGroupColor, d->RadioGroupShape,  d->CheckBoxHideTask,
+        d->RadioGroupBack, d->CheckBoxBcdHide,  d->CheckBoxSecondsHide, d->CheckBox24Hour, d->CheckBoxAutoLoad};
+    EXPECT_EQ(visited, order);
+}
+
+TEST_F(Dialogs, EnterChecksAndAcceptsEscAndTheCloseBoxCancel) {
+    auto* d = Make<TFormClockConfig>();
+    d->SelectType(0);
+    EXPECT_EQ(ShowModalWith(d, {[&] { screen.PressKey(VK_RETURN, '\r'); }}), mrOk);
+    EXPECT_EQ(ShowModalWith(d, {[&] { screen.PressKey(VK_ESCAPE); }}), mrCancel);
+    EXPECT_EQ(ShowModalWith(d, {[&] { screen.RequestClose(NativeWindow(d->Handle())); }}), mrCancel);
+    // Esc cancels without the check: BCD with Dip Switch shows no message.
+    d->CheckBoxBcd->SetChecked(true);
+    d->SelectType(6);
+    EXPECT_EQ(ShowModalWith(d, {[&] { screen.PressKey(VK_ESCAPE); }}), mrCancel);
+    EXPECT_EQ(Screen->FormCount(), 1);
+    // Without BCD every format is accepted.
+    d->CheckBoxBcd->SetChecked(false);
+    for (int type = 0; type < 7; ++type) {
+        d->SelectType(type);
+        EXPECT_EQ(ShowModalWith(d, {[&] { screen.PressKey(VK_RETURN, '\r'); }}), mrOk) << type;
+    }
+}
+
+TEST_F(Dialogs, TheLinksOpenTheirPages) {
+    TTempConfigHome home;
+    ztest::TShellRecorder shell(home.Root());
+    auto* settings = Make<TFormClockConfig>();
+    auto* about = Make<TFormAboutClock>();
+    shell.Begin();
+    ShowModalWith(settings, {[&] { Click(settings->HtmlLabel1, {20, 5}); }, [&] { screen.PressKey(VK_ESCAPE); }});
+    ShowModalWith(about, {[&] { Click(about->LabelUrl, {about->LabelUrl->Width() / 2, 6}); },
+                          [&] { Click(about->Label5, {about->Label5->Width() / 2, 6}); },
+                          [&] { screen.PressKey(VK_RETURN, '\r'); }});
+    EXPECT_EQ(shell.End(), (std::vector<std::string>{kDonationUrl, kProductUrl, about->LinkAddress(about->Label5)}));
+}
+
+TEST_F(Dialogs, TheAboutBoxShowsNameVersionAndLinksAndOnlyOkCloses) {
+    auto* d = Make<TFormAboutClock>();
+    EXPECT_EQ(d->Caption(), "About Tarvo's Binary Clock");
+    EXPECT_EQ(d->ClientWidth(), 396);
+    EXPECT_EQ(d->ClientHeight(), 305);
+    EXPECT_EQ(d->LabelProgName->Caption(), "Tarvo's Binary Clock ver 2.0");
+    EXPECT_EQ(d->LabelUrl->Caption(), kProductUrl);
+    EXPECT_FALSE(d->LabelCopyright->Caption().empty());
+    struct TRow {
+        TLabel* Label;
+        int Top, Height;
+        bool Link;
+    };
+    for (const TRow& row : {TRow{d->LabelProgName, 24, 13, false}, TRow{d->LabelCopyright, 40, 13, false},
+                            TRow{d->LabelUrl, 56, 13, true}, TRow{d->Label1, 80, 49, false},
+                            TRow{d->Label6, 136, 13, true}, TRow{d->Label3, 152, 13, true},
+                            TRow{d->Label4, 168, 13, true}, TRow{d->Label2, 184, 13, true},
+                            TRow{d->Label5, 200, 13, true}}) {
+        SCOPED_TRACE(row.Label->Caption());
+        EXPECT_EQ(row.Label->BoundsRect(), TRect::FromSize(8, row.Top, 377, row.Height));
+        EXPECT_EQ(row.Link, row.Label->Cursor() == crHandPoint);
+        EXPECT_EQ(row.Link, d->LinkAddress(row.Label) != nullptr);
+        if (row.Link) {
+            EXPECT_EQ(row.Label->Font().Color(), clBlue);
+        }
+    }
+    EXPECT_EQ(d->ButtonOk->BoundsRect(), TRect::FromSize(160, 272, 75, 25));
+    // Esc and Tab leave it open; Enter closes it with Ok.
+    bool openAfterEsc = false;
+    EXPECT_EQ(ShowModalWith(d, {[&] { screen.PressKey(VK_ESCAPE); },
+                                [&] {
+                                    openAfterEsc = d->Visible();
+                                    screen.PressKey(VK_TAB, '\t');
+                                },
+                                [&] { screen.PressKey(VK_RETURN, '\r'); }}),
+              mrOk);
+    EXPECT_TRUE(openAfterEsc);
+}
+
+}  // namespace

@@ -1,0 +1,10 @@
+// The program's name, version and web addresses, as its windows show and open them.
+#pragma once
+
+inline constexpr const char* kProgramName = "Tarvo's Binary Clock";
+inline constexpr const char* kProgramVersion = "2.0";
+// The product web page: its address as the start-up panel shows it, and the page itself.
+inline constexpr const char* kProductAddress = "www.zentick.org";
+inline constexpr const char* kProductUrl = "https://www.zentick.org/";
+// The page where users can support the program's development.
+inline constexpr const char* kDonationUrl = "https://www.zentick.org/donate";

@@ -1,0 +1,226 @@
+#include "platform/ui/stylepainter.h"
+
+void Frame3D(TCanvas& canvas, TRect& rect, TColor topColor, TColor bottomColor, int width) {
+    canvas.Pen.Width = 1;
+    canvas.Pen.Style = psSolid;
+    canvas.Pen.Mode = pmCopy;
+    rect.Bottom--;
+    rect.Right--;
+    while (width-- > 0) {
+        canvas.Pen.Color = topColor;
+        canvas.MoveTo(rect.Left, rect.Bottom);
+        canvas.LineTo(rect.Left, rect.Top);
+        canvas.LineTo(rect.Right, rect.Top);
+        canvas.Pen.Color = bottomColor;
+        canvas.LineTo(rect.Right, rect.Bottom);
+        canvas.LineTo(rect.Left - 1, rect.Bottom);
+        rect = rect.Inflate(-1, -1);
+    }
+    rect.Bottom++;
+    rect.Right++;
+}
+
+void DrawEdge(TCanvas& canvas, TRect& rect, TEdge edge) {
+    switch (edge) {
+        case TEdge::Raised:
+            Frame3D(canvas, rect, cl3DLight, cl3DDkShadow, 1);
+            Frame3D(canvas, rect, clBtnHighlight, clBtnShadow, 1);
+            break;
+        case TEdge::Sunken:
+            Frame3D(canvas, rect, clBtnShadow, clBtnHighlight, 1);
+            Frame3D(canvas, rect, cl3DDkShadow, cl3DLight, 1);
+            break;
+        case TEdge::Pressed:
+            Frame3D(canvas, rect, clBtnShadow, clBtnShadow, 1);
+            rect = rect.Inflate(-1, -1);
+            break;
+        case TEdge::Etched:
+            Frame3D(canvas, rect, clBtnShadow, clBtnHighlight, 1);
+            Frame3D(canvas, rect, clBtnHighlight, clBtnShadow, 1);
+            break;
+    }
+}
+
+TRect DrawButtonFace(TCanvas& canvas, TRect rect, TColor face, bool pressed, bool isDefault) {
+    if (isDefault) {
+        canvas.Brush.Color = clWindowFrame;
+        canvas.Brush.Style = bsSolid;
+        canvas.FrameRect(rect);
+        rect = rect.Inflate(-1, -1);
+    }
+    if (pressed) {
+        DrawEdge(canvas, rect, TEdge::Pressed);
+    } else {
+        Frame3D(canvas, rect, clBtnHighlight, cl3DDkShadow, 1);
+        Frame3D(canvas, rect, cl3DLight, clBtnShadow, 1);
+    }
+    canvas.Brush.Color = face;
+    canvas.Brush.Style = bsSolid;
+    canvas.FillRect(rect);
+    return rect;
+}
+
+void DrawCheckBoxGlyph(TCanvas& canvas, int x, int y, bool checked, bool enabled, bool pressed) {
+    TRect box = TRect::FromSize(x, y, kCheckBoxGlyphSize, kCheckBoxGlyphSize);
+    DrawEdge(canvas, box, TEdge::Sunken);
+    canvas.Brush.Color = enabled && !pressed ? clWindow : clBtnFace;
+    canvas.Brush.Style = bsSolid;
+    canvas.FillRect(box);
+    if (!checked) return;
+    // The check mark: a tick three pixels thick, seven wide, in the middle of the box.
+    TColor mark = enabled ? clWindowText : clBtnShadow;
+    int left = box.Left + 1, top = box.Top + 1;
+    for (int i = 0; i < 7; ++i) {
+        int row = i <= 2 ? top + 2 + i : top + 4 - (i - 2);  // down two steps, then up four
+        for (int t = 0; t < 3; ++t)
+            canvas.SetPixel(left + i, row + t, mark);
+    }
+}
+
+void DrawRadioGlyph(TCanvas& canvas, int x, int y, bool checked, bool enabled, bool pressed) {
+    // The rings of the round button: 'o' the outer ring, 'i' the inner ring, 'w' the
+    // inside, 'd' the inside that shows the dot when checked. Each ring is dark on the
+    // upper-left half (above the diagonal from the top-right to the bottom-left corner)
+    // and light on the lower-right half, as if lit from the top-left.
+    static constexpr const char* kShape[kRadioGlyphSize] = {
+        "....oooo....",  //
+        "..ooiiiioo..",  //
+        ".oiiwwwwiio.",  //
+        ".oiwwwwwwio.",  //
+        "oiwwwddwwwio",  //
+        "oiwwddddwwio",  //
+        "oiwwddddwwio",  //
+        "oiwwwddwwwio",  //
+        ".oiwwwwwwio.",  //
+        ".oiiwwwwiio.",  //
+        "..ooiiiioo..",  //
+        "....oooo....",  //
+    };
+    TColor inside = enabled && !pressed ? clWindow : clBtnFace;
+    TColor dot = enabled ? clWindowText : clBtnShadow;
+    for (int row = 0; row < kRadioGlyphSize; ++row) {
+        for (int col = 0; col < kRadioGlyphSize; ++col) {
+            int diagonal = col + row - (kRadioGlyphSize - 1);
+            bool upperLeft = diagonal < 0 || (diagonal == 0 && row < col);
+            TColor color;
+            switch (kShape[row][col]) {
+                case 'o':
+                    color = upperLeft ? clBtnShadow : clBtnHighlight;
+                    break;
+                case 'i':
+                    color = upperLeft ? cl3DDkShadow : cl3DLight;
+                    break;
+                case 'w':
+                    color = inside;
+                    break;
+                case 'd':
+                    color = checked ? dot : inside;
+                    break;
+                default:
+                    continue;
+            }
+            canvas.SetPixel(x + col, y + row, color);
+        }
+    }
+}
+
+void DrawGroupFrame(TCanvas& canvas, const TRect& rect, std::string_view caption, TColor background,
+                    bool enabled) {
+    int textHeight = canvas.TextHeight("0");
+    TRect frame{rect.Left, rect.Top + textHeight / 2, rect.Right, rect.Bottom};
+    // The groove: a shadow outline, and a highlight outline one pixel down and right.
+    TRect shadow{frame.Left, frame.Top, frame.Right - 1, frame.Bottom - 1};
+    TRect light = shadow.Offset(1, 1);
+    canvas.Brush.Style = bsSolid;
+    canvas.Brush.Color = clBtnHighlight;
+    canvas.FrameRect(light);
+    canvas.Brush.Color = clBtnShadow;
+    canvas.FrameRect(shadow);
+    if (caption.empty()) return;
+    int width = canvas.TextWidth(caption);
+    canvas.Brush.Color = background;
+    canvas.FillRect(TRect::FromSize(rect.Left + 8, rect.Top, width + 2, textHeight));
+    DrawControlText(canvas, rect, rect.Left + 9, rect.Top, caption, enabled);
+}
+
+namespace {
+// Draws text in the canvas font and colour, clipped to clip when there is one.
+void PlainText(TCanvas& canvas, const TRect* clip, int x, int y, std::string_view text) {
+    if (clip) {
+        canvas.TextRect(*clip, x, y, text);
+    } else {
+        canvas.TextOut(x, y, text);
+    }
+}
+
+void ControlText(TCanvas& canvas, const TRect* clip, int x, int y, std::string_view text,
+                 bool enabled) {
+    canvas.Brush.Style = bsClear;
+    if (enabled) {
+        PlainText(canvas, clip, x, y, text);
+        return;
+    }
+    // Disabled: etched, a white copy one pixel down and right under the shadow-grey text.
+    TColor color = canvas.Font.Color();
+    canvas.Font.SetColor(clBtnHighlight);
+    PlainText(canvas, clip, x + 1, y + 1, text);
+    canvas.Font.SetColor(clBtnShadow);
+    PlainText(canvas, clip, x, y, text);
+    canvas.Font.SetColor(color);
+}
+}  // namespace
+
+void DrawControlText(TCanvas& canvas, int x, int y, std::string_view text, bool enabled) {
+    ControlText(canvas, nullptr, x, y, text, enabled);
+}
+
+void DrawControlText(TCanvas& canvas, const TRect& clip, int x, int y, std::string_view text,
+                     bool enabled) {
+    ControlText(canvas, &clip, x, y, text, enabled);
+}
+
+void DrawFocus(TCanvas& canvas, const TRect& rect) {
+    canvas.DrawFocusRect(rect);
+}
+
+void DrawCaptionFocus(TCanvas& canvas, int x, int y, std::string_view text, const TRect& bounds) {
+    TSize extent = canvas.TextExtent(text);
+    TRect around{x - 1, y - 1, x + extent.cx + 1, y + extent.cy + 1};
+    DrawFocus(canvas, around.Intersect(bounds));
+}
+
+void DrawMenuFrame(TCanvas& canvas, const TRect& rect) {
+    TRect r = rect;
+    DrawEdge(canvas, r, TEdge::Raised);
+    canvas.Brush.Color = clBtnFace;
+    canvas.Brush.Style = bsSolid;
+    canvas.FillRect(r);
+}
+
+void DrawMenuItem(TCanvas& canvas, const TRect& rect, std::string_view caption, bool highlighted,
+                  bool enabled) {
+    canvas.Brush.Style = bsSolid;
+    canvas.Brush.Color = highlighted ? clHighlight : clBtnFace;
+    canvas.FillRect(rect);
+    int y = rect.Top + (rect.Height() - canvas.TextHeight(caption)) / 2;
+    if (!enabled && !highlighted) {
+        DrawControlText(canvas, rect.Left + kMenuTextLeft, y, caption, false);
+        return;
+    }
+    TColor color = canvas.Font.Color();
+    canvas.Font.SetColor(!enabled ? clGrayText : highlighted ? clHighlightText : clWindowText);
+    canvas.Brush.Style = bsClear;
+    canvas.TextOut(rect.Left + kMenuTextLeft, y, caption);
+    canvas.Font.SetColor(color);
+}
+
+void DrawMenuSeparator(TCanvas& canvas, const TRect& rect) {
+    canvas.Brush.Style = bsSolid;
+    canvas.Brush.Color = clBtnFace;
+    canvas.FillRect(rect);
+    int y = rect.Top + rect.Height() / 2 - 1;
+    canvas.Brush.Color = clBtnShadow;
+    canvas.FillRect({rect.Left + 1, y, rect.Right - 1, y + 1});
+    canvas.Brush.Color = clBtnHighlight;
+    canvas.FillRect({rect.Left + 1, y + 1, rect.Right - 1, y + 2});
+}

@@ -1,0 +1,77 @@
+// The classic raised-3D desktop look, drawn in software at 96 pixels per inch in the
+// system colours (clBtnFace, clBtnHighlight, cl3DLight, clBtnShadow, cl3DDkShadow,
+// clWindow, clHighlight, clHighlightText). Every standard control draws its edges,
+// glyphs and menu items through these functions, so they all look alike; none draws a
+// bevel of its own.
+#pragma once
+
+#include <string_view>
+
+#include "platform/gfx/canvas.h"
+
+// Sizes of the look at 96 pixels per inch.
+constexpr int kCheckBoxGlyphSize = 13;
+constexpr int kRadioGlyphSize = 12;
+// A check box's or radio button's caption starts this far right of its glyph's left edge.
+constexpr int kGlyphTextLeft = 17;
+constexpr int kMenuBorder = 3;       // popup menu edge and padding, each side
+constexpr int kMenuItemHeight = 17;  // a command (at the 8-point dialog font)
+constexpr int kMenuSeparatorHeight = 9;
+constexpr int kMenuTextLeft = 17;   // room for a check mark before the caption
+constexpr int kMenuTextRight = 17;  // room after the caption
+
+// Draws width nested one-pixel outlines inside rect: top and left edges in topColor,
+// bottom and right in bottomColor; rect shrinks past them.
+void Frame3D(TCanvas& canvas, TRect& rect, TColor topColor, TColor bottomColor, int width);
+
+enum class TEdge {
+    Raised,   // a button or a popup menu: light outside top-left, dark outside bottom-right
+    Sunken,   // a check box or an edit field: the reverse
+    Pressed,  // a button held down: one shadow line
+    Etched,   // a group frame: a groove, shadow then highlight
+};
+
+// Draws the two-pixel edge of a kind inside rect; rect shrinks past it.
+void DrawEdge(TCanvas& canvas, TRect& rect, TEdge edge);
+
+// A push button's face: the edge (raised, or pressed), the black outline of the default
+// or focused button, and the face colour. Returns the area left for the caption.
+TRect DrawButtonFace(TCanvas& canvas, TRect rect, TColor face, bool pressed, bool isDefault);
+
+// The 13 x 13 check box with its top-left corner at (x, y): a sunken white box, grey when
+// pressed or disabled, with a check mark when checked.
+void DrawCheckBoxGlyph(TCanvas& canvas, int x, int y, bool checked, bool enabled, bool pressed);
+
+// The 12 x 12 round radio button with its top-left corner at (x, y), with a dot when
+// checked. Pixels outside the circle are left as they are.
+void DrawRadioGlyph(TCanvas& canvas, int x, int y, bool checked, bool enabled, bool pressed);
+
+// A group box: an etched frame around rect whose top edge runs through the middle of the
+// caption's line, the caption drawn at 8 pixels from the left over a gap in the frame
+// (greyed when disabled). The canvas font draws the caption; background fills the gap.
+void DrawGroupFrame(TCanvas& canvas, const TRect& rect, std::string_view caption, TColor background,
+                    bool enabled = true);
+
+// Caption text the way a control shows it, in the canvas font with a clear background:
+// grey with a white shadow when disabled. The second form draws only inside clip.
+void DrawControlText(TCanvas& canvas, int x, int y, std::string_view text, bool enabled);
+void DrawControlText(TCanvas& canvas, const TRect& clip, int x, int y, std::string_view text,
+                     bool enabled);
+
+// The dotted focus rectangle around a control's caption or face. It inverts pixels, so
+// it is drawn last, once per paint.
+void DrawFocus(TCanvas& canvas, const TRect& rect);
+// The focus rectangle of a caption drawn at (x, y): one pixel around its text cell,
+// kept inside bounds.
+void DrawCaptionFocus(TCanvas& canvas, int x, int y, std::string_view text, const TRect& bounds);
+
+// The raised frame of a popup menu around rect, filled with clBtnFace inside.
+void DrawMenuFrame(TCanvas& canvas, const TRect& rect);
+
+// One command of a popup menu in rect (kMenuItemHeight high): the caption at
+// kMenuTextLeft, in the highlight colours when highlighted, grey when disabled.
+void DrawMenuItem(TCanvas& canvas, const TRect& rect, std::string_view caption, bool highlighted,
+                  bool enabled);
+
+// A separator line across rect (kMenuSeparatorHeight high).
+void DrawMenuSeparator(TCanvas& canvas, const TRect& rect);

@@ -1,0 +1,33 @@
+// Placing a dialog relative to the clock window before the dialog is shown.
+//
+// The owner is the form the dialog belongs to (the clock's main window); the placed window
+// is any control, in practice a dialog form. Positions and sizes are screen pixels. Each
+// step assigns Top or Left on its own, so the placed window moves at once and the next step
+// reads the moved values. Halvings truncate toward zero. The screen is the primary screen
+// (Screen->Width(), Screen->Height()). A missing owner or window makes every call do nothing.
+//
+// CenterOverForm: centres the window over the owner, then keeps its top and left at 0 or
+// more; shifts it 15 pixels right when its width is within 9 pixels of the owner's, and
+// 15 pixels down when its height is (so it never exactly covers the owner); then pulls it
+// up so that its bottom stays above a 50-pixel band at the screen's bottom, and left so
+// that its right edge stays on the screen. A window taller or wider than that room ends
+// with a negative top or left, which is left as it is.
+//
+// PlaceAboveForm: centres as above, then puts the window's bottom gap pixels above the
+// owner's top, or at top 0 when there is no room for that.
+//
+// PlaceBelowForm: centres as above, then puts its top gap pixels below the owner's bottom,
+// or higher when its bottom would leave the screen (it then overlaps the owner).
+//
+// PlaceDialog: for an owner that stays on top of other windows (fsStayOnTop) the dialog
+// goes above it with a gap of 10 when the owner's top is greater than the dialog's height,
+// otherwise below it; so the clock never hides the dialog. Any other owner: CenterOverForm.
+#pragma once
+
+class TControl;
+class TCustomForm;
+
+void CenterOverForm(TCustomForm* owner, TControl* window);
+void PlaceAboveForm(TCustomForm* owner, TControl* window, int gap);
+void PlaceBelowForm(TCustomForm* owner, TControl* window, int gap);
+void PlaceDialog(TCustomForm* owner, TControl* dialog);

@@ -1,0 +1,255 @@
+#include "settings/formutil.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/ui/form.h"
+#include "tests/support/headless_app.h"
+
+namespace {
+enum class TPlacer { Dialog, Above, Below };
+
+struct TPlacementCase {
+    const char* name;
+    TPlacer placer;
+    int gap;  // for Above and Below
+    bool onTop;
+    TRect owner;  // left, top, right, bottom
+    TSize dialog;
+    TPoint expected;  // dialog's left and top afterwards
+    TSize screen = {1024, 768};
+
+    friend void PrintTo(const TPlacementCase& c, std::ostream* out) { *out << c.name; }
+};
+
+// The clock window is 150 x 90 in its default format; the settings dialog 403 x 349.
+const TPlacementCase kCases[] = {
+    // Centred over the clock, clamped to the screen's top-left corner.
+    {"CentredAndClampedToZero",
+     TPlacer::Dialog,
+     0,
+     false,
+     {100, 100, 250, 190},
+     {403, 349},
+     {0, 0}},
+    // (150 - 403) / 2 = -126 and (90 - 349) / 2 = -129: halvings truncate toward zero.
+    {"HalvingsTruncateTowardZero",
+     TPlacer::Dialog,
+     0,
+     false,
+     {300, 300, 450, 390},
+     {403, 349},
+     {174, 171}},
+    // Sizes within 9 pixels of the clock's are shifted 15 right and 15 down.
+    {"WiderBy9IsNudged",
+     TPlacer::Dialog,
+     0,
+     false,
+     {300, 300, 450, 390},
+     {159, 190},
+     {296 + 15, 250}},
+    {"NarrowerBy9IsNudged",
+     TPlacer::Dialog,
+     0,
+     false,
+     {300, 300, 450, 390},
+     {141, 190},
+     {304 + 15, 250}},
+    {"TallerBy9IsNudged",
+     TPlacer::Dialog,
+     0,
+     false,
+     {300, 300, 450, 390},
+     {200, 99},
+     {275, 296 + 15}},
+    {"ShorterBy9IsNudged",
+     TPlacer::Dialog,
+     0,
+     false,
+     {300, 300, 450, 390},
+     {200, 81},
+     {275, 304 + 15}},
+    {"SameSizeIsNudgedBothWays",
+     TPlacer::Dialog,
+     0,
+     false,
+     {300, 300, 450, 390},
+     {150, 90},
+     {315, 315}},
+    {"DifferenceOf10IsNotNudged",
+     TPlacer::Dialog,
+     0,
+     false,
+     {300, 300, 450, 390},
+     {160, 100},
+     {295, 295}},
+    {"DifferenceOfMinus10IsNotNudged",
+     TPlacer::Dialog,
+     0,
+     false,
+     {300, 300, 450, 390},
+     {140, 80},
+     {305, 305}},
+    // The nudge comes after the clamp and reads the clamped value.
+    {"NudgeAfterClamp", TPlacer::Dialog, 0, false, {0, 0, 150, 90}, {155, 95}, {15, 15}},
+    // Bottom edge: 50 pixels stay free above the screen's bottom (768 - 50 = 718).
+    {"BottomJustAboveTheBandStays",
+     TPlacer::Dialog,
+     0,
+     false,
+     {300, 572, 450, 662},
+     {200, 200},
+     {275, 517}},
+    {"BottomInTheBandMovesUp",
+     TPlacer::Dialog,
+     0,
+     false,
+     {300, 600, 450, 690},
+     {200, 200},
+     {275, 518}},
+    {"TallerThanTheRoomEndsNegative",
+     TPlacer::Dialog,
+     0,
+     false,
+     {300, 300, 450, 390},
+     {200, 800},
+     {275, -82}},
+    // Right edge: no margin.
+    {"RightEdgeIsKeptOnTheScreen",
+     TPlacer::Dialog,
+     0,
+     false,
+     {950, 300, 1100, 390},
+     {200, 200},
+     {824, 245}},
+    {"RightEdgeJustInsideStays",
+     TPlacer::Dialog,
+     0,
+     false,
+     {848, 300, 998, 390},
+     {200, 200},
+     {823, 245}},
+    {"WiderThanTheScreenEndsNegative",
+     TPlacer::Dialog,
+     0,
+     false,
+     {300, 300, 450, 390},
+     {1100, 200},
+     {-76, 245}},
+    // Stay-on-top clock: the dialog goes above when the clock's top exceeds its height.
+    {"OnTopAbove", TPlacer::Dialog, 0, true, {300, 600, 450, 690}, {403, 349}, {174, 241}},
+    {"OnTopBelow", TPlacer::Dialog, 0, true, {300, 300, 450, 390}, {403, 349}, {174, 400}},
+    {"OnTopBelowMovedUpToStayOnTheScreen",
+     TPlacer::Dialog,
+     0,
+     true,
+     {300, 340, 450, 430},
+     {403, 349},
+     {174, 419}},
+    {"OnTopAtExactlyTheDialogsHeightGoesBelow",
+     TPlacer::Dialog,
+     0,
+     true,
+     {300, 349, 450, 439},
+     {403, 349},
+     {174, 419}},
+    {"OnTopAboveClampedToZero",
+     TPlacer::Dialog,
+     0,
+     true,
+     {300, 352, 450, 442},
+     {403, 349},
+     {174, 0}},
+    {"OnTopSmallScreenBelow",
+     TPlacer::Dialog,
+     0,
+     true,
+     {100, 100, 250, 190},
+     {403, 349},
+     {0, 151},
+     {640, 500}},
+    // The placers on their own, with other gaps.
+    {"AboveWithGap0", TPlacer::Above, 0, false, {300, 600, 450, 690}, {403, 349}, {174, 251}},
+    {"AboveWithGap25", TPlacer::Above, 25, false, {300, 600, 450, 690}, {403, 349}, {174, 226}},
+    {"BelowWithGap0", TPlacer::Below, 0, false, {300, 100, 450, 190}, {403, 349}, {174, 190}},
+    {"BelowWithGap25", TPlacer::Below, 25, false, {300, 100, 450, 190}, {403, 349}, {174, 215}},
+};
+
+class PlacementTest : public ::testing::TestWithParam<TPlacementCase> {};
+
+TEST_P(PlacementTest, PlacesTheDialog) {
+    const TPlacementCase& c = GetParam();
+    THeadlessApp app(c.screen);
+    TForm* owner = New<TForm>(Application);
+    owner->SetBorderStyle(bsNone);
+    owner->SetBounds(c.owner.Left, c.owner.Top, c.owner.Width(), c.owner.Height());
+    if (c.onTop) owner->SetFormStyle(fsStayOnTop);
+    TForm* dialog = New<TForm>(Application);
+    dialog->SetBorderStyle(bsDialog);
+    dialog->SetBounds(7, 7, c.dialog.cx, c.dialog.cy);
+
+    switch (c.placer) {
+        case TPlacer::Dialog:
+            PlaceDialog(owner, dialog);
+            break;
+        case TPlacer::Above:
+            PlaceAboveForm(owner, dialog, c.gap);
+            break;
+        case TPlacer::Below:
+            PlaceBelowForm(owner, dialog, c.gap);
+            break;
+    }
+    EXPECT_EQ(dialog->Left(), c.expected.X);
+    EXPECT_EQ(dialog->Top(), c.expected.Y);
+    // Only the position changes, and the owner stays where it is.
+    EXPECT_EQ(dialog->Width(), c.dialog.cx);
+    EXPECT_EQ(dialog->Height(), c.dialog.cy);
+    EXPECT_EQ(owner->Left(), c.owner.Left);
+    EXPECT_EQ(owner->Top(), c.owner.Top);
+    dialog->Free();
+    owner->Free();
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, PlacementTest, ::testing::ValuesIn(kCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Placement, AShownDialogMovesOnTheScreenAtOnce) {
+    THeadlessApp app;
+    TForm* owner = New<TForm>(Application);
+    owner->SetBorderStyle(bsNone);
+    owner->SetBounds(300, 600, 150, 90);
+    owner->SetFormStyle(fsStayOnTop);
+    owner->Show();
+    TForm* dialog = New<TForm>(Application);
+    dialog->SetBorderStyle(bsDialog);
+    dialog->SetBounds(0, 0, 403, 349);
+    dialog->Show();
+    PlaceDialog(owner, dialog);
+    app.Run();
+    TRect bounds{};
+    GetWindowRect(dialog->Handle(), &bounds);
+    EXPECT_EQ(bounds.Left, 174);
+    EXPECT_EQ(bounds.Top, 241);
+    dialog->Free();
+    owner->Free();
+}
+
+TEST(Placement, AMissingOwnerOrWindowChangesNothing) {
+    THeadlessApp app;
+    TForm* owner = New<TForm>(Application);
+    owner->SetBounds(100, 100, 150, 90);
+    TForm* dialog = New<TForm>(Application);
+    dialog->SetBounds(5, 6, 403, 349);
+    CenterOverForm(nullptr, dialog);
+    PlaceAboveForm(nullptr, dialog, 10);
+    PlaceBelowForm(nullptr, dialog, 10);
+    PlaceDialog(nullptr, dialog);
+    CenterOverForm(owner, nullptr);
+    PlaceAboveForm(owner, nullptr, 10);
+    PlaceBelowForm(owner, nullptr, 10);
+    PlaceDialog(owner, nullptr);
+    EXPECT_EQ(dialog->BoundsRect(), (TRect{5, 6, 408, 355}));
+    EXPECT_EQ(owner->BoundsRect(), (TRect{100, 100, 250, 190}));
+    dialog->Free();
+    owner->Free();
+}
+}  // namespace

@@ -1,0 +1,450 @@
+// The popup menu and its commands, driven as a user drives them: real clicks and keys on
+// the headless desktop, in virtual time. Each step of a scenario is scheduled on the
+// virtual clock and runs inside whichever loop is waiting then (the main loop, the menu's
+// or a dialog's), as input does.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/startdirectory.h"
+#include "dialogs/faboutclock.h"
+#include "dialogs/fclockconfig.h"
+#include "platform/ui/screen.h"
+#include "tests/support/clock_fixture.h"
+#include "tests/support/shell_recorder.h"
+#include "tests/support/stored_settings.h"
+
+namespace {
+
+using ztest::Store;
+using ztest::Stored;
+
+// The menu's commands, by how many times Down moves the highlight onto them.
+enum TCommand { cmSettings = 1, cmUsersManual, cmAbout, cmResume, cmQuit };
+
+std::optional<TRect> WindowRectOf(HWND window) {
+    TRect r;
+    if (!window || !GetWindowRect(window, &r)) return std::nullopt;
+    return r;
+}
+
+// A fingerprint of a window's pixels.
+uint64_t Fingerprint(const TBitmap& pixels) {
+    uint64_t hash = 1469598103934665603ull;
+    for (int y = 0; y < pixels.Height(); ++y)
+        for (int x = 0; x < pixels.Width(); ++x) hash = (hash ^ uint64_t(pixels.Pixel(x, y))) * 1099511628211ull;
+    return hash;
+}
+
+class ClockCommands : public ztest::TClockFixture {
+protected:
+    // Starts the clock and lets the five-second greeting pass, so the face takes clicks.
+    void StartPastGreeting() {
+        Start();
+        app.Run(5001);
+    }
+    TPoint ClockPoint() { return form->BinaryClock->ClientToScreen({20, 20}); }
+
+    // Schedules a step gap milliseconds after the previous one.
+    void Then(std::function<void()> step, int64_t gap = 20) {
+        next_ = std::max(next_, app.Now()) + gap;
+        screen.At(next_, std::move(step));
+    }
+    // Runs until every scheduled step has run, and a little longer.
+    void RunAll() { app.Run(std::max<int64_t>(next_ - app.Now(), 0) + 200); }
+
+    // Opens the menu with a right-click on the clock and chooses a command with the keys.
+    void Choose(TCommand command) {
+        TPoint p = ClockPoint();
+        Then([this, p] { screen.Click(p.X, p.Y, native::kRightButton); });
+        Then([this, command] {
+            for (int i = 0; i < int(command); ++i) screen.PressKey(VK_DOWN);
+            screen.PressKey(VK_RETURN, '\r');
+        });
+    }
+
+    // The open dialog of a kind, owned by the clock; none when there is none.
+    template <class T>
+    T* Open() {
+        for (int i = 0; i < form->ComponentCount(); ++i)
+            if (auto* dialog = dynamic_cast<T*>(form->Components(i)); dialog && dialog->Visible()) return dialog;
+        return nullptr;
+    }
+    int FormsOf(const std::string& caption) {
+        int count = 0;
+        for (TCustomForm* f : Screen->Forms()) count += f->Caption() == caption;
+        return count;
+    }
+    // The shown message box with this caption, and its text.
+    TCustomForm* Box(const std::string& caption) {
+        for (TCustomForm* f : Screen->Forms())
+            if (f->Visible() && f->Caption() == caption) return f;
+        return nullptr;
+    }
+    static std::string TextOf(TCustomForm* box) {
+        for (int i = 0; box && i < box->ControlCount(); ++i)
+            if (auto* label = dynamic_cast<TLabel*>(box->Controls(i))) return label->Caption();
+        return {};
+    }
+
+    void ClickOn(TControl* control, TPoint at) {
+        TPoint p = control->ClientToScreen(at);
+        screen.Click(p.X, p.Y);
+    }
+    void ClickItem(TRadioGroup* group, int item) {
+        TRect r = group->ItemRect(item);
+        ClickOn(group, {r.Left + 6, (r.Top + r.Bottom) / 2});
+    }
+    void ClickBox(TCheckBox* box) { ClickOn(box, {6, box->Height() / 2}); }
+    void ClickButton(TButton* button) { ClickOn(button, {button->Width() / 2, button->Height() / 2}); }
+
+    std::string AutostartEntry() { return home.AutostartDir() + "/QVZentick.desktop"; }
+
+    int64_t next_ = 0;
+};
+
+TEST_F(ClockCommands, ALeftClickOpensTheMenuAtThePointerAndADragOpensNothing) {
+    StartPastGreeting();
+    int opened = 0;
+    form->PopupMenu1->OnPopup = [&](TObject*) { ++opened; };
+    TPoint p = ClockPoint();
+    std::optional<TRect> menu;
+    Then([&] { screen.Click(p.X, p.Y); });
+    Then([&] {
+        menu = WindowRectOf(form->PopupMenu1->WindowHandle());
+        screen.PressKey(VK_ESCAPE);
+    });
+    RunAll();
+    ASSERT_TRUE(menu);
+    EXPECT_EQ(menu->TopLeft(), p);
+    EXPECT_EQ(opened, 1);
+    EXPECT_EQ(form->PopupMenu1->WindowHandle(), nullptr);
+
+    // A wobble of one pixel is still a click; a press that moved the window is a drag.
+    Then([&] { screen.MouseDown(p.X, p.Y); });
+    Then([&] { screen.MouseMove(p.X + 1, p.Y + 1); });
+    Then([&] { screen.MouseUp(p.X + 1, p.Y + 1); });
+    Then([&] { screen.PressKey(VK_ESCAPE); });
+    RunAll();
+    EXPECT_EQ(opened, 2);
+    Then([&] { screen.MouseDown(p.X, p.Y); });
+    Then([&] { screen.MouseMove(p.X + 12, p.Y + 7); });
+    Then([&] { screen.MouseUp(p.X + 12, p.Y + 7); });
+    RunAll();
+    EXPECT_EQ(opened, 2);
+    EXPECT_EQ(Stored("viewerleft"), 512 + 12);  // the drag saved the new place
+}
+
+TEST_F(ClockCommands, ARightClickOpensTheMenuAtTheClickedPointOnTheGreetingAndOnTheClock) {
+    Start();
+    int opened = 0;
+    form->PopupMenu1->OnPopup = [&](TObject*) { ++opened; };
+    std::vector<TPoint> at;
+    auto rightClickAt = [&](TPoint p) {
+        Then([&, p] { screen.Click(p.X, p.Y, native::kRightButton); });
+        Then([&] {
+            if (auto r = WindowRectOf(form->PopupMenu1->WindowHandle())) at.push_back(r->TopLeft());
+            screen.PressKey(VK_ESCAPE);
+        });
+    };
+    TPoint onTitle = form->LabelTitle->ClientToScreen({3, 3});
+    TPoint onPanel = form->PanelStartup->ClientToScreen({5, 50});
+    rightClickAt(onTitle);
+    rightClickAt(onPanel);
+    RunAll();
+    app.Run(5000);  // the greeting is gone: the clock itself
+    TPoint onClock = ClockPoint();
+    rightClickAt(onClock);
+    RunAll();
+    EXPECT_EQ(at, (std::vector<TPoint>{onTitle, onPanel, onClock}));
+
+    // On the picture around the clock, a right-click opens nothing.
+    TRect window = Window().Bounds();
+    Then([&] { screen.Click(window.Left + 75, window.Top + 4, native::kRightButton); });
+    RunAll();
+    EXPECT_EQ(opened, 3);
+}
+
+TEST_F(ClockCommands, ResumeClosesTheMenuAndChangesNothing) {
+    StartPastGreeting();
+    ClockSettings before = form->Settings;
+    TRect bounds = Window().Bounds();
+    Choose(cmResume);
+    RunAll();
+    EXPECT_EQ(form->PopupMenu1->WindowHandle(), nullptr);
+    EXPECT_EQ(Screen->FormCount(), 1);
+    EXPECT_EQ(std::memcmp(&before, &form->Settings, sizeof before), 0);
+    EXPECT_EQ(Window().Bounds(), bounds);
+    EXPECT_FALSE(Stored("viewerwidth")) << "nothing was saved";
+}
+
+TEST_F(ClockCommands, SettingsOkAppliesAndSavesEveryChoice) {
+    StartPastGreeting();
+    Choose(cmSettings);
+    TFormClockConfig* dialog = nullptr;
+    Then([&] {
+        dialog = Open<TFormClockConfig>();
+        ASSERT_NE(dialog, nullptr);
+        ClickItem(dialog->RadioGroupType, 1);  // Small Standard
+    });
+    Then([&] { ClickItem(dialog->RadioGroupColor, 3); });  // Green
+    Then([&] { ClickItem(dialog->RadioGroupShape, 2); });  // Rect
+    Then([&] { ClickItem(dialog->RadioGroupBack, 1); });   // Brushed Aluminum
+    Then([&] { ClickBox(dialog->CheckBoxSecondsHide); });
+    Then([&] { ClickBox(dialog->CheckBoxOnTop); });
+    Then([&] { ClickBox(dialog->CheckBox24Hour); });
+    Then([&] { ClickButton(dialog->ButtonOk); });
+    RunAll();
+    EXPECT_EQ(Open<TFormClockConfig>(), nullptr);
+    EXPECT_EQ(FormsOf("Clock Settings"), 0) << "the dialog is destroyed after use";
+    const ClockSettings& s = form->Settings;
+    EXPECT_EQ(s.Type, 1);
+    EXPECT_EQ(s.Color, 3);
+    EXPECT_EQ(s.Shape, 2);
+    EXPECT_EQ(s.Back, 1);
+    EXPECT_EQ(s.SecondsHide, 1);
+    EXPECT_EQ(s.OnTop, 1);
+    EXPECT_EQ(s.Hour24, 0);
+    // Applied: the small format's window, on top, and the clock's modes.
+    EXPECT_EQ(Window().Bounds().Width(), 76);
+    EXPECT_EQ(Window().Bounds().Height(), 46);
+    EXPECT_TRUE(Window().StayOnTop());
+    EXPECT_EQ(form->BinaryClock->LedColor(), 3);
+    EXPECT_EQ(form->BinaryClock->ModeShape(), 2);
+    EXPECT_EQ(form->BinaryClock->ModeSecondsHide(), 1);
+    // And saved, the window's size with it.
+    for (auto [name, value] : {std::pair{"type", 1}, {"ledcolor", 3}, {"ledshape", 2}, {"back", 1},
+                               {"secondshide", 1}, {"alwaysontop", 1}, {"24hour", 0}, {"viewerwidth", 76}})
+        EXPECT_EQ(Stored(name), value) << name;
+}
+
+TEST_F(ClockCommands, CancelLeavesTheSettingsButAppliesSavesAndRewritesTheRunEntry) {
+    for (int autoload : {1, 0}) {
+        SCOPED_TRACE(autoload);
+        DestroyApplicationForms();
+        std::filesystem::remove(home.RegistryFile());
+        Store("autoload", autoload);
+        std::filesystem::create_directories(home.AutostartDir());
+        std::filesystem::remove(AutostartEntry());
+        if (!autoload) std::ofstream(AutostartEntry()) << "[Desktop Entry]\nExec=stale\n";
+        StartPastGreeting();
+        Choose(cmSettings);
+        TFormClockConfig* dialog = nullptr;
+        Then([&] {
+            dialog = Open<TFormClockConfig>();
+            ASSERT_NE(dialog, nullptr);
+            ClickItem(dialog->RadioGroupColor, 3);
+        });
+        Then([&] { ClickButton(dialog->ButtonCancel); });
+        RunAll();
+        EXPECT_EQ(Open<TFormClockConfig>(), nullptr);
+        EXPECT_EQ(form->Settings.Color, 0);
+        EXPECT_EQ(Stored("viewerwidth"), 150) << "saved again, the window with it";
+        EXPECT_EQ(std::filesystem::exists(AutostartEntry()), autoload == 1);
+    }
+}
+
+TEST_F(ClockCommands, BcdIsRefusedWithTheHorizontalFormatsAndTheDialogStaysOpen) {
+    StartPastGreeting();
+    ASSERT_EQ(form->Settings.Bcd, 1);
+    // Clock Format items: 3 Dip Switch, 4 Large Horiz, 5 Small Horiz, 6 Tiny Horiz refused;
+    // 1 Small Standard accepted.
+    for (int item : {3, 4, 5, 6, 1}) {
+        SCOPED_TRACE(item);
+        bool refused = item != 1;
+        Choose(cmSettings);
+        TFormClockConfig* dialog = nullptr;
+        std::string message;
+        bool stayedOpen = false;
+        Then([&] {
+            dialog = Open<TFormClockConfig>();
+            ASSERT_NE(dialog, nullptr);
+            ClickItem(dialog->RadioGroupType, item);
+        });
+        Then([&] { screen.PressKey(VK_RETURN, '\r'); });
+        if (refused) {
+            Then([&] {
+                message = TextOf(Box("Error"));
+                screen.PressKey(VK_RETURN, '\r');
+            });
+            Then([&] {
+                stayedOpen = Open<TFormClockConfig>() == dialog && dialog->RadioGroupType->ItemIndex() == item;
+                ClickButton(dialog->ButtonCancel);
+            });
+        }
+        RunAll();
+        EXPECT_EQ(Open<TFormClockConfig>(), nullptr);
+        if (refused) {
+            EXPECT_EQ(message, TFormClockConfig::kBcdHorizontalMessage);
+            EXPECT_TRUE(stayedOpen);
+            EXPECT_EQ(form->Settings.Type, 0);
+        } else {
+            EXPECT_EQ(form->Settings.Type, 1);
+        }
+    }
+}
+
+TEST_F(ClockCommands, AStoredTypeOfSevenSelectsTinyHorizAndMinusOneSelectsNothing) {
+    Store("type", 7);
+    StartPastGreeting();
+    int shown = -2;
+    Choose(cmSettings);
+    Then([&] {
+        shown = Open<TFormClockConfig>()->RadioGroupType->ItemIndex();
+        screen.PressKey(VK_ESCAPE);
+    });
+    RunAll();
+    EXPECT_EQ(shown, 6);
+    EXPECT_EQ(Stored("type"), 7) << "Cancel keeps the stored value";
+
+    form->Settings.Type = -1;
+    Choose(cmSettings);
+    Then([&] {
+        shown = Open<TFormClockConfig>()->RadioGroupType->ItemIndex();
+        screen.PressKey(VK_RETURN, '\r');  // Ok with BCD on is accepted: no format is selected
+    });
+    RunAll();
+    EXPECT_EQ(shown, -1);
+    EXPECT_EQ(Open<TFormClockConfig>(), nullptr);
+    EXPECT_EQ(form->Settings.Type, -1);
+    EXPECT_EQ(Stored("type"), -1);
+}
+
+TEST_F(ClockCommands, AlwaysOnTopOfFiveSurvivesCancelAndBecomesOneAfterOk) {
+    Store("alwaysontop", 5);
+    StartPastGreeting();
+    bool checked = false;
+    Choose(cmSettings);
+    Then([&] {
+        checked = Open<TFormClockConfig>()->CheckBoxOnTop->Checked();
+        screen.PressKey(VK_ESCAPE);
+    });
+    RunAll();
+    EXPECT_TRUE(checked);
+    EXPECT_EQ(Stored("alwaysontop"), 5);
+    Choose(cmSettings);
+    Then([&] { screen.PressKey(VK_RETURN, '\r'); });
+    RunAll();
+    EXPECT_EQ(Stored("alwaysontop"), 1);
+    EXPECT_TRUE(Window().StayOnTop());
+}
+
+TEST_F(ClockCommands, TheHiddenMoveAroundBoxCarriesItsValueThrough) {
+    for (int value : {1, 0}) {
+        SCOPED_TRACE(value);
+        DestroyApplicationForms();
+        Store("movearound", value);
+        StartPastGreeting();
+        bool visible = true, checked = !value;
+        Choose(cmSettings);
+        Then([&] {
+            TFormClockConfig* dialog = Open<TFormClockConfig>();
+            visible = dialog->CheckBoxMoveAround->Visible();
+            checked = dialog->CheckBoxMoveAround->Checked();
+            screen.PressKey(VK_RETURN, '\r');
+        });
+        RunAll();
+        EXPECT_FALSE(visible);
+        EXPECT_EQ(checked, value == 1);
+        EXPECT_EQ(Stored("movearound"), value);
+    }
+}
+
+TEST_F(ClockCommands, AboutTwiceShowsTwoFreshDialogsPlacedByTheClock) {
+    StartPastGreeting();
+    std::vector<TRect> placed;
+    std::vector<std::string> versions;
+    auto about = [&] {
+        Choose(cmAbout);
+        Then([&] {
+            TFormAboutClock* dialog = Open<TFormAboutClock>();
+            ASSERT_NE(dialog, nullptr);
+            placed.push_back(*WindowRectOf(dialog->Handle()));
+            versions.push_back(dialog->LabelProgName->Caption());
+            screen.PressKey(VK_ESCAPE);  // no Cancel button: Esc does nothing
+        });
+        Then([&] {
+            ASSERT_NE(Open<TFormAboutClock>(), nullptr) << "Esc must not close the About box";
+            screen.PressKey(VK_RETURN, '\r');
+        });
+        RunAll();
+        EXPECT_EQ(FormsOf("About Tarvo's Binary Clock"), 0) << "destroyed after use";
+    };
+    about();
+    MoveWindow(form->Handle(), 100, 100, 150, 90, true);
+    about();
+    // Centred over the clock (512, 384) and, at (100, 100), held on the screen at (0, 0).
+    EXPECT_EQ(placed, (std::vector<TRect>{TRect::FromSize(389, 277, 396, 305), TRect::FromSize(0, 0, 396, 305)}));
+    EXPECT_EQ(versions, (std::vector<std::string>(2, "Tarvo's Binary Clock ver 2.0")));
+}
+
+TEST_F(ClockCommands, UsersManualOpensTheManualOrSaysItCannotBeFound) {
+    StartPastGreeting();
+    std::string docs = home.Root() + "/docs", empty = home.Root() + "/empty";
+    std::filesystem::create_directories(docs);
+    std::filesystem::create_directories(empty);
+    std::ofstream(docs + "/zentick.html") << "<html></html>";
+    std::ofstream(docs + "/zentick.htm") << "<html></html>";
+    std::string savedStart = StartDirectory;
+    auto savedCurrent = std::filesystem::current_path();
+    std::snprintf(StartDirectory, sizeof StartDirectory, "%s", docs.c_str());
+
+    ztest::TShellRecorder shell(home.Root());
+    shell.Begin();
+    Choose(cmUsersManual);
+    RunAll();
+    EXPECT_EQ(shell.End(), (std::vector<std::string>{docs + "/zentick.html"}));
+    EXPECT_EQ(Box("error"), nullptr);
+
+    // Nowhere to be found: one message, nothing opened.
+    std::snprintf(StartDirectory, sizeof StartDirectory, "%s", empty.c_str());
+    std::filesystem::current_path(empty);
+    std::string message;
+    int boxes = 0;
+    shell.Begin();
+    Choose(cmUsersManual);
+    Then([&] {
+        message = TextOf(Box("error"));
+        boxes = FormsOf("error");
+        screen.PressKey(VK_RETURN, '\r');
+    });
+    RunAll();
+    std::filesystem::current_path(savedCurrent);
+    std::snprintf(StartDirectory, sizeof StartDirectory, "%s", savedStart.c_str());
+    EXPECT_EQ(shell.End(), std::vector<std::string>{});
+    EXPECT_EQ(message, "Unable to find documentation");
+    EXPECT_EQ(boxes, 1);
+    EXPECT_EQ(Box("error"), nullptr);
+}
+
+TEST_F(ClockCommands, TheFaceKeepsChangingEverySecondWhileADialogIsOpen) {
+    StartPastGreeting();
+    std::set<uint64_t> faces;
+    Choose(cmSettings);
+    for (int second = 0; second < 4; ++second)
+        Then([&] { faces.insert(Fingerprint(Window().Pixels())); }, 1000);
+    Then([&] { screen.PressKey(VK_ESCAPE); });
+    RunAll();
+    EXPECT_EQ(faces.size(), 4u);
+}
+
+TEST_F(ClockCommands, QuitFromTheMenuEndsTheProgramWithTheSettingsSaved) {
+    StartPastGreeting();
+    MoveWindow(form->Handle(), 300, 200, 150, 90, true);
+    Choose(cmQuit);
+    RunAll();
+    EXPECT_TRUE(Application->Terminated());
+    DestroyApplicationForms();
+    EXPECT_EQ(Stored("viewerleft"), 300);
+    EXPECT_EQ(Stored("viewertop"), 200);
+}
+
+}  // namespace
