@@ -515,6 +515,8 @@ TEST_F(X11Test, DialogsAreTransientAndFixedPopupsUnmanaged) {
     EXPECT_EQ(hints.max_width, 300);
     EXPECT_EQ(hints.min_height, 200);
     EXPECT_EQ(hints.max_height, 200);
+    // A title bar with a close button only: moved, closed, never resized or minimised.
+    EXPECT_EQ(Property32(dialog->Id(), "_MOTIF_WM_HINTS"), (std::vector<unsigned long>{1 | 2, 4 | 32, 2 | 8 | 16, 0, 0}));
 
     XWindowAttributes attributes{};
     ASSERT_TRUE(XGetWindowAttributes(observer, popup->Id(), &attributes));

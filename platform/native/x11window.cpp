@@ -15,8 +15,15 @@ namespace native {
 
 namespace {
 
-// Motif window manager hints: the decorations field is valid, and no decorations.
+// Motif window manager hints: which fields are valid, and the functions and decorations a
+// window asks for.
+constexpr long kMwmHintsFunctions = 1;
 constexpr long kMwmHintsDecorations = 2;
+constexpr long kMwmFuncMove = 4;
+constexpr long kMwmFuncClose = 32;
+constexpr long kMwmDecorBorder = 2;
+constexpr long kMwmDecorTitle = 8;
+constexpr long kMwmDecorMenu = 16;
 
 // Bounds kept for matching configure notifications against own requests.
 constexpr size_t kMaxRequests = 32;
@@ -178,13 +185,22 @@ void TX11Window::ChangeState(bool add, Atom first, Atom second) {
 void TX11Window::WriteMotifHints() {
     if (kind_ == TWindowKind::Popup) return;
     Atom motif = backend_.Atoms()._MOTIF_WM_HINTS;
+    // Fields: flags, functions, decorations, input mode, status.
+    long hints[5] = {};
     if (borderless_) {
-        long hints[5] = {kMwmHintsDecorations, 0, 0, 0, 0};
-        XChangeProperty(display_, Id(), motif, motif, 32, PropModeReplace,
-                        reinterpret_cast<unsigned char*>(hints), 5);
+        hints[0] = kMwmHintsDecorations;
+    } else if (kind_ == TWindowKind::Dialog) {
+        // A dialog's frame: a title bar with a close button, moved but never resized,
+        // minimised or maximised.
+        hints[0] = kMwmHintsFunctions | kMwmHintsDecorations;
+        hints[1] = kMwmFuncMove | kMwmFuncClose;
+        hints[2] = kMwmDecorBorder | kMwmDecorTitle | kMwmDecorMenu;
     } else {
         XDeleteProperty(display_, Id(), motif);
+        return;
     }
+    XChangeProperty(display_, Id(), motif, motif, 32, PropModeReplace, reinterpret_cast<unsigned char*>(hints),
+                    5);
 }
 
 void TX11Window::SetTitle(const std::string& title) {

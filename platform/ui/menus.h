@@ -32,6 +32,15 @@ public:
     using Exception::Exception;
 };
 
+// A key with its modifiers, as a menu item's short cut: the key in the low 16 bits
+// (VK_...), scShift, scCtrl and scAlt above; 0 for none.
+using TShortCut = uint32_t;
+constexpr TShortCut scShift = 0x2000;
+constexpr TShortCut scCtrl = 0x4000;
+constexpr TShortCut scAlt = 0x8000;
+// The text of a short cut: "Ctrl+S", "F3", "Shift+Ctrl+Z"; empty for none.
+std::string ShortCutToText(TShortCut shortCut);
+
 class TMenuItem : public TComponent {
 public:
     explicit TMenuItem(TComponent* owner);
@@ -50,6 +59,13 @@ public:
     // A short text shown at the right of the caption, such as "Ctrl+S" (display only).
     const std::string& ShortCutText() const { return shortCutText_; }
     void SetShortCutText(const std::string& text) { shortCutText_ = text; }
+    // The key that runs the item from its form (see TMainMenu); setting it also sets the
+    // text shown.
+    TShortCut ShortCut() const { return shortCut_; }
+    void SetShortCut(TShortCut shortCut) {
+        shortCut_ = shortCut;
+        shortCutText_ = ShortCutToText(shortCut);
+    }
 
     // The items of a submenu or of a menu's root, top to bottom. Add appends an item and
     // makes this item its parent (taking it from a parent it had); Remove takes an item
@@ -70,6 +86,7 @@ public:
 private:
     std::string caption_;
     std::string shortCutText_;
+    TShortCut shortCut_ = 0;
     bool enabled_ = true;
     bool visible_ = true;
     bool checked_ = false;

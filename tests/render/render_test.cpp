@@ -83,8 +83,47 @@ TEST(Render, FormatsAndOutOfRangeNumbersAreApplied) {
     }
 }
 
+// Whether two pictures differ inside a rectangle.
+bool DifferIn(const TBitmap& a, const TBitmap& b, const TRect& area) {
+    for (int y = area.Top; y < area.Bottom; ++y)
+        for (int x = area.Left; x < area.Right; ++x)
+            if (a.Pixel(x, y) != b.Pixel(x, y)) return true;
+    return false;
+}
+
+TEST(Render, DrawsTheDialogsFilledFromTheOptions) {
+    struct Case {
+        const char* Options;
+        int Width, Height;
+    } cases[] = {{"--dialog settings", 537, 322}, {"--dialog about", 396, 305}};
+    for (const Case& c : cases) {
+        ASSERT_EQ(Render(std::string(c.Options) + " --out " + Temp("dialog.png")).Status, 0) << c.Options;
+        TBitmap picture;
+        ASSERT_TRUE(LoadPng(Temp("dialog.png"), picture));
+        EXPECT_EQ(picture.Width(), c.Width) << c.Options;
+        EXPECT_EQ(picture.Height(), c.Height) << c.Options;
+        EXPECT_EQ(picture.Pixel(c.Width / 2, c.Height - 4), RGB(212, 208, 200)) << "the button face";
+    }
+    // The settings fill the controls as the Settings command fills them: "Always on Top"
+    // for any nonzero value, and the format item that shows the clock type.
+    auto render = [](const std::string& options) {
+        TBitmap picture;
+        EXPECT_EQ(Render("--dialog settings " + options + " --out " + Temp("filled.png")).Status, 0) << options;
+        EXPECT_TRUE(LoadPng(Temp("filled.png"), picture)) << options;
+        return picture;
+    };
+    TBitmap plain = render("--ontop 0 --type 0"), onTop = render("--ontop 5 --type 0"),
+            dipSwitch = render("--ontop 0 --type 6");
+    const TRect onTopBox{8, 64, 22, 81}, formats{8, 184, 265, 281}, dipSwitchItem{8, 250, 140, 281};
+    EXPECT_TRUE(DifferIn(plain, onTop, onTopBox));
+    EXPECT_FALSE(DifferIn(plain, onTop, formats));
+    EXPECT_TRUE(DifferIn(plain, dipSwitch, dipSwitchItem));
+    EXPECT_FALSE(DifferIn(plain, dipSwitch, onTopBox));
+}
+
 TEST(Render, BadUsageIsRefusedWithExitCodeTwo) {
     for (const char* arguments : {"", "--type 1", "--out x.png --colour 2", "--time 25:00:00 --out x.png",
+                                  "--dialog menu --out x.png",
                                   "--time 1:2:3 --out x.png", "--type many --out x.png", "--out"}) {
         TResult result = Render(arguments);
         EXPECT_EQ(result.Status, 2) << arguments;

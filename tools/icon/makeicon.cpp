@@ -6,7 +6,7 @@
 #include <exception>
 #include <string>
 
-#include "data/clockicon.h"
+#include "tools/icon/clockicon.h"
 #include "platform/gfx/pngfile.h"
 
 int main(int argc, char** argv) {

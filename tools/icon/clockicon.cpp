@@ -1,4 +1,4 @@
-#include "data/clockicon.h"
+#include "tools/icon/clockicon.h"
 
 #include <algorithm>
 #include <stdexcept>
