@@ -1,5 +1,6 @@
 #include "widgets/strutil.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -34,7 +35,14 @@ std::string TrimWhiteSpace(std::string_view text) {
 int64_t FindBytes(const uint8_t* data, size_t size, size_t from, const uint8_t* pattern,
                   size_t length) {
     if (length == 0 || from >= size || size - from < length) return -1;
+#ifdef _WIN32
+    // The Windows C library has no memmem.
+    const uint8_t* end = data + size;
+    const uint8_t* found = std::search(data + from, end, pattern, pattern + length);
+    const void* hit = found == end ? nullptr : found;
+#else
     const void* hit = ::memmem(data + from, size - from, pattern, length);
+#endif
     return hit ? int64_t(static_cast<const uint8_t*>(hit) - data) : -1;
 }
 

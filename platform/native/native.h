@@ -33,6 +33,7 @@ enum class TEventKind {
     Exposed,       // part of the window must be shown again (Rect, window coordinates)
     Moved,         // the window system moved or resized the window (Rect, screen)
     Wake,          // Wake() was called
+    TimeChanged,   // the wall clock was set (not the ticking of time, nor a change of zone)
 };
 
 // Mouse buttons, as the X protocol numbers them.

@@ -1,0 +1,295 @@
+#include "platform/native/win32/win32backend.h"
+
+#include <algorithm>
+#include <climits>
+#include <string>
+
+#include "platform/native/win32/win32.h"
+#include "platform/native/win32/win32window.h"
+
+namespace native {
+
+namespace {
+
+// The program's file name without folder and extension: the application window's title,
+// which the taskbar button shows.
+std::wstring ProgramBaseName() {
+    wchar_t path[MAX_PATH + 1] = {};
+    DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring name(path, std::min<DWORD>(length, MAX_PATH));
+    size_t slash = name.find_last_of(L"\\/");
+    if (slash != std::wstring::npos) name.erase(0, slash + 1);
+    size_t dot = name.find(L'.');
+    if (dot != std::wstring::npos) name.erase(dot);
+    return name.empty() ? L"zentick" : name;
+}
+
+// Pixels are the screen's own, not scaled by the system on screens above 96 pixels per
+// inch. The call exists from Windows Vista on.
+void BecomeDpiAware() {
+    if (HMODULE user32 = GetModuleHandleW(L"user32.dll")) {
+        using TSetProcessDPIAware = BOOL(WINAPI*)();
+        auto call = reinterpret_cast<TSetProcessDPIAware>(
+            reinterpret_cast<void*>(GetProcAddress(user32, "SetProcessDPIAware")));
+        if (call) call();
+    }
+}
+
+}  // namespace
+
+std::unique_ptr<TBackend> CreateWin32Backend() {
+    BecomeDpiAware();
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = TWin32Window::WindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    // The program's icon (resource 1), when the executable has one.
+    windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
+    windowClass.lpszClassName = TWin32Backend::kWindowClass;
+    if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+        return nullptr;
+    WNDCLASSEXW applicationClass = windowClass;
+    applicationClass.lpfnWndProc = TWin32Backend::ApplicationProc;
+    applicationClass.lpszClassName = TWin32Backend::kApplicationClass;
+    if (!RegisterClassExW(&applicationClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+        return nullptr;
+    HANDLE wake = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    if (!wake) return nullptr;
+    return std::make_unique<TWin32Backend>(instance, wake);
+}
+
+TWin32Backend::TWin32Backend(HINSTANCE instance, HANDLE wakeEvent)
+    : instance_(instance), wake_(wakeEvent) {
+    LARGE_INTEGER frequency{};
+    if (QueryPerformanceFrequency(&frequency) && frequency.QuadPart > 0)
+        frequency_ = frequency.QuadPart;
+    if (HDC screen = GetDC(nullptr)) {
+        int ppi = GetDeviceCaps(screen, LOGPIXELSY);
+        if (ppi >= 48 && ppi <= 480) pixelsPerInch_ = ppi;
+        bitsPerPixel_ = GetDeviceCaps(screen, BITSPIXEL) * GetDeviceCaps(screen, PLANES);
+        ReleaseDC(nullptr, screen);
+    }
+}
+
+TWin32Backend::~TWin32Backend() {
+    if (application_) DestroyWindow(application_);
+    CloseHandle(wake_);
+}
+
+// Windows --------------------------------------------------------------------------------------
+
+std::unique_ptr<TNativeWindow> TWin32Backend::CreateNativeWindow(const TWindowParams& params) {
+    return std::make_unique<TWin32Window>(*this, params);
+}
+
+void TWin32Backend::Register(TWin32Window* window) {
+    windows_.push_back(window);
+}
+
+void TWin32Backend::Unregister(TWin32Window* window) {
+    std::erase(windows_, window);
+    if (capture_ == window) {
+        capture_ = nullptr;
+        ReleaseCapture();
+    }
+    for (TWin32Window* other : std::vector<TWin32Window*>(windows_))
+        if (other->Owner() == window) other->OwnerGone();
+    std::erase_if(pending_, [window](const TEvent& e) { return e.Window == window; });
+    UpdateTaskbarButton();
+}
+
+HWND TWin32Backend::ApplicationWindow() {
+    if (application_) return application_;
+    // A zero-sized window in the middle of the screen: it is never seen, only its taskbar
+    // button is.
+    TSize screen = ScreenSize();
+    application_ =
+        CreateWindowExW(0, kApplicationClass, ProgramBaseName().c_str(),
+                        WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
+                        screen.cx / 2, screen.cy / 2, 0, 0, nullptr, nullptr, instance_, this);
+    return application_;
+}
+
+void TWin32Backend::UpdateTaskbarButton() {
+    bool wanted = std::any_of(windows_.begin(), windows_.end(), [](const TWin32Window* w) {
+        return w->OwnedByApplication() && w->WantsTaskbarButton();
+    });
+    if (wanted == applicationShown_ || (!wanted && !application_)) return;
+    HWND application = ApplicationWindow();
+    if (!application) return;
+    applicationShown_ = wanted;
+    ShowWindow(application, wanted ? SW_SHOWNOACTIVATE : SW_HIDE);
+}
+
+LRESULT CALLBACK TWin32Backend::ApplicationProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_NCCREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* backend = reinterpret_cast<TWin32Backend*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!backend) return DefWindowProcW(hwnd, msg, wParam, lParam);
+    return backend->OnApplicationMessage(hwnd, msg, wParam, lParam);
+}
+
+LRESULT TWin32Backend::OnApplicationMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+        case WM_ACTIVATE:
+            // A click on the taskbar button: the window it stands for is the active one.
+            if (LOWORD(wParam) != WA_INACTIVE) {
+                for (auto it = windows_.rbegin(); it != windows_.rend(); ++it) {
+                    if ((*it)->OwnedByApplication() && (*it)->Visible()) {
+                        SetForegroundWindow((*it)->Handle());
+                        break;
+                    }
+                }
+            }
+            return 0;
+        case WM_SYSCOMMAND:
+            // Minimising the application window would hide every window it owns; the
+            // clock has no minimised state.
+            if ((wParam & 0xFFF0) == SC_MINIMIZE || (wParam & 0xFFF0) == SC_MAXIMIZE) return 0;
+            break;
+        case WM_CLOSE:
+            // Closing from the taskbar closes the first normal window (the main form).
+            for (TWin32Window* window : windows_) {
+                if (window->Kind() == TWindowKind::Normal) {
+                    TEvent e;
+                    e.Kind = TEventKind::CloseRequest;
+                    e.Window = window;
+                    e.TimeMs = NowMs();
+                    Post(e);
+                    break;
+                }
+            }
+            return 0;
+        case WM_NCDESTROY:
+            SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+            if (application_ == hwnd) application_ = nullptr;
+            break;
+        default:
+            break;
+    }
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+// Screen ----------------------------------------------------------------------------------------
+
+TSize TWin32Backend::ScreenSize() const {
+    return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+}
+
+TPoint TWin32Backend::CursorPos() const {
+    POINT p{};
+    GetCursorPos(&p);
+    return {p.x, p.y};
+}
+
+bool TWin32Backend::DragFullWindows() const {
+    BOOL full = TRUE;
+    if (!SystemParametersInfoW(SPI_GETDRAGFULLWINDOWS, 0, &full, 0)) return true;
+    return full != FALSE;
+}
+
+void TWin32Backend::SetCapture(TNativeWindow* window) {
+    auto* target = static_cast<TWin32Window*>(window);
+    capture_ = target && target->Handle() ? target : nullptr;
+    if (capture_) {
+        ::SetCapture(capture_->Handle());
+    } else {
+        ::ReleaseCapture();
+    }
+}
+
+void TWin32Backend::CaptureLost(TWin32Window* window) {
+    if (capture_ == window) capture_ = nullptr;
+}
+
+void TWin32Backend::DrawFocusRectOnScreen(const TRect& rect) {
+    if (rect.IsEmpty()) return;
+    HDC screen = GetDC(nullptr);
+    if (!screen) return;
+    RECT r{rect.Left, rect.Top, rect.Right, rect.Bottom};
+    ::DrawFocusRect(screen, &r);
+    ReleaseDC(nullptr, screen);
+}
+
+// Time and events ----------------------------------------------------------------------------
+
+int64_t TWin32Backend::NowMs() const {
+    LARGE_INTEGER counter{};
+    QueryPerformanceCounter(&counter);
+    return counter.QuadPart / frequency_ * 1000 + counter.QuadPart % frequency_ * 1000 / frequency_;
+}
+
+void TWin32Backend::Sleep(int ms) {
+    if (ms > 0) ::Sleep(DWORD(ms));
+}
+
+void TWin32Backend::Wake() {
+    SetEvent(wake_);
+}
+
+void TWin32Backend::Post(const TEvent& event) {
+    if (event.Kind == TEventKind::MouseMove && !pending_.empty()) {
+        TEvent& last = pending_.back();
+        if (last.Kind == TEventKind::MouseMove && last.Window == event.Window &&
+            last.Modifiers == event.Modifiers) {
+            last = event;
+            return;
+        }
+    }
+    pending_.push_back(event);
+}
+
+// Hands every message waiting in the thread's queue to its window procedure, which turns
+// it into events (or lets the system handle it).
+void TWin32Backend::Dispatch() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            // Another program asks this one to end: the main window is asked to close,
+            // which saves the settings.
+            for (TWin32Window* window : windows_) {
+                if (window->Kind() == TWindowKind::Normal) {
+                    TEvent e;
+                    e.Kind = TEventKind::CloseRequest;
+                    e.Window = window;
+                    e.TimeMs = NowMs();
+                    Post(e);
+                    break;
+                }
+            }
+            continue;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+void TWin32Backend::WaitEvents(int64_t deadlineMs, std::vector<TEvent>& out) {
+    for (;;) {
+        Dispatch();
+        if (WaitForSingleObject(wake_, 0) == WAIT_OBJECT_0) {
+            TEvent wake;
+            wake.Kind = TEventKind::Wake;
+            wake.TimeMs = NowMs();
+            pending_.push_back(wake);
+        }
+        if (!pending_.empty()) {
+            out.insert(out.end(), pending_.begin(), pending_.end());
+            pending_.clear();
+            return;
+        }
+        DWORD timeout = INFINITE;
+        if (deadlineMs >= 0) {
+            int64_t left = deadlineMs - NowMs();
+            if (left <= 0) return;
+            timeout = DWORD(std::min<int64_t>(left, INT_MAX));
+        }
+        MsgWaitForMultipleObjectsEx(1, &wake_, timeout, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    }
+}
+
+}  // namespace native

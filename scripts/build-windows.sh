@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# Cross-compiles zentick for 64-bit Windows with MinGW-w64: zentick.exe (with its icon and
+# version as resources) and zentick-render.exe, linked statically, into build-win/dist
+# together with the user's manual. Installs the Debian packages it needs first.
+# Usage: scripts/build-windows.sh [--tests]
+#   --tests  also builds the unit tests for Windows and zt-wintool (for test-windows.sh).
+# The build directory is $ZT_WIN_BUILD (default build-win).
+set -euo pipefail
+source "$(dirname "$0")/lib.sh"
+root=$(zt_root)
+cd "$root"
+
+tests=0
+[ "${1:-}" = "--tests" ] && tests=1
+build=${ZT_WIN_BUILD:-build-win}
+case "$build" in /*) ;; *) build="$root/$build" ;; esac
+toolchain="$root/cmake/mingw-w64-x86_64.cmake"
+jobs=$(nproc)
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+
+zt_ensure_packages build-essential cmake pkg-config mingw-w64 g++-mingw-w64-x86-64-posix \
+    libz-mingw-w64-dev googletest libfreetype-dev libfontconfig1-dev libpng-dev
+
+# GoogleTest for Windows, from Debian's sources, into the build's own prefix.
+deps="$build/deps"
+if [ $tests -eq 1 ] && [ ! -f "$deps/lib/libgtest.a" ]; then
+    zt_log "GoogleTest for Windows"
+    cmake -S /usr/src/googletest -B "$build/gtest" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+        -DCMAKE_BUILD_TYPE=Release -DBUILD_GMOCK=OFF -DCMAKE_INSTALL_PREFIX="$deps" "${launcher[@]}" >/dev/null
+    cmake --build "$build/gtest" -j"$jobs" >/dev/null
+    cmake --install "$build/gtest" >/dev/null
+fi
+
+# The icon: drawn by zentick-icon, a program of the build machine, and packed as a .ico
+# whose images are PNG files (16 to 256 pixels).
+icon="$build/zentick.ico"
+if [ ! -f "$icon" ]; then
+    zt_log "the icon"
+    zt_build "$build/host" -DZT_TESTS=OFF -DZT_BENCH=OFF -DZT_X11=OFF "${launcher[@]}" -- zentick-icon >/dev/null
+    pngs=()
+    for size in 16 32 48 256; do
+        "$build/host/tools/icon/zentick-icon" "$size" "$build/icon-$size.png"
+        pngs+=("$build/icon-$size.png")
+    done
+    python3 - "$icon" "${pngs[@]}" <<'PY'
+import struct, sys
+out, pngs = sys.argv[1], sys.argv[2:]
+images = [open(p, 'rb').read() for p in pngs]
+data = struct.pack('<HHH', 0, 1, len(images))
+offset = 6 + 16 * len(images)
+for image in images:
+    width, height = struct.unpack('>II', image[16:24])
+    data += struct.pack('<BBBBHHII', width % 256, height % 256, 0, 0, 1, 32, len(image), offset)
+    offset += len(image)
+open(out, 'wb').write(data + b''.join(images))
+PY
+fi
+
+zt_log "build for Windows"
+options=(-DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release -DZT_X11=OFF -DZT_BENCH=OFF
+         -DZT_ICON_FILE="$icon" "${launcher[@]}")
+targets=(zentick zentick-render)
+if [ $tests -eq 1 ]; then
+    options+=(-DZT_TESTS=ON -DZT_WERROR=ON -DCMAKE_PREFIX_PATH="$deps" -DCMAKE_FIND_ROOT_PATH="$deps")
+    targets+=(zt_gfx_test zt_os_test zt_native_win32_test zt_shaped_test zt_clock_test
+              zt_win32_test zt-wintool)
+else
+    options+=(-DZT_TESTS=OFF)
+fi
+zt_build "$build" "${options[@]}" -- "${targets[@]}"
+
+dist="$build/dist"
+mkdir -p "$dist"
+cp "$build/app/zentick.exe" "$build/app/zentick-render.exe" docs/zentick.html "$dist/"
+x86_64-w64-mingw32-strip "$dist/zentick.exe" "$dist/zentick-render.exe"
+zt_log "built $(cd "$dist" && ls | tr '\n' ' ')in $dist"
