@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "platform/os/atomicfile.h"
+#include "platform/ui/listview.h"
 #include "platform/ui/menus.h"
 #include "platform/ui/scrollbar.h"
 #include "widgets/numbase.h"
@@ -493,6 +494,51 @@ void THexEditor::ChangeLogToMenuItem(TMenuItem* undoItem, TMenuItem* redoItem) c
 }
 
 // Formatting --------------------------------------------------------------------------------------
+
+namespace {
+
+// How many of the newest entries a list view shows.
+constexpr int kListedEntries = 256;
+
+}  // namespace
+
+void THexEditor::LogToListView(TListView* listView, bool redo) const {
+    if (!listView) return;
+    if (listView->Columns().empty()) {
+        listView->AddColumn("Offset", 80);
+        listView->AddColumn("Edit", 44);
+        listView->AddColumn("Old", 72);
+        listView->AddColumn("New", 72);
+    }
+    int count = redo ? log_.RedoCount() : log_.UndoCount();
+    listView->BeginUpdate();
+    listView->Clear();
+    for (int i = std::max(0, count - kListedEntries); i < count; ++i) {
+        const TChangeEntry& entry = redo ? log_.RedoEntry(i) : log_.UndoEntry(i);
+        bool word = entry.Kind == ceWord;
+        std::string oldText =
+            word ? FormatWord(entry.OldValue) : FormatByte(uint8_t(entry.OldValue));
+        std::string newText =
+            word ? FormatWord(entry.NewValue) : FormatByte(uint8_t(entry.NewValue));
+        TListItem& item =
+            listView->Add(FormatOffset(entry.Offset), {word ? "word" : "byte", oldText, newText});
+        item.Data = intptr_t(entry.Offset);
+    }
+    listView->EndUpdate();
+    if (listView->Count() > 0) {
+        // The last row at the bottom of the view, or the view from the top when all fit.
+        int top = listView->Count() - std::max(1, listView->VisibleRowCount());
+        listView->SetTopIndex(std::max(0, top));
+    }
+}
+
+void THexEditor::ChangeLogToListView(TListView* listView) const {
+    LogToListView(listView, false);
+}
+
+void THexEditor::RedoLogToListView(TListView* listView) const {
+    LogToListView(listView, true);
+}
 
 std::string THexEditor::FormatByte(uint8_t value) const {
     return Decimal() ? Format("%03u", unsigned(value)) : Format("%02X", unsigned(value));

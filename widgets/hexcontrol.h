@@ -73,6 +73,7 @@
 #include "platform/ui/wincontrol.h"
 #include "widgets/hittest.h"
 
+class TListView;
 class TMenuItem;
 class TScrollBar;
 
@@ -210,6 +211,13 @@ public:
     int64_t FindNext();
     // Undo item: "Undo <entry>" and enabled, or "Undo" and disabled; the redo item alike.
     void ChangeLogToMenuItem(TMenuItem* undoItem, TMenuItem* redoItem) const;
+    // Fills the list view with the newest 256 entries of the undo list (or the redo list),
+    // oldest first, one row each: the offset, "byte" or "word", the old and the new value,
+    // in the present bases as FormatChangeEntry writes them, with the entry's offset as the
+    // row's Data; then scrolls the last row into view. A view without columns gets
+    // "Offset", "Edit", "Old" and "New".
+    void ChangeLogToListView(TListView* listView) const;
+    void RedoLogToListView(TListView* listView) const;
     // "<label> <offset>: <old> --> <new>", values as bytes or words by the entry's kind.
     std::string FormatChangeEntry(const TChangeEntry& entry, const std::string& label) const;
 
@@ -348,6 +356,7 @@ private:
     void LogEdit(int32_t kind, int64_t offset, int32_t length, uint64_t oldValue,
                  uint64_t newValue);
     void ChangeLogUpdated();
+    void LogToListView(TListView* listView, bool redo) const;
     void UpdateDirty();
     void UpdateScrollRange();
     void Input(char key);

@@ -18,6 +18,7 @@
 
 #include "platform/gfx/bitmap.h"
 #include "platform/ui/form.h"
+#include "platform/ui/listview.h"
 #include "platform/ui/menus.h"
 #include "platform/ui/scrollbar.h"
 #include "tests/support/headless_app.h"
@@ -686,6 +687,67 @@ TEST_F(HexEditor, ChangeLogToMenuItemNamesTheNewestEntries) {
     EXPECT_EQ(redo->Caption(), "Redo 00000006: 06 --> 46");
     EXPECT_TRUE(redo->Enabled());
     hex->ChangeLogToMenuItem(nullptr, nullptr);
+}
+
+// The rows of a list view: caption, then the sub-items, joined by "|".
+std::vector<std::string> Rows(const TListView& list) {
+    std::vector<std::string> rows;
+    for (int i = 0; i < list.Count(); ++i) {
+        std::string row = list.Item(i).Caption;
+        for (const std::string& sub : list.Item(i).SubItems)
+            row += "|" + sub;
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+TEST_F(HexEditor, LogsFillAListViewOldestFirstInThePresentBases) {
+    auto* list = new TListView(form);
+    list->SetParent(form);
+    list->SetBounds(0, 0, 300, 200);
+    hex->SetCursorPanel(cpBytes);
+    Type("41");  // byte 5: 05 -> 41
+    Type("4");   // byte 6: 06 -> 46, the entry still open
+    hex->SetBytesPerGroup(2);
+    hex->SetBaseBytes(10);
+    hex->MoveCursor(8);
+    Type("00300");  // group 8-9: 2057 -> 300, a word edit
+    hex->ChangeLogToListView(list);
+    ASSERT_EQ(list->Columns().size(), 4u);
+    EXPECT_EQ(list->Columns()[0].Caption, "Offset");
+    EXPECT_EQ(Rows(*list),
+              (std::vector<std::string>{"00000005|byte|005|065", "00000006|byte|006|070",
+                                        "00000008|word|02057|00300"}));
+    EXPECT_EQ(list->Item(2).Data, 8);
+
+    hex->Undo();
+    hex->Undo();
+    hex->SetBaseBytes(16);
+    hex->SetBaseOffset(10);
+    hex->ChangeLogToListView(list);
+    EXPECT_EQ(Rows(*list), (std::vector<std::string>{"0000000005|byte|05|41"}));
+    hex->RedoLogToListView(list);
+    // The next entry to redo comes last.
+    EXPECT_EQ(Rows(*list),
+              (std::vector<std::string>{"0000000008|word|0809|012C", "0000000006|byte|06|46"}));
+    EXPECT_EQ(list->Columns().size(), 4u);  // the columns are not added twice
+    hex->ChangeLogToListView(nullptr);
+}
+
+TEST_F(HexEditor, AListViewShowsTheNewest256EntriesAndTheLastOneInView) {
+    auto* list = new TListView(form);
+    list->SetParent(form);
+    list->SetBounds(0, 0, 300, 200);
+    for (int i = 0; i < 300; ++i) {
+        hex->SetByte(i, uint8_t(i + 1));
+        hex->MoveCursor(i + 1);  // seals the entry
+    }
+    hex->ChangeLogToListView(list);
+    ASSERT_EQ(list->Count(), 256);
+    EXPECT_EQ(list->Item(0).Caption, "0000002C");  // entries 44 to 299
+    EXPECT_EQ(list->Item(255).Caption, "0000012B");
+    EXPECT_GE(list->TopIndex() + list->VisibleRowCount(), 256);
+    EXPECT_GT(list->TopIndex(), 0);
 }
 
 }  // namespace

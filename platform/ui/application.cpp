@@ -1,9 +1,6 @@
 #include "platform/ui/application.h"
 
-#include <unistd.h>
-
-#include <climits>
-
+#include "platform/os/module.h"
 #include "platform/sysutils.h"
 #include "platform/ui/msgbox.h"
 #include "platform/ui/screen.h"
@@ -12,16 +9,16 @@ TApplication* Application = nullptr;
 
 namespace {
 std::string ExecutablePath() {
-    char buffer[PATH_MAX];
-    ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-    if (n <= 0) return {};
-    return std::string(buffer, size_t(n));
+    char buffer[4096];
+    DWORD n = GetModuleFileNameA(nullptr, buffer, sizeof buffer);
+    if (n == 0 || n >= sizeof buffer) return {};
+    return std::string(buffer, n);
 }
 }  // namespace
 
 TApplication::TApplication(TComponent* owner) : TComponent(owner) {
     exeName_ = ExecutablePath();
-    std::string base = exeName_.substr(exeName_.find_last_of('/') + 1);
+    std::string base = exeName_.substr(exeName_.find_last_of("/\\") + 1);
     title_ = base.substr(0, base.find('.'));
     handle_ = CreateWindowExA(0, title_, WS_POPUP, 0, 0, 0, 0, HWND_MESSAGE, WNDPROC{});
     SetTaskbarCarrier(handle_);

@@ -4,6 +4,7 @@
 
 #include "platform/sysutils.h"
 #include "platform/ui/application.h"
+#include "platform/ui/menubar.h"
 #include "platform/ui/screen.h"
 
 TCustomForm::TCustomForm(TComponent* owner) : TWinControl(owner) {
@@ -89,6 +90,14 @@ void TCustomForm::SetActiveControl(TWinControl* control) {
 void TCustomForm::Notification(TComponent* component, TOperation operation) {
     TWinControl::Notification(component, operation);
     if (operation == opRemove && component == activeControl_) activeControl_ = nullptr;
+    if (operation == opRemove && component == menu_) menu_ = nullptr;
+}
+
+void TCustomForm::SetMenu(TMainMenu* menu) {
+    if (menu == menu_) return;
+    if (menu_) RemoveFreeNotification(menu_);
+    menu_ = menu;
+    if (menu_) FreeNotification(menu_);
 }
 
 void TCustomForm::SetBorderStyle(TFormBorderStyle style) {
@@ -332,6 +341,12 @@ void TCustomForm::Dispatch(TMessage& m) {
             break;
         case CM_DIALOGKEY:
             m.Result = DialogKey(int(m.WParam)) ? 1 : 0;
+            break;
+        case CM_FORMKEY:
+            m.Result = menu_ && menu_->Showing() &&
+                               menu_->FormKey(uint16_t(m.WParam), KeyShiftState(), m.LParam != 0)
+                           ? 1
+                           : 0;
             break;
         case CM_FOCUSCHANGED:
             Broadcast(CM_FOCUSCHANGED, m.WParam, m.LParam);

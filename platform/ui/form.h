@@ -15,6 +15,10 @@
 // not claim them. Return clicks the active button (the focused one, else the Default
 // button), Escape the Cancel button; without such a button the key does nothing.
 //
+// A form with a main menu (SetMenu; a TMainMenu owned by a form sets itself) hands every
+// key to the menu before its focused control sees it, so the menu's short cuts work
+// wherever the focus is.
+//
 // ShowModal shows the form, disables the other forms and runs a message loop (timers
 // keep firing) until ModalResult is set by code or a button, or the window manager's
 // close box asks to close (mrCancel); OnCloseQuery may refuse. It then hides the form,
@@ -23,6 +27,8 @@
 #pragma once
 
 #include "platform/ui/wincontrol.h"
+
+class TMainMenu;
 
 enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
 enum TFormStyle { fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop };
@@ -103,6 +109,10 @@ public:
 
     TCanvas& Canvas() { return canvas_; }
 
+    // The menu bar that sees the form's keys first; none by default.
+    TMainMenu* Menu() const { return menu_; }
+    void SetMenu(TMainMenu* menu);
+
     TNotifyEvent OnCreate;
     TNotifyEvent OnDestroy;
     TNotifyEvent OnShow;
@@ -143,6 +153,7 @@ private:
     bool destroyed_ = false;
     TWinControl* activeControl_ = nullptr;
     HWND ownerWindow_ = nullptr;
+    TMainMenu* menu_ = nullptr;
     TCanvas canvas_;
 };
 

@@ -7,6 +7,62 @@
 #include "platform/ui/stylepainter.h"
 #include "platform/ui/winapi.h"
 
+// Short cuts -------------------------------------------------------------------------------
+
+namespace {
+
+// The name of a key as a short cut shows it; empty for a key without one.
+std::string KeyName(int key) {
+    if ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9')) return std::string(1, char(key));
+    if (key >= VK_F1 && key < VK_F1 + 24) return "F" + std::to_string(key - VK_F1 + 1);
+    switch (key) {
+        case VK_BACK:
+            return "BkSp";
+        case VK_TAB:
+            return "Tab";
+        case VK_RETURN:
+            return "Enter";
+        case VK_ESCAPE:
+            return "Esc";
+        case VK_SPACE:
+            return "Space";
+        case VK_PRIOR:
+            return "PgUp";
+        case VK_NEXT:
+            return "PgDn";
+        case VK_END:
+            return "End";
+        case VK_HOME:
+            return "Home";
+        case VK_LEFT:
+            return "Left";
+        case VK_UP:
+            return "Up";
+        case VK_RIGHT:
+            return "Right";
+        case VK_DOWN:
+            return "Down";
+        case 0x2D:  // VK_INSERT
+            return "Ins";
+        case VK_DELETE:
+            return "Del";
+        default:
+            return {};
+    }
+}
+
+}  // namespace
+
+std::string ShortCutToText(TShortCut shortCut) {
+    std::string key = KeyName(int(shortCut & 0xFFFF & ~(scShift | scCtrl | scAlt)));
+    if (key.empty()) return {};
+    std::string text;
+    if (shortCut & scShift) text += "Shift+";
+    if (shortCut & scCtrl) text += "Ctrl+";
+    if (shortCut & scAlt) text += "Alt+";
+    return text + key;
+}
+
 // TMenuItem --------------------------------------------------------------------------------
 
 TMenuItem::TMenuItem(TComponent* owner) : TComponent(owner) {}

@@ -59,6 +59,9 @@ int MessageBoxA(HWND owner, const std::string& text, const std::string& caption,
         case MB_YESNO:
             choices = {{"Yes", IDYES}, {"No", IDNO}};
             break;
+        case MB_YESNOCANCEL:
+            choices = {{"Yes", IDYES}, {"No", IDNO}, {"Cancel", IDCANCEL}};
+            break;
         default:
             choices = {{"OK", IDOK}};
             break;
@@ -66,6 +69,8 @@ int MessageBoxA(HWND owner, const std::string& text, const std::string& caption,
     bool hasCancel = std::any_of(choices.begin(), choices.end(),
                                  [](const TChoice& c) { return c.result == IDCANCEL; });
     bool okOnly = choices.size() == 1;
+    size_t defaultButton = (type & 0xF00) >> 8;  // MB_DEFBUTTON1..3
+    if (defaultButton >= choices.size()) defaultButton = 0;
 
     // The owner: the given window's top-level window, else the main form when it shows.
     HWND ownerTop = IsWindow(owner) ? GetTopLevel(owner) : nullptr;
@@ -112,7 +117,8 @@ int MessageBoxA(HWND owner, const std::string& text, const std::string& caption,
         button->SetBounds(x, buttonsTop, kButtonWidth, kButtonHeight);
         button->SetModalResult(choice.result);
         button->SetTabOrder(i);
-        button->SetDefault(i == 0);
+        button->SetDefault(size_t(i) == defaultButton);
+        if (size_t(i) == defaultButton) box->SetActiveControl(button);
         // Escape: the Cancel button, or OK when it is the only one.
         button->SetCancel(choice.result == IDCANCEL || okOnly);
         x += kButtonWidth + kButtonGap;

@@ -18,12 +18,16 @@
 
 constexpr UINT MB_OK = 0x00000000;
 constexpr UINT MB_OKCANCEL = 0x00000001;
+constexpr UINT MB_YESNOCANCEL = 0x00000003;
 constexpr UINT MB_YESNO = 0x00000004;
 constexpr UINT MB_ICONSTOP = 0x00000010;
 constexpr UINT MB_ICONERROR = 0x00000010;
 constexpr UINT MB_ICONQUESTION = 0x00000020;
 constexpr UINT MB_ICONWARNING = 0x00000030;
 constexpr UINT MB_ICONINFORMATION = 0x00000040;
+constexpr UINT MB_DEFBUTTON1 = 0x00000000;
+constexpr UINT MB_DEFBUTTON2 = 0x00000100;
+constexpr UINT MB_DEFBUTTON3 = 0x00000200;
 
 constexpr int IDOK = 1;
 constexpr int IDCANCEL = 2;
@@ -31,7 +35,9 @@ constexpr int IDYES = 6;
 constexpr int IDNO = 7;
 
 // Shows text under caption with the buttons type asks for (OK; OK and Cancel; Yes and
-// No) and returns the button pressed. The first button is the default (Return). Escape
-// and the close box give IDCANCEL when there is a Cancel button and IDOK with OK alone;
-// a Yes/No box answers only its buttons.
+// No; Yes, No and Cancel) and returns the button pressed. The default button has the
+// focus and answers Return: the first one, or the second or third with MB_DEFBUTTON2 or
+// MB_DEFBUTTON3 (the first when the box has fewer buttons). Escape and the close box give
+// IDCANCEL when there is a Cancel button and IDOK with OK alone; a Yes/No box answers
+// only its buttons.
 int MessageBoxA(HWND owner, const std::string& text, const std::string& caption, UINT type);

@@ -12,6 +12,7 @@ constexpr UINT kRepeatDelay = 350;     // from the press to the first repeat
 constexpr UINT kRepeatInterval = 50;   // between repeats
 constexpr int kDefaultThickness = 16;  // the classic bar at 96 pixels per inch
 constexpr int kMinThumbTrack = 8;      // a shorter track shows no thumb
+constexpr int kMinThumbLength = 8;     // a thumb sized by the page is never shorter
 
 enum class TArrow { Up, Down, Left, Right };
 
@@ -109,6 +110,13 @@ void TScrollBar::SetParams(int position, int min, int max) {
     if (moved && OnChange) OnChange(this);
 }
 
+void TScrollBar::SetPageSize(int value) {
+    value = std::max(0, value);
+    if (value == pageSize_) return;
+    pageSize_ = value;
+    Invalidate();
+}
+
 // Geometry ----------------------------------------------------------------------------------------
 
 int TScrollBar::ArrowLength() const {
@@ -120,10 +128,18 @@ bool TScrollBar::HasThumb() const {
     return Enabled() && max_ > min_ && track >= kMinThumbTrack;
 }
 
+int TScrollBar::ThumbLength() const {
+    int track = Length() - 2 * ArrowLength();
+    if (pageSize_ <= 0 || max_ <= min_) return std::min(Thickness(), track);
+    int64_t whole = int64_t(max_) - min_ + pageSize_;
+    int64_t length = int64_t(track) * pageSize_ / whole;
+    return int(std::clamp<int64_t>(length, std::min(kMinThumbLength, track), track));
+}
+
 void TScrollBar::ThumbSpan(int& start, int& length) const {
     int arrow = ArrowLength();
     int track = Length() - 2 * arrow;
-    length = std::min(Thickness(), track);
+    length = ThumbLength();
     int64_t travel = track - length;
     start = arrow + int(travel * (int64_t(position_) - min_) / (int64_t(max_) - min_));
 }
@@ -131,8 +147,7 @@ void TScrollBar::ThumbSpan(int& start, int& length) const {
 int TScrollBar::PositionForThumb(int start) const {
     int arrow = ArrowLength();
     int track = Length() - 2 * arrow;
-    int length = std::min(Thickness(), track);
-    int64_t travel = track - length;
+    int64_t travel = track - ThumbLength();
     if (travel <= 0) return min_;
     int64_t along = std::clamp<int64_t>(start - arrow, 0, travel);
     int64_t range = int64_t(max_) - min_;

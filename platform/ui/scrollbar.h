@@ -1,6 +1,8 @@
 // TScrollBar: a stand-alone scroll bar, vertical or horizontal, in the classic look: an
-// arrow button at each end, a dithered track between them and a square thumb whose place
-// in the track shows Position between Min and Max.
+// arrow button at each end, a dithered track between them and a thumb whose place in the
+// track shows Position between Min and Max. The thumb is square, or, with a PageSize,
+// as long against the track as one page is against the whole (a page plus the range),
+// but never shorter than 8 pixels.
 //
 // Position always lies in [Min, Max] (setters clamp it); a range with Max <= Min shows no
 // thumb and greys the arrows, as does a disabled bar. Every change of Position, from code
@@ -61,6 +63,10 @@ public:
     void SetSmallChange(int value) { smallChange_ = value < 1 ? 1 : value; }
     int LargeChange() const { return largeChange_; }
     void SetLargeChange(int value) { largeChange_ = value < 1 ? 1 : value; }
+    // How many position units one page shows (0, the default: a square thumb). It sizes
+    // the thumb only; Position still runs from Min to Max.
+    int PageSize() const { return pageSize_; }
+    void SetPageSize(int value);
 
     // Geometry, in client coordinates: the part under a point, and the thumb (empty when
     // none is shown).
@@ -88,6 +94,7 @@ private:
     int Along(int x, int y) const { return kind_ == sbVertical ? y : x; }
     int ArrowLength() const;
     bool HasThumb() const;
+    int ThumbLength() const;
     // The thumb's start and length along the bar.
     void ThumbSpan(int& start, int& length) const;
     // The position for a thumb starting at start along the bar.
@@ -106,6 +113,7 @@ private:
     int position_ = 0;
     int smallChange_ = 1;
     int largeChange_ = 1;
+    int pageSize_ = 0;
 
     TScrollPart pressed_ = TScrollPart::None;  // the part held down with the left button
     bool pointerOnPressed_ = false;            // the pointer is over that part

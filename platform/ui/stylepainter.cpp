@@ -1,5 +1,9 @@
 #include "platform/ui/stylepainter.h"
 
+#include <vector>
+
+#include "platform/gfx/utf8.h"
+
 void Frame3D(TCanvas& canvas, TRect& rect, TColor topColor, TColor bottomColor, int width) {
     canvas.Pen.Width = 1;
     canvas.Pen.Style = psSolid;
@@ -223,4 +227,63 @@ void DrawMenuSeparator(TCanvas& canvas, const TRect& rect) {
     canvas.FillRect({rect.Left + 1, y, rect.Right - 1, y + 1});
     canvas.Brush.Color = clBtnHighlight;
     canvas.FillRect({rect.Left + 1, y + 1, rect.Right - 1, y + 2});
+}
+
+TRect DrawSunkenField(TCanvas& canvas, const TRect& rect, TColor fill) {
+    TRect r = rect;
+    DrawEdge(canvas, r, TEdge::Sunken);
+    canvas.Brush.Style = bsSolid;
+    canvas.Brush.Color = fill;
+    canvas.FillRect(r);
+    return r;
+}
+
+void DrawHeaderSection(TCanvas& canvas, const TRect& rect, std::string_view caption,
+                       bool rightAligned) {
+    if (rect.IsEmpty()) return;
+    DrawButtonFace(canvas, rect, clBtnFace, false, false);
+    if (caption.empty()) return;
+    TRect clip{rect.Left + kHeaderTextLeft, rect.Top + 2, rect.Right - kHeaderTextLeft,
+               rect.Bottom - 2};
+    if (clip.IsEmpty()) return;
+    std::string shown = FitTextWithEllipsis(canvas, caption, clip.Width());
+    int x = rightAligned ? clip.Right - canvas.TextWidth(shown) : clip.Left;
+    int y = rect.Top + (rect.Height() - canvas.TextHeight(shown)) / 2;
+    TColor color = canvas.Font.Color();
+    canvas.Font.SetColor(clBtnText);
+    canvas.Brush.Style = bsClear;
+    canvas.TextRect(clip, x, y, shown);
+    canvas.Font.SetColor(color);
+}
+
+std::string FitTextWithEllipsis(const TCanvas& canvas, std::string_view text, int width) {
+    if (canvas.TextWidth(text) <= width) return std::string(text);
+    static constexpr std::string_view kDots = "...";
+    // The longest run of whole characters that leaves room for the dots (the width grows
+    // with the run, so a binary search over the character boundaries finds it).
+    std::vector<size_t> ends;
+    for (size_t pos = 0; pos < text.size();) {
+        NextCodePoint(text, pos);
+        ends.push_back(pos);
+    }
+    auto fitsWith = [&](size_t end) {
+        std::string candidate(text.substr(0, end));
+        candidate += kDots;
+        return canvas.TextWidth(candidate) <= width;
+    };
+    size_t low = 0, high = ends.size();  // ends[0, low) fit; ends[high, ...) do not
+    while (low < high) {
+        size_t mid = low + (high - low) / 2;
+        if (fitsWith(ends[mid])) {
+            low = mid + 1;
+        } else {
+            high = mid;
+        }
+    }
+    size_t fits = low > 0 ? ends[low - 1] : 0;
+    if (fits > 0) return std::string(text.substr(0, fits)) + std::string(kDots);
+    std::string dots(kDots);
+    while (!dots.empty() && canvas.TextWidth(dots) > width)
+        dots.pop_back();
+    return dots;
 }

@@ -5,6 +5,7 @@
 // bevel of its own.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "platform/gfx/canvas.h"
@@ -75,3 +76,19 @@ void DrawMenuItem(TCanvas& canvas, const TRect& rect, std::string_view caption, 
 
 // A separator line across rect (kMenuSeparatorHeight high).
 void DrawMenuSeparator(TCanvas& canvas, const TRect& rect);
+
+// A field the user types into or picks from (an edit box, a list): the sunken edge
+// inside rect, filled with fill. Returns the area inside the edge.
+TRect DrawSunkenField(TCanvas& canvas, const TRect& rect, TColor fill);
+
+// One section of a list's column header: a raised button face with the caption in the
+// canvas font kHeaderTextLeft from its left edge (or as far from its right edge, for a
+// right-aligned column), vertically centred, cut off with "..." where it does not fit. An
+// empty caption draws the bare face (the header past the last column).
+constexpr int kHeaderTextLeft = 6;
+void DrawHeaderSection(TCanvas& canvas, const TRect& rect, std::string_view caption,
+                       bool rightAligned = false);
+
+// Text cut to fit width pixels in the canvas font: the text itself when it fits, else as
+// many whole characters as fit followed by "..." (or as much of "..." as fits).
+std::string FitTextWithEllipsis(const TCanvas& canvas, std::string_view text, int width);

@@ -179,6 +179,12 @@ bool IsWindow(HWND hwnd) {
     return Alive(hwnd);
 }
 
+size_t LiveWindowCount() {
+    // Destroyed windows wait in the graveyard until no message is being handled: they
+    // still count.
+    return Sys().windows.size() + Sys().graveyard.size();
+}
+
 // Window data and procedure ------------------------------------------------------------------
 
 LONG_PTR GetWindowLongPtrA(HWND hwnd, int index) {

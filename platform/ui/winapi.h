@@ -241,6 +241,12 @@ using TSetLayeredWindowAttributes = bool (*)(HWND, TColor, uint8_t, DWORD);
 // goes away.
 void DestroyAllWindows();
 
+// How many windows (top-level, child and message-only, destroyed ones not yet freed
+// included) and timers exist now; tests use them to show that a long run does not pile
+// them up.
+size_t LiveWindowCount();
+size_t LiveTimerCount();
+
 // The native window behind a top-level window (none for child windows); for backends and
 // tests.
 native::TNativeWindow* NativeWindow(HWND hwnd);

@@ -156,6 +156,12 @@ void Deliver(const native::TEvent& e) {
         if (s.wakeHandler) s.wakeHandler();
         return;
     }
+    if (e.Kind == native::TEventKind::TimeChanged) {
+        // As the system broadcasts it: to every top-level window.
+        for (HWND top : s.topLevels)
+            if (!top->messageOnly) Post(top, WM_TIMECHANGE, 0, 0);
+        return;
+    }
     auto found = s.byNative.find(e.Window);
     if (found == s.byNative.end()) return;
     HWND top = found->second;
@@ -418,6 +424,10 @@ uintptr_t SetTimer(HWND hwnd, uintptr_t id, UINT elapseMs) {
     KillTimer(hwnd, id);
     Sys().timers.push_back({hwnd, id, interval, Backend().NowMs() + interval});
     return id;
+}
+
+size_t LiveTimerCount() {
+    return Sys().timers.size();
 }
 
 bool KillTimer(HWND hwnd, uintptr_t id) {

@@ -468,6 +468,7 @@ void TWinControl::Dispatch(TMessage& m) {
         }
         case WM_KEYDOWN: {
             auto key = uint16_t(m.WParam);
+            if (TWinControl* form = ParentForm(); form && form->Perform(CM_FORMKEY, key, 1)) break;
             if (DoKeyDown(key, KeyShiftState())) break;
             if (IsDialogKey(key) && !WantsKey(key)) {
                 TWinControl* form = ParentForm();
@@ -478,6 +479,7 @@ void TWinControl::Dispatch(TMessage& m) {
         }
         case WM_KEYUP: {
             auto key = uint16_t(m.WParam);
+            if (TWinControl* form = ParentForm(); form && form->Perform(CM_FORMKEY, key, 0)) break;
             DoKeyUp(key, KeyShiftState());
             break;
         }

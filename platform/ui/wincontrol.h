@@ -24,6 +24,10 @@
 // Sent to a form when one of its controls got the focus (lParam: that control), and by
 // the form on to all of its controls.
 constexpr UINT CM_FOCUSCHANGED = CM_BASE + 7;
+// Sent to the form of the focused control before a key reaches the control (wParam: the
+// key; lParam: 1 pressed, 0 released); a non-zero result uses the key up (a main menu's
+// short cut).
+constexpr UINT CM_FORMKEY = CM_BASE + 201;
 
 // The modifier keys (ssShift, ssCtrl, ssAlt) held for the input message last taken.
 TShiftState KeyShiftState();

@@ -1,7 +1,8 @@
 // The real program under a private X server with a window manager, for end-to-end tests:
 // starting it with its settings in a throw-away folder, finding its windows (the clock, its
 // dialogs, its popup menu) by what the server knows of them, driving it with xdotool, and
-// ending it.
+// ending it. The program is the clock unless a fixture names another one (ProgramPath) and
+// says which title its main window has (IsMainTitle).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -48,7 +49,11 @@ protected:
     ztest::TChildProcess clock;
 
     void SetUp() override {
-        if (!ztest::TXvfb::Installed()) GTEST_SKIP() << "Xvfb is not installed";
+        for (const char* tool : {"Xvfb", "openbox", "xdotool"}) {
+            if (ProgramOnPath(tool)) continue;
+            if (XToolsRequired()) FAIL() << tool << " is not installed (ZT_REQUIRE_X_TOOLS is set)";
+            GTEST_SKIP() << tool << " is not installed";
+        }
         x = std::make_unique<ztest::TXvfb>("1024x768x24");
         ASSERT_TRUE(x->Ok()) << x->Error();
         ASSERT_TRUE(x->StartWindowManager()) << "openbox did not start";
@@ -63,12 +68,28 @@ protected:
         if (display) XCloseDisplay(display);
     }
 
-    // Starts the program; extraEnv entries ("NAME=value") add to its environment.
-    void Start(const std::vector<std::string>& extraEnv = {}) {
+    // The program the fixture starts, and whether a title is its main window's.
+    virtual std::string ProgramPath() const {
+#ifdef ZT_ZENTICK_PATH
+        return ZT_ZENTICK_PATH;
+#else
+        return {};
+#endif
+    }
+    virtual bool IsMainTitle(const std::string& title) const {
+        return title == "Form1";
+    }
+
+    // Starts the program with arguments; extraEnv entries ("NAME=value") add to its
+    // environment.
+    void Start(const std::vector<std::string>& extraEnv = {},
+               const std::vector<std::string>& arguments = {}) {
         std::vector<std::string> env = {"DISPLAY=" + x->Display()};
         env.insert(env.end(), extraEnv.begin(), extraEnv.end());
-        ASSERT_TRUE(clock.Start({ZT_ZENTICK_PATH}, env));
-        ASSERT_TRUE(WaitFor([&] { return Find() != 0; })) << "the clock's window did not appear";
+        std::vector<std::string> argv = {ProgramPath()};
+        argv.insert(argv.end(), arguments.begin(), arguments.end());
+        ASSERT_TRUE(clock.Start(argv, env));
+        ASSERT_TRUE(WaitFor([&] { return Find() != 0; })) << "the program's window did not appear";
     }
 
     // The process that owns a window (_NET_WM_PID), or 0.
@@ -111,10 +132,10 @@ protected:
         };
         return search(DefaultRootWindow(display));
     }
-    // The clock's own window: the managed window titled "Form1".
+    // The program's main window: the managed window with its title ("Form1" for the clock).
     Window Find() {
         return FindWindow([&](Window w, const XWindowAttributes& a) {
-            return !a.override_redirect && Title(w) == "Form1";
+            return !a.override_redirect && IsMainTitle(Title(w));
         });
     }
     // A managed window of the clock by its title (a dialog or a message box), or 0.

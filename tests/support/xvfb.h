@@ -7,8 +7,12 @@
 // its built-in settings; it runs a startup command once it manages the screen, which
 // tells the test that it is ready. Both are stopped when the object goes.
 //
-// Tests skip themselves when Xvfb is not installed (TXvfb::Installed()).
+// Tests skip themselves when Xvfb is not installed (TXvfb::Installed()), unless the X
+// tools are required (XToolsRequired(): scripts/test.sh installs them and sets
+// ZT_REQUIRE_X_TOOLS=1); then a missing Xvfb or openbox fails the test instead.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -29,6 +33,14 @@
 extern char** environ;
 
 namespace ztest {
+
+// Whether Xvfb, openbox and xdotool must be there (ZT_REQUIRE_X_TOOLS set and not "0"):
+// a test that misses one then fails rather than skips, so that a run that installed them
+// cannot pass without running the tests that need them.
+inline bool XToolsRequired() {
+    const char* required = std::getenv("ZT_REQUIRE_X_TOOLS");
+    return required != nullptr && required[0] != '\0' && std::string(required) != "0";
+}
 
 // Whether an executable of this name is on PATH.
 inline bool ProgramOnPath(const std::string& name) {
@@ -141,7 +153,9 @@ private:
 
 class TXvfb {
 public:
-    static bool Installed() { return ProgramOnPath("Xvfb"); }
+    // Whether tests should start the server: Xvfb is installed, or it is required (the
+    // constructor then reports it missing, Ok() is false, and the test fails).
+    static bool Installed() { return ProgramOnPath("Xvfb") || XToolsRequired(); }
 
     // Starts the server; Ok() tells whether it runs, Error() why not.
     explicit TXvfb(const std::string& screen = "1024x768x24", int timeoutMs = 20000) {
@@ -182,9 +196,15 @@ public:
     const std::string& Display() const { return display_; }
 
     // Starts openbox on the display and waits until it manages the screen. Returns false
-    // when openbox is not installed or does not come up in time.
+    // when openbox is not installed or does not come up in time; when the X tools are
+    // required, that is also recorded as a failure of the running test.
     bool StartWindowManager(int timeoutMs = 20000) {
-        if (!Ok() || !ProgramOnPath("openbox")) return false;
+        if (!Ok()) return false;
+        if (!ProgramOnPath("openbox")) {
+            if (XToolsRequired())
+                ADD_FAILURE() << "openbox is not installed (ZT_REQUIRE_X_TOOLS is set)";
+            return false;
+        }
         char dir[] = "/tmp/zt-xvfb-XXXXXX";
         if (!mkdtemp(dir)) return false;
         // An empty configuration: the built-in settings, and no complaint about a missing
@@ -214,7 +234,10 @@ public:
         }
         unlink(config.c_str());
         rmdir(dir);
-        if (!ready) windowManager_.Stop();
+        if (!ready) {
+            windowManager_.Stop();
+            if (XToolsRequired()) ADD_FAILURE() << "openbox did not start on " << display_;
+        }
         return ready;
     }
 

@@ -1,0 +1,396 @@
+#include "hexedit/fhexedit.h"
+
+#include <cstdio>
+
+#include "platform/ui/msgbox.h"
+
+namespace {
+
+constexpr int kBytesPerLine[3] = {8, 16, 32};
+constexpr int kBytesPerGroup[4] = {1, 2, 4, 8};
+
+std::string BaseName(const std::string& path) {
+    size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+TFormHexEdit::TFormHexEdit(TComponent* owner) : TForm(owner) {
+    SetName("FormHexEdit");
+    SetPosition(poScreenCenter);
+    SetBounds(0, 0, 800, 560);
+    Font().SetName("MS Sans Serif");
+    Font().SetHeight(-11);
+    OnCloseQuery = Method(this, &TFormHexEdit::FormCloseQuery);
+
+    BuildMenus();
+    BuildControls();
+
+    OpenDialog1 = new TOpenDialog(this);
+    SaveDialog1 = new TSaveDialog(this);
+    SaveDialog1->SetTitle("Save As");
+
+    TimerCursor = new TTimer(this);
+    TimerCursor->SetInterval(100);
+    TimerCursor->SetOnTimer(Method(this, &TFormHexEdit::TimerCursorTimer));
+
+    HexEditor1->SetNotLoaded();
+    HexEditor1->SetReadOnly(true);
+    UpdateTitle();
+    UpdateMenus();
+    UpdateStatus();
+}
+
+TMenuItem* TFormHexEdit::AddItem(TMenuItem* parent, const std::string& caption, TShortCut shortCut,
+                                 TNotifyEvent onClick) {
+    auto* item = new TMenuItem(this);
+    item->SetCaption(caption);
+    if (shortCut) item->SetShortCut(shortCut);
+    item->OnClick = std::move(onClick);
+    parent->Add(item);
+    return item;
+}
+
+TMenuItem* TFormHexEdit::AddViewItem(TMenuItem* parent, const std::string& caption,
+                                     std::function<void(THexEditor&)> apply) {
+    return AddItem(parent, caption, 0, [this, apply = std::move(apply)](TObject*) {
+        apply(*HexEditor1);
+        UpdateMenus();
+        UpdateStatus();
+    });
+}
+
+void TFormHexEdit::BuildMenus() {
+    MainMenu1 = new TMainMenu(this);
+    TMenuItem* bar = MainMenu1->Items();
+
+    File1 = AddItem(bar, "File", 0, nullptr);
+    Open1 = AddItem(File1, "Open...", scCtrl | 'O', Method(this, &TFormHexEdit::Open1Click));
+    Save1 = AddItem(File1, "Save", scCtrl | 'S', Method(this, &TFormHexEdit::Save1Click));
+    SaveAs1 = AddItem(File1, "Save As...", 0, Method(this, &TFormHexEdit::SaveAs1Click));
+    AddItem(File1, "-", 0, nullptr);
+    Exit1 = AddItem(File1, "Exit", scCtrl | 'Q', Method(this, &TFormHexEdit::Exit1Click));
+
+    Edit1 = AddItem(bar, "Edit", 0, nullptr);
+    Undo1 = AddItem(Edit1, "Undo", scCtrl | 'Z', Method(this, &TFormHexEdit::Undo1Click));
+    Redo1 = AddItem(Edit1, "Redo", scCtrl | 'Y', Method(this, &TFormHexEdit::Redo1Click));
+
+    Search1 = AddItem(bar, "Search", 0, nullptr);
+    Find1 = AddItem(Search1, "Find...", scCtrl | 'F', Method(this, &TFormHexEdit::Find1Click));
+    FindNext1 =
+        AddItem(Search1, "Find Next", VK_F1 + 2, Method(this, &TFormHexEdit::FindNext1Click));
+
+    View1 = AddItem(bar, "View", 0, nullptr);
+    HexBytes1 = AddViewItem(View1, "Hex bytes", [](THexEditor& e) { e.SetBaseBytes(16); });
+    DecimalBytes1 = AddViewItem(View1, "Decimal bytes", [](THexEditor& e) { e.SetBaseBytes(10); });
+    AddItem(View1, "-", 0, nullptr);
+    HexOffsets1 = AddViewItem(View1, "Hex offsets", [](THexEditor& e) { e.SetBaseOffset(16); });
+    DecimalOffsets1 =
+        AddViewItem(View1, "Decimal offsets", [](THexEditor& e) { e.SetBaseOffset(10); });
+    AddItem(View1, "-", 0, nullptr);
+    for (int i = 0; i < 3; ++i) {
+        int count = kBytesPerLine[i];
+        BytesPerLine[i] = AddViewItem(View1, std::to_string(count) + " bytes per line",
+                                      [count](THexEditor& e) { e.SetBytesPerLine(count); });
+    }
+    AddItem(View1, "-", 0, nullptr);
+    for (int i = 0; i < 4; ++i) {
+        int count = kBytesPerGroup[i];
+        BytesPerGroup[i] = AddViewItem(
+            View1, std::to_string(count) + (count == 1 ? " byte per group" : " bytes per group"),
+            [count](THexEditor& e) { e.SetBytesPerGroup(count); });
+    }
+    AddItem(View1, "-", 0, nullptr);
+    ChangeLog1 = AddItem(View1, "Change log", 0, Method(this, &TFormHexEdit::ChangeLog1Click));
+}
+
+void TFormHexEdit::BuildControls() {
+    // Aligned controls are laid out in the order they are added: the status line at the
+    // bottom, the list at the far right, the scroll bar left of it, the editor in the rest.
+    PanelStatus = new TPanel(this);
+    PanelStatus->SetParent(this);
+    PanelStatus->SetHeight(20);
+    PanelStatus->SetAlign(alBottom);
+    PanelStatus->SetBevelOuter(bvLowered);
+
+    LabelStatus = new TLabel(this);
+    LabelStatus->SetParent(PanelStatus);
+    LabelStatus->SetBounds(6, 3, 10, 13);
+
+    ListViewLog = new TListView(this);
+    ListViewLog->SetParent(this);
+    ListViewLog->SetWidth(290);
+    ListViewLog->SetAlign(alRight);
+    ListViewLog->SetVisible(false);
+    ListViewLog->AddColumn("Offset", 80);
+    ListViewLog->AddColumn("Edit", 44);
+    ListViewLog->AddColumn("Old", 72);
+    ListViewLog->AddColumn("New", 72);
+    ListViewLog->OnDblClick = Method(this, &TFormHexEdit::ListViewLogDblClick);
+
+    ScrollBar1 = new TScrollBar(this);
+    ScrollBar1->SetParent(this);
+    ScrollBar1->SetKind(sbVertical);
+    ScrollBar1->SetWidth(16);
+    ScrollBar1->SetAlign(alRight);
+    // The keys belong to the editor: the bar is worked with the mouse.
+    ScrollBar1->SetTabStop(false);
+    ScrollBar1->OnChange = Method(this, &TFormHexEdit::ScrollBar1Change);
+
+    HexEditor1 = new THexEditor(this);
+    HexEditor1->SetParent(this);
+    HexEditor1->SetAlign(alClient);
+    HexEditor1->SetColor(clWindow);
+    HexEditor1->Font().SetName("monospace");
+    HexEditor1->Font().SetHeight(-13);
+    HexEditor1->SetColorCursor(clBlue);
+    HexEditor1->SetColorChange(clRed);
+    HexEditor1->SetScrollBar(ScrollBar1);
+    HexEditor1->OnChangeLogUpdate = Method(this, &TFormHexEdit::HexEditor1ChangeLogUpdate);
+    HexEditor1->OnDirtyChange = Method(this, &TFormHexEdit::HexEditor1DirtyChange);
+    HexEditor1->OnCursorChange = [this](TObject*, int64_t) { UpdateStatus(); };
+    HexEditor1->OnCursorByteChange = [this](TObject*) { UpdateStatus(); };
+    HexEditor1->OnSizeChange = [this](TObject*, int64_t) { UpdateStatus(); };
+    SetActiveControl(HexEditor1);
+}
+
+// Files ---------------------------------------------------------------------------------------
+
+void TFormHexEdit::ShowError(const std::string& text) {
+    MessageBoxA(HandleAllocated() ? Handle() : nullptr, text, kHexEditName, MB_OK | MB_ICONERROR);
+}
+
+void TFormHexEdit::OpenArgument(const std::string& fileName) {
+    if (OpenFile(fileName)) return;
+    // Whatever part arrived is kept; after a load that read nothing the editor starts empty.
+    if (path_.empty() && !hasData_) {
+        HexEditor1->SetNotLoaded();
+        HexEditor1->SetReadOnly(true);
+        UpdateTitle();
+        UpdateMenus();
+        UpdateStatus();
+    }
+}
+
+bool TFormHexEdit::OpenFile(const std::string& fileName) {
+    int result = HexEditor1->LoadFromFile(fileName);
+    if (result == hfDone || result == hfShortRead) {
+        path_ = result == hfDone ? fileName : std::string();
+        hasData_ = true;
+        HexEditor1->SetReadOnly(false);
+        searched_ = false;
+    }
+    UpdateTitle();
+    UpdateMenus();
+    UpdateStatus();
+    switch (result) {
+        case hfDone:
+            return true;
+        case hfShortRead:
+            ShowError("Only part of " + fileName + " could be read.");
+            return false;
+        case hfNoMemory:
+            ShowError(fileName + " is too large to load.");
+            return false;
+        default:
+            ShowError("Cannot open " + fileName + ".");
+            return false;
+    }
+}
+
+bool TFormHexEdit::SaveFile() {
+    if (!hasData_) return false;
+    return path_.empty() ? SaveFileAs() : SaveTo(path_);
+}
+
+bool TFormHexEdit::SaveFileAs() {
+    if (!hasData_) return false;
+    SaveDialog1->SetFileName(path_);
+    if (!SaveDialog1->Execute() || SaveDialog1->FileName().empty()) return false;
+    return SaveTo(SaveDialog1->FileName());
+}
+
+bool TFormHexEdit::SaveTo(const std::string& fileName) {
+    int result = HexEditor1->SaveToFile(fileName);
+    if (result == hfDone) path_ = fileName;
+    UpdateTitle();
+    switch (result) {
+        case hfDone:
+            return true;
+        case hfShortWrite:
+            ShowError(fileName +
+                      " could not be written completely; the file on disk is unchanged.");
+            return false;
+        default:
+            ShowError("Cannot open " + fileName + " for writing.");
+            return false;
+    }
+}
+
+bool TFormHexEdit::QuerySave() {
+    if (!HexEditor1->Dirty()) return true;
+    int answer = MessageBoxA(Handle(), "Save changes to " + DisplayName() + "?", kHexEditName,
+                             MB_YESNOCANCEL | MB_ICONQUESTION);
+    if (answer == IDYES) return SaveFile();
+    return answer == IDNO;
+}
+
+// Texts ---------------------------------------------------------------------------------------
+
+std::string TFormHexEdit::DisplayName() const {
+    return path_.empty() ? "untitled" : BaseName(path_);
+}
+
+std::string TFormHexEdit::TitleText() const {
+    return (HexEditor1->Dirty() ? "*" : "") + DisplayName() + " - " + kHexEditName;
+}
+
+std::string TFormHexEdit::StatusText() const {
+    if (!hasData_) return "No file";
+    int64_t size = HexEditor1->Size();
+    std::string text = "Offset: " + HexEditor1->FormatOffset(HexEditor1->CursorOffset()) +
+                       "    Size: " + std::to_string(size) + (size == 1 ? " byte" : " bytes");
+    if (size <= 0) return text;
+    uint8_t byte = HexEditor1->GetCursorByte();
+    char value[64];
+    if (byte >= 32 && byte < 127) {
+        std::snprintf(value, sizeof value, "    Byte: %02X hex, %u dec, '%c'", byte, unsigned(byte),
+                      char(byte));
+    } else {
+        std::snprintf(value, sizeof value, "    Byte: %02X hex, %u dec, no character", byte,
+                      unsigned(byte));
+    }
+    return text + value;
+}
+
+void TFormHexEdit::UpdateTitle() {
+    SetText(TitleText());
+}
+
+void TFormHexEdit::UpdateMenus() {
+    for (TMenuItem* item : {Save1, SaveAs1, Find1, FindNext1})
+        item->SetEnabled(hasData_);
+    HexEditor1->ChangeLogToMenuItem(Undo1, Redo1);
+    HexBytes1->SetChecked(HexEditor1->BaseBytes() != 10);
+    DecimalBytes1->SetChecked(HexEditor1->BaseBytes() == 10);
+    HexOffsets1->SetChecked(HexEditor1->BaseOffset() == 16);
+    DecimalOffsets1->SetChecked(HexEditor1->BaseOffset() != 16);
+    for (int i = 0; i < 3; ++i)
+        BytesPerLine[i]->SetChecked(HexEditor1->BytesPerLine() == kBytesPerLine[i]);
+    for (int i = 0; i < 4; ++i)
+        BytesPerGroup[i]->SetChecked(HexEditor1->BytesPerGroup() == kBytesPerGroup[i]);
+    ChangeLog1->SetChecked(ListViewLog->Visible());
+    // The list shows the log in the present bases.
+    if (ListViewLog->Visible()) HexEditor1->ChangeLogToListView(ListViewLog);
+}
+
+void TFormHexEdit::UpdateStatus() {
+    LabelStatus->SetText(StatusText());
+}
+
+// Handlers ------------------------------------------------------------------------------------
+
+void TFormHexEdit::Open1Click(TObject*) {
+    if (!QuerySave()) return;
+    if (!path_.empty()) OpenDialog1->SetFileName(path_);
+    if (OpenDialog1->Execute()) OpenFile(OpenDialog1->FileName());
+    HexEditor1->SetFocus();
+}
+
+void TFormHexEdit::Save1Click(TObject*) {
+    SaveFile();
+}
+
+void TFormHexEdit::SaveAs1Click(TObject*) {
+    SaveFileAs();
+}
+
+void TFormHexEdit::Exit1Click(TObject*) {
+    Close();
+}
+
+void TFormHexEdit::Undo1Click(TObject*) {
+    HexEditor1->Undo();
+}
+
+void TFormHexEdit::Redo1Click(TObject*) {
+    HexEditor1->Redo();
+}
+
+void TFormHexEdit::Find1Click(TObject*) {
+    if (!hasData_) return;
+    auto* dialog = New<TFormFind>(this);
+    dialog->SetSearch(searchText_, searchMode_, searchFlags_);
+    bool confirmed = dialog->ShowModal() == mrOk;
+    if (confirmed) {
+        searchText_ = dialog->SearchText();
+        searchMode_ = dialog->SearchMode();
+        searchFlags_ = dialog->SearchFlags();
+    }
+    dialog->Free();
+    if (confirmed) Search(true);
+}
+
+void TFormHexEdit::FindNext1Click(TObject* sender) {
+    if (!searched_) {
+        Find1Click(sender);
+        return;
+    }
+    Search(false);
+}
+
+void TFormHexEdit::Search(bool first) {
+    if (!hasData_) return;
+    int64_t hit = -1;
+    if (first) {
+        hit = HexEditor1->FindFirst(searchText_, searchMode_, searchFlags_);
+    } else if (HexEditor1->CursorOffset() == HexEditor1->SearchPosition()) {
+        hit = HexEditor1->FindNext();
+    } else {
+        // The cursor was moved since the last match: go on from where it is now.
+        hit = HexEditor1->FindFirst(searchText_, searchMode_, searchFlags_ | sfFromCursor);
+    }
+    searched_ = true;
+    if (hit < 0) {
+        MessageBoxA(Handle(), "Cannot find " + searchText_ + ".", kHexEditName,
+                    MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    HexEditor1->MoveCursor(hit);
+    HexEditor1->SetFocus();
+}
+
+void TFormHexEdit::ChangeLog1Click(TObject*) {
+    ListViewLog->SetVisible(!ListViewLog->Visible());
+    UpdateMenus();
+}
+
+void TFormHexEdit::HexEditor1ChangeLogUpdate(TObject*) {
+    HexEditor1->ChangeLogToMenuItem(Undo1, Redo1);
+    if (ListViewLog->Visible()) HexEditor1->ChangeLogToListView(ListViewLog);
+    UpdateStatus();
+}
+
+void TFormHexEdit::HexEditor1DirtyChange(TObject*, bool) {
+    UpdateTitle();
+}
+
+void TFormHexEdit::ScrollBar1Change(TObject*) {
+    HexEditor1->Invalidate();
+}
+
+void TFormHexEdit::ListViewLogDblClick(TObject*) {
+    int index = ListViewLog->ItemIndex();
+    if (index < 0) return;
+    HexEditor1->MoveCursor(int64_t(ListViewLog->Item(index).Data));
+    HexEditor1->SetFocus();
+}
+
+void TFormHexEdit::TimerCursorTimer(TObject*) {
+    HexEditor1->AnimateCursor();
+}
+
+void TFormHexEdit::FormCloseQuery(TObject*, bool& canClose) {
+    canClose = QuerySave();
+}

@@ -1,0 +1,615 @@
+// The hex editor's main window driven as a user drives it: keys, clicks on the menu bar and
+// in the dialogs, on the headless desktop in virtual time. Steps are scheduled on the
+// virtual clock and run inside whichever loop waits then (the main loop, a menu's, a
+// dialog's or a message box's), as input does.
+#include "hexedit/fhexedit.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "hexedit/options.h"
+#include "platform/ui/screen.h"
+#include "platform/ui/stylepainter.h"
+#include "tests/support/headless_app.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteFile(const fs::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// 64 bytes: "Hello, world" then the values 0x10 to 0x43, "hello" twice more along the way.
+std::string SampleBytes() {
+    std::string bytes = "Hello, world";
+    for (int i = 0; bytes.size() < 64; ++i)
+        bytes += char(0x10 + i);
+    bytes.replace(30, 5, "hello");
+    bytes.replace(50, 5, "HELLO");
+    bytes[40] = char(0x12);
+    bytes[41] = char(0x34);
+    return bytes;
+}
+
+class HexEdit : public ::testing::Test {
+protected:
+    THeadlessApp app{{1024, 768}};
+    native::THeadlessBackend& screen = app.Backend();
+    TFormHexEdit* form = nullptr;
+    fs::path dir;
+    fs::path file;
+    int64_t next_ = 0;
+    std::vector<std::string> boxes;  // the texts of the message boxes shown, in order
+
+    void SetUp() override {
+        std::random_device random;
+        do {
+            dir = fs::temp_directory_path() / ("zt-hexedit-" + std::to_string(random()));
+        } while (!fs::create_directory(dir));
+        file = dir / "data.bin";
+        WriteFile(file, SampleBytes());
+    }
+    void TearDown() override {
+        if (form) form->Free();
+        std::error_code ignored;
+        fs::remove_all(dir, ignored);
+    }
+
+    // Starts the program as main does, with a file named on the command line or none.
+    void Start(const std::string& argument) {
+        Application->CreateForm(form);
+        form->Show();
+        if (!argument.empty()) form->OpenArgument(argument);
+        app.Run();
+    }
+    THexEditor& Editor() { return *form->HexEditor1; }
+
+    // Schedules a step gap milliseconds after the previous one.
+    void Then(std::function<void()> step, int64_t gap = 20) {
+        next_ = std::max(next_, app.Now()) + gap;
+        screen.At(next_, std::move(step));
+    }
+    // Runs until every scheduled step has run, and a little longer.
+    void RunAll() { app.Run(std::max<int64_t>(next_ - app.Now(), 0) + 200); }
+
+    void Type(const std::string& text) {
+        for (char c : text)
+            screen.TypeChar(uint8_t(c));
+    }
+    void Ctrl(int key) { screen.PressKey(key, 0, native::kControl); }
+
+    // The message box shown now, or none.
+    TCustomForm* Box() {
+        for (TCustomForm* f : Screen->Forms())
+            if (f != form && f->Visible() && f->Caption() == kHexEditName) return f;
+        return nullptr;
+    }
+    static std::string TextOf(TCustomForm* box) {
+        for (int i = 0; box && i < box->ControlCount(); ++i)
+            if (auto* label = dynamic_cast<TLabel*>(box->Controls(i))) return label->Caption();
+        return {};
+    }
+    void ClickOn(TControl* control) {
+        TPoint p = control->ClientToScreen({control->Width() / 2, control->Height() / 2});
+        screen.Click(p.X, p.Y);
+    }
+    // Answers the message box shown now with a button, noting its text.
+    void Answer(const std::string& button) {
+        TCustomForm* box = Box();
+        ASSERT_NE(box, nullptr) << "no message box for " << button;
+        boxes.push_back(TextOf(box));
+        for (int i = 0; i < box->ControlCount(); ++i)
+            if (auto* b = dynamic_cast<TButton*>(box->Controls(i)); b && b->Caption() == button) {
+                ClickOn(b);
+                return;
+            }
+        ADD_FAILURE() << "no button " << button;
+    }
+
+    // The headless desktop gives the keyboard to no window once a dialog has gone (a window
+    // manager would give it back to the main window): a click on the status line does.
+    void FocusMainWindow() { ClickOn(form->PanelStatus); }
+
+    // Chooses a menu command with the mouse: a click on its title, then on the command.
+    void Choose(TMenuItem* item) {
+        TMenuItem* title = item->Parent();
+        int index = 0;
+        while (form->MainMenu1->Items()->Items(index) != title)
+            ++index;
+        Then([this, index] {
+            TRect r = form->MainMenu1->TitleRect(index);
+            TPoint p = form->MainMenu1->ClientToScreen({r.Left + 4, r.Top + 4});
+            screen.Click(p.X, p.Y);
+        });
+        Then([this, title, item] {
+            HWND menu = form->MainMenu1->MenuWindow();
+            ASSERT_NE(menu, nullptr);
+            TRect r;
+            GetWindowRect(menu, &r);
+            int y = r.Top + kMenuBorder;
+            for (int i = 0; i < title->Count() && title->Items(i) != item; ++i)
+                if (title->Items(i)->Visible())
+                    y += title->Items(i)->IsLine() ? kMenuSeparatorHeight : kMenuItemHeight;
+            screen.Click(r.Left + kMenuBorder + 20, y + kMenuItemHeight / 2);
+        });
+    }
+
+    // Searches with the Find dialog: Ctrl+F, the text typed, the mode clicked, Enter.
+    void Find(const std::string& text, int modeIndex, bool matchCase = false) {
+        Then([this] { Ctrl('F'); });
+        Then([this, text, modeIndex, matchCase] {
+            TFormFind* dialog = OpenFind();
+            ASSERT_NE(dialog, nullptr);
+            Type(text);
+            TRect r = dialog->RadioGroupMode->ItemRect(modeIndex);
+            TPoint p = dialog->RadioGroupMode->ClientToScreen({r.Left + 6, (r.Top + r.Bottom) / 2});
+            screen.Click(p.X, p.Y);
+            if (matchCase != dialog->CheckBoxMatchCase->Checked())
+                ClickOn(dialog->CheckBoxMatchCase);
+        });
+        Then([this] { screen.PressKey(VK_RETURN, '\r'); });
+        Then([this] { FocusMainWindow(); });
+    }
+    TFormFind* OpenFind() {
+        for (int i = 0; i < form->ComponentCount(); ++i)
+            if (auto* dialog = dynamic_cast<TFormFind*>(form->Components(i));
+                dialog && dialog->Visible())
+                return dialog;
+        return nullptr;
+    }
+};
+
+// Files and the title -------------------------------------------------------------------------
+
+TEST_F(HexEdit, OpensTheFileNamedOnTheCommandLine) {
+    Start(file.string());
+    EXPECT_EQ(form->Caption(), "data.bin - zentick-hexedit");
+    EXPECT_EQ(form->FilePath(), file.string());
+    ASSERT_EQ(Editor().Size(), 64);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(Editor().Data()), 64), SampleBytes());
+    EXPECT_TRUE(Editor().Message().empty());
+    EXPECT_FALSE(Editor().ReadOnly());
+    EXPECT_EQ(form->Width(), 800);
+    EXPECT_EQ(form->Height(), 560);
+    EXPECT_EQ(form->BorderStyle(), bsSizeable);
+}
+
+TEST_F(HexEdit, WithoutAFileTheEditorAsksForOneAndTakesNoInput) {
+    Start("");
+    EXPECT_EQ(form->Caption(), "untitled - zentick-hexedit");
+    EXPECT_EQ(Editor().Message(), "Start by using the File menu to open a file");
+    EXPECT_FALSE(form->Save1->Enabled());
+    EXPECT_FALSE(form->Find1->Enabled());
+    Type("41");
+    app.Run();
+    EXPECT_FALSE(Editor().Dirty());
+    EXPECT_EQ(form->LabelStatus->Caption(), "No file");
+}
+
+TEST_F(HexEdit, AFileThatCannotBeLoadedIsToldAndTheEditorStartsEmpty) {
+    fs::path missing = dir / "missing.bin";
+    Then([this] { Answer("OK"); });
+    Start(missing.string());
+    RunAll();
+    EXPECT_EQ(boxes, (std::vector<std::string>{"Cannot open " + missing.string() + "."}));
+    EXPECT_EQ(Editor().Message(), "Start by using the File menu to open a file");
+    EXPECT_EQ(form->Caption(), "untitled - zentick-hexedit");
+    EXPECT_TRUE(form->FilePath().empty());
+}
+
+TEST_F(HexEdit, TypingMarksTheTitleUntilUndoneAndTheEditMenuNamesTheEdits) {
+    Start(file.string());
+    EXPECT_FALSE(form->Undo1->Enabled());
+    EXPECT_EQ(form->Undo1->Caption(), "Undo");
+    Type("AB");  // the characters panel has the cursor, at offset 0
+    app.Run();
+    EXPECT_EQ(form->Caption(), "*data.bin - zentick-hexedit");
+    EXPECT_EQ(form->Undo1->Caption(), "Undo 00000001: 65 --> 42");
+    EXPECT_TRUE(form->Undo1->Enabled());
+    EXPECT_FALSE(form->Redo1->Enabled());
+
+    Ctrl('Z');
+    app.Run();
+    EXPECT_EQ(Editor().GetByte(1), 'e');
+    EXPECT_EQ(form->Undo1->Caption(), "Undo 00000000: 48 --> 41");
+    EXPECT_EQ(form->Redo1->Caption(), "Redo 00000001: 65 --> 42");
+    EXPECT_TRUE(form->Redo1->Enabled());
+    Ctrl('Z');
+    app.Run();
+    EXPECT_EQ(form->Caption(), "data.bin - zentick-hexedit");
+    EXPECT_FALSE(form->Undo1->Enabled());
+
+    Ctrl('Y');
+    app.Run();
+    EXPECT_EQ(Editor().GetByte(0), 'A');
+    EXPECT_EQ(form->Caption(), "*data.bin - zentick-hexedit");
+    EXPECT_EQ(form->Redo1->Caption(), "Redo 00000001: 65 --> 42");
+}
+
+TEST_F(HexEdit, TheEditMenuUndoesAndRedoesToo) {
+    Start(file.string());
+    Type("Z");
+    Choose(form->Undo1);
+    RunAll();
+    EXPECT_EQ(Editor().GetByte(0), 'H');
+    Choose(form->Redo1);
+    RunAll();
+    EXPECT_EQ(Editor().GetByte(0), 'Z');
+}
+
+TEST_F(HexEdit, SaveWritesTheFileAndClearsTheMark) {
+    Start(file.string());
+    Type("Hi");
+    Ctrl('S');
+    app.Run();
+    std::string expected = SampleBytes();
+    expected.replace(0, 2, "Hi");
+    EXPECT_EQ(ReadFile(file), expected);
+    EXPECT_EQ(form->Caption(), "data.bin - zentick-hexedit");
+    EXPECT_TRUE(boxes.empty());
+}
+
+// How the question about unsaved changes is answered, and what follows.
+struct TCloseCase {
+    const char* answer;
+    bool closes;
+    bool savesUndoneData;
+};
+
+class HexEditClosing : public HexEdit, public ::testing::WithParamInterface<TCloseCase> {};
+
+TEST_P(HexEditClosing, UndoAfterASaveMarksTheTitleAndClosingAsks) {
+    const TCloseCase& c = GetParam();
+    std::string saved = SampleBytes();
+    saved[0] = 'X';
+    Start(file.string());
+    Type("X");
+    Ctrl('S');
+    app.Run();
+    ASSERT_EQ(ReadFile(file), saved);
+    ASSERT_EQ(form->Caption(), "data.bin - zentick-hexedit");
+    Ctrl('Z');
+    app.Run();
+    EXPECT_EQ(form->Caption(), "*data.bin - zentick-hexedit");
+    Then([this] { Ctrl('Q'); });
+    Then([this, &c] { Answer(c.answer); });
+    RunAll();
+    EXPECT_EQ(boxes, (std::vector<std::string>{"Save changes to data.bin?"}));
+    EXPECT_EQ(Application->Terminated(), c.closes);
+    EXPECT_EQ(ReadFile(file), c.savesUndoneData ? SampleBytes() : saved);
+    EXPECT_TRUE(form->Visible());
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, HexEditClosing,
+                         ::testing::Values(TCloseCase{"Cancel", false, false},
+                                           TCloseCase{"No", true, false},
+                                           TCloseCase{"Yes", true, true}),
+                         [](const ::testing::TestParamInfo<TCloseCase>& info) {
+                             return std::string(info.param.answer);
+                         });
+
+TEST_F(HexEdit, EveryWayOfClosingAsksAboutUnsavedChanges) {
+    struct TCase {
+        const char* way;
+        std::function<void()> close;
+    };
+    const TCase cases[] = {
+        {"Ctrl+Q", [this] { Ctrl('Q'); }},
+        {"close box", [this] { screen.RequestClose(NativeWindow(form->Handle())); }},
+    };
+    Start(file.string());
+    Type("X");
+    app.Run();
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.way);
+        boxes.clear();
+        Then(c.close);
+        Then([this] { Answer("Cancel"); });
+        RunAll();
+        EXPECT_EQ(boxes, (std::vector<std::string>{"Save changes to data.bin?"}));
+        EXPECT_FALSE(Application->Terminated());
+    }
+    boxes.clear();
+    Choose(form->Exit1);
+    Then([this] { Answer("Cancel"); });
+    RunAll();
+    EXPECT_EQ(boxes, (std::vector<std::string>{"Save changes to data.bin?"}));
+    EXPECT_FALSE(Application->Terminated());
+}
+
+TEST_F(HexEdit, ClosingWithoutChangesAsksNothing) {
+    Start(file.string());
+    Ctrl('Q');
+    app.Run();
+    EXPECT_TRUE(Application->Terminated());
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(Box(), nullptr);
+}
+
+TEST_F(HexEdit, ASaveThatFailsKeepsTheWindowAndTheChanges) {
+    Start(file.string());
+    Type("X");
+    app.Run();
+    fs::remove_all(dir);  // nowhere to write to now
+    Then([this] { Ctrl('Q'); });
+    Then([this] { Answer("Yes"); });
+    Then([this] { Answer("OK"); });
+    RunAll();
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[1], "Cannot open " + file.string() + " for writing.");
+    EXPECT_FALSE(Application->Terminated());
+    EXPECT_TRUE(Editor().Dirty());
+    EXPECT_EQ(form->Caption(), "*data.bin - zentick-hexedit");
+}
+
+// Search --------------------------------------------------------------------------------------
+
+TEST_F(HexEdit, FindMovesTheCursorToTheMatchAndF3ToTheNext) {
+    struct TCase {
+        const char* text;
+        int mode;  // radio item: Text, Number, Bytes
+        bool matchCase;
+        std::vector<int64_t> hits;  // Find, then F3 until nothing more is found
+    };
+    const TCase cases[] = {
+        {"hello", 0, false, {0, 30, 50}}, {"hello", 0, true, {30}}, {"0x1234", 1, false, {40}},
+        {"4660", 1, false, {40}},         {"2c 20", 2, false, {5}},
+    };
+    Start(file.string());
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.text);
+        Editor().MoveCursor(9);
+        boxes.clear();
+        std::vector<int64_t> seen;
+        Find(c.text, c.mode, c.matchCase);
+        Then([&] { seen.push_back(Editor().CursorOffset()); });
+        for (size_t i = 1; i < c.hits.size(); ++i) {
+            Then([this] { screen.PressKey(VK_F1 + 2); });
+            Then([&] { seen.push_back(Editor().CursorOffset()); });
+        }
+        Then([this] { screen.PressKey(VK_F1 + 2); });
+        Then([this] { Answer("OK"); });
+        Then([this] { FocusMainWindow(); });
+        RunAll();
+        EXPECT_EQ(seen, c.hits);
+        EXPECT_EQ(boxes, (std::vector<std::string>{"Cannot find " + std::string(c.text) + "."}));
+        EXPECT_TRUE(Editor().Focused());
+    }
+}
+
+TEST_F(HexEdit, FindNextGoesOnFromTheCursorOnceItMoved) {
+    Start(file.string());
+    Find("hello", 0);
+    Then([this] { Editor().MoveCursor(31); });
+    Then([this] { screen.PressKey(VK_F1 + 2); });
+    RunAll();
+    EXPECT_EQ(Editor().CursorOffset(), 50);
+}
+
+// View ----------------------------------------------------------------------------------------
+
+TEST_F(HexEdit, ViewCommandsChangeTheEditorAndAreCheckedForItsState) {
+    struct TCase {
+        TMenuItem* TFormHexEdit::*item;
+        int (THexEditor::*property)() const;
+        int value;
+    };
+    Start(file.string());
+    EXPECT_TRUE(form->HexBytes1->Checked());
+    EXPECT_TRUE(form->BytesPerLine[1]->Checked());
+    EXPECT_TRUE(form->BytesPerGroup[2]->Checked());
+    const TCase cases[] = {
+        {&TFormHexEdit::DecimalBytes1, &THexEditor::BaseBytes, 10},
+        {&TFormHexEdit::HexBytes1, &THexEditor::BaseBytes, 16},
+        {&TFormHexEdit::DecimalOffsets1, &THexEditor::BaseOffset, 10},
+        {&TFormHexEdit::HexOffsets1, &THexEditor::BaseOffset, 16},
+    };
+    for (const TCase& c : cases) {
+        TMenuItem* item = form->*c.item;
+        SCOPED_TRACE(item->Caption());
+        Choose(item);
+        RunAll();
+        EXPECT_EQ((Editor().*c.property)(), c.value);
+        EXPECT_TRUE(item->Checked());
+    }
+    const int lines[3] = {8, 16, 32}, groups[4] = {1, 2, 4, 8};
+    for (int i : {0, 2, 1}) {
+        Choose(form->BytesPerLine[i]);
+        RunAll();
+        EXPECT_EQ(Editor().BytesPerLine(), lines[i]);
+        for (int j = 0; j < 3; ++j)
+            EXPECT_EQ(form->BytesPerLine[j]->Checked(), i == j);
+    }
+    for (int i : {0, 1, 3, 2}) {
+        Choose(form->BytesPerGroup[i]);
+        RunAll();
+        EXPECT_EQ(Editor().BytesPerGroup(), groups[i]);
+        for (int j = 0; j < 4; ++j)
+            EXPECT_EQ(form->BytesPerGroup[j]->Checked(), i == j);
+    }
+}
+
+TEST_F(HexEdit, DecimalOffsetsShowInTheStatusLineAndTheMenu) {
+    Start(file.string());
+    Editor().MoveCursor(12);
+    Choose(form->DecimalOffsets1);
+    RunAll();
+    EXPECT_EQ(form->LabelStatus->Caption().substr(0, 18), "Offset: 0000000012");
+}
+
+TEST_F(HexEdit, TheChangeLogListShowsBesideTheEditorAndFollowsEdits) {
+    Start(file.string());
+    EXPECT_FALSE(form->ListViewLog->Visible());
+    int editorWidth = Editor().Width();
+    Choose(form->ChangeLog1);
+    RunAll();
+    ASSERT_TRUE(form->ListViewLog->Visible());
+    EXPECT_TRUE(form->ChangeLog1->Checked());
+    EXPECT_EQ(Editor().Width(), editorWidth - form->ListViewLog->Width());
+    EXPECT_EQ(form->ListViewLog->Left(), form->ScrollBar1->Left() + form->ScrollBar1->Width());
+    EXPECT_EQ(form->ListViewLog->Count(), 0);
+
+    Type("AB");
+    app.Run();
+    ASSERT_EQ(form->ListViewLog->Count(), 2);
+    const TListItem& last = form->ListViewLog->Item(1);
+    EXPECT_EQ(last.Caption, "00000001");
+    EXPECT_EQ(last.SubItems, (std::vector<std::string>{"byte", "65", "42"}));
+    Ctrl('Z');
+    app.Run();
+    EXPECT_EQ(form->ListViewLog->Count(), 1);
+
+    Choose(form->ChangeLog1);
+    RunAll();
+    EXPECT_FALSE(form->ListViewLog->Visible());
+    EXPECT_EQ(Editor().Width(), editorWidth);
+}
+
+// The status line, the scroll bar and the cursor ------------------------------------------------
+
+TEST_F(HexEdit, TheStatusLineTellsTheCursorTheSizeAndTheByte) {
+    Start(file.string());
+    EXPECT_EQ(form->LabelStatus->Caption(),
+              "Offset: 00000000    Size: 64 bytes    Byte: 48 hex, 72 dec, 'H'");
+    screen.PressKey(VK_DOWN);
+    app.Run();
+    EXPECT_EQ(form->LabelStatus->Caption(),
+              "Offset: 00000010    Size: 64 bytes    Byte: 14 hex, 20 dec, no character");
+    Type("z");
+    app.Run();
+    EXPECT_EQ(form->LabelStatus->Caption(),
+              "Offset: 00000011    Size: 64 bytes    Byte: 15 hex, 21 dec, no character");
+    Ctrl('Z');
+    app.Run();
+    EXPECT_EQ(form->LabelStatus->Caption(),
+              "Offset: 00000010    Size: 64 bytes    Byte: 14 hex, 20 dec, no character");
+}
+
+TEST_F(HexEdit, TheScrollBarScrollsTheEditor) {
+    WriteFile(file, std::string(16 * 200, 'x'));
+    Start(file.string());
+    EXPECT_EQ(form->ScrollBar1->Max(), 199);
+    EXPECT_EQ(Editor().FirstVisibleOffset(), 0);
+    int rows = Editor().RowsPainted();
+    ASSERT_GT(rows, 1);
+    // A press on the track below the thumb moves a page.
+    TRect down = form->ScrollBar1->PartRect(TScrollPart::PageDown);
+    TPoint p = form->ScrollBar1->ClientToScreen({down.Left + 4, down.Bottom - 4});
+    screen.Click(p.X, p.Y);
+    app.Run();
+    EXPECT_EQ(form->ScrollBar1->Position(), rows);
+    EXPECT_EQ(Editor().FirstVisibleOffset(), int64_t(rows) * 16);
+    // The keys still belong to the editor.
+    EXPECT_TRUE(Editor().Focused());
+}
+
+TEST_F(HexEdit, TheCursorBlinksThreeTicksOnAndThreeOff) {
+    Start(file.string());
+    std::vector<int> counters;
+    for (int i = 0; i < 7; ++i) {
+        app.Run(100);
+        counters.push_back(Editor().BlinkCounter());
+    }
+    EXPECT_EQ(counters, (std::vector<int>{1, 2, 3, 4, 5, 0, 1}));
+}
+
+// Opening through the menu --------------------------------------------------------------------
+
+TEST_F(HexEdit, OpeningAnotherFileWithUnsavedChangesAsksFirst) {
+    Start(file.string());
+    Type("X");
+    app.Run();
+    Then([this] { Ctrl('O'); });
+    Then([this] { Answer("Cancel"); });
+    RunAll();
+    EXPECT_EQ(boxes, (std::vector<std::string>{"Save changes to data.bin?"}));
+    EXPECT_EQ(Editor().GetByte(0), 'X');
+    EXPECT_TRUE(Editor().Dirty());
+}
+
+TEST_F(HexEdit, OpenAndSaveAsAskForTheFileWithTheFileDialogs) {
+    fs::path other = dir / "other.bin";
+    WriteFile(other, "abc");
+    Start(file.string());
+    Then([this] { Ctrl('O'); });
+    Then([this, other] {
+        Ctrl('A');
+        Type(other.string());
+    });
+    Then([this] { screen.PressKey(VK_RETURN, '\r'); });
+    RunAll();
+    EXPECT_EQ(form->Caption(), "other.bin - zentick-hexedit");
+    EXPECT_EQ(Editor().Size(), 3);
+
+    fs::path copy = dir / "copy.bin";
+    Then([this] { FocusMainWindow(); });
+    Then([this] { Type("X"); });
+    Choose(form->SaveAs1);
+    Then([this, copy] {
+        Ctrl('A');
+        Type(copy.string());
+    });
+    Then([this] { screen.PressKey(VK_RETURN, '\r'); });
+    RunAll();
+    EXPECT_EQ(ReadFile(copy), "Xbc");
+    EXPECT_EQ(ReadFile(other), "abc");
+    EXPECT_EQ(form->FilePath(), copy.string());
+    EXPECT_EQ(form->Caption(), "copy.bin - zentick-hexedit");
+}
+
+TEST_F(HexEdit, AFileOpenedFromTheMenuThatCannotBeReadKeepsTheDataShown) {
+    Start(file.string());
+    ASSERT_TRUE(form->OpenFile(file.string()));
+    Then([this] { Answer("OK"); });
+    EXPECT_FALSE(form->OpenFile((dir / "missing.bin").string()));
+    RunAll();
+    EXPECT_EQ(boxes,
+              (std::vector<std::string>{"Cannot open " + (dir / "missing.bin").string() + "."}));
+    EXPECT_EQ(form->FilePath(), file.string());
+    EXPECT_EQ(Editor().Size(), 64);
+    EXPECT_EQ(form->Caption(), "data.bin - zentick-hexedit");
+}
+
+// The command line ----------------------------------------------------------------------------
+
+TEST(HexEditOptions, ReadsTheFileNameAndTheInformationOptions) {
+    struct TCase {
+        std::vector<std::string> args;
+        bool help, version;
+        std::string file, error;
+    };
+    const TCase cases[] = {
+        {{}, false, false, "", ""},
+        {{"data.bin"}, false, false, "data.bin", ""},
+        {{"data.bin", "more", "--help"}, false, false, "data.bin", ""},
+        {{"--help"}, true, false, "", ""},
+        {{"-h"}, true, false, "", ""},
+        {{"--version"}, false, true, "", ""},
+        {{"--", "--help"}, false, false, "--help", ""},
+        {{"--bogus", "data.bin"}, false, false, "", "unknown option '--bogus'"},
+    };
+    for (const TCase& c : cases) {
+        THexEditOptions o = ParseHexEditOptions(c.args);
+        EXPECT_EQ(o.Help, c.help);
+        EXPECT_EQ(o.Version, c.version);
+        EXPECT_EQ(o.FileName, c.file);
+        EXPECT_EQ(o.Error, c.error);
+    }
+    EXPECT_EQ(HexEditVersion().rfind("zentick-hexedit ", 0), 0u);
+    EXPECT_NE(HexEditUsage().find("--version"), std::string::npos);
+}
+
+}  // namespace

@@ -1,0 +1,49 @@
+// zentick-hexedit: the hex editor on the desktop.
+//
+// Reads the command line (hexedit/options.h), opens the display, shows the main window
+// with the file named on the command line (or none) and runs the message loop until the
+// window closes.
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "hexedit/fhexedit.h"
+#include "hexedit/options.h"
+#include "platform/native/x11.h"
+#include "platform/sysutils.h"
+#include "platform/ui/application.h"
+
+int main(int argc, char** argv) {
+    THexEditOptions options = ParseHexEditOptions(std::vector<std::string>(argv + 1, argv + argc));
+    if (!options.Error.empty()) {
+        std::fprintf(stderr, "zentick-hexedit: %s\nTry 'zentick-hexedit --help'.\n",
+                     options.Error.c_str());
+        return 2;
+    }
+    if (options.Help || options.Version) {
+        std::fputs((options.Help ? HexEditUsage() : HexEditVersion()).c_str(), stdout);
+        return 0;
+    }
+    std::unique_ptr<native::TBackend> backend = native::CreateX11Backend();
+    if (!backend) {
+        std::fprintf(stderr, "zentick-hexedit: cannot open the display\n");
+        return 1;
+    }
+    native::SetBackend(std::move(backend));
+    CreateApplication();
+    try {
+        Application->Initialize();
+        TFormHexEdit* form = nullptr;
+        Application->CreateForm(form);
+        form->Show();
+        if (!options.FileName.empty()) form->OpenArgument(options.FileName);
+        Application->Run();
+    } catch (const Exception& error) {
+        Application->ShowException(error);
+    }
+    DestroyApplication();
+    DestroyAllWindows();
+    native::SetBackend(nullptr);
+    return 0;
+}

@@ -1,0 +1,25 @@
+// The command line of zentick-hexedit:
+//
+//   zentick-hexedit [--help | --version] [--] [FILE [ARGUMENT...]]
+//
+// --help prints the usage and --version the program's name and version, both to standard
+// output, and the program then ends with 0 without opening a window. The first argument
+// that is not an option (or any after "--") names the file to open; the arguments after
+// it are ignored. An unknown option before the file name is an error.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct THexEditOptions {
+    bool Help = false;
+    bool Version = false;
+    std::string FileName;  // empty: start without a file
+    std::string Error;     // not empty: the command line was wrong, and why
+};
+
+// Reads the arguments after the program's name.
+THexEditOptions ParseHexEditOptions(const std::vector<std::string>& arguments);
+// The texts --help and --version print.
+std::string HexEditUsage();
+std::string HexEditVersion();
