@@ -1,5 +1,6 @@
 #include "app/fclock.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <span>
 
@@ -30,7 +31,8 @@ constexpr int kBackgrounds[7][3] = {
 };
 
 // The clock tick: the first comes a quarter second after creation (and after every
-// change of settings); each later one a little after the next change of second.
+// change of settings and of the wall clock); each later one a little after the next
+// change of the face.
 constexpr unsigned kFirstTickMs = 250;
 constexpr unsigned kTickAfterSecondMs = 5;
 
@@ -225,6 +227,10 @@ void TForm1::SetWindowTransparency(int32_t back) {
 }
 
 void TForm1::ApplySettings() {
+    // A change of the stacking style makes the window anew, and the new window has no
+    // region: the outline is kept to be given back when no picture below brings its own.
+    std::unique_ptr<TRegion> outline;
+    if (const TRegion* region = fcImageForm1->Region()) outline = std::make_unique<TRegion>(*region);
     SetFormStyle(Settings.OnTop ? fsStayOnTop : fsNormal);
     const TBitmap* picture = BackgroundBitmap(Settings.Type, Settings.Back);
     BinaryClock->SetModeTransparentLed(Settings.Back != cbFlatBlack ? 1 : 0);
@@ -243,6 +249,13 @@ void TForm1::ApplySettings() {
         if (Settings.SecondsHide != 0 && Settings.Type != ctDipSwitch && Settings.Back != cbTransparent)
             fcImageForm1->SetPicture(SqueezeForHiddenSeconds(*picture, Settings.Type).get());
         fcImageForm1->RebuildRegion();
+    } else if (outline && !fcImageForm1->Region()) {
+        // Given back as a stored region block: its length, then its data.
+        const std::vector<uint8_t> data = outline->GetRegionData();
+        std::vector<uint8_t> block(4);
+        for (int i = 0; i < 4; ++i) block[size_t(i)] = uint8_t(data.size() >> (8 * i));
+        block.insert(block.end(), data.begin(), data.end());
+        fcImageForm1->ReadRegionData(std::span<const uint8_t>(block));
     }
     BinaryClock->SetMode24(Settings.Hour24);
     BinaryClock->SetModeBcd(Settings.Bcd);
@@ -264,12 +277,25 @@ void TForm1::ApplySettings() {
 
 void TForm1::TimerClockTimer(TObject*) {
     if (Settings.HideTask != 0) ShowWindow(Application->Handle(), SW_HIDE);
-    BinaryClock->InvalidateIfTimeChanged();
-    // The next tick comes just after the wall clock's next second begins: the face then
-    // changes within a few milliseconds of each second, and the program wakes once a
-    // second instead of four times. (Waking up is most of what a clock costs.)
-    int64_t intoSecond = ((WallClockMs() % 1000) + 1000) % 1000;
-    TimerClock->SetInterval(unsigned(1000 - intoSecond) + kTickAfterSecondMs);
+    // The next tick comes just after the face next changes: it then changes within a few
+    // milliseconds of each second (or minute), and the program wakes once a second (or
+    // once a minute) instead of four times a second. Waking up is most of what a clock
+    // costs. Only the cells that change are repainted.
+    TimerClock->SetInterval(unsigned(BinaryClock->Tick()) + kTickAfterSecondMs);
+}
+
+void TForm1::WMTimeChange(TMessage&) {
+    // A tick sleeping towards the next minute would wake at the wrong moment of the new
+    // time: it starts again.
+    unsigned next = std::min(unsigned(BinaryClock->Tick()) + kTickAfterSecondMs, kFirstTickMs);
+    TimerClock->SetEnabled(false);
+    TimerClock->SetInterval(next);
+    TimerClock->SetEnabled(true);
+}
+
+void TForm1::Dispatch(TMessage& message) {
+    if (message.Msg == WM_TIMECHANGE) WMTimeChange(message);
+    TForm::Dispatch(message);
 }
 
 void TForm1::TimerStartupTimer(TObject*) {

@@ -84,7 +84,14 @@ public:
     // Event handlers.
     void FormCreate(TObject* sender);
     void FormDestroy(TObject* sender);
+    // The clock tick: hides the taskbar button when HideTask is on, brings the face up to
+    // date and comes again just after its next change (every second, or with the seconds
+    // hidden every minute).
     void TimerClockTimer(TObject* sender);
+    // The wall clock was set (WM_TIMECHANGE): the face is brought up to date at once and
+    // the next tick comes within a quarter second.
+    void WMTimeChange(TMessage& message);
+    void Dispatch(TMessage& message) override;
     void TimerStartupTimer(TObject* sender);
     void Label4Click(TObject* sender);
     void LabelLinkClick(TObject* sender);

@@ -2,16 +2,30 @@
 //
 // Records the start directory, opens the display, creates the main window and runs the
 // message loop until the window closes (Quit, the window manager's close, or SIGTERM,
-// SIGINT or SIGHUP, which close it the same way so that the settings are saved). The
-// command line is not read.
+// SIGINT or SIGHUP, which close it the same way so that the settings are saved). Of the
+// command line only --help and --version are read (they print and end the program
+// before the display is opened); every other argument is ignored, as the "-autominimize"
+// that the log-on entry passes.
+//
+// Once started, the clock runs for days doing one small thing a second: a few seconds
+// after the start it hands back the memory that only starting needed (ReleaseStartupPages).
+#include <malloc.h>
+#include <sys/mman.h>
+
 #include <csignal>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <string>
 
 #include "app/fclock.h"
 #include "app/startdirectory.h"
+#include "dialogs/product.h"
 #include "platform/native/x11.h"
 #include "platform/sysutils.h"
 #include "platform/ui/application.h"
+#include "platform/ui/timer.h"
 
 namespace {
 
@@ -27,15 +41,87 @@ void InstallSignalHandlers() {
     struct sigaction action {};
     action.sa_handler = OnSignal;
     sigemptyset(&action.sa_mask);
-    for (int signal : {SIGTERM, SIGINT, SIGHUP}) sigaction(signal, &action, nullptr);
+    for (int signal : {SIGTERM, SIGINT, SIGHUP})
+        sigaction(signal, &action, nullptr);
     SetWakeHandler([] {
-        if (closeRequested && Application && Application->MainForm()) Application->MainForm()->Close();
+        if (closeRequested && Application && Application->MainForm())
+            Application->MainForm()->Close();
     });
+}
+
+const char* const kHelp =
+    "Usage: zentick [--help] [--version]\n"
+    "\n"
+    "Tarvo's Binary Clock: the local time as LEDs, in binary or binary-coded decimal, in a\n"
+    "small shaped window on the X desktop ($DISPLAY). Click the clock for its menu\n"
+    "(Settings, Users Manual, About, Resume, Quit); drag it anywhere by its face.\n"
+    "Settings are kept in ${XDG_CONFIG_HOME:-~/.config}/zentick/user.reg.\n"
+    "\n"
+    "  --help     print this help and exit\n"
+    "  --version  print the version and exit\n"
+    "\n"
+    "Other arguments are ignored. See zentick(1) and the user's manual.\n";
+
+// --help or --version: prints and returns true.
+bool Informational(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0) {
+            std::fputs(kHelp, stdout);
+            return true;
+        }
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("zentick (%s) %s\n", kProgramName, kProgramVersion);
+            return true;
+        }
+    }
+    return false;
+}
+
+// Starting touches far more than ticking: the settings, fontconfig's setup and the fonts,
+// the display's setup, the decoding of the pictures, and (as the kernel maps pages in
+// blocks around each one touched) much code and data beside them. Those pages of the
+// program's and the libraries' read-only mappings stay in the process's resident set for
+// as long as it runs. This drops them from it, and returns the heap's free memory: the
+// pages stay in the page cache, and the few that ticking uses come back at the next tick.
+// Only mappings whose pages are all clean file pages are touched (none that relocation or
+// anything else wrote to), so nothing is lost.
+void ReleaseStartupPages() {
+    malloc_trim(0);
+    std::ifstream smaps("/proc/self/smaps");
+    std::string line;
+    uintptr_t start = 0, end = 0;
+    bool candidate = false;
+    auto release = [&] {
+        if (candidate && end > start)
+            madvise(reinterpret_cast<void*>(start), end - start, MADV_DONTNEED);
+        candidate = false;
+    };
+    while (std::getline(smaps, line)) {
+        unsigned long from = 0, to = 0;
+        char perms[5] = {};
+        int path = 0;
+        if (std::sscanf(line.c_str(), "%lx-%lx %4s %*s %*s %*s %n", &from, &to, perms, &path) >=
+                3 &&
+            line.find('-') < line.find(' ')) {
+            release();
+            start = from;
+            end = to;
+            // Private, read-only (code or constants), backed by a file.
+            candidate = perms[0] == 'r' && perms[1] == '-' && perms[3] == 'p' && path > 0 &&
+                        size_t(path) < line.size() && line[size_t(path)] == '/';
+        } else if (line.rfind("Anonymous:", 0) == 0 || line.rfind("Private_Dirty:", 0) == 0) {
+            unsigned long kb = 0;
+            std::sscanf(line.c_str(), "%*s %lu", &kb);
+            if (kb != 0) candidate = false;  // written to: those pages exist nowhere else
+        }
+    }
+    release();
 }
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    if (Informational(argc, argv)) return 0;
     CaptureStartDirectory();
     std::unique_ptr<native::TBackend> backend = native::CreateX11Backend();
     if (!backend) {
@@ -49,6 +135,13 @@ int main() {
         Application->Initialize();
         TForm1* form1 = nullptr;
         Application->CreateForm(form1);
+        // Once the greeting has gone and the clock has shown its face.
+        auto* release = new TTimer(Application);
+        release->SetInterval(6000);
+        release->SetOnTimer([release](TObject*) {
+            release->SetEnabled(false);
+            ReleaseStartupPages();
+        });
         if (closeRequested) Application->Terminate();
         Application->Run();
     } catch (const Exception& error) {

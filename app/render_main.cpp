@@ -13,7 +13,8 @@
 // the window's region as a stored region block (4-byte length, then the region data).
 // --dialog draws the settings dialog, filled from the settings as the Settings command
 // fills it, or the About box, instead of the main window: its client area, without the
-// frame and title bar the window manager adds.
+// frame and title bar the window manager adds. --help prints the usage, --version the
+// version; both end the program at once.
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -26,6 +27,7 @@
 #include "app/fclock.h"
 #include "app/startdirectory.h"
 #include "dialogs/faboutclock.h"
+#include "dialogs/product.h"
 #include "platform/gfx/pngfile.h"
 #include "platform/native/headless.h"
 #include "platform/os/wallclock.h"
@@ -38,7 +40,9 @@ const char* const kUsage =
     "usage: zentick-render [--time HH:MM:SS] [--type N] [--back N] [--color N] [--shape N] "
     "[--hour24 0|1] [--bcd 0|1] [--bcdhide 0|1] [--secondshide 0|1] [--ontop 0|1] [--autoload 0|1] "
     "[--hidetask 0|1] [--movearound 0|1] [--startup 0|1] [--dialog settings|about] --out FILE.png "
-    "[--region FILE.bin]\n";
+    "[--region FILE.bin]\n"
+    "       zentick-render --help | --version\n"
+    "Draws the clock's main window (or a dialog) headless into a PNG file; see zentick-render(1).\n";
 
 [[noreturn]] void Usage(const std::string& error) {
     std::fprintf(stderr, "zentick-render: %s\n%s", error.c_str(), kUsage);
@@ -83,11 +87,18 @@ int main(int argc, char** argv) {
     ClockSettings settings;
     int32_t startup = 0;
     std::map<std::string, int32_t*> numbers = {
-        {"--type", &settings.Type},       {"--back", &settings.Back},     {"--color", &settings.Color},
-        {"--shape", &settings.Shape},     {"--hour24", &settings.Hour24}, {"--bcd", &settings.Bcd},
-        {"--bcdhide", &settings.BcdHide}, {"--secondshide", &settings.SecondsHide},
-        {"--ontop", &settings.OnTop},     {"--autoload", &settings.AutoLoad},
-        {"--hidetask", &settings.HideTask}, {"--movearound", &settings.MoveAround},
+        {"--type", &settings.Type},
+        {"--back", &settings.Back},
+        {"--color", &settings.Color},
+        {"--shape", &settings.Shape},
+        {"--hour24", &settings.Hour24},
+        {"--bcd", &settings.Bcd},
+        {"--bcdhide", &settings.BcdHide},
+        {"--secondshide", &settings.SecondsHide},
+        {"--ontop", &settings.OnTop},
+        {"--autoload", &settings.AutoLoad},
+        {"--hidetask", &settings.HideTask},
+        {"--movearound", &settings.MoveAround},
         {"--startup", &startup},
     };
     std::string out, regionOut, dialog;
@@ -95,6 +106,14 @@ int main(int argc, char** argv) {
     int hour = 0, minute = 0, second = 0;
     for (int i = 1; i < argc; ++i) {
         std::string option = argv[i];
+        if (option == "--help") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (option == "--version") {
+            std::printf("zentick-render (%s) %s\n", kProgramName, kProgramVersion);
+            return 0;
+        }
         if (i + 1 >= argc) Usage("option " + option + " needs a value");
         std::string value = argv[++i];
         if (auto it = numbers.find(option); it != numbers.end()) {

@@ -71,47 +71,44 @@ TBinaryClock::~TBinaryClock() = default;
 // ---------------------------------------------------------------------------------------
 
 void TBinaryClock::SetLedColor(int32_t value) {
-    ledColor_ = value;
-    Repaint();
+    SetMode(ledColor_, value);
 }
 
 void TBinaryClock::SetModeShape(int32_t value) {
-    modeShape_ = value;
-    Repaint();
+    SetMode(modeShape_, value);
 }
 
 void TBinaryClock::SetModeTransparentLed(int32_t value) {
-    modeTransparentLed_ = value;
-    Repaint();
+    SetMode(modeTransparentLed_, value);
 }
 
 void TBinaryClock::SetMode24(int32_t value) {
-    mode24_ = value;
-    Repaint();
+    SetMode(mode24_, value);
 }
 
 void TBinaryClock::SetModeBcd(int32_t value) {
-    modeBcd_ = value;
-    Repaint();
+    SetMode(modeBcd_, value);
 }
 
 void TBinaryClock::SetModeBcdHide(int32_t value) {
-    modeBcdHide_ = value;
-    Repaint();
+    SetMode(modeBcdHide_, value);
 }
 
 void TBinaryClock::SetModeSecondsHide(int32_t value) {
-    modeSecondsHide_ = value;
-    Repaint();
+    SetMode(modeSecondsHide_, value);
 }
 
 void TBinaryClock::SetModeDoubleBuffered(int32_t value) {
-    modeDoubleBuffered_ = value;
-    Repaint();
+    SetMode(modeDoubleBuffered_, value);
 }
 
 void TBinaryClock::SetType(int32_t value) {
-    type_ = value;
+    SetMode(type_, value);
+}
+
+void TBinaryClock::SetMode(int32_t& field, int32_t value) {
+    field = value;
+    faceKnown_ = false;
     Repaint();
 }
 
@@ -121,6 +118,115 @@ int TBinaryClock::InvalidateIfTimeChanged() {
     lastSecond_ = second;
     Invalidate();
     return 1;
+}
+
+int TBinaryClock::Tick() {
+    // The milliseconds first, the time of day after: should a second begin between the
+    // two readings, the face below is that of the later second, and the wait still ends
+    // where it begins (at the start of the later second, plus whole seconds).
+    const int64_t ms = WallClockMs();
+    const std::tm now = LocalTimeNow();
+    if (!faceKnown_) {
+        Invalidate();
+    } else if (TRect changed = ChangedArea(face_, now); !changed.IsEmpty()) {
+        InvalidateRect(changed);
+    }
+    int wait = 1000 - int(((ms % 1000) + 1000) % 1000);
+    if (modeSecondsHide_ != 0) wait += (59 - std::min(now.tm_sec, 59)) * 1000;
+    return wait;
+}
+
+TRect TBinaryClock::ChangedArea(const std::tm& from, const std::tm& to) const {
+    // Only the units whose numbers differ are laid out.
+    unsigned units = (from.tm_hour != to.tm_hour ? 1u : 0u) | (from.tm_min != to.tm_min ? 2u : 0u) |
+                     (from.tm_sec != to.tm_sec ? 4u : 0u);
+    if (units == 0) return {};
+    TCell a[kMaxCells], b[kMaxCells];
+    int count = LayOut(from, a, units);
+    LayOut(to, b, units);
+    TRect area;
+    for (int i = 0; i < count; ++i)
+        if (a[i].Lit != b[i].Lit) area = area.Union(a[i].Area);
+    return area;
+}
+
+int TBinaryClock::LayOut(const std::tm& time, TCell (&cells)[kMaxCells], unsigned units) const {
+    TBitmap* on = nullptr;
+    TBitmap* off = nullptr;
+    const_cast<TBinaryClock*>(this)->GetLEDs(on, off);  // only looks the art up
+    if (!on || !off) return 0;
+    if (type_ == ctDipSwitch) {
+        on = const_cast<TBitmap*>(&switchOn_);
+        off = const_cast<TBitmap*>(&switchOff_);
+    }
+    const bool bcd = modeBcd_ != 0;
+    const bool hiding = bcd && modeBcdHide_ != 0;
+    if (modeSecondsHide_ != 0) units &= 3u;
+    int count = 0;
+    // A cell 18 tall is drawn unscaled, at the size of its picture (a switch picture is
+    // taller than the cell); any other is stretched to the cell.
+    const TSize art{std::max(on->Width(), off->Width()), std::max(on->Height(), off->Height())};
+    auto add = [&](int left, int top, int w, int h, bool lit) {
+        if (h == 18) {
+            w = art.cx;
+            h = art.cy;
+        }
+        cells[count++] = {{left, top, left + w, top + h}, lit};
+    };
+    int hour = time.tm_hour;
+    switch (type_) {
+        case ctLargeStandard:
+        case ctSmallStandard:
+        case ctTinyStandard: {
+            static constexpr int kCell[3] = {18, 9, 5};
+            static constexpr int kUnitStep[3] = {46, 22, 12};
+            const int cell = kCell[type_], step = kUnitStep[type_];
+            if (mode24_ == 0) {
+                if (hour > 12) hour -= 12;
+                if (hour == 0 && type_ == ctLargeStandard) hour = 12;
+            }
+            const int values[3] = {hour, time.tm_min, time.tm_sec};
+            for (int unit = 0; unit < 3; ++unit) {
+                if (!(units & (1u << unit))) continue;
+                for (int c = 0; c < 2; ++c)
+                    for (int r = 0; r < 4; ++r) {
+                        // As PaintBinary: hidden BCD cells are not drawn.
+                        if (hiding && c == 0 && (r == 0 || (r == 1 && unit == 0))) continue;
+                        const int value = values[unit];
+                        const int digit = c == 0 ? value / 10 : value % 10;
+                        const bool lit =
+                            bcd ? (digit & (8 >> r)) != 0 : ((value >> (7 - (4 * c + r))) & 1) != 0;
+                        add(unit * step + c * cell, r * cell, cell, cell, lit);
+                    }
+            }
+            return count;
+        }
+        case ctLargeHoriz:
+        case ctSmallHoriz:
+        case ctTinyHoriz:
+        case ctDipSwitch: {
+            struct TRow {
+                int W, H, GroupGap, CellGap;
+            };
+            static constexpr TRow kRows[4] = {
+                {18, 18, 10, 0}, {9, 9, 4, 0}, {5, 5, 2, 0}, {9, 25, 23, 1}};
+            const TRow& row = kRows[type_ - ctLargeHoriz];
+            if (mode24_ == 0 && hour > 12) hour -= 12;
+            const int values[3] = {hour, time.tm_min, time.tm_sec};
+            for (int unit = 0; unit < 3; ++unit) {
+                if (!(units & (1u << unit))) continue;
+                for (int k = 0; k < 8; ++k) {
+                    // As PaintHBinary: always binary; BCD hiding drops the first cell.
+                    if (hiding && k == 0) continue;
+                    add(unit * (8 * row.W + row.GroupGap) + k * (row.W + row.CellGap), 0, row.W,
+                        row.H, ((values[unit] >> (7 - k)) & 1) != 0);
+                }
+            }
+            return count;
+        }
+        default:
+            return 0;
+    }
 }
 
 // Window
@@ -144,6 +250,9 @@ void TBinaryClock::Dispatch(TMessage& message) {
 // -----------------------------------------------------------------------------------------
 
 void TBinaryClock::Paint() {
+    paintTime_ = LocalTimeNow();
+    const TRect client = ClientRect();
+    const TRect painted = Canvas().ClipRect().Intersect(client);
     std::unique_ptr<TBitmap> buffer = InitDoubleBuffer(Canvas());
     TCanvas& canvas = buffer->Canvas();
 
@@ -203,6 +312,11 @@ void TBinaryClock::Paint() {
         }
     }
     DoneDoubleBuffer(std::move(buffer));
+    // What the whole face shows now: this paint's time when it reached every cell that
+    // differs from what the face showed; else the face is a mix of two times.
+    const TRect changed = faceKnown_ ? ChangedArea(face_, paintTime_) : client;
+    faceKnown_ = changed.IsEmpty() || painted.Intersect(changed) == changed;
+    if (faceKnown_) face_ = paintTime_;
 }
 
 std::unique_ptr<TBitmap> TBinaryClock::InitDoubleBuffer(TCanvas& canvas) {
@@ -213,14 +327,20 @@ std::unique_ptr<TBitmap> TBinaryClock::InitDoubleBuffer(TCanvas& canvas) {
     // canvas therefore renders the parent's background into the buffer: the picture under
     // the control, with no cells of an earlier paint in the area being painted. Pixels
     // outside that area are not shown by this paint.
-    auto buffer = std::make_unique<TBitmap>(ClientWidth(), ClientHeight());
+    // Only the canvas's clip is copied, drawn (the buffer's clip is set to it) and blitted.
+    std::unique_ptr<TBitmap> buffer = std::move(buffer_);
+    if (!buffer || buffer->Width() != ClientWidth() || buffer->Height() != ClientHeight())
+        buffer = std::make_unique<TBitmap>(ClientWidth(), ClientHeight());
     TRect client = ClientRect();
+    buffer->Canvas().SetClipRect(canvas.ClipRect().Intersect(client));
     buffer->Canvas().CopyRect(client, canvas, client);
     return buffer;
 }
 
 void TBinaryClock::DoneDoubleBuffer(std::unique_ptr<TBitmap> buffer) {
-    if (buffer) Canvas().Draw(0, 0, *buffer);
+    if (!buffer) return;
+    Canvas().Draw(0, 0, *buffer);
+    buffer_ = std::move(buffer);
 }
 
 void TBinaryClock::GetLEDs(TBitmap*& on, TBitmap*& off) {
@@ -271,7 +391,7 @@ void TBinaryClock::StandardLayout(TCanvas& canvas, int cell, int unitStep, bool 
                                   TBitmap& on, TBitmap& off) {
     canvas.Brush.Color = Color();
     PaintBackground();
-    std::tm now = LocalTimeNow();
+    const std::tm& now = paintTime_;
     int hour = now.tm_hour;
     if (mode24_ == 0) {
         if (hour > 12) hour -= 12;
@@ -287,7 +407,7 @@ void TBinaryClock::PaintHoriz(TCanvas& canvas, int w, int h, int groupGap, int c
                               TBitmap& off) {
     canvas.Brush.Color = Color();
     PaintBackground();
-    std::tm now = LocalTimeNow();
+    const std::tm& now = paintTime_;
     int hour = now.tm_hour;
     if (mode24_ == 0 && hour > 12) hour -= 12;
     PaintHBinary(canvas, 0, 0, hour, w, h, cellGap, on, off, 0);

@@ -9,10 +9,13 @@
 //
 // The owner sets the mode properties (each setter stores its value unchecked and
 // repaints at once) and polls InvalidateIfTimeChanged a few times a second; the control
-// then repaints once for every change of second.
+// then repaints once for every change of second. Or the owner calls Tick when the face
+// can next change (Tick tells when): the control then repaints only the cells that
+// change, and a clock without seconds wakes once a minute.
 #pragma once
 
 #include <cstdint>
+#include <ctime>
 #include <memory>
 
 #include "platform/gfx/bitmap.h"
@@ -114,6 +117,19 @@ public:
     // The seconds value seen by the last InvalidateIfTimeChanged (0 at construction).
     int32_t LastSecond() const { return lastSecond_; }
 
+    // The clock tick. Reads the wall clock; when the face shows other cells for that time
+    // than it shows now (hours and minutes, and the seconds unless they are hidden), asks
+    // for a deferred repaint of the cells that change, or of the whole control when what
+    // it shows is not known (nothing painted yet, or a mode changed). Returns the
+    // milliseconds from that reading to the next moment the face can change: the start
+    // of the next second, or with the seconds hidden, of the next minute.
+    int Tick();
+
+    // The area taken by the cells that differ between the faces for two times, with the
+    // present modes, in client coordinates: where a repaint must reach to turn the one
+    // face into the other. Empty when the faces are alike.
+    TRect ChangedArea(const std::tm& from, const std::tm& to) const;
+
     // Background-erase requests are answered as done without drawing (the picture beneath
     // must stay); every other message takes the inherited way.
     void Dispatch(TMessage& message) override;
@@ -132,11 +148,15 @@ protected:
     void CreateParams(TCreateParams& params) override;
 
     // Paints the current time: copies what lies beneath into an off-screen bitmap, picks,
-    // crops and keys the art, lays out the cells for Type and blits the result.
+    // crops and keys the art, lays out the cells for Type and blits the result. The time
+    // is read once, at the start. Only the part of the control that the canvas may draw on
+    // (its clip) is copied, drawn and blitted.
     void Paint() override;
 
     // A client-sized bitmap holding what the control's canvas shows now (the picture
-    // beneath the control), and its blit back onto the control's canvas at (0, 0).
+    // beneath the control) within the canvas's clip, and its blit back onto the control's
+    // canvas at (0, 0). The bitmap is kept from one paint to the next (made anew only when
+    // the control's size changed), so a paint allocates nothing.
     std::unique_ptr<TBitmap> InitDoubleBuffer(TCanvas& canvas);
     void DoneDoubleBuffer(std::unique_ptr<TBitmap> buffer);
 
@@ -163,6 +183,19 @@ protected:
     void PaintBackground();
 
 private:
+    // One cell of a face: the area its picture covers and whether it is lit.
+    struct TCell {
+        TRect Area;
+        bool Lit;
+    };
+    static constexpr int kMaxCells = 48;
+    // The cells a paint draws for a time with the present modes, in drawing order, of the
+    // units in the mask (1 hours, 2 minutes, 4 seconds); returns how many (none for a
+    // format or colour that draws no cells).
+    int LayOut(const std::tm& time, TCell (&cells)[kMaxCells], unsigned units) const;
+    // Changes the mode value at field and repaints; the face is then no longer known.
+    void SetMode(int32_t& field, int32_t value);
+
     void StandardLayout(TCanvas& canvas, int cell, int unitStep, bool midnightIsTwelve, TBitmap& on,
                         TBitmap& off);
     // One cell: unscaled at its top-left corner when the cell is 18 tall, else stretched.
@@ -185,4 +218,13 @@ private:
     int32_t type_ = ctLargeStandard;
     int32_t ledColor_ = lcRed;
     int32_t lastSecond_ = 0;
+
+    // The time the paint under way shows.
+    std::tm paintTime_{};
+    // The time the whole face shows, when the paints so far made it show one time with the
+    // present modes.
+    std::tm face_{};
+    bool faceKnown_ = false;
+    // The off-screen bitmap, between paints.
+    std::unique_ptr<TBitmap> buffer_;
 };

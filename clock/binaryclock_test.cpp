@@ -164,6 +164,134 @@ TEST_F(Clock, PollingRepaintsOncePerSecondAlsoWithSecondsHidden) {
     EXPECT_TRUE(SamePixels(actual, expected));
 }
 
+// The tick: only the cells that change ----------------------------------------------------------
+
+std::tm At(int h, int m, int s) {
+    return VirtualLocalTime(LocalSeconds(h, m, s));
+}
+
+// The smallest rectangle holding every pixel in which two pictures differ.
+TRect Differing(const TBitmap& a, const TBitmap& b) {
+    TRect area;
+    for (int y = 0; y < a.Height(); ++y)
+        for (int x = 0; x < a.Width(); ++x)
+            if (a.Pixel(x, y) != b.Pixel(x, y)) area = area.Union({x, y, x + 1, y + 1});
+    return area;
+}
+
+TEST_F(Clock, ChangedAreaHoldsEveryPixelThatChanges) {
+    struct TModes {
+        const char* Name;
+        int Bcd, Hour24, SecondsHide, Color;
+    };
+    const TModes modes[] = {
+        {"bcd", 1, 1, 0, lcRed},
+        {"binary", 0, 1, 0, lcGreen},
+        {"12-hour", 1, 0, 0, lcAmber},
+        {"no seconds", 0, 1, 1, lcBlue},
+        {"switch cells", 0, 0, 0, lcSwitch},
+    };
+    const std::pair<std::tm, std::tm> steps[] = {
+        {At(13, 47, 5), At(13, 47, 6)}, {At(13, 47, 59), At(13, 48, 0)},
+        {At(23, 59, 59), At(0, 0, 0)},  {At(12, 59, 59), At(13, 0, 0)},
+        {At(9, 59, 59), At(10, 0, 0)},  {At(13, 47, 5), At(13, 47, 5)},
+        {At(0, 0, 0), At(12, 0, 0)},
+    };
+    for (const TFormat& f : kFormats) {
+        Place(f, Art(f.AluminiumPicture));
+        for (const TModes& m : modes) {
+            clock->SetModeBcd(m.Bcd);
+            clock->SetMode24(m.Hour24);
+            clock->SetModeSecondsHide(m.SecondsHide);
+            clock->SetLedColor(m.Color);
+            for (const auto& [from, to] : steps) {
+                SCOPED_TRACE(std::string("format ") + std::to_string(f.Type) + ", " + m.Name +
+                             ", " + std::to_string(from.tm_hour) + ":" +
+                             std::to_string(from.tm_min) + ":" + std::to_string(from.tm_sec) +
+                             " to " + std::to_string(to.tm_hour) + ":" + std::to_string(to.tm_min) +
+                             ":" + std::to_string(to.tm_sec));
+                SetTime(from.tm_hour, from.tm_min, from.tm_sec);
+                clock->Repaint();
+                TBitmap before = Shown();
+                SetTime(to.tm_hour, to.tm_min, to.tm_sec);
+                clock->Repaint();
+                TRect changed = Differing(before, Shown());
+                TRect area =
+                    clock->ChangedArea(from, to).Offset(f.ClockBounds.Left, f.ClockBounds.Top);
+                EXPECT_TRUE(changed.IsEmpty() || area.Union(changed) == area)
+                    << "changed pixels outside the area";
+                EXPECT_EQ(changed.IsEmpty(), area.IsEmpty());
+            }
+        }
+    }
+}
+
+TEST_F(Clock, ChangedAreaIsTheCellsThatChangeOnly) {
+    clock->SetModeBcd(1);
+    // 05 to 06 seconds: the ones digit 0101 becomes 0110, its last two cells change.
+    EXPECT_EQ(clock->ChangedArea(At(13, 47, 5), At(13, 47, 6)), (TRect{110, 36, 128, 72}));
+    // Seconds hidden: a new second changes nothing; a new minute does.
+    clock->SetModeSecondsHide(1);
+    EXPECT_TRUE(clock->ChangedArea(At(13, 47, 5), At(13, 47, 6)).IsEmpty());
+    EXPECT_FALSE(clock->ChangedArea(At(13, 47, 59), At(13, 48, 0)).IsEmpty());
+    // A colour without art draws no cells: nothing can change.
+    clock->SetLedColor(77);
+    EXPECT_TRUE(clock->ChangedArea(At(13, 47, 59), At(13, 48, 0)).IsEmpty());
+}
+
+TEST_F(Clock, TickRepaintsTheChangedCellsIntoTheFaceAFullPaintShows) {
+    clock->SetModeBcd(1);
+    SetTime(13, 47, 5);
+    clock->Repaint();
+    SetTime(13, 47, 6);
+    app.Run();  // the window takes the news of the set clock
+    int paints = clock->Paints;
+    clock->Tick();
+    TRect pending;
+    ASSERT_TRUE(GetUpdateRect(clock->Handle(), &pending));
+    EXPECT_EQ(pending, (TRect{110, 36, 128, 72}));
+    app.Run();
+    EXPECT_EQ(clock->Paints, paints + 1);
+    TBitmap ticked = Shown();
+    clock->Repaint();
+    EXPECT_TRUE(SamePixels(ticked, Shown()));
+    // Nothing changed since: the next tick asks for nothing.
+    clock->Tick();
+    EXPECT_FALSE(GetUpdateRect(clock->Handle(), &pending));
+}
+
+TEST_F(Clock, AFaceMixedByAPartialPaintIsRepaintedWhole) {
+    clock->SetModeBcd(1);
+    SetTime(13, 47, 5);
+    clock->Repaint();
+    // A paint of the minutes alone at 13:48:06 leaves the seconds showing 05.
+    SetTime(13, 48, 6);
+    clock->InvalidateRect({46, 0, 82, 72});
+    app.Run();
+    clock->Tick();
+    app.Run();
+    TBitmap ticked = Shown();
+    clock->Repaint();
+    EXPECT_TRUE(SamePixels(ticked, Shown()));
+}
+
+TEST_F(Clock, TickTellsWhenTheFaceNextChanges) {
+    struct TCase {
+        int Second, IntoSecondMs, SecondsHide, Wait;
+    };
+    const TCase cases[] = {
+        {5, 0, 0, 1000},    {5, 300, 0, 700}, {59, 999, 0, 1},
+        {5, 300, 1, 54700}, {0, 0, 1, 60000}, {59, 999, 1, 1},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(std::to_string(c.Second) + "." + std::to_string(c.IntoSecondMs));
+        clock->SetModeSecondsHide(c.SecondsHide);
+        SetTime(13, 47, c.Second);
+        app.Run(c.IntoSecondMs);
+        EXPECT_EQ(clock->Tick(), c.Wait);
+    }
+}
+
 // Cropping -------------------------------------------------------------------------------------
 
 TEST(ClockCrop, SquareAndRectLeaveTheCentreOfEveryLed) {

@@ -1,5 +1,8 @@
 #include "settings/autoload.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -9,6 +12,13 @@
 
 namespace {
 constexpr DWORD kPathSize = 1024;
+
+// Whether path names a program that can be started: a regular file with execute
+// permission. The path of a program whose file was removed while it runs names none.
+bool IsProgramFile(const char* path) {
+    struct stat st {};
+    return stat(path, &st) == 0 && S_ISREG(st.st_mode) && access(path, X_OK) == 0;
+}
 }  // namespace
 
 LONG SetAutoLoad(int enable, const char* valueName) {
@@ -19,7 +29,7 @@ LONG SetAutoLoad(int enable, const char* valueName) {
     if (enable != 0) {
         char path[kPathSize];
         DWORD length = GetModuleFileNameA(nullptr, path, kPathSize);
-        if (length > 0 && length < kPathSize) {
+        if (length > 0 && length < kPathSize && IsProgramFile(path)) {
             // The path goes between quotes as it is, unless it holds a quote or ends in a
             // backslash, which the command-line rules need escaped.
             const std::string quoted = EscapeInQuotes(path);

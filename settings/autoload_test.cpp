@@ -14,11 +14,17 @@
 
 namespace {
 // Started with ZT_AUTOLOAD_HELPER set, this test program only enables auto-load and ends,
-// so the tests can run it from executable paths of their choosing.
+// so the tests can run it from executable paths of their choosing. With the value
+// "remove", it first removes its own file; with "replace:<path>", it first moves the file
+// at path over its own, as an update of the program does while it runs.
 const bool gHelperRun = [] {
-    if (std::getenv("ZT_AUTOLOAD_HELPER") != nullptr)
-        _exit(static_cast<int>(SetAutoLoad(1, "QVZentick")));
-    return false;
+    const char* helper = std::getenv("ZT_AUTOLOAD_HELPER");
+    if (helper == nullptr) return false;
+    const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
+    const std::string how = helper;
+    if (how == "remove") unlink(self.c_str());
+    if (how.rfind("replace:", 0) == 0) rename(how.substr(8).c_str(), self.c_str());
+    _exit(static_cast<int>(SetAutoLoad(1, "QVZentick")));
 }();
 
 class AutoLoadTest : public ::testing::Test {
@@ -38,14 +44,15 @@ protected:
 
     std::string Entry() { return home_.AutostartDir() + "/QVZentick.desktop"; }
 
-    // Copies this test program to path and runs it there as the helper; its exit code.
-    int RunHelperFrom(const std::string& path) {
+    // Copies this test program to path and runs it there as the helper (how: see
+    // gHelperRun); its exit code.
+    int RunHelperFrom(const std::string& path, const std::string& how = "1") {
         std::filesystem::create_directories(std::filesystem::path(path).parent_path());
         std::filesystem::copy_file("/proc/self/exe", path);
         std::filesystem::permissions(path, std::filesystem::perms::owner_all);
         pid_t child = fork();
         if (child == 0) {
-            setenv("ZT_AUTOLOAD_HELPER", "1", 1);
+            setenv("ZT_AUTOLOAD_HELPER", how.c_str(), 1);
             execl(path.c_str(), path.c_str(), static_cast<char*>(nullptr));
             _exit(127);
         }
@@ -116,6 +123,29 @@ TEST_F(AutoLoadTest, APathThatDoesNotFitWritesNothing) {
     const std::string longest = pathOfLength(1007);
     EXPECT_EQ(RunHelperFrom(longest), ERROR_SUCCESS);
     EXPECT_EQ(RunValue(), "\"" + longest + "\" -autominimize");
+}
+
+TEST_F(AutoLoadTest, AProgramWhoseFileWasRemovedKeepsTheEntryThatWasThere) {
+    const std::string installed = home_.Root() + "/bin/zentick";
+    ASSERT_EQ(RunHelperFrom(installed), ERROR_SUCCESS);
+    const auto before = RunValue();
+    ASSERT_EQ(before, "\"" + installed + "\" -autominimize");
+
+    // The program now runs from a file that is removed while it runs: the system names it
+    // ".../zentick (deleted)", a path to nothing.
+    const std::string removed = home_.Root() + "/old/zentick";
+    EXPECT_EQ(RunHelperFrom(removed, "remove"), ERROR_SUCCESS);
+    EXPECT_FALSE(std::filesystem::exists(removed));
+    EXPECT_EQ(RunValue(), before);
+
+    // Replaced by a newer program (an update): the entry starts the program there now.
+    const std::string update = home_.Root() + "/new/zentick.update";
+    std::filesystem::create_directories(home_.Root() + "/new");
+    std::filesystem::copy_file("/proc/self/exe", update);
+    std::filesystem::permissions(update, std::filesystem::perms::owner_all);
+    const std::string updated = home_.Root() + "/new/zentick";
+    EXPECT_EQ(RunHelperFrom(updated, "replace:" + update), ERROR_SUCCESS);
+    EXPECT_EQ(RunValue(), "\"" + updated + "\" -autominimize");
 }
 
 TEST_F(AutoLoadTest, ARunKeyThatCannotBeOpenedIsReported) {

@@ -6,11 +6,13 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "platform/os/atomicfile.h"
 #include "platform/os/regfile.h"
 #include "platform/os/registry.h"
 #include "platform/os/tempconfighome.h"
+#include "platform/os/testchild.h"
 
 namespace {
 constexpr const char* kKey = "HKEY_CURRENT_USER\\Software\\Kelbrin\\QVZentick";
@@ -193,15 +195,99 @@ TEST_F(ClockSettingsTest, AnUnwritableConfigFolderLeavesTheClockOnDefaults) {
 }
 
 TEST_F(ClockSettingsTest, AReadOnlyConfigFolderLeavesTheClockOnDefaults) {
-    if (geteuid() == 0) GTEST_SKIP() << "permission bits do not bind root";
     std::filesystem::create_directories(home_.ConfigHome());
     chmod(home_.ConfigHome().c_str(), 0500);
+    // Without privileges, so that the permission bits bind even a test run as root.
+    const auto outcome = ztest::RunInChild(
+        [&] {
+            ClockSettings settings;
+            LoadSettings(settings, window_);
+            EXPECT_EQ(settings.Bcd, 1);
+            EXPECT_EQ(window_.top, 384);
+            SaveSettings(settings, window_);
+        },
+        {.DropPrivileges = true});
+    EXPECT_TRUE(outcome.Passed) << outcome.Describe();
+    EXPECT_FALSE(std::filesystem::exists(home_.ConfigHome() + "/zentick"));
+}
+
+// A settings file that is not a regular file: the clock must neither wait on it (opening a
+// FIFO without a writer would block it for good) nor replace it.
+TEST_F(ClockSettingsTest, ASettingsFileThatIsNoRegularFileNeverBlocksAndIsLeftAlone) {
+    const std::string dir = home_.ConfigHome() + "/zentick";
+    const struct {
+        const char* Name;
+        std::function<void(const std::string&)> Make;
+        std::function<bool(const std::string&)> Kept;
+    } cases[] = {
+        {"FIFO", [](const std::string& p) { ASSERT_EQ(mkfifo(p.c_str(), 0600), 0); },
+         [](const std::string& p) { return std::filesystem::is_fifo(p); }},
+        {"folder", [](const std::string& p) { std::filesystem::create_directory(p); },
+         [](const std::string& p) { return std::filesystem::is_directory(p); }},
+        {"device", [](const std::string& p) { std::filesystem::create_symlink("/dev/null", p); },
+         [](const std::string& p) {
+             return std::filesystem::is_symlink(p) && std::filesystem::is_character_file(p);
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        std::filesystem::remove_all(dir);
+        std::filesystem::create_directories(dir);
+        c.Make(home_.RegistryFile());
+        const auto outcome = ztest::RunInChild([&] {
+            ClockSettings settings;
+            settings.Type = 2;
+            LoadSettings(settings, window_);
+            EXPECT_EQ(settings.Type, 2);
+            EXPECT_EQ(settings.Bcd, 1);
+            EXPECT_EQ(window_.top, 384);
+            EXPECT_EQ(window_.left, 683);
+            settings.Type = 5;
+            SaveSettings(settings, window_);
+        });
+        EXPECT_TRUE(outcome.Passed) << outcome.Describe();
+        EXPECT_TRUE(c.Kept(home_.RegistryFile()));
+        // Nothing was moved aside either.
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir),
+                                std::filesystem::directory_iterator()),
+                  std::filesystem::exists(home_.RegistryFile() + ".lock") ? 2 : 1);
+    }
+}
+
+// The bytes of text in UTF-16LE with a byte order mark.
+std::string Utf16Le(std::string_view ascii) {
+    std::string bytes = "\xFF\xFE";
+    for (char c : ascii) {
+        bytes.push_back(c);
+        bytes.push_back('\0');
+    }
+    return bytes;
+}
+
+TEST_F(ClockSettingsTest, AFileFromTheRegistryEditorIsReadAndWrittenBackAsUtf8) {
+    // As "regedit /E" writes the key: UTF-16LE with a byte order mark and CRLF line ends.
+    std::filesystem::create_directories(home_.ConfigHome() + "/zentick");
+    std::ofstream(home_.RegistryFile(), std::ios::binary) << Utf16Le(
+        "Windows Registry Editor Version 5.00\r\n\r\n"
+        "[HKEY_CURRENT_USER\\Software\\Kelbrin\\QVZentick]\r\n"
+        "\"viewertop\"=dword:00000064\r\n"
+        "\"viewerleft\"=dword:000000c8\r\n"
+        "\"type\"=dword:00000003\r\n"
+        "\"ledcolor\"=dword:00000002\r\n\r\n");
     ClockSettings settings;
     LoadSettings(settings, window_);
-    EXPECT_EQ(settings.Bcd, 1);
-    EXPECT_EQ(window_.top, 384);
+    EXPECT_EQ(settings.Type, 3);
+    EXPECT_EQ(settings.Color, 2);
+    EXPECT_EQ(window_.top, 100);
+    EXPECT_EQ(window_.left, 200);
     SaveSettings(settings, window_);
-    EXPECT_FALSE(std::filesystem::exists(home_.ConfigHome() + "/zentick"));
+    int error = 0;
+    const auto text = ReadWholeFile(home_.RegistryFile(), error);
+    ASSERT_TRUE(text.has_value());
+    EXPECT_EQ(text->rfind("Windows Registry Editor Version 5.00\n", 0), 0u);
+    EXPECT_EQ(Stored()[0], (std::pair<std::string, int32_t>{"viewertop", 100}));
+    for (const auto& entry : std::filesystem::directory_iterator(home_.ConfigHome() + "/zentick"))
+        EXPECT_EQ(entry.path().filename().string().find(".corrupt-"), std::string::npos);
 }
 
 TEST_F(ClockSettingsTest, ACorruptedFileIsSetAsideAndTheClockStartsOnDefaults) {

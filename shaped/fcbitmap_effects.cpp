@@ -139,14 +139,16 @@ void TfcBitmap::ReplaceColor(int oldColor, int newColor) {
     Changed();
 }
 
+// Positions are reckoned in 64 bits: an amount anywhere in the range of int reaches past
+// the edges and is clamped there, never overflowing.
 void TfcBitmap::BlurPixels(int amount) {
     for (int y = 0; y < height_; ++y) {
-        const uint8_t* above = rowTable_[size_t(ClampIndex(y - amount, height_))];
-        const uint8_t* below = rowTable_[size_t(ClampIndex(y + amount, height_))];
+        const uint8_t* above = rowTable_[size_t(ClampIndex(int64_t(y) - amount, height_))];
+        const uint8_t* below = rowTable_[size_t(ClampIndex(int64_t(y) + amount, height_))];
         uint8_t* row = rowTable_[size_t(y)];
         for (int x = 0; x < width_; ++x) {
-            int left = 3 * ClampIndex(x - amount, width_),
-                right = 3 * ClampIndex(x + amount, width_);
+            int left = 3 * ClampIndex(int64_t(x) - amount, width_),
+                right = 3 * ClampIndex(int64_t(x) + amount, width_);
             for (int c = 0; c < 3; ++c)
                 row[3 * x + c] = uint8_t(
                     (above[left + c] + above[right + c] + below[left + c] + below[right + c]) / 4);
@@ -162,21 +164,33 @@ void TfcBitmap::Blur(int amount) {
 
 void TfcBitmap::BlurPasses(int count) {
     if (Empty() || count < 1) return;
-    for (int amount = count; amount >= 1; --amount)
+    // From this amount on, every position is clamped to an edge, so all those passes are
+    // the same operation: once one of them changes nothing, neither does any other, and
+    // the rest are skipped (a count near the top of int would otherwise take for ever).
+    const int saturated = std::max(width_, height_) - 1;
+    for (int amount = count; amount >= 1; --amount) {
+        if (amount < saturated) {
+            BlurPixels(amount);
+            continue;
+        }
+        const std::vector<uint8_t> before(bits_, bits_ + imageSize_);
         BlurPixels(amount);
+        if (std::memcmp(before.data(), bits_, before.size()) == 0)
+            amount = std::min(amount, saturated);
+    }
     Changed();
 }
 
 void TfcBitmap::Sharpen(int amount) {
     if (Empty()) return;
     for (int y = 0; y < height_; ++y) {
-        const uint8_t* rows[3] = {rowTable_[size_t(ClampIndex(y - amount, height_))],
+        const uint8_t* rows[3] = {rowTable_[size_t(ClampIndex(int64_t(y) - amount, height_))],
                                   rowTable_[size_t(y)],
-                                  rowTable_[size_t(ClampIndex(y + amount, height_))]};
+                                  rowTable_[size_t(ClampIndex(int64_t(y) + amount, height_))]};
         uint8_t* row = rowTable_[size_t(y)];
         for (int x = 0; x < width_; ++x) {
-            const int columns[3] = {3 * ClampIndex(x - amount, width_), 3 * x,
-                                    3 * ClampIndex(x + amount, width_)};
+            const int columns[3] = {3 * ClampIndex(int64_t(x) - amount, width_), 3 * x,
+                                    3 * ClampIndex(int64_t(x) + amount, width_)};
             for (int c = 0; c < 3; ++c) {
                 int sum = 0;
                 for (int j = 0; j < 3; ++j)
@@ -262,14 +276,15 @@ void TfcBitmap::Rotate(TPoint center, double angle) {
 void TfcBitmap::Wave(bool wrap, int amplitude, int xPeriod, int yPeriod) {
     if (Empty() || xPeriod == 0 || yPeriod == 0) return;
     std::vector<uint8_t> source(bits_, bits_ + imageSize_);
-    std::vector<int> shiftY(static_cast<size_t>(width_));
+    // Shifts and source positions in 64 bits: any amplitude of an int stays in range.
+    std::vector<int64_t> shiftY(static_cast<size_t>(width_));
     for (int x = 0; x < width_; ++x)
-        shiftY[size_t(x)] = int(std::lround(amplitude * std::sin(double(x) / yPeriod)));
+        shiftY[size_t(x)] = std::llround(amplitude * std::sin(double(x) / yPeriod));
     for (int y = 0; y < height_; ++y) {
-        int shiftX = int(std::lround(amplitude * std::sin(double(y) / xPeriod)));
+        const int64_t shiftX = std::llround(amplitude * std::sin(double(y) / xPeriod));
         uint8_t* out = rowTable_[size_t(y)];
         for (int x = 0; x < width_; ++x, out += 3) {
-            int sx = x + shiftX, sy = y + shiftY[size_t(x)];
+            int64_t sx = x + shiftX, sy = y + shiftY[size_t(x)];
             if (wrap) {
                 sx = ((sx % width_) + width_) % width_;
                 sy = ((sy % height_) + height_) % height_;

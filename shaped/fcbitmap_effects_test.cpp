@@ -221,6 +221,60 @@ TEST(FcBitmapEffects, BlurPassesCountDown) {
     EXPECT_EQ(Pixels(passes), Pixels(downward));
 }
 
+// Amounts at the limits of int reach past every edge and are clamped there, as an amount
+// just past the picture's size is (UndefinedBehaviorSanitizer checks the arithmetic).
+TEST(FcBitmapEffects, AmountsAtTheLimitsOfIntAreClampedToTheEdges) {
+    std::vector<TColor> input;
+    for (int i = 0; i < 12; ++i)
+        input.push_back(RGB(i * 21, (i * 53) % 256, 255 - i * 17));
+    const struct {
+        const char* Name;
+        std::function<void(TfcBitmap&, int)> Apply;
+    } effects[] = {
+        {"Blur", [](TfcBitmap& b, int amount) { b.Blur(amount); }},
+        {"Sharpen", [](TfcBitmap& b, int amount) { b.Sharpen(amount); }},
+    };
+    for (const auto& effect : effects) {
+        for (auto [extreme, justPast] : {std::pair{INT32_MAX, 4}, std::pair{INT32_MIN, -4}}) {
+            SCOPED_TRACE(std::string(effect.Name) + " " + std::to_string(extreme));
+            TfcBitmap limit, past;
+            Load(limit, 4, 3, input);
+            Load(past, 4, 3, input);
+            effect.Apply(limit, extreme);
+            effect.Apply(past, justPast);
+            EXPECT_EQ(Pixels(limit), Pixels(past));
+        }
+    }
+}
+
+// Passes whose amount reaches past every edge are all the same; once one changes nothing
+// the rest are skipped, so even the largest count ends, with the same pixels.
+TEST(FcBitmapEffects, BlurPassesOfTheLargestCountEnd) {
+    std::vector<TColor> input;
+    for (int i = 0; i < 12; ++i)
+        input.push_back(RGB(i * 21, (i * 53) % 256, 255 - i * 17));
+    TfcBitmap largest, many;
+    Load(largest, 4, 3, input);
+    Load(many, 4, 3, input);
+    largest.BlurPasses(INT32_MAX);
+    many.BlurPasses(3000);
+    EXPECT_EQ(Pixels(largest), Pixels(many));
+}
+
+// Every shift is past the picture except at row 0 and column 0, whose sine is 0.
+TEST(FcBitmapEffects, WaveOfTheLargestAmplitudeMovesEverythingOut) {
+    for (int amplitude : {INT32_MAX, INT32_MIN}) {
+        TfcBitmap fc;
+        Load(fc, 3, 2, {A, B, C, D, E, F});
+        fc.Wave(false, amplitude, 1, 1);
+        EXPECT_EQ(Pixels(fc), (std::vector<TColor>{A, clWhite, clWhite, clWhite, clWhite, clWhite}))
+            << amplitude;
+        Load(fc, 3, 2, {A, B, C, D, E, F});
+        fc.Wave(true, amplitude, 1, 1);
+        EXPECT_EQ(fc.Pixel(0, 0), A) << amplitude;
+    }
+}
+
 TEST(FcBitmapEffects, RotateFullTurnKeeps) {
     TfcBitmap fc;
     Load(fc, 3, 2, {A, B, C, D, E, F});

@@ -76,8 +76,21 @@ TEST(FcBitmapLayout, NewSizeIsWhiteAndZeroSizeStaysEmpty) {
 
 TEST(FcBitmapLayout, TooLargeSizeIsRefused) {
     TfcBitmap fc;
-    EXPECT_THROW(fc.SetImageSize(30000, 30000), EOutOfResources);
-    EXPECT_TRUE(fc.Empty());
+    for (auto [width, height] : {std::pair{30000, 30000}, std::pair{INT32_MAX, 1},
+                                 std::pair{1, INT32_MAX}, std::pair{INT32_MAX, INT32_MAX}}) {
+        EXPECT_THROW(fc.SetImageSize(width, height), EOutOfResources) << width << " x " << height;
+        EXPECT_TRUE(fc.Empty());
+    }
+}
+
+// 100 000 000 x 1 fits 32-bit sizes (300 000 000 bytes): the picture is made, white. Its
+// row size passes the range of int at 24 bits a pixel when reckoned in bits.
+TEST(FcBitmapLayout, AVeryWidePictureThatFitsIsMade) {
+    TfcBitmap fc;
+    fc.SetImageSize(100'000'000, 1);
+    EXPECT_EQ(fc.Width(), 100'000'000);
+    EXPECT_EQ(fc.RowStride(), 300'000'000);
+    EXPECT_EQ(fc.Pixel(99'999'999, 0), clWhite);
 }
 
 TEST(FcBitmapLayout, SizePropertiesLosePixelsOnlyWhenTheSizeChanges) {

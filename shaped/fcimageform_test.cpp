@@ -213,9 +213,38 @@ TEST_F(ImageForm, OnAPaletteDisplayThePictureIsDrawnInHalftoneColours) {
 }
 
 TEST_F(ImageForm, DestroyingTheFormTakesTheRegionOffAndLeavesNothingBehind) {
+    const HWND handle = form->Handle();
+    native::THeadlessWindow* window = &Window();
+    ASSERT_TRUE(window->Shape());
+    ASSERT_NE(GetWindowRgn(handle), nullptr);
+    // A procedure outside the component's own hook sees WM_DESTROY after the form and the
+    // component have handled it: the region must be off the window by then.
+    bool destroyed = false;
+    bool regionAtDestroy = true;
+    bool shapeAtDestroy = true;
+    WNDPROC previous = GetWindowProc(handle);
+    SetWindowProc(handle, [&, previous](HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
+        const LRESULT result = CallWindowProc(previous, h, msg, wParam, lParam);
+        if (msg == WM_DESTROY) {
+            destroyed = true;
+            regionAtDestroy = GetWindowRgn(h) != nullptr;
+            shapeAtDestroy = window->Shape().has_value();
+        }
+        return result;
+    });
     form->Free();
     form = nullptr;
     app.Run(100);
+    ASSERT_TRUE(destroyed);
+    EXPECT_FALSE(regionAtDestroy);
+    EXPECT_FALSE(shapeAtDestroy);
+    // Nothing is left: no window of the form, nothing of it on the screen.
+    EXPECT_FALSE(IsWindow(handle));
+    EXPECT_TRUE(screen.Windows().empty());
+    const TBitmap shot = screen.Screenshot();
+    for (int y = 100; y < 190; ++y)
+        for (int x = 200; x < 350; ++x)
+            ASSERT_EQ(shot.Pixel(x, y), native::THeadlessBackend::kDesktopColor) << x << "," << y;
 }
 
 }  // namespace

@@ -46,6 +46,14 @@ std::vector<TRGBQuad> ColorCubePalette() {
 
 TColor QuadColor(const TRGBQuad& q) { return RGB(q.rgbRed, q.rgbGreen, q.rgbBlue); }
 
+// The row size of a bitmap of width x height at bits per pixel; EOutOfResources when its
+// pixels would take more than kMaxBitmapBytes.
+int CheckedStride(int width, int height, int bits) {
+    const int64_t stride = BitmapStride(width, bits);
+    if (height > 0 && stride > kMaxBitmapBytes / height) throw EOutOfResources("Bitmap too large");
+    return int(stride);
+}
+
 }  // namespace
 
 TBitmap::TBitmap() = default;
@@ -79,12 +87,15 @@ TBitmap::~TBitmap() = default;
 int TBitmap::BitsPerPixel() const { return StoredBits(format_); }
 
 void TBitmap::Allocate(int width, int height, TPixelFormat format) {
-    width_ = std::max(width, 0);
-    height_ = std::max(height, 0);
-    if (width_ == 0 || height_ == 0) width_ = height_ = 0;
+    width = std::max(width, 0);
+    height = std::max(height, 0);
+    if (width == 0 || height == 0) width = height = 0;
+    const int stride = CheckedStride(width, height, StoredBits(format));
+    bits_.assign(size_t(stride) * size_t(height), 0);
+    width_ = width;
+    height_ = height;
     format_ = format;
-    stride_ = BitmapStride(width_, StoredBits(format));
-    bits_.assign(size_t(stride_) * height_, 0);
+    stride_ = stride;
 }
 
 void TBitmap::SetSize(int width, int height) {
@@ -92,12 +103,13 @@ void TBitmap::SetSize(int width, int height) {
     height = std::max(height, 0);
     if (width == 0 || height == 0) width = height = 0;
     if (width == width_ && height == height_) return;
+    const int stride = CheckedStride(width, height, StoredBits(format_));
     if (Empty() && format_ == pf24bit) {
         // A fresh 24-bit picture: white, in one pass.
+        bits_.assign(size_t(stride) * size_t(height), 0xFF);
         width_ = width;
         height_ = height;
-        stride_ = BitmapStride(width_, 24);
-        bits_.assign(size_t(stride_) * height_, 0xFF);
+        stride_ = stride;
         Changed();
         return;
     }
@@ -106,16 +118,18 @@ void TBitmap::SetSize(int width, int height) {
     // New pixels are white; the common area keeps its pixels.
     if (format_ == pf24bit) {
         std::fill(bits_.begin(), bits_.end(), 0xFF);
-    } else {
+    } else if (height_ > 0) {
+        // The first row white, then copied to the others.
         uint8_t white = NearestIndex(clWhite);
-        for (int y = 0; y < height_; ++y)
-            for (int x = 0; x < width_; ++x) {
-                if (format_ == pf8bit) {
-                    ScanLine(y)[x] = white;
-                } else if (white) {
-                    ScanLine(y)[x >> 3] |= uint8_t(0x80 >> (x & 7));
-                }
-            }
+        uint8_t* first = ScanLine(0);
+        if (format_ == pf8bit) {
+            std::memset(first, white, size_t(width_));
+        } else if (white) {
+            std::memset(first, 0xFF, size_t(width_ / 8));
+            if (width_ % 8) first[width_ / 8] = uint8_t(0xFF00 >> (width_ % 8));
+        }
+        for (int y = 1; y < height_; ++y)
+            std::memcpy(ScanLine(y), first, size_t(stride_));
     }
     int cw = std::min(width_, old.width_), ch = std::min(height_, old.height_);
     if (cw > 0 && ch > 0) {
@@ -134,6 +148,7 @@ void TBitmap::SetSize(int width, int height) {
 void TBitmap::SetPixelFormat(TPixelFormat format) {
     TPixelFormat stored = StoredFormat(format);
     if (stored == format_) return;
+    CheckedStride(width_, height_, StoredBits(stored));
     TBitmap old(*this);
     if (stored == pf1bit) {
         palette_ = MonochromePalette();

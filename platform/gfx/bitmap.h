@@ -14,6 +14,7 @@
 
 #include "platform/gfx/color.h"
 #include "platform/gfx/graphic.h"
+#include "platform/gfx/livecount.h"
 #include "platform/gfx/types.h"
 
 class TCanvas;
@@ -38,7 +39,9 @@ public:
     ~TBitmap() override;
 
     // Size. Negative sizes count as 0. A resize keeps the pixels of the common area and
-    // fills new pixels with white.
+    // fills new pixels with white. A size whose pixels would take more than
+    // kMaxBitmapBytes raises EOutOfResources and leaves the bitmap as it was (so does a
+    // change of PixelFormat that would).
     int Width() const override { return width_; }
     int Height() const override { return height_; }
     void SetWidth(int width) override { SetSize(width, height_); }
@@ -101,6 +104,9 @@ public:
     // Frees the pixels; the bitmap becomes empty.
     void Dormant() { SetSize(0, 0); }
 
+    // How many bitmaps exist now (see livecount.h).
+    static int64_t LiveCount() { return TLiveCount<TBitmap>::Live(); }
+
 private:
     friend class TCanvas;
     void Allocate(int width, int height, TPixelFormat format);
@@ -115,12 +121,18 @@ private:
     TTransparentMode transparentMode_ = tmAuto;
     TColor transparentColor_ = clDefault;
     std::unique_ptr<TCanvas> canvas_;
+    [[no_unique_address]] TLiveCount<TBitmap> live_;
 };
 
-// Bytes per row of a bitmap of this width and bit depth (rows are padded to 4 bytes).
-constexpr int BitmapStride(int width, int bitsPerPixel) {
-    return ((width * bitsPerPixel + 31) / 32) * 4;
+// Bytes per row of a bitmap of this width and bit depth (rows are padded to 4 bytes),
+// reckoned in 64 bits: every width an int holds gives the true row size.
+constexpr int64_t BitmapStride(int64_t width, int bitsPerPixel) {
+    return (width * bitsPerPixel + 31) / 32 * 4;
 }
+
+// The most bytes the pixels of one bitmap may take. As with the system's bitmaps, whose
+// sizes are 32-bit, a bitmap past it is not made: EOutOfResources.
+constexpr int64_t kMaxBitmapBytes = INT32_MAX;
 
 // The program's numbered pictures: a BMP file image registered under its number, usually
 // by generated code that embeds the files. The data must outlive the program.

@@ -37,6 +37,50 @@ TEST(Bitmap, RowsArePaddedToFourBytes) {
     }
 }
 
+// Row sizes of widths at and near the top of int, at every depth: the true size, never an
+// overflow (UndefinedBehaviorSanitizer checks the arithmetic).
+TEST(Bitmap, RowSizesOfTheWidestPicturesAreExact) {
+    struct Case {
+        int width, bits;
+        int64_t stride;
+    } cases[] = {{100'000'000, 24, 300'000'000},    {100'000'000, 1, 12'500'000},
+                 {INT32_MAX, 24, 6'442'450'944},     {INT32_MAX, 8, 2'147'483'648},
+                 {INT32_MAX, 1, 268'435'456},        {INT32_MAX, 32, 8'589'934'588}};
+    for (const Case& c : cases) {
+        volatile int width = c.width;  // computed when the test runs
+        EXPECT_EQ(BitmapStride(width, c.bits), c.stride) << c.width << " at " << c.bits;
+    }
+}
+
+// Sizes whose pixels would pass 2^31 - 1 bytes are refused, whatever the depth, and leave
+// the bitmap as it was; a picture just inside is made.
+TEST(Bitmap, SizesPastThirtyTwoBitsRaiseOutOfResources) {
+    struct Case {
+        int width, height;
+        TPixelFormat format;
+    } cases[] = {{INT32_MAX, 1, pf24bit},         {INT32_MAX, 1, pf8bit},
+                 {1, INT32_MAX, pf24bit},         {INT32_MAX, INT32_MAX, pf1bit},
+                 {65536, 65536, pf8bit},          {800'000'000, 1, pf24bit},
+                 {100'000'000, 100'000, pf1bit}};
+    for (const Case& c : cases) {
+        TBitmap b(3, 2, c.format);
+        b.SetPixel(0, 0, clBlack);
+        EXPECT_THROW(b.SetSize(c.width, c.height), EOutOfResources) << c.width << " x " << c.height;
+        EXPECT_EQ(b.Width(), 3);
+        EXPECT_EQ(b.Height(), 2);
+        EXPECT_EQ(b.Pixel(0, 0), clBlack);
+        EXPECT_THROW(TBitmap(c.width, c.height, c.format), EOutOfResources);
+    }
+    TBitmap wide(100'000'000, 1, pf1bit);
+    EXPECT_EQ(wide.Stride(), 12'500'000);
+    EXPECT_EQ(wide.Pixel(99'999'999, 0), clWhite);
+    // A change of depth that would not fit is refused the same way.
+    TBitmap deep(120'000'000, 6, pf1bit);  // 90 MB; 2.16 GB at 24 bits
+    EXPECT_THROW(deep.SetPixelFormat(pf24bit), EOutOfResources);
+    EXPECT_EQ(deep.PixelFormat(), pf1bit);
+    EXPECT_EQ(deep.Palette().size(), 2u);
+}
+
 TEST(Bitmap, ZeroOrNegativeSizesGiveAnEmptyBitmap) {
     for (auto [w, h] : {std::pair{0, 5}, {5, 0}, {-3, 4}, {4, -1}}) {
         TBitmap b(w, h);

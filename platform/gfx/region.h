@@ -16,6 +16,7 @@
 #include <span>
 #include <vector>
 
+#include "platform/gfx/livecount.h"
 #include "platform/gfx/types.h"
 
 // Combination modes, with the system's numbers.
@@ -79,6 +80,9 @@ class TRegion {
 
     friend bool operator==(const TRegion& a, const TRegion& b) { return a.rects_ == b.rects_; }
 
+    // How many regions exist now (see livecount.h).
+    static int64_t LiveCount() { return TLiveCount<TRegion>::Live(); }
+
   private:
     // Adds rect in place when it goes at the very end of the list: below the last band, or
     // in the last band's rows at or after its last rectangle (a scan of a picture adds its
@@ -88,6 +92,7 @@ class TRegion {
 
     std::vector<TRect> rects_;
     TRect bounds_;
+    [[no_unique_address]] TLiveCount<TRegion> live_;
 };
 
 // a <mode> b as a new region.

@@ -38,6 +38,31 @@ unsigned ButtonBit(int button) {
     }
 }
 
+// Whole seconds of a millisecond count, rounding down also before the epoch.
+std::time_t FloorSeconds(int64_t ms) {
+    return std::time_t(ms >= 0 ? ms / 1000 : -((-ms + 999) / 1000));
+}
+
+// Days from 1970-01-01 to a date of the proleptic Gregorian calendar.
+int64_t DaysFromCivil(int64_t year, int month, int day) {
+    year -= month <= 2;
+    const int64_t era = (year >= 0 ? year : year - 399) / 400;
+    const int64_t yearOfEra = year - era * 400;
+    const int64_t dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+    const int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    return era * 146097 + dayOfEra - 719468;
+}
+
+// How far the local time of the time zone (TZ) is ahead of UTC at an instant, in seconds.
+int64_t ZoneOffset(std::time_t utcSeconds) {
+    const std::tm* local = std::localtime(&utcSeconds);
+    if (!local) return 0;
+    int64_t localSeconds =
+        DaysFromCivil(int64_t(local->tm_year) + 1900, local->tm_mon + 1, local->tm_mday) * 86400 +
+        local->tm_hour * 3600 + local->tm_min * 60 + local->tm_sec;
+    return localSeconds - int64_t(utcSeconds);
+}
+
 TEvent MakeEvent(TEventKind kind, TNativeWindow* window, TPoint pos, int button = 0,
                  unsigned modifiers = 0) {
     TEvent e;
@@ -59,8 +84,10 @@ THeadlessBackend::THeadlessBackend(TSize screen, int pixelsPerInch, int bitsPerP
       bitsPerPixel_(bitsPerPixel),
       wallAnchorSeconds_(LocalSeconds(12, 0, 0)),
       outline_(size_t(std::max(0, screen.cx)) * size_t(std::max(0, screen.cy)), 0) {
-    SetVirtualWallClock(
-        [this] { return int64_t(wallAnchorSeconds_) * 1000 + (now_ - wallAnchorMs_); });
+    SetVirtualWallClock([this] {
+        int64_t ms = int64_t(wallAnchorSeconds_) * 1000 + (now_ - wallAnchorMs_);
+        return wallUtc_ ? ms + 1000 * int64_t(ZoneOffset(FloorSeconds(ms))) : ms;
+    });
 }
 
 THeadlessBackend::~THeadlessBackend() {
@@ -81,11 +108,13 @@ void THeadlessBackend::Remove(THeadlessWindow* window) {
         if (w->owner_ == window) w->owner_ = nullptr;
     if (capture_ == window) capture_ = nullptr;
     if (pressed_ == window) pressed_ = nullptr;
-    if (focused_ == window) focused_ = nullptr;
+    if (focused_ == window)
+        focused_ = window->owner_ && window->owner_->visible_ ? window->owner_ : nullptr;
     for (TEvent& e : pending_)
         if (e.Window == window) e.Window = nullptr;
     std::erase_if(pending_, [](const TEvent& e) {
-        return e.Window == nullptr && e.Kind != TEventKind::Wake;
+        return e.Window == nullptr && e.Kind != TEventKind::Wake &&
+               e.Kind != TEventKind::TimeChanged;
     });
 }
 
@@ -158,6 +187,15 @@ void THeadlessBackend::At(int64_t ms, std::function<void()> action) {
 void THeadlessBackend::SetWallTime(std::time_t localSeconds) {
     wallAnchorSeconds_ = localSeconds;
     wallAnchorMs_ = now_;
+    wallUtc_ = false;
+    TEvent changed;
+    changed.Kind = TEventKind::TimeChanged;
+    Post(changed);
+}
+
+void THeadlessBackend::SetWallTimeUtc(std::time_t utcSeconds) {
+    SetWallTime(utcSeconds);
+    wallUtc_ = true;
 }
 
 std::time_t THeadlessBackend::WallTime() const {
@@ -231,17 +269,17 @@ void THeadlessBackend::KeyUp(int key, unsigned modifiers) {
     Post(e);
 }
 
-void THeadlessBackend::TypeChar(uint32_t ch) {
+void THeadlessBackend::TypeChar(uint32_t ch, unsigned modifiers) {
     THeadlessWindow* target = KeyTarget();
     if (!target) return;
-    TEvent e = MakeEvent(TEventKind::Char, target, cursor_);
+    TEvent e = MakeEvent(TEventKind::Char, target, cursor_, 0, modifiers);
     e.Char = ch;
     Post(e);
 }
 
 void THeadlessBackend::PressKey(int key, uint32_t ch, unsigned modifiers) {
     KeyDown(key, modifiers);
-    if (ch) TypeChar(ch);
+    if (ch) TypeChar(ch, modifiers);
     KeyUp(key, modifiers);
 }
 
@@ -343,7 +381,9 @@ void THeadlessWindow::Show(bool visible) {
         if (kind_ != TWindowKind::Popup) backend_.focused_ = this;
     }
     visible_ = visible;
-    if (!visible && backend_.focused_ == this) backend_.focused_ = nullptr;
+    // As a window manager does when a dialog closes: the focus goes back to its owner.
+    if (!visible && backend_.focused_ == this)
+        backend_.focused_ = owner_ && owner_->visible_ ? owner_ : nullptr;
 }
 
 void THeadlessWindow::SetShape(const TRegion* shape) {

@@ -61,8 +61,14 @@ public:
     void After(int64_t delayMs, std::function<void()> action) {
         At(now_ + delayMs, std::move(action));
     }
-    // Sets the wall clock to localSeconds (taken as local time) at the current instant.
+    // Sets the wall clock to localSeconds (taken as local time) at the current instant, and
+    // reports the change (TEventKind::TimeChanged) as a system whose clock is set does.
     void SetWallTime(std::time_t localSeconds);
+    // The same with seconds since the epoch: the local time is then found through the time
+    // zone (TZ), daylight-saving changes included, as on a real system. SetWallTime goes
+    // back to local seconds.
+    void SetWallTimeUtc(std::time_t utcSeconds);
+    // The wall clock now, in the seconds last given to SetWallTime or SetWallTimeUtc.
     std::time_t WallTime() const;
 
     // Synthetic input at screen positions. The pointer moves there first.
@@ -72,13 +78,14 @@ public:
     void Click(int x, int y, int button = kLeftButton);
     void KeyDown(int key, unsigned modifiers = 0);
     void KeyUp(int key, unsigned modifiers = 0);
-    // A key press: key down, the character (when it has one), key up.
+    // A key press: key down, the character (when it has one), key up; the modifiers come
+    // with all three, as a window system reports them.
     void PressKey(int key, uint32_t ch = 0, unsigned modifiers = 0);
-    void TypeChar(uint32_t ch);
+    void TypeChar(uint32_t ch, unsigned modifiers = 0);
     // Asks window to close as a window manager would.
     void RequestClose(TNativeWindow* window);
     // Input for keys goes to the focused window: the last one shown or clicked (popups
-    // never take the focus).
+    // never take the focus); when that one hides or goes, its owner if it shows.
     THeadlessWindow* FocusedWindow() const { return focused_; }
     // Where keys go now: a visible popup holding the capture, else the focused window.
     THeadlessWindow* KeyTarget() const;
@@ -107,6 +114,7 @@ private:
     int wakes_ = 0;
     std::time_t wallAnchorSeconds_;
     int64_t wallAnchorMs_ = 0;
+    bool wallUtc_ = false;  // the anchor is in seconds since the epoch, not local seconds
     std::vector<THeadlessWindow*> windows_;  // bottom to top
     THeadlessWindow* capture_ = nullptr;
     THeadlessWindow* pressed_ = nullptr;  // gets the pointer while a button is held

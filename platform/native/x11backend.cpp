@@ -6,6 +6,7 @@
 #include <X11/extensions/shape.h>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/timerfd.h>
 #include <unistd.h>
 #ifdef ZT_HAVE_XRANDR
 #include <X11/extensions/Xrandr.h>
@@ -231,6 +232,8 @@ TX11Backend::TX11Backend(TDisplayPtr display, Visual* visual, TUniqueFd wakeRead
     Bool detectable = False;
     XkbSetDetectableAutoRepeat(d, True, &detectable);
     pixelsPerInch_ = ReadPixelsPerInch();
+    clockWatch_ = TUniqueFd(timerfd_create(CLOCK_REALTIME, TFD_NONBLOCK | TFD_CLOEXEC));
+    ArmClockWatch();
 }
 
 TX11Backend::~TX11Backend() {
@@ -445,6 +448,32 @@ void TX11Backend::Wake() {
     (void)written;
 }
 
+void TX11Backend::ArmClockWatch() {
+    if (clockWatch_.Get() < 0) return;
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    itimerspec spec{};
+    spec.it_value.tv_sec = now.tv_sec + 366 * 24 * 3600;
+    timerfd_settime(clockWatch_.Get(), TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &spec, nullptr);
+}
+
+bool TX11Backend::ClockWasSet() {
+    if (clockWatch_.Get() < 0) return false;
+    uint64_t expirations = 0;
+    ssize_t got = read(clockWatch_.Get(), &expirations, sizeof expirations);
+    if (got < 0 && errno == EAGAIN) return false;
+    // Cancelled (ECANCELED: the clock was set) or, after a year, expired: armed anew.
+    ArmClockWatch();
+    return got < 0 && errno == ECANCELED;
+}
+
+void TX11Backend::WatchedFds(pollfd (&fds)[3]) const {
+    // A negative descriptor is skipped by poll.
+    fds[0] = {ConnectionNumber(display_.get()), POLLIN, 0};
+    fds[1] = {wakeRead_.Get(), POLLIN, 0};
+    fds[2] = {clockWatch_.Get(), POLLIN, 0};
+}
+
 void TX11Backend::WaitEvents(int64_t deadlineMs, std::vector<TEvent>& out) {
     const size_t start = out.size();
     Display* d = display_.get();
@@ -460,8 +489,9 @@ void TX11Backend::WaitEvents(int64_t deadlineMs, std::vector<TEvent>& out) {
         // Send what is buffered; sending may read events too, which must not wait.
         XFlush(d);
         if (XEventsQueued(d, QueuedAlready) > 0) continue;
-        pollfd fds[2] = {{ConnectionNumber(d), POLLIN, 0}, {wakeRead_.Get(), POLLIN, 0}};
-        const int ready = poll(fds, 2, timeout);
+        pollfd fds[3];
+        WatchedFds(fds);
+        const int ready = poll(fds, 3, timeout);
         if (ready < 0 && errno != EINTR) return;
         if (ready == 0)
             NothingWaiting();
@@ -488,8 +518,9 @@ void TX11Backend::Drain(std::vector<TEvent>& out, size_t start) {
     // before the loop sleeps.)
     if (XEventsQueued(d, QueuedAlready) == 0) {
         if (KnownQuiet()) return;
-        pollfd fds[2] = {{ConnectionNumber(d), POLLIN, 0}, {wakeRead_.Get(), POLLIN, 0}};
-        if (poll(fds, 2, 0) == 0) {
+        pollfd fds[3];
+        WatchedFds(fds);
+        if (poll(fds, 3, 0) == 0) {
             NothingWaiting();
             return;
         }
@@ -509,6 +540,12 @@ void TX11Backend::Drain(std::vector<TEvent>& out, size_t start) {
         wake.Kind = TEventKind::Wake;
         wake.TimeMs = NowMs();
         out.push_back(wake);
+    }
+    if (ClockWasSet()) {
+        TEvent changed;
+        changed.Kind = TEventKind::TimeChanged;
+        changed.TimeMs = NowMs();
+        out.push_back(changed);
     }
 }
 

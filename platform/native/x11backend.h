@@ -4,6 +4,8 @@
 // with other code: only the backend's own files and its tests include it.
 #pragma once
 
+#include <poll.h>
+
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -103,6 +105,13 @@ private:
     bool KnownQuiet() const;
     void Translate(XEvent& event, std::vector<TEvent>& out, size_t start);
     int ReadPixelsPerInch() const;
+    // The descriptors a wait watches: the connection, the wake pipe, the clock watch.
+    void WatchedFds(pollfd (&fds)[3]) const;
+    // Arms the clock watch: a timer on the wall clock, a year ahead, that the kernel cancels
+    // when the wall clock is set (timerfd, TFD_TIMER_CANCEL_ON_SET).
+    void ArmClockWatch();
+    // Whether the wall clock was set since the watch was armed (then it is armed again).
+    bool ClockWasSet();
 
     TDisplayPtr display_;
     // Until this monotonic time (microseconds) the connection is taken to have nothing
@@ -124,6 +133,7 @@ private:
     int pixelsPerInch_ = 96;
     TUniqueFd wakeRead_;
     TUniqueFd wakeWrite_;
+    TUniqueFd clockWatch_;  // none where the kernel has no such timers
     std::unordered_map<Window, TX11Window*> windows_;
     TX11Window* capture_ = nullptr;
     bool keyboardGrab_ = false;

@@ -10,6 +10,28 @@
 #include <cstring>
 #include <vector>
 
+namespace {
+// 0 for a regular file; EISDIR for a folder; kNotRegularFile for anything else.
+int RegularFileError(const struct stat& st) {
+    if (S_ISREG(st.st_mode)) return 0;
+    return S_ISDIR(st.st_mode) ? EISDIR : kNotRegularFile;
+}
+
+// Opens path without ever waiting: O_NONBLOCK keeps the open of a FIFO without a writer
+// (or of a device) from blocking. The descriptor is only kept for a regular file; error
+// is then 0, otherwise the errno.
+TFileHandle OpenRegular(const std::string& path, int flags, int& error) {
+    TFileHandle file(::open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0600));
+    struct stat st {};
+    if (!file.Valid() || ::fstat(file.Get(), &st) != 0) {
+        error = errno;
+        return {};
+    }
+    if ((error = RegularFileError(st)) != 0) return {};
+    return file;
+}
+}  // namespace
+
 TFileHandle& TFileHandle::operator=(TFileHandle&& other) noexcept {
     if (this != &other) {
         Close();
@@ -30,16 +52,13 @@ void TFileHandle::Close() {
 }
 
 TFileLock::TFileLock(const std::string& lockPath) {
-    LockPath(lockPath, O_RDWR);
+    LockPath(lockPath, O_RDWR | O_CREAT);
 }
 
 bool TFileLock::LockPath(const std::string& path, int flags) {
     file_.Close();
-    TFileHandle file(::open(path.c_str(), flags | O_CREAT | O_CLOEXEC, 0600));
-    if (!file.Valid()) {
-        error_ = errno;
-        return false;
-    }
+    TFileHandle file = OpenRegular(path, flags, error_);
+    if (!file.Valid()) return false;
     while (::flock(file.Get(), LOCK_EX) != 0) {
         if (errno != EINTR) {
             error_ = errno;
@@ -51,10 +70,10 @@ bool TFileLock::LockPath(const std::string& path, int flags) {
     return true;
 }
 
-TFileLock TFileLock::OnFile(const std::string& path) {
+TFileLock TFileLock::OnFile(const std::string& path, bool create) {
     TFileLock lock;
     // A read-only descriptor is enough for flock and works on a read-only file.
-    while (lock.LockPath(path, O_RDONLY)) {
+    while (lock.LockPath(path, O_RDONLY | (create ? O_CREAT : 0))) {
         struct stat held {};
         struct stat named {};
         if (::fstat(lock.file_.Get(), &held) == 0 && ::stat(path.c_str(), &named) == 0 &&
@@ -71,16 +90,16 @@ std::string LockPathFor(const std::string& path) {
 
 std::optional<std::string> ReadWholeFile(const std::string& path, int& error) {
     error = 0;
-    TFileHandle file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // The type is looked at before the file is opened, so that no device is opened at all;
+    // the descriptor's own type is checked again in case the path changed in between.
     struct stat st {};
-    if (!file.Valid() || ::fstat(file.Get(), &st) != 0) {
+    if (::stat(path.c_str(), &st) != 0) {
         error = errno;
         return std::nullopt;
     }
-    if (S_ISDIR(st.st_mode)) {
-        error = EISDIR;
-        return std::nullopt;
-    }
+    if ((error = RegularFileError(st)) != 0) return std::nullopt;
+    TFileHandle file = OpenRegular(path, O_RDONLY, error);
+    if (!file.Valid()) return std::nullopt;
     std::string contents;
     char chunk[16384];
     for (;;) {
@@ -141,6 +160,10 @@ int WriteAll(int fd, std::string_view contents) {
 }  // namespace
 
 int WriteFileAtomic(const std::string& path, std::string_view contents, mode_t mode) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0) {
+        if (int error = RegularFileError(st)) return error;
+    }
     const std::string dir = DirectoryOf(path);
     const std::string prefix = BaseNameOf(path) + ".tmp-";
     RemoveStaleTemporaries(dir, prefix);

@@ -8,6 +8,8 @@
 
 #include <sys/types.h>
 
+#include <cerrno>
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -42,13 +44,15 @@ public:
     // the lock. Locked() tells whether it was had.
     explicit TFileLock(const std::string& lockPath);
 
-    // Locks the file path itself, creating it empty (mode 0600) when missing. Writers
-    // replace the file by a rename, so the lock is taken again until it is held on the
-    // file that path names now.
-    static TFileLock OnFile(const std::string& path);
+    // Locks the file path itself, creating it empty (mode 0600) when missing and create is
+    // set (without create, a missing file gives no lock and ENOENT). Writers replace the
+    // file by a rename, so the lock is taken again until it is held on the file that path
+    // names now.
+    static TFileLock OnFile(const std::string& path, bool create = true);
 
     bool Locked() const { return file_.Valid(); }
-    // errno of the failure when the lock could not be had (read-only folder, no folder).
+    // errno of the failure when the lock could not be had (read-only folder, no folder;
+    // EISDIR or EINVAL when the path names a folder or another file that is not regular).
     int Error() const { return error_; }
 
 private:
@@ -66,14 +70,21 @@ std::string LockPathFor(const std::string& path);
 // Files larger than this are not read (they are not anything this program wrote).
 constexpr off_t kMaxFileSize = 4 * 1024 * 1024;
 
+// Errno of a path that names something other than a regular file or a folder (a FIFO, a
+// device, a socket).
+constexpr int kNotRegularFile = EINVAL;
+
 // Reads a whole file. On failure returns nothing and sets error to the errno (ENOENT for a
-// missing file, EFBIG for a file over kMaxFileSize).
+// missing file, EFBIG for a file over kMaxFileSize, EISDIR for a folder, kNotRegularFile
+// for anything else that is not a regular file; those are not opened at all).
 std::optional<std::string> ReadWholeFile(const std::string& path, int& error);
 
 // Replaces path with contents: writes a temporary file in the same folder, gives it mode,
 // flushes it to disk, renames it over path and flushes the folder. The caller holds the
 // lock of path. Temporary files that an earlier writer left when it was killed are removed
-// first. Returns 0 or the errno of the step that failed; path is then unchanged.
+// first. Returns 0 or the errno of the step that failed; path is then unchanged. A path
+// that names a folder or another file that is not regular (directly or through a symbolic
+// link) is not replaced: EISDIR or kNotRegularFile.
 int WriteFileAtomic(const std::string& path, std::string_view contents, mode_t mode);
 
 // The system result code nearest to an errno value (EACCES gives ERROR_ACCESS_DENIED).

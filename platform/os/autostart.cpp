@@ -1,6 +1,7 @@
 #include "platform/os/autostart.h"
 
 #include <dirent.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -116,6 +117,11 @@ LONG DeleteRunValue(std::string_view name) {
     if (!lock.Locked()) return ErrorFromErrno(lock.Error());
     std::string file = FindEntryFile(*dir, name);
     if (file.empty()) return ERROR_FILE_NOT_FOUND;
+    // Only an entry file is removed: a folder, FIFO or device of that name stays.
+    struct stat st {};
+    if (stat((*dir + "/" + file).c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+        return ErrorFromErrno(S_ISDIR(st.st_mode) ? EISDIR : kNotRegularFile);
+    }
     if (unlink((*dir + "/" + file).c_str()) != 0) {
         return errno == ENOENT ? ERROR_FILE_NOT_FOUND : ErrorFromErrno(errno);
     }

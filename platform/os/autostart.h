@@ -29,6 +29,9 @@ constexpr std::string_view kRunKeyPath =
 // The autostart folder, <config home>/autostart; nothing when there is no config home.
 std::optional<std::string> AutostartDir();
 
+// An entry of that name that is not a regular file (a folder, a FIFO, a device) is never
+// read, replaced or removed: each call then fails with the code of that failure.
+
 // Reads value name into commandLine. ERROR_FILE_NOT_FOUND when there is no such entry
 // (or it has no usable Exec line).
 LONG ReadRunValue(std::string_view name, std::string& commandLine);

@@ -1,6 +1,7 @@
 #include "platform/os/autostart.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -10,6 +11,7 @@
 #include "platform/os/cmdline.h"
 #include "platform/os/desktopentry.h"
 #include "platform/os/tempconfighome.h"
+#include "platform/os/testchild.h"
 
 namespace {
 using Args = std::vector<std::string>;
@@ -200,6 +202,20 @@ TEST_F(AutostartTest, NamesMatchWithoutCaseAndUnusableOnesAreRefused) {
     EXPECT_EQ(WriteRunValue("x", "\"\" -autominimize"), ERROR_INVALID_PARAMETER);
     EXPECT_EQ(DeleteRunValue("QVZENTICK"), ERROR_SUCCESS);
     EXPECT_EQ(DeleteRunValue("QVZentick"), ERROR_FILE_NOT_FOUND);
+}
+
+TEST_F(AutostartTest, AnEntryThatIsAFifoNeverBlocksAndIsLeftAlone) {
+    std::filesystem::create_directories(home_.AutostartDir());
+    const std::string entry = home_.AutostartDir() + "/QVZentick.desktop";
+    ASSERT_EQ(mkfifo(entry.c_str(), 0600), 0);
+    const auto outcome = ztest::RunInChild([&] {
+        std::string back;
+        EXPECT_NE(ReadRunValue("QVZentick", back), ERROR_SUCCESS);
+        EXPECT_NE(WriteRunValue("QVZentick", "\"/usr/bin/zentick\" -autominimize"), ERROR_SUCCESS);
+        EXPECT_NE(DeleteRunValue("QVZentick"), ERROR_SUCCESS);
+    });
+    EXPECT_TRUE(outcome.Passed) << outcome.Describe();
+    EXPECT_TRUE(std::filesystem::is_fifo(entry));
 }
 
 TEST(DesktopEntry, ValuesKeepEveryCharacter) {

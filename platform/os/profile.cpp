@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -57,9 +58,15 @@ public:
         return text;
     }
 
+    // What a line says ends at its first NUL byte: names and values are C strings, and a
+    // name with a NUL in it could be neither listed nor asked for.
+    static std::string_view TextOf(std::string_view line) {
+        return line.substr(0, line.find('\0'));
+    }
+
     // The name of a section header line.
     static std::optional<std::string_view> SectionOf(std::string_view line) {
-        line = Trim(line);
+        line = Trim(TextOf(line));
         if (line.empty() || line.front() != '[') return std::nullopt;
         std::string_view::size_type close = line.find(']');
         if (close == std::string_view::npos) return std::nullopt;
@@ -68,7 +75,7 @@ public:
 
     // The key and value of a key=value line.
     static bool KeyOf(std::string_view line, std::string_view& key, std::string_view& value) {
-        line = Trim(line);
+        line = Trim(TextOf(line));
         std::string_view::size_type equals = line.find('=');
         if (line.empty() || line.front() == ';' || line.front() == '[' ||
             equals == std::string_view::npos) {
@@ -143,6 +150,30 @@ DWORD CopyList(const std::vector<std::string>& names, char* buffer, DWORD size) 
 bool HasLineBreak(const char* text) {
     return text != nullptr && std::strpbrk(text, "\r\n") != nullptr;
 }
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+// Whether a name reads back as itself from its line: a reader trims blanks around section
+// and key names, so a name with blanks at either end would be found under another name
+// (and every write of it would add another line).
+bool HasOuterBlanks(std::string_view name) {
+    return !name.empty() && (IsBlank(name.front()) || IsBlank(name.back()));
+}
+
+// Whether a section name can be written: it is the text between the brackets of its line.
+bool IsStorableSection(const char* section) {
+    return section != nullptr && !HasLineBreak(section) && std::strchr(section, ']') == nullptr &&
+           !HasOuterBlanks(section);
+}
+
+// Whether a key name can be written: it is the text before the first '=' of its line, and
+// a line that starts with ';' is a comment and one that starts with '[' a section header.
+bool IsStorableKey(const char* key) {
+    return !HasLineBreak(key) && std::strchr(key, '=') == nullptr && !HasOuterBlanks(key) &&
+           key[0] != ';' && key[0] != '[';
+}
 }  // namespace
 
 DWORD GetPrivateProfileStringA(const char* section, const char* key, const char* defaultValue,
@@ -193,14 +224,15 @@ DWORD GetPrivateProfileStringA(const char* section, const char* key, const char*
 
 BOOL WritePrivateProfileStringA(const char* section, const char* key, const char* value,
                                 const char* fileName) {
-    if (section == nullptr || HasLineBreak(section) || HasLineBreak(key) || HasLineBreak(value) ||
-        std::strchr(section, ']') != nullptr ||
-        (key != nullptr && std::strchr(key, '=') != nullptr)) {
+    if (!IsStorableSection(section) || (key != nullptr && !IsStorableKey(key)) ||
+        HasLineBreak(value)) {
         return 0;
     }
+    // Removing a key or a section changes nothing in a file that does not exist.
+    const bool removing = key == nullptr || value == nullptr;
     auto path = ResolveFile(fileName);
     if (!path) return 0;
-    if (std::strchr(fileName, '/') == nullptr) {
+    if (!removing && std::strchr(fileName, '/') == nullptr) {
         auto dir = ProgramConfigDir();
         if (!dir || MakeDirectories(*dir) != 0) return 0;
     }
@@ -216,8 +248,8 @@ BOOL WritePrivateProfileStringA(const char* section, const char* key, const char
     // A file the user made read-only stays as it is.
     if (access(path->c_str(), F_OK) == 0 && access(path->c_str(), W_OK) != 0) return 0;
 
-    TFileLock lock = TFileLock::OnFile(*path);
-    if (!lock.Locked()) return 0;
+    TFileLock lock = TFileLock::OnFile(*path, !removing);
+    if (!lock.Locked()) return removing && lock.Error() == ENOENT ? 1 : 0;
     int error = 0;
     std::optional<std::string> text = ReadWholeFile(*path, error);
     if (!text || stat(path->c_str(), &st) != 0) return 0;

@@ -4,7 +4,8 @@
 //   key=value
 //   ; comment
 //
-// Section and key names compare without regard to ASCII case. A file name without a '/'
+// Section and key names compare without regard to ASCII case; what a line says ends at
+// its first NUL byte. A file name without a '/'
 // is taken from the program's configuration folder (<config home>/zentick), as the system
 // takes such names from its own folder; any other name is used as it stands. Reads never
 // create or change a file. Writes replace the file whole under its lock, through a
@@ -29,8 +30,12 @@ DWORD GetPrivateProfileStringA(const char* section, const char* key, const char*
                                char* buffer, DWORD size, const char* fileName);
 
 // Stores key=value in section, adding the section and the key when missing and creating
-// the file when missing. value null removes the key; key null removes the whole section.
-// Returns nonzero on success; 0 when the file cannot be written, or a name or value holds a
-// line break (a section name must also not hold ']', a key name not '=').
+// the file when missing. value null removes the key; key null removes the whole section;
+// removing from a file that does not exist succeeds and creates nothing. Returns nonzero
+// on success; 0 when the file cannot be written (or is not a regular file), or a name
+// cannot be kept in the file as given: a name or value with a line break, a section name
+// with ']', a key name with '=' or starting with ';' (a comment) or '[' (a section), a
+// section or key name with blanks at either end (readers trim them, so the name would
+// never be found again and each write would add another copy).
 BOOL WritePrivateProfileStringA(const char* section, const char* key, const char* value,
                                 const char* fileName);

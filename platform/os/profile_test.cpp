@@ -9,6 +9,7 @@
 #include <fstream>
 
 #include "platform/os/tempconfighome.h"
+#include "platform/os/testchild.h"
 
 namespace {
 class ProfileTest : public ::testing::Test {
@@ -135,11 +136,81 @@ TEST_F(ProfileTest, RefusesWhatWouldBreakTheFile) {
 }
 
 TEST_F(ProfileTest, AReadOnlyFileIsLeftAlone) {
-    if (geteuid() == 0) GTEST_SKIP() << "permission bits do not bind root";
     WriteFile("[s]\nk=v\n");
     chmod(file_.c_str(), 0400);
-    EXPECT_FALSE(WritePrivateProfileStringA("s", "k", "w", file_.c_str()));
-    EXPECT_EQ(Get("s", "k", ""), "v");
+    // Without privileges, so that the permission bits bind even a test run as root.
+    const auto outcome = ztest::RunInChild(
+        [&] {
+            EXPECT_FALSE(WritePrivateProfileStringA("s", "k", "w", file_.c_str()));
+            EXPECT_EQ(Get("s", "k", ""), "v");
+        },
+        {.DropPrivileges = true});
+    EXPECT_TRUE(outcome.Passed) << outcome.Describe();
+    EXPECT_EQ(FileText(), "[s]\nk=v\n");
+}
+
+TEST_F(ProfileTest, NamesThatWouldReadBackAsOthersAreRefused) {
+    WriteFile("[s]\nk=v\n");
+    const struct {
+        const char* Section;
+        const char* Key;
+    } cases[] = {
+        {"s", ";comment"}, {"s", "[section]"}, {"s", "[k"},   {"s", " k"},  {"s", "k "},
+        {"s", "\tk"},      {" s", "k"},        {"s ", "k"},   {"\ts", "k"}, {" new", "k"},
+        {"s", "k=x"},      {"s]", "k"},        {"s", "a\nb"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_FALSE(WritePrivateProfileStringA(c.Section, c.Key, "w", file_.c_str()))
+            << "[" << c.Section << "] " << c.Key;
+        EXPECT_FALSE(WritePrivateProfileStringA(c.Section, c.Key, nullptr, file_.c_str()));
+    }
+    EXPECT_FALSE(WritePrivateProfileStringA(" s", nullptr, nullptr, file_.c_str()));
+    EXPECT_EQ(FileText(), "[s]\nk=v\n");
+    // Blanks and those characters inside a name are kept and found again.
+    for (int round = 0; round < 2; ++round) {
+        EXPECT_TRUE(WritePrivateProfileStringA("my s", "a;b [c]", "x", file_.c_str()));
+    }
+    EXPECT_EQ(Get("my s", "a;b [c]", ""), "x");
+    EXPECT_EQ(FileText(), "[s]\nk=v\n\n[my s]\na;b [c]=x\n");
+}
+
+TEST_F(ProfileTest, RemovingFromAMissingFileCreatesNothing) {
+    EXPECT_TRUE(WritePrivateProfileStringA("s", "k", nullptr, file_.c_str()));
+    EXPECT_TRUE(WritePrivateProfileStringA("s", nullptr, nullptr, file_.c_str()));
+    EXPECT_FALSE(std::filesystem::exists(file_));
+    EXPECT_TRUE(WritePrivateProfileStringA("s", "k", nullptr, "QVZentick"));
+    EXPECT_FALSE(std::filesystem::exists(home_.ConfigHome()));
+}
+
+// Found by fuzz/profile_fuzz: a NUL inside a line made a key name that the list of keys
+// cut in two and that no call could name, and a value whose length disagreed with its text.
+TEST_F(ProfileTest, ANulByteEndsWhatALineSays) {
+    const char text[] =
+        "my key;x91\n[sec;tion]\n[k=v\na\n\x97\t\0000`\0\0 b=\x95\xdf\x9b\xf5\xf6\x96\x91\x9b"
+        "ented=yes\n[s]\nk=ab\0cd\n";
+    WriteFile(std::string(text, sizeof text - 1));
+    char buffer[64];
+    EXPECT_EQ(GetPrivateProfileStringA(nullptr, nullptr, "", buffer, sizeof buffer, file_.c_str()),
+              11u);
+    EXPECT_EQ(std::string(buffer, 12), std::string("sec;tion\0s\0\0", 12));
+    EXPECT_EQ(
+        GetPrivateProfileStringA("sec;tion", nullptr, "", buffer, sizeof buffer, file_.c_str()),
+        0u);
+    EXPECT_EQ(Get("s", "k", ""), "ab");  // Get checks the length against the text
+    EXPECT_TRUE(WritePrivateProfileStringA("sec;tion", "key", "v", file_.c_str()));
+    EXPECT_EQ(Get("sec;tion", "key", ""), "v");
+}
+
+TEST_F(ProfileTest, AFileThatIsAFifoNeverBlocksAndIsLeftAlone) {
+    ASSERT_EQ(mkfifo(file_.c_str(), 0600), 0);
+    const auto outcome = ztest::RunInChild([&] {
+        EXPECT_EQ(Get("s", "k", "default"), "default");
+        EXPECT_FALSE(WritePrivateProfileStringA("s", "k", "v", file_.c_str()));
+        EXPECT_FALSE(WritePrivateProfileStringA("s", "k", nullptr, file_.c_str()));
+        EXPECT_FALSE(WritePrivateProfileStringA("s", nullptr, nullptr, file_.c_str()));
+    });
+    EXPECT_TRUE(outcome.Passed) << outcome.Describe();
+    EXPECT_TRUE(std::filesystem::is_fifo(file_));
 }
 
 TEST_F(ProfileTest, ABareNameLivesInTheProgramsFolder) {

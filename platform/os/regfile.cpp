@@ -1,6 +1,7 @@
 #include "platform/os/regfile.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <utility>
 
@@ -131,6 +132,44 @@ bool RemoveValue(TRegKey& key, std::string_view name) {
     return true;
 }
 
+// The text of a UTF-16LE file (after its byte order mark) as UTF-8. Nothing for an odd
+// number of bytes or a surrogate that is not part of a pair.
+std::optional<std::string> Utf16LeToUtf8(std::string_view bytes) {
+    if (bytes.size() % 2 != 0) return std::nullopt;
+    std::string text;
+    text.reserve(bytes.size() / 2);
+    auto unit = [&](size_t i) {
+        return uint32_t(uint8_t(bytes[i])) | uint32_t(uint8_t(bytes[i + 1])) << 8;
+    };
+    for (size_t i = 0; i < bytes.size(); i += 2) {
+        uint32_t c = unit(i);
+        if (c >= 0xDC00 && c <= 0xDFFF) return std::nullopt;
+        if (c >= 0xD800 && c <= 0xDBFF) {
+            if (i + 2 >= bytes.size()) return std::nullopt;
+            const uint32_t low = unit(i + 2);
+            if (low < 0xDC00 || low > 0xDFFF) return std::nullopt;
+            c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+            i += 2;
+        }
+        if (c < 0x80) {
+            text.push_back(char(c));
+        } else if (c < 0x800) {
+            text.push_back(char(0xC0 | c >> 6));
+            text.push_back(char(0x80 | (c & 0x3F)));
+        } else if (c < 0x10000) {
+            text.push_back(char(0xE0 | c >> 12));
+            text.push_back(char(0x80 | (c >> 6 & 0x3F)));
+            text.push_back(char(0x80 | (c & 0x3F)));
+        } else {
+            text.push_back(char(0xF0 | c >> 18));
+            text.push_back(char(0x80 | (c >> 12 & 0x3F)));
+            text.push_back(char(0x80 | (c >> 6 & 0x3F)));
+            text.push_back(char(0x80 | (c & 0x3F)));
+        }
+    }
+    return text;
+}
+
 bool IsAncestorPath(std::string_view ancestor, std::string_view path) {
     return path.size() > ancestor.size() && path[ancestor.size()] == '\\' &&
            SameRegName(path.substr(0, ancestor.size()), ancestor);
@@ -148,7 +187,15 @@ bool IsStorableRegName(std::string_view name) {
 }
 
 std::optional<TRegFile> TRegFile::Parse(std::string_view text) {
-    if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+    // The registry editor writes UTF-16LE with a byte order mark; our own files are UTF-8.
+    std::optional<std::string> decoded;
+    if (text.substr(0, 2) == "\xFF\xFE") {
+        decoded = Utf16LeToUtf8(text.substr(2));
+        if (!decoded) return std::nullopt;
+        text = *decoded;
+    } else if (text.substr(0, 3) == "\xEF\xBB\xBF") {
+        text.remove_prefix(3);
+    }
     std::vector<std::string_view> lines = SplitLines(text);
     TRegFile file;
     bool headerSeen = false;

@@ -37,14 +37,15 @@ class TRegFile {
 public:
     // Parses the text of a registry file: the "Windows Registry Editor Version 5.00" (or
     // "REGEDIT4") header, sections, values of any type ("string", dword:, hex:, hex(N):,
-    // with continued hex lines), ';' comments, CRLF or LF line ends, a UTF-8 byte order
-    // mark. Values marked deleted (=-) are left out. Nothing when the text is not such a
-    // file.
+    // with continued hex lines), ';' comments, CRLF or LF line ends. The text is UTF-8,
+    // with or without a byte order mark, or UTF-16LE with its byte order mark, as the
+    // registry editor exports it (text values then become UTF-8). Values marked deleted
+    // (=-) are left out. Nothing when the text is not such a file.
     static std::optional<TRegFile> Parse(std::string_view text);
 
-    // The file's text. A string whose data cannot be written as "text" (no terminator,
-    // embedded terminator, line breaks) is written as hex(1):, so every value round-trips
-    // byte for byte.
+    // The file's text, in UTF-8 with LF line ends. A string whose data cannot be written
+    // as "text" (no terminator, embedded terminator, line breaks) is written as hex(1):,
+    // so every value round-trips byte for byte.
     std::string Serialise() const;
 
     const std::vector<TRegKey>& Keys() const { return keys_; }

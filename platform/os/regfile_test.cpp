@@ -78,6 +78,70 @@ TEST(RegFile, ReadsExportVariants) {
     EXPECT_EQ(file->FindValue(kKey, "gone"), nullptr);
 }
 
+// The bytes of text in UTF-16LE with a byte order mark, as the registry editor exports.
+std::string Utf16Le(std::u16string_view text) {
+    std::string bytes = "\xFF\xFE";
+    for (char16_t unit : text) {
+        bytes.push_back(char(unit & 0xFF));
+        bytes.push_back(char(unit >> 8));
+    }
+    return bytes;
+}
+
+TEST(RegFile, ReadsTheEncodingsAndLineEndsOfTheRegistryEditor) {
+    // One export, written the ways registry editors write it. The text value holds "ü"
+    // and a character beyond 16 bits (U+1F550), which come back as UTF-8.
+    const std::u16string body =
+        u"\r\n[HKEY_CURRENT_USER\\Software\\Kelbrin\\QVZentick]\r\n"
+        u"\"type\"=dword:00000003\r\n"
+        u"\"name\"=\"Zeit \u00FC \U0001F550\"\r\n"
+        u"\"bin\"=hex:01,02,\\\r\n  03\r\n\r\n";
+    const std::string utf8Body =
+        "\r\n[HKEY_CURRENT_USER\\Software\\Kelbrin\\QVZentick]\r\n"
+        "\"type\"=dword:00000003\r\n"
+        "\"name\"=\"Zeit \xC3\xBC \xF0\x9F\x95\x90\"\r\n"
+        "\"bin\"=hex:01,02,\\\r\n  03\r\n\r\n";
+    auto lf = [](auto text) {
+        std::erase(text, '\r');
+        return text;
+    };
+    const struct {
+        const char* Name;
+        std::string Text;
+    } cases[] = {
+        {"UTF-16LE, CRLF", Utf16Le(u"Windows Registry Editor Version 5.00" + body)},
+        {"UTF-16LE, LF", Utf16Le(lf(u"Windows Registry Editor Version 5.00" + body))},
+        {"UTF-8 with BOM, CRLF", "\xEF\xBB\xBFWindows Registry Editor Version 5.00" + utf8Body},
+        {"UTF-8, LF", lf("Windows Registry Editor Version 5.00" + utf8Body)},
+        {"REGEDIT4, CRLF", "REGEDIT4" + utf8Body},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        auto file = TRegFile::Parse(c.Text);
+        ASSERT_TRUE(file.has_value());
+        ASSERT_NE(file->FindValue(kKey, "type"), nullptr);
+        EXPECT_EQ(file->FindValue(kKey, "type")->Data, (std::vector<BYTE>{3, 0, 0, 0}));
+        ASSERT_NE(file->FindValue(kKey, "name"), nullptr);
+        EXPECT_EQ(file->FindValue(kKey, "name")->Data, Text("Zeit \xC3\xBC \xF0\x9F\x95\x90"));
+        ASSERT_NE(file->FindValue(kKey, "bin"), nullptr);
+        EXPECT_EQ(file->FindValue(kKey, "bin")->Data, (std::vector<BYTE>{1, 2, 3}));
+        // Written back as UTF-8 with LF line ends.
+        EXPECT_EQ(file->Serialise().rfind("Windows Registry Editor Version 5.00\n\n[", 0), 0u);
+    }
+}
+
+TEST(RegFile, RejectsUtf16ThatIsNotWellFormed) {
+    const std::string header = Utf16Le(u"Windows Registry Editor Version 5.00\r\n");
+    for (const std::string& text : {
+             header + "\n",                           // an odd number of bytes
+             header + Utf16Le(u"\xDC00").substr(2),   // a low surrogate alone
+             header + Utf16Le(u"\xD800 ").substr(2),  // a high surrogate without its pair
+             header + Utf16Le(u"\xD800").substr(2),   // a high surrogate at the end
+         }) {
+        EXPECT_FALSE(TRegFile::Parse(text).has_value());
+    }
+}
+
 TEST(RegFile, RejectsTextThatIsNotARegistryFile) {
     const char* header = "Windows Registry Editor Version 5.00\n";
     const std::string cases[] = {

@@ -11,6 +11,7 @@
 #include "platform/os/atomicfile.h"
 #include "platform/os/regfile.h"
 #include "platform/os/tempconfighome.h"
+#include "platform/os/testchild.h"
 
 namespace {
 constexpr const char* kSubKey = "Software\\Kelbrin\\QVZentick";
@@ -235,29 +236,49 @@ TEST_F(RegistryTest, RelativeConfigHomeIsIgnoredForHome) {
 }
 
 TEST_F(RegistryTest, AReadOnlyFolderKeepsExistingValuesReadableAndRefusesWrites) {
-    if (geteuid() == 0) GTEST_SKIP() << "permission bits do not bind root";
     HKEY key = CreateKey();
     ASSERT_EQ(SetDword(key, "type", 3), ERROR_SUCCESS);
     RegCloseKey(key);
     const std::string dir = home_.ConfigHome() + "/zentick";
     chmod(dir.c_str(), 0500);
 
-    key = CreateKey();
-    ASSERT_NE(key, nullptr);
-    DWORD value = 0, size = 4;
-    EXPECT_EQ(
-        RegQueryValueExA(key, "type", nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size),
-        ERROR_SUCCESS);
-    EXPECT_EQ(value, 3u);
-    EXPECT_EQ(SetDword(key, "type", 3), ERROR_SUCCESS);  // unchanged: nothing to write
-    EXPECT_EQ(SetDword(key, "type", 4), ERROR_ACCESS_DENIED);
-    RegCloseKey(key);
+    // Without privileges, so that the permission bits bind even a test run as root.
+    const auto outcome = ztest::RunInChild(
+        [&] {
+            HKEY readOnly = CreateKey();
+            ASSERT_NE(readOnly, nullptr);
+            DWORD value = 0, size = 4;
+            EXPECT_EQ(RegQueryValueExA(readOnly, "type", nullptr, nullptr,
+                                       reinterpret_cast<BYTE*>(&value), &size),
+                      ERROR_SUCCESS);
+            EXPECT_EQ(value, 3u);
+            EXPECT_EQ(SetDword(readOnly, "type", 3), ERROR_SUCCESS);  // unchanged: nothing to write
+            EXPECT_EQ(SetDword(readOnly, "type", 4), ERROR_ACCESS_DENIED);
+            RegCloseKey(readOnly);
 
-    HKEY other = nullptr;
-    EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Other", 0, nullptr, 0, KEY_ALL_ACCESS,
-                              nullptr, &other, nullptr),
-              ERROR_ACCESS_DENIED);
-    EXPECT_EQ(other, nullptr);
+            HKEY other = nullptr;
+            EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Other", 0, nullptr, 0,
+                                      KEY_ALL_ACCESS, nullptr, &other, nullptr),
+                      ERROR_ACCESS_DENIED);
+            EXPECT_EQ(other, nullptr);
+        },
+        {.DropPrivileges = true});
+    EXPECT_TRUE(outcome.Passed) << outcome.Describe();
+    EXPECT_EQ(FileOnDisk().FindValue(kFullKey, "type")->Data, (std::vector<BYTE>{3, 0, 0, 0}));
+}
+
+TEST_F(RegistryTest, ARegistryFileThatIsAFifoNeverBlocksAndIsLeftAlone) {
+    std::filesystem::create_directories(home_.ConfigHome() + "/zentick");
+    ASSERT_EQ(mkfifo(home_.RegistryFile().c_str(), 0600), 0);
+    const auto outcome = ztest::RunInChild([&] {
+        HKEY key = nullptr;
+        EXPECT_NE(RegCreateKeyExA(HKEY_CURRENT_USER, kSubKey, 0, nullptr, 0, KEY_ALL_ACCESS,
+                                  nullptr, &key, nullptr),
+                  ERROR_SUCCESS);
+        EXPECT_EQ(RegOpenKeyA(HKEY_CURRENT_USER, kSubKey, &key), ERROR_FILE_NOT_FOUND);
+    });
+    EXPECT_TRUE(outcome.Passed) << outcome.Describe();
+    EXPECT_TRUE(std::filesystem::is_fifo(home_.RegistryFile()));
 }
 
 TEST_F(RegistryTest, TheRunKeyIsTheAutostartFolder) {

@@ -1,8 +1,10 @@
 #include "platform/os/shell.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <strings.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -53,6 +55,55 @@ std::string FindProgram(const std::string& name) {
     return {};
 }
 
+TCloseRangeCall& CloseRangeCall() {
+    static TCloseRangeCall call = nullptr;
+    return call;
+}
+
+int SystemCloseRange(unsigned first, unsigned last, int flags) {
+    return ::close_range(first, last, flags);
+}
+
+// Marks descriptor fd close-on-exec (the only descriptor flag there is).
+void SetCloseOnExec(int fd) {
+    ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+}
+
+// Marks every descriptor from 3 up close-on-exec, so that the opener inherits nothing of
+// ours but its standard streams (the X connection, for one, is not close-on-exec). Runs in
+// the forked child, so it only makes system calls. close_range does it in one call; a
+// kernel without it (before 5.9) or without its CLOEXEC flag (before 5.11) refuses, and
+// each descriptor that /proc lists is marked instead, or failing that every number up to
+// the descriptor limit.
+void CloseOnExecFromThree() {
+    TCloseRangeCall call = CloseRangeCall() ? CloseRangeCall() : SystemCloseRange;
+    if (call(3, ~0U, CLOSE_RANGE_CLOEXEC) == 0) return;
+    const int listing = ::open("/proc/self/fd", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (listing >= 0) {
+        alignas(dirent64) char buffer[4096];
+        ssize_t got = 0;
+        while ((got = ::getdents64(listing, buffer, sizeof buffer)) > 0) {
+            for (ssize_t at = 0; at < got;) {
+                const auto* entry = reinterpret_cast<const dirent64*>(buffer + at);
+                at += entry->d_reclen;
+                int fd = 0;
+                const char* digit = entry->d_name;
+                if (*digit == '\0') continue;
+                for (; *digit >= '0' && *digit <= '9'; ++digit)
+                    fd = fd * 10 + (*digit - '0');
+                if (*digit == '\0' && fd >= 3 && fd != listing) SetCloseOnExec(fd);
+            }
+        }
+        ::close(listing);
+        if (got == 0) return;
+    }
+    rlimit limit{};
+    rlim_t last = 1 << 20;
+    if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < last) last = limit.rlim_cur;
+    for (rlim_t fd = 3; fd < last; ++fd)
+        SetCloseOnExec(int(fd));
+}
+
 [[noreturn]] void FailChild(int reportFd, int error) {
     ssize_t ignored = write(reportFd, &error, sizeof error);
     (void)ignored;
@@ -62,6 +113,10 @@ std::string FindProgram(const std::string& name) {
 
 void SetShellOpenCommand(std::string command) {
     OpenCommand() = std::move(command);
+}
+
+void SetCloseRangeCall(TCloseRangeCall call) {
+    CloseRangeCall() = call;
 }
 
 HINSTANCE ShellExecuteA(HWND /*window*/, const char* operation, const char* file,
@@ -108,7 +163,7 @@ HINSTANCE ShellExecuteA(HWND /*window*/, const char* operation, const char* file
         sigset_t none;
         sigemptyset(&none);
         sigprocmask(SIG_SETMASK, &none, nullptr);
-        close_range(3, ~0U, CLOSE_RANGE_CLOEXEC);
+        CloseOnExecFromThree();
         if (!folder.empty() && chdir(folder.c_str()) != 0) FailChild(writer.Get(), errno);
         execv(argv[0], argv.data());
         FailChild(writer.Get(), errno);

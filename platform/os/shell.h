@@ -16,7 +16,8 @@ constexpr int SE_ERR_NOASSOC = 31;      // a verb other than "open"
 // is given, and returns at once without waiting for it. A relative path is taken from the
 // current folder; a path that does not exist gives SE_ERR_FNF without starting anything.
 // The opener runs as a separate process with an argument vector (never a shell command
-// line) and is not a child of the caller, so it leaves no zombie. window, parameters and
+// line) and is not a child of the caller, so it leaves no zombie. It inherits no
+// descriptor of the caller's but standard input, output and error. window, parameters and
 // showCommand are accepted and not used. Returns a value above 32 when the opener was
 // started, otherwise one of the SE_ERR codes; read it as reinterpret_cast<intptr_t>.
 HINSTANCE ShellExecuteA(HWND window, const char* operation, const char* file,
@@ -25,3 +26,9 @@ HINSTANCE ShellExecuteA(HWND window, const char* operation, const char* file,
 // Replaces the opener program (a path, or a name looked up in PATH) for tests; an empty
 // command restores xdg-open.
 void SetShellOpenCommand(std::string command);
+
+// For tests: replaces the close_range call that marks the opener's inherited descriptors
+// close-on-exec (for example by one that fails with ENOSYS, as on kernels before 5.9);
+// null restores close_range. The opener then must still inherit nothing.
+using TCloseRangeCall = int (*)(unsigned first, unsigned last, int flags);
+void SetCloseRangeCall(TCloseRangeCall call);

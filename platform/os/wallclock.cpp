@@ -22,7 +22,18 @@ int64_t WallClockMs() {
     return int64_t(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
 }
 
-std::time_t TimeNow() { return VirtualClock() ? Seconds(VirtualClock()()) : std::time(nullptr); }
+namespace {
+// The seconds of the same clock as WallClockMs. Not time(): it reads a copy of the clock
+// that the kernel updates at its timer tick, a few milliseconds behind, so just after a
+// second begins it would still tell the one before.
+std::time_t RealSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    return now.tv_sec;
+}
+}  // namespace
+
+std::time_t TimeNow() { return VirtualClock() ? Seconds(VirtualClock()()) : RealSeconds(); }
 
 std::tm VirtualLocalTime(std::time_t localSeconds) {
     std::tm result{};
@@ -32,7 +43,7 @@ std::tm VirtualLocalTime(std::time_t localSeconds) {
 
 std::tm LocalTimeNow() {
     if (VirtualClock()) return VirtualLocalTime(Seconds(VirtualClock()()));
-    std::time_t now = std::time(nullptr);
+    std::time_t now = RealSeconds();
     std::tm result{};
     localtime_r(&now, &result);
     return result;

@@ -2,6 +2,7 @@
 // in a throw-away per-user registry.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 
 #include "tests/support/clock_fixture.h"
@@ -48,15 +49,24 @@ TEST_F(ClockWindow, HiddenSecondsNarrowTheShapeAndSkipThePanel) {
     for (int x = 104; x < 150; ++x) ASSERT_FALSE(Window().Covers({x, 45})) << x;
 }
 
+// One window switched between the Transparent background and each picture: the colour
+// key comes with Transparent and goes again with the picture.
 TEST_F(ClockWindow, TransparentBackgroundKeysBlackAndOnlyThere) {
-    for (int back : {3, 0, 1, 2}) {
-        TTempConfigHome fresh;
-        Store("back", back);
-        Start();
-        EXPECT_EQ(Window().ColorKey().has_value(), back == 3) << back;
-        EXPECT_EQ(form->BinaryClock->ModeTransparentLed(), back != 0 ? 1 : 0) << back;
-        form->Free();
-        form = nullptr;
+    Store("back", 3);
+    Store("secondshide", 1);  // no panel over the clock
+    Start();
+    // A black pixel of the clock face, under the clock's own black.
+    const TPoint black = form->BinaryClock->ClientToScreen({1, 1}) - Window().Bounds().TopLeft();
+    EXPECT_EQ(Window().ColorKey(), std::optional<TColor>(clBlack));
+    EXPECT_FALSE(Window().Covers(black));
+    for (int back : {0, 3, 1, 3, 2}) {
+        SCOPED_TRACE(back);
+        form->Settings.Back = back;
+        form->ApplySettings();
+        app.Run();
+        EXPECT_EQ(Window().ColorKey().has_value(), back == 3);
+        EXPECT_EQ(Window().Covers(black), back != 3);
+        EXPECT_EQ(form->BinaryClock->ModeTransparentLed(), back != 0 ? 1 : 0);
     }
 }
 
@@ -156,6 +166,33 @@ TEST_F(ClockWindow, OutOfRangeValuesKeepTheWindowAsItIs) {
     Quit();
     EXPECT_EQ(Stored("type"), 9);
     EXPECT_EQ(Stored("back"), -5);
+}
+
+// With no picture for the stored format or background, the window keeps its outline when
+// it stays on top (a change of stacking makes the window anew), at the start and when the
+// stacking changes later.
+TEST_F(ClockWindow, OutOfRangeValuesWithStayOnTopKeepTheOutline) {
+    for (auto [type, back] : {std::pair{9, 0}, std::pair{0, -5}, std::pair{-1, 7}}) {
+        SCOPED_TRACE(std::to_string(type) + ", " + std::to_string(back));
+        TTempConfigHome fresh;
+        Store("type", type);
+        Store("back", back);
+        Store("alwaysontop", 1);
+        Start();
+        for (int onTop : {1, 0, 1}) {
+            form->Settings.OnTop = onTop;
+            form->ApplySettings();
+            app.Run();
+            EXPECT_EQ(Window().StayOnTop(), onTop == 1);
+            ASSERT_TRUE(Window().Shape()) << onTop;
+            EXPECT_EQ(Window().Shape()->Rects().size(), 13u);
+            EXPECT_EQ(Window().Shape()->Bounds(), (TRect{2, 2, 148, 86}));
+            // The white corner of the picture is outside the window.
+            EXPECT_FALSE(Window().Covers({0, 0}));
+        }
+        form->Free();
+        form = nullptr;
+    }
 }
 
 TEST_F(ClockWindow, AValidTypeWithABackgroundOutOfRangeKeepsThePicture) {
