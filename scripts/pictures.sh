@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # Draws the README's pictures of the clock and its dialogs with zentick-render into
-# docs/pictures/.
+# docs/pictures/, and takes the picture of zentick-hexedit from a private Xvfb.
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 root=$(zt_root)
 cd "$root"
-zt_build build -- zentick-render
+zt_build build -- zentick-render zentick-hexedit xshot
 render=build/app/zentick-render
 out=docs/pictures
 mkdir -p "$out"
@@ -23,4 +23,25 @@ $render $at --type 4 --bcd 0 --back 2 --color 2 --out "$out/clock-small-horizont
 $render $at --type 6 --bcd 0 --out "$out/clock-dip-switch.png"
 $render $at --dialog settings --type 6 --bcd 0 --color 3 --ontop 1 --out "$out/dialog-settings.png"
 $render $at --dialog about --out "$out/dialog-about.png"
+
+# The hex editor showing the start of the user's manual, "<!do" typed over its first bytes.
+zt_start_xvfb
+trap 'kill "$ZT_XVFB_PID" 2>/dev/null || true' EXIT
+sample=$(mktemp)
+head -c 2048 docs/zentick.html >"$sample"
+build/hexedit/zentick-hexedit "$sample" &
+editor=$!
+window=""
+for _ in $(seq 1 100); do
+    window=$(xdotool search --onlyvisible --limit 1 --name zentick-hexedit 2>/dev/null | head -n 1) && [ -n "$window" ] && break
+    sleep 0.05
+done
+[ -n "$window" ] || { zt_log "zentick-hexedit did not show its window"; kill "$editor"; exit 1; }
+xdotool windowfocus --sync "$window" type --delay 20 "<!do"
+sleep 0.5
+eval "$(xdotool getwindowgeometry --shell "$window")"
+build/tools/xshot/xshot "$out/hexedit.png" "$X" "$Y" "$WIDTH" "$HEIGHT"
+kill "$editor"
+wait "$editor" 2>/dev/null || true
+rm -f "$sample"
 echo "pictures written to $root/$out"
