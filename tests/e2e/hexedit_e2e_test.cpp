@@ -1,5 +1,6 @@
 // zentick-hexedit under Xvfb and openbox, driven with xdotool as a user would: open a file
-// given on the command line, type into it, save with Ctrl+S and quit with Ctrl+Q.
+// given on the command line, type into it, save with Ctrl+S, undo, save, redo, save again
+// and quit with Ctrl+Q.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/wait.h>
@@ -67,7 +68,7 @@ protected:
     }
 };
 
-TEST_F(HexEditProgram, TypedBytesAreSavedWithCtrlSAndCtrlQEnds) {
+TEST_F(HexEditProgram, TypedUndoneAndRedoneBytesAreSavedAndCtrlQEnds) {
     Start({}, {file.string(), "ignored-argument"});
     Window w = Find();
     ASSERT_NE(w, 0u);
@@ -79,6 +80,18 @@ TEST_F(HexEditProgram, TypedBytesAreSavedWithCtrlSAndCtrlQEnds) {
     Xdotool("key --delay 50 ctrl+s");
     EXPECT_TRUE(WaitFor([&] { return ReadFile(file) == "XY23456789abcdef"; })) << ReadFile(file);
     EXPECT_TRUE(WaitFor([&] { return Title(w) == "sample.bin - zentick-hexedit"; })) << Title(w);
+    // Each typed character is one change: an undo after the save takes back the "Y" and is
+    // itself an unsaved change; the redo puts it back.
+    Xdotool("key --delay 50 ctrl+z");
+    EXPECT_TRUE(WaitFor([&] { return Title(w) == "*sample.bin - zentick-hexedit"; })) << Title(w);
+    Xdotool("key --delay 50 ctrl+s");
+    EXPECT_TRUE(WaitFor([&] { return ReadFile(file) == "X123456789abcdef"; })) << ReadFile(file);
+    Xdotool("key --delay 50 ctrl+y");
+    EXPECT_TRUE(WaitFor([&] { return Title(w) == "*sample.bin - zentick-hexedit"; })) << Title(w);
+    Xdotool("key --delay 50 ctrl+s");
+    EXPECT_TRUE(WaitFor([&] { return ReadFile(file) == "XY23456789abcdef"; })) << ReadFile(file);
+    EXPECT_TRUE(WaitFor([&] { return Title(w) == "sample.bin - zentick-hexedit"; })) << Title(w);
+    // Everything is saved: Ctrl+Q ends the program without asking.
     Xdotool("key --delay 50 ctrl+q");
     int status = ExitStatus();
     ASSERT_TRUE(WIFEXITED(status)) << status;
