@@ -53,6 +53,7 @@
 #include <vector>
 
 #include "platform/gfx/bitmap.h"
+#include "platform/gfx/coverage.h"
 #include "platform/gfx/font.h"
 #include "platform/gfx/utf8.h"
 
@@ -276,44 +277,15 @@ public:
                   const TRect& clip) const override {
         const TRect area = clip.Intersect({0, 0, target.Width(), target.Height()});
         if (area.IsEmpty()) return;
-        color = ColorToRGB(color);
-        const int source[3] = {GetBValue(color), GetGValue(color), GetRValue(color)};
-        const bool direct = target.PixelFormat() == pf24bit;
         const int baseline = y + metrics_.Ascent;
         int64_t pen = x;
         ForEachCodePoint(text, [&](char32_t c) {
             const TGlyph& glyph = Glyph(c);
             const int64_t left = pen + glyph.Left;
             pen += glyph.Advance;
-            if (glyph.Coverage.empty() || left >= area.Right || left + glyph.Width <= area.Left)
-                return;
-            const int top = baseline - glyph.Top;
-            const int x0 = int(std::max<int64_t>(left, area.Left));
-            const int x1 = int(std::min<int64_t>(left + glyph.Width, area.Right));
-            const int y0 = std::max(top, area.Top);
-            const int y1 = std::min(top + glyph.Height, area.Bottom);
-            for (int py = y0; py < y1; ++py) {
-                const uint8_t* coverage = glyph.Coverage.data() +
-                                          size_t(py - top) * size_t(glyph.Width) +
-                                          size_t(x0 - left);
-                uint8_t* row = direct ? target.ScanLine(py) : nullptr;
-                for (int px = x0; px < x1; ++px) {
-                    const int a = *coverage++;
-                    if (a == 0) continue;
-                    if (direct) {
-                        uint8_t* p = row + 3 * px;
-                        for (int i = 0; i < 3; ++i)
-                            p[i] = uint8_t((source[i] * a + p[i] * (255 - a)) / 255);
-                    } else {
-                        const TColor old = target.Pixel(px, py);
-                        const int dst[3] = {GetBValue(old), GetGValue(old), GetRValue(old)};
-                        int out[3];
-                        for (int i = 0; i < 3; ++i)
-                            out[i] = (source[i] * a + dst[i] * (255 - a)) / 255;
-                        target.SetPixel(px, py, RGB(out[2], out[1], out[0]));
-                    }
-                }
-            }
+            if (glyph.Coverage.empty()) return;
+            BlendCoverage(target, area, left, baseline - glyph.Top, glyph.Width, glyph.Height,
+                          glyph.Coverage.data(), color);
         });
     }
 

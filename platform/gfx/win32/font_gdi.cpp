@@ -11,6 +11,7 @@
 #include <tuple>
 
 #include "platform/gfx/bitmap.h"
+#include "platform/gfx/coverage.h"
 #include "platform/gfx/font.h"
 #include "platform/os/win32/gditext.h"
 
@@ -37,31 +38,7 @@ public:
         int width = 0, height = 0;
         const std::vector<uint8_t> mask = text_->Coverage(text, width, height);
         if (mask.empty()) return;
-        color = ColorToRGB(color);
-        const int source[3] = {GetBValue(color), GetGValue(color), GetRValue(color)};
-        const bool direct = target.PixelFormat() == pf24bit;
-        const int x0 = std::max(x, area.Left), x1 = std::min(x + width, area.Right);
-        const int y0 = std::max(y, area.Top), y1 = std::min(y + height, area.Bottom);
-        for (int py = y0; py < y1; ++py) {
-            const uint8_t* coverage = mask.data() + size_t(py - y) * size_t(width) + size_t(x0 - x);
-            uint8_t* row = direct ? target.ScanLine(py) : nullptr;
-            for (int px = x0; px < x1; ++px) {
-                const int a = *coverage++;
-                if (a == 0) continue;
-                if (direct) {
-                    uint8_t* p = row + 3 * px;
-                    for (int i = 0; i < 3; ++i)
-                        p[i] = uint8_t((source[i] * a + p[i] * (255 - a)) / 255);
-                } else {
-                    const TColor old = target.Pixel(px, py);
-                    const int dst[3] = {GetBValue(old), GetGValue(old), GetRValue(old)};
-                    int out[3];
-                    for (int i = 0; i < 3; ++i)
-                        out[i] = (source[i] * a + dst[i] * (255 - a)) / 255;
-                    target.SetPixel(px, py, RGB(out[2], out[1], out[0]));
-                }
-            }
-        }
+        BlendCoverage(target, area, x, y, width, height, mask.data(), color);
     }
 
 private:
