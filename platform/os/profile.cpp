@@ -36,25 +36,38 @@ std::optional<std::string> ResolveFile(const char* fileName) {
     return *dir + "/" + fileName;
 }
 
-// The lines of a profile file, without their line ends.
+// The lines of a profile file. Each line keeps the line end it was read with, so that a
+// write changes no line but the ones it means to: a file with mixed or stray line ends is
+// written back byte for byte around the change, and a second write of the same value
+// leaves the file as it is. New lines, and a last line that had no line end, end as the
+// file's lines do (CRLF when the file has any, LF otherwise).
 class TProfileText {
 public:
+    struct TLine {
+        TLine(std::string text = {}, std::string_view end = {}) : Text(std::move(text)), End(end) {}
+        std::string Text;      // without its line end
+        std::string_view End;  // "\n", "\r\n", or empty for a new line or an unended last one
+    };
+
     explicit TProfileText(std::string_view text) {
         crlf_ = text.find("\r\n") != std::string_view::npos;
         while (!text.empty()) {
             std::string_view::size_type end = text.find('\n');
-            if (end == std::string_view::npos) end = text.size();
             std::string_view line = text.substr(0, end);
-            if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-            lines_.emplace_back(line);
-            text.remove_prefix(std::min(end + 1, text.size()));
+            std::string_view lineEnd = end == std::string_view::npos ? "" : "\n";
+            if (!line.empty() && line.back() == '\r') {
+                line.remove_suffix(1);
+                if (!lineEnd.empty()) lineEnd = "\r\n";
+            }
+            lines_.emplace_back(std::string(line), lineEnd);
+            text.remove_prefix(std::min(end, text.size() - 1) + 1);
         }
     }
 
     std::string Text() const {
         std::string text;
-        for (const std::string& line : lines_)
-            text += line + (crlf_ ? "\r\n" : "\n");
+        for (const TLine& line : lines_)
+            text += line.Text + std::string(line.End.empty() ? (crlf_ ? "\r\n" : "\n") : line.End);
         return text;
     }
 
@@ -89,11 +102,11 @@ public:
     // The lines [first, last) of the first section of that name: first is the header.
     bool FindSection(std::string_view name, size_t& first, size_t& last) const {
         for (first = 0; first < lines_.size(); ++first) {
-            auto header = SectionOf(lines_[first]);
+            auto header = SectionOf(lines_[first].Text);
             if (header && SameRegName(*header, name)) break;
         }
         if (first == lines_.size()) return false;
-        for (last = first + 1; last < lines_.size() && !SectionOf(lines_[last]); ++last) {
+        for (last = first + 1; last < lines_.size() && !SectionOf(lines_[last].Text); ++last) {
         }
         return true;
     }
@@ -102,16 +115,16 @@ public:
     size_t FindKey(size_t first, size_t last, std::string_view name) const {
         for (size_t i = first + 1; i < last; ++i) {
             std::string_view key, value;
-            if (KeyOf(lines_[i], key, value) && SameRegName(key, name)) return i;
+            if (KeyOf(lines_[i].Text, key, value) && SameRegName(key, name)) return i;
         }
         return last;
     }
 
-    std::vector<std::string>& Lines() { return lines_; }
-    const std::vector<std::string>& Lines() const { return lines_; }
+    std::vector<TLine>& Lines() { return lines_; }
+    const std::vector<TLine>& Lines() const { return lines_; }
 
 private:
-    std::vector<std::string> lines_;
+    std::vector<TLine> lines_;
     bool crlf_ = false;
 };
 
@@ -151,28 +164,22 @@ bool HasLineBreak(const char* text) {
     return text != nullptr && std::strpbrk(text, "\r\n") != nullptr;
 }
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
-// Whether a name reads back as itself from its line: a reader trims blanks around section
-// and key names, so a name with blanks at either end would be found under another name
-// (and every write of it would add another line).
-bool HasOuterBlanks(std::string_view name) {
-    return !name.empty() && (IsBlank(name.front()) || IsBlank(name.back()));
+// Section and key names are read from their lines without the blanks around them, so they
+// are looked up and written without them too: " k " names the key k.
+std::optional<std::string> TrimmedName(const char* name) {
+    if (name == nullptr) return std::nullopt;
+    return std::string(Trim(name));
 }
 
 // Whether a section name can be written: it is the text between the brackets of its line.
 bool IsStorableSection(const char* section) {
-    return section != nullptr && !HasLineBreak(section) && std::strchr(section, ']') == nullptr &&
-           !HasOuterBlanks(section);
+    return section != nullptr && !HasLineBreak(section) && std::strchr(section, ']') == nullptr;
 }
 
 // Whether a key name can be written: it is the text before the first '=' of its line, and
 // a line that starts with ';' is a comment and one that starts with '[' a section header.
 bool IsStorableKey(const char* key) {
-    return !HasLineBreak(key) && std::strchr(key, '=') == nullptr && !HasOuterBlanks(key) &&
-           key[0] != ';' && key[0] != '[';
+    return !HasLineBreak(key) && std::strchr(key, '=') == nullptr && key[0] != ';' && key[0] != '[';
 }
 }  // namespace
 
@@ -189,11 +196,14 @@ DWORD GetPrivateProfileStringA(const char* section, const char* key, const char*
         if (auto text = ReadWholeFile(*path, error)) contents = std::move(*text);
     }
     const TProfileText profile(contents);
+    const std::optional<std::string> sectionName = TrimmedName(section), keyName = TrimmedName(key);
+    if (sectionName) section = sectionName->c_str();
+    if (keyName) key = keyName->c_str();
 
     if (section == nullptr) {
         std::vector<std::string> names;
-        for (const std::string& line : profile.Lines()) {
-            if (auto header = TProfileText::SectionOf(line)) names.emplace_back(*header);
+        for (const TProfileText::TLine& line : profile.Lines()) {
+            if (auto header = TProfileText::SectionOf(line.Text)) names.emplace_back(*header);
         }
         return CopyList(names, buffer, size);
     }
@@ -203,7 +213,7 @@ DWORD GetPrivateProfileStringA(const char* section, const char* key, const char*
         std::vector<std::string> names;
         for (size_t i = first + 1; found && i < last; ++i) {
             std::string_view name, value;
-            if (TProfileText::KeyOf(profile.Lines()[i], name, value)) names.emplace_back(name);
+            if (TProfileText::KeyOf(profile.Lines()[i].Text, name, value)) names.emplace_back(name);
         }
         return CopyList(names, buffer, size);
     }
@@ -211,7 +221,7 @@ DWORD GetPrivateProfileStringA(const char* section, const char* key, const char*
         size_t line = profile.FindKey(first, last, key);
         if (line < last) {
             std::string_view name, value;
-            TProfileText::KeyOf(profile.Lines()[line], name, value);
+            TProfileText::KeyOf(profile.Lines()[line].Text, name, value);
             if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
                 value.back() == value.front()) {
                 value = value.substr(1, value.size() - 2);
@@ -224,6 +234,9 @@ DWORD GetPrivateProfileStringA(const char* section, const char* key, const char*
 
 BOOL WritePrivateProfileStringA(const char* section, const char* key, const char* value,
                                 const char* fileName) {
+    const std::optional<std::string> sectionName = TrimmedName(section), keyName = TrimmedName(key);
+    if (sectionName) section = sectionName->c_str();
+    if (keyName) key = keyName->c_str();
     if (!IsStorableSection(section) || (key != nullptr && !IsStorableKey(key)) ||
         HasLineBreak(value)) {
         return 0;
@@ -254,7 +267,7 @@ BOOL WritePrivateProfileStringA(const char* section, const char* key, const char
     std::optional<std::string> text = ReadWholeFile(*path, error);
     if (!text || stat(path->c_str(), &st) != 0) return 0;
     TProfileText profile(*text);
-    std::vector<std::string>& lines = profile.Lines();
+    std::vector<TProfileText::TLine>& lines = profile.Lines();
 
     size_t first = 0, last = 0;
     const bool found = profile.FindSection(section, first, last);
@@ -268,19 +281,19 @@ BOOL WritePrivateProfileStringA(const char* section, const char* key, const char
         if (line == last) return 1;
         lines.erase(lines.begin() + static_cast<long>(line));
     } else if (!found) {
-        if (!lines.empty() && !Trim(lines.back()).empty()) lines.emplace_back();
+        if (!lines.empty() && !Trim(lines.back().Text).empty()) lines.emplace_back();
         lines.push_back("[" + std::string(section) + "]");
         lines.push_back(std::string(key) + "=" + value);
     } else {
         size_t line = profile.FindKey(first, last, key);
         if (line < last) {
             std::string_view name, old;
-            TProfileText::KeyOf(lines[line], name, old);
-            lines[line] = std::string(name) + "=" + value;
+            TProfileText::KeyOf(lines[line].Text, name, old);
+            lines[line].Text = std::string(name) + "=" + value;
         } else {
             // After the section's last non-blank line.
             size_t at = last;
-            while (at > first + 1 && Trim(lines[at - 1]).empty())
+            while (at > first + 1 && Trim(lines[at - 1].Text).empty())
                 --at;
             lines.insert(lines.begin() + static_cast<long>(at), std::string(key) + "=" + value);
         }

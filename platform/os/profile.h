@@ -34,8 +34,8 @@ DWORD GetPrivateProfileStringA(const char* section, const char* key, const char*
 // removing from a file that does not exist succeeds and creates nothing. Returns nonzero
 // on success; 0 when the file cannot be written (or is not a regular file), or a name
 // cannot be kept in the file as given: a name or value with a line break, a section name
-// with ']', a key name with '=' or starting with ';' (a comment) or '[' (a section), a
-// section or key name with blanks at either end (readers trim them, so the name would
-// never be found again and each write would add another copy).
+// with ']', a key name with '=' or starting with ';' (a comment) or '[' (a
+// section). Blanks around section and key names are not part of them, here and in
+// GetPrivateProfileStringA: " k " is the key k, as the file's own lines are read.
 BOOL WritePrivateProfileStringA(const char* section, const char* key, const char* value,
                                 const char* fileName);

@@ -149,14 +149,13 @@ TEST_F(ProfileTest, AReadOnlyFileIsLeftAlone) {
     EXPECT_EQ(FileText(), "[s]\nk=v\n");
 }
 
-TEST_F(ProfileTest, NamesThatWouldReadBackAsOthersAreRefused) {
+TEST_F(ProfileTest, NamesAreFoundAgainAsWrittenOrRefused) {
     WriteFile("[s]\nk=v\n");
     const struct {
         const char* Section;
         const char* Key;
     } cases[] = {
-        {"s", ";comment"}, {"s", "[section]"}, {"s", "[k"},   {"s", " k"},  {"s", "k "},
-        {"s", "\tk"},      {" s", "k"},        {"s ", "k"},   {"\ts", "k"}, {" new", "k"},
+        {"s", ";comment"}, {"s", "[section]"}, {"s", "[k"},   {"s", " ;k"},
         {"s", "k=x"},      {"s]", "k"},        {"s", "a\nb"},
     };
     for (const auto& c : cases) {
@@ -164,8 +163,16 @@ TEST_F(ProfileTest, NamesThatWouldReadBackAsOthersAreRefused) {
             << "[" << c.Section << "] " << c.Key;
         EXPECT_FALSE(WritePrivateProfileStringA(c.Section, c.Key, nullptr, file_.c_str()));
     }
-    EXPECT_FALSE(WritePrivateProfileStringA(" s", nullptr, nullptr, file_.c_str()));
     EXPECT_EQ(FileText(), "[s]\nk=v\n");
+    // Blanks around a name are not part of it: each of these is the key k of section s.
+    for (const auto& [section, key] : {std::pair{" s", "k"}, {"s ", " k"}, {"\ts", "k\t"}}) {
+        EXPECT_TRUE(WritePrivateProfileStringA(section, key, "w", file_.c_str())) << key;
+        EXPECT_EQ(Get(section, key, ""), "w");
+    }
+    EXPECT_EQ(FileText(), "[s]\nk=w\n");
+    EXPECT_TRUE(WritePrivateProfileStringA(" s ", nullptr, nullptr, file_.c_str()));
+    EXPECT_EQ(FileText(), "");
+    WriteFile("[s]\nk=v\n");
     // Blanks and those characters inside a name are kept and found again.
     for (int round = 0; round < 2; ++round) {
         EXPECT_TRUE(WritePrivateProfileStringA("my s", "a;b [c]", "x", file_.c_str()));
@@ -199,6 +206,36 @@ TEST_F(ProfileTest, ANulByteEndsWhatALineSays) {
     EXPECT_EQ(Get("s", "k", ""), "ab");  // Get checks the length against the text
     EXPECT_TRUE(WritePrivateProfileStringA("sec;tion", "key", "v", file_.c_str()));
     EXPECT_EQ(Get("sec;tion", "key", ""), "v");
+}
+
+// Found by fuzz/profile_fuzz: a file without CRLF whose last line ended in a stray carriage
+// return was written with a CRLF in it, so the next write of the same value switched every
+// line to CRLF. Each line now keeps its own line end.
+TEST_F(ProfileTest, WritingTheSameValueTwiceLeavesTheFileAsItWas) {
+    const struct {
+        const char* Name;
+        std::string Text;
+    } cases[] = {
+        {"stray CR at the end",
+         std::string(":\x01\0c\x10\n\xcd\b\x04=4\n=\ti\n\xff\xff\n\r\r", 21)},
+        {"mixed line ends", "[s]\r\nk=v\nj=w\r\n"},
+        {"LF", "[s]\nk=v\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        for (const char* section : {"s", "new"}) {
+            WriteFile(c.Text);
+            EXPECT_TRUE(WritePrivateProfileStringA(section, "k", "x", file_.c_str()));
+            const std::string once = FileText();
+            EXPECT_TRUE(WritePrivateProfileStringA(section, "k", "x", file_.c_str()));
+            EXPECT_EQ(FileText(), once) << section;
+        }
+        EXPECT_EQ(Get("new", "k", ""), "x");
+    }
+    // Lines the write does not touch keep their line ends.
+    WriteFile("[s]\r\nk=v\nj=w\r\n");
+    EXPECT_TRUE(WritePrivateProfileStringA("s", "k", "x", file_.c_str()));
+    EXPECT_EQ(FileText(), "[s]\r\nk=x\nj=w\r\n");
 }
 
 TEST_F(ProfileTest, AFileThatIsAFifoNeverBlocksAndIsLeftAlone) {
