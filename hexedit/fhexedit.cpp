@@ -9,8 +9,13 @@ namespace {
 constexpr int kBytesPerLine[3] = {8, 16, 32};
 constexpr int kBytesPerGroup[4] = {1, 2, 4, 8};
 
+// The file's name without its folder (on Windows, after a "\", a "/" or a drive's ":").
 std::string BaseName(const std::string& path) {
+#ifdef _WIN32
+    size_t slash = path.find_last_of("\\/:");
+#else
     size_t slash = path.find_last_of('/');
+#endif
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 

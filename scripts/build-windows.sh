@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Cross-compiles zentick for 64-bit Windows with MinGW-w64: zentick.exe (with its icon and
-# version as resources) and zentick-render.exe, linked statically, into build-win/dist
-# together with the user's manual. Installs the Debian packages it needs first.
+# Cross-compiles zentick for 64-bit Windows with MinGW-w64: zentick.exe and
+# zentick-hexedit.exe (each with the icon and its version as resources) and
+# zentick-render.exe, linked statically and stripped, into build-win/dist together with the
+# user's manual. Installs the Debian packages it needs first.
 # Usage: scripts/build-windows.sh [--tests]
 #   --tests  also builds the unit tests for Windows and zt-wintool (for test-windows.sh).
 # The build directory is $ZT_WIN_BUILD (default build-win).
@@ -60,11 +61,11 @@ fi
 zt_log "build for Windows"
 options=(-DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release -DZT_X11=OFF -DZT_BENCH=OFF
          -DZT_ICON_FILE="$icon" "${launcher[@]}")
-targets=(zentick zentick-render)
+targets=(zentick zentick-render zentick-hexedit)
 if [ $tests -eq 1 ]; then
     options+=(-DZT_TESTS=ON -DZT_WERROR=ON -DCMAKE_PREFIX_PATH="$deps" -DCMAKE_FIND_ROOT_PATH="$deps")
     targets+=(zt_gfx_test zt_os_test zt_native_win32_test zt_shaped_test zt_clock_test
-              zt_win32_test zt-wintool)
+              zt_ui_test zt_widgets_win32_test zt_hexedit_test zt_win32_test zt-wintool)
 else
     options+=(-DZT_TESTS=OFF)
 fi
@@ -72,6 +73,9 @@ zt_build "$build" "${options[@]}" -- "${targets[@]}"
 
 dist="$build/dist"
 mkdir -p "$dist"
-cp "$build/app/zentick.exe" "$build/app/zentick-render.exe" docs/zentick.html "$dist/"
-x86_64-w64-mingw32-strip "$dist/zentick.exe" "$dist/zentick-render.exe"
+programs=("$build/app/zentick.exe" "$build/app/zentick-render.exe" "$build/hexedit/zentick-hexedit.exe")
+cp "${programs[@]}" docs/zentick.html "$dist/"
+for program in "${programs[@]}"; do
+    x86_64-w64-mingw32-strip "$dist/$(basename "$program")"
+done
 zt_log "built $(cd "$dist" && ls | tr '\n' ' ')in $dist"

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# The Windows build under Wine: builds zentick.exe and the unit tests for Windows
-# (scripts/build-windows.sh --tests), runs the unit tests under Wine in a fresh Wine prefix,
-# then checks the real program end to end on a private X server: the first start creates
-# the settings key with its fourteen values; the window is 150 x 90 with the 13-rectangle
-# region; start-up time and a minute's CPU time are measured; closing saves the position;
-# the Settings dialog writes and removes the Run value. Installs what it needs (Debian:
-# mingw-w64, wine, wine64, xvfb).
+# The Windows build under Wine: builds zentick.exe, zentick-hexedit.exe and the unit tests
+# for Windows (scripts/build-windows.sh --tests), runs the unit tests under Wine in a fresh
+# Wine prefix, then checks the real programs end to end on a private X server. zentick.exe:
+# the first start creates the settings key with its fourteen values; the window is 150 x 90
+# with the 13-rectangle region; start-up time and a minute's CPU time are measured; closing
+# saves the position; the Settings dialog writes and removes the Run value.
+# zentick-hexedit.exe: started with a file, it takes typed characters, saves them with
+# Ctrl+S and closes; the file then holds exactly what was typed. Installs what it needs
+# (Debian: mingw-w64, wine, wine64, xvfb).
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 root=$(zt_root)
@@ -55,7 +57,9 @@ run_tests() {
 zt_log "unit tests under Wine, null graphics driver"
 wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
 run_tests "$build"/platform/gfx/zt_gfx_test.exe "$build"/platform/os/zt_os_test.exe \
-    "$build"/shaped/zt_shaped_test.exe "$build"/clock/zt_clock_test.exe
+    "$build"/platform/ui/zt_ui_test.exe "$build"/shaped/zt_shaped_test.exe \
+    "$build"/clock/zt_clock_test.exe "$build"/widgets/zt_widgets_win32_test.exe \
+    "$build"/hexedit/zt_hexedit_test.exe
 
 zt_log "window tests under Wine on Xvfb"
 wine reg delete 'HKCU\Software\Wine\Drivers' /v Graphics /f >/dev/null 2>&1
@@ -153,7 +157,47 @@ stored=$(run_value 0)
 check "auto-load off removes the Run value" test -z "$stored"
 stop_program
 
+zt_log "end to end: zentick-hexedit.exe under Wine"
+hexedit="$build/dist/zentick-hexedit.exe"
+files="$work/files"
+mkdir -p "$files"
+printf '........' >"$files/data.bin"
+title="data.bin - zentick-hexedit"
+editor_window() {  # editor_window <title>: the editor's window with that title, if it shows
+    tool list | awk -v t="title=\"$1\"" '/ZentickWindow/ && index($0, t) && /visible=1/ && !n++ {print $1}'
+}
+# Waits up to 10 s for a window with the title to show (want=1) or be gone (want=0).
+wait_window() {
+    local i
+    for i in $(seq 1 40); do
+        if { [ "$1" = 1 ] && [ -n "$(editor_window "$2")" ]; } ||
+           { [ "$1" = 0 ] && [ -z "$(editor_window "$2")" ]; }; then return 0; fi
+        sleep 0.25
+    done
+    return 1
+}
+wine "$build/tests/win32/zt-wintool.exe" start --title "$title" "$hexedit" \
+    "$(winepath -w "$files/data.bin")" >"$work/hexedit-start.txt" 2>&1 || true
+hexedit_ms=$(tr -d '\r' <"$work/hexedit-start.txt" | awk '/^ms/ {print $2}')
+w=$(editor_window "$title")
+check "the editor shows data.bin (${hexedit_ms:-no window} ms)" test -n "$w"
+# The cursor starts on the first byte, in the characters panel: each character typed
+# becomes a byte.
+typed=c0ffee42
+tool type "$w" "$typed" >/dev/null || true
+check "typing marks the title" wait_window 1 "*$title"
+tool key "$w" 83 ctrl >/dev/null || true       # Ctrl+S
+check "Ctrl+S saves: the title loses its mark" wait_window 1 "$title"
+tool close "$w" >/dev/null || true
+check "closing without unsaved changes ends the editor" wait_window 0 "$title"
+saved=$(cat "$files/data.bin")
+check "the file holds exactly what was typed ($saved)" test "$saved" = "$typed"
+left=$(ls -A "$files" | tr '\n' ' ')
+check "no temporary file is left beside it ($left)" test "$left" = "data.bin "
+timeout 20 wineserver -w || wineserver -k
+
 size=$(stat -c %s "$exe")
 zt_log "zentick.exe: $size bytes; start-up under Wine $startup_ms ms; CPU over 60 s of ticking: $cpu_ms ms (Wine server: $server_ms ms)"
+zt_log "zentick-hexedit.exe: $(stat -c %s "$hexedit") bytes; start-up with a file under Wine ${hexedit_ms:-?} ms"
 echo "windows: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

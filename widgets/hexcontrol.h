@@ -52,14 +52,15 @@
 // sfFromCursor. FindNext goes on after the last match. Both return the offset of the
 // match (a match may end on the last byte) or -1. The cursor does not move.
 //
-// Files. LoadFromFile and SaveToFile return hfDone (0), hfShortRead (1), hfShortWrite
-// (2), hfCannotOpen (3) or hfNoMemory (4: the file does not fit in memory; the data shown
-// stays). Only regular files are loaded and saved: a folder, pipe or device cannot be
-// opened. Whatever the result, a load moves the cursor to 0 and the view to the top and
-// clears the change log. A short read keeps the bytes that arrived, forgets the file name
-// and leaves the editor dirty. A save writes a temporary file in the target's folder,
-// flushes it to disk and renames it over the target only when every byte is written; a
-// failed save leaves the target as it was. The target keeps its permission bits.
+// Files (widgets/hexfile.h). LoadFromFile and SaveToFile return hfDone (0), hfShortRead
+// (1), hfShortWrite (2), hfCannotOpen (3) or hfNoMemory (4: the file does not fit in
+// memory; the data shown stays). Only regular files are loaded and saved: a folder, pipe
+// or device cannot be opened. Whatever the result, a load moves the cursor to 0 and the
+// view to the top and clears the change log. A short read keeps the bytes that arrived,
+// forgets the file name and leaves the editor dirty. A save writes a temporary file in the
+// target's folder, flushes it to disk and renames it over the target only when every byte
+// is written; a failed save leaves the target as it was. The target keeps its permission
+// bits.
 #pragma once
 
 #include <array>
@@ -71,18 +72,12 @@
 #include <vector>
 
 #include "platform/ui/wincontrol.h"
+#include "widgets/hexfile.h"
 #include "widgets/hittest.h"
 
 class TListView;
 class TMenuItem;
 class TScrollBar;
-
-// Result codes of LoadFromFile and SaveToFile.
-constexpr int hfDone = 0;
-constexpr int hfShortRead = 1;
-constexpr int hfShortWrite = 2;
-constexpr int hfCannotOpen = 3;
-constexpr int hfNoMemory = 4;
 
 // Search modes and flags of FindFirst.
 constexpr int smText = 1;
@@ -146,38 +141,6 @@ private:
     std::deque<TChangeEntry> redo_;
     uint64_t state_ = 0;
     uint64_t lastState_ = 0;
-};
-
-// Memory for a loaded file: anonymous pages of the system, returned when freed. A
-// request that the system cannot grant leaves the buffer empty.
-class TPageBuffer {
-public:
-    TPageBuffer() = default;
-    TPageBuffer(TPageBuffer&& other) noexcept { Swap(other); }
-    TPageBuffer& operator=(TPageBuffer&& other) noexcept {
-        TPageBuffer doomed(std::move(*this));
-        Swap(other);
-        return *this;
-    }
-    TPageBuffer(const TPageBuffer&) = delete;
-    TPageBuffer& operator=(const TPageBuffer&) = delete;
-    ~TPageBuffer() { Free(); }
-
-    // True when size bytes (zero-filled) could be had; any earlier memory is freed first.
-    bool Allocate(size_t size);
-    void Free();
-    uint8_t* Data() const { return data_; }
-    size_t Size() const { return size_; }
-
-private:
-    void Swap(TPageBuffer& other) noexcept {
-        std::swap(data_, other.data_);
-        std::swap(size_, other.size_);
-        std::swap(mapped_, other.mapped_);
-    }
-    uint8_t* data_ = nullptr;
-    size_t size_ = 0;
-    size_t mapped_ = 0;
 };
 
 using THexOffsetEvent = std::function<void(TObject* sender, int64_t value)>;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/gfx/utf8.h"
+#include "platform/os/drives.h"
 #include "platform/ui/application.h"
 #include "platform/ui/button.h"
 #include "platform/ui/edit.h"
@@ -24,6 +25,14 @@ constexpr int kClientHeight = 320;
 constexpr int kMargin = 8;
 constexpr int kSizeColumnWidth = 96;
 constexpr intptr_t kParentRow = -1;  // the Data of the ".." row
+// What a folder's row ends with: the system's separator of folders.
+constexpr char kSeparator = char(fs::path::preferred_separator);
+// The path label over the list of drives.
+constexpr const char* kDrivesLabel = "Drives";
+
+bool IsSeparator(char c) {
+    return c == '/' || c == kSeparator;
+}
 
 // A byte count with a comma between groups of three digits.
 std::string GroupedSize(uintmax_t size) {
@@ -102,9 +111,13 @@ private:
         bool sized = false;
     };
 
-    // Lists folder; select names a folder row to select. A folder that cannot be read is
-    // reported when report is set, and the dialog keeps what it showed.
+    // Lists folder (the drives when it is empty); select names a folder row to select. A
+    // folder that cannot be read is reported when report is set, and the dialog keeps what
+    // it showed.
     bool ShowFolder(const fs::path& folder, const std::string& select, bool report);
+    // Whether ".." leads anywhere from the folder shown: to its parent, or from the root of
+    // a drive to the drives.
+    bool HasParent() const;
     void Report(const std::string& text, UINT icon = MB_ICONERROR);
     // The row's entry, or none for ".." or no row.
     const TEntry* EntryAt(int row) const;
@@ -187,31 +200,43 @@ void TFileDialogForm::Report(const std::string& text, UINT icon) {
     MessageBoxA(Handle(), text, Text(), MB_OK | icon);
 }
 
+bool TFileDialogForm::HasParent() const {
+    if (folder_.empty()) return false;
+    return folder_ != folder_.root_path() || !LogicalDrives().empty();
+}
+
 bool TFileDialogForm::ShowFolder(const fs::path& folder, const std::string& select, bool report) {
     std::vector<TEntry> folders, files;
-    std::error_code ec;
-    fs::directory_iterator it(folder, ec);
-    for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
-        TEntry e;
-        e.name = it->path().filename().string();
-        std::error_code statError;
-        e.folder = it->is_directory(statError);  // links to folders are folders
-        if (!e.folder) {
-            std::error_code sizeError;
-            uintmax_t size = it->file_size(sizeError);
-            e.sized = !sizeError;
-            e.size = e.sized ? size : 0;
+    if (folder.empty()) {
+        // The drives, in the system's order, each a folder named by its root ("C:\").
+        for (const std::string& root : LogicalDrives())
+            folders.push_back({root, true});
+    } else {
+        std::error_code ec;
+        fs::directory_iterator it(folder, ec);
+        for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
+            TEntry e;
+            e.name = it->path().filename().string();
+            std::error_code statError;
+            e.folder = it->is_directory(statError);  // links to folders are folders
+            if (!e.folder) {
+                std::error_code sizeError;
+                uintmax_t size = it->file_size(sizeError);
+                e.sized = !sizeError;
+                e.size = e.sized ? size : 0;
+            }
+            (e.folder ? folders : files).push_back(std::move(e));
         }
-        (e.folder ? folders : files).push_back(std::move(e));
+        if (ec) {
+            if (report)
+                Report("The folder \"" + folder.string() + "\" cannot be read: " + ec.message() +
+                       ".");
+            return false;
+        }
+        auto byName = [](const TEntry& a, const TEntry& b) { return NameBefore(a.name, b.name); };
+        std::sort(folders.begin(), folders.end(), byName);
+        std::sort(files.begin(), files.end(), byName);
     }
-    if (ec) {
-        if (report)
-            Report("The folder \"" + folder.string() + "\" cannot be read: " + ec.message() + ".");
-        return false;
-    }
-    auto byName = [](const TEntry& a, const TEntry& b) { return NameBefore(a.name, b.name); };
-    std::sort(folders.begin(), folders.end(), byName);
-    std::sort(files.begin(), files.end(), byName);
     entries_ = std::move(folders);
     entries_.insert(entries_.end(), std::make_move_iterator(files.begin()),
                     std::make_move_iterator(files.end()));
@@ -220,19 +245,21 @@ bool TFileDialogForm::ShowFolder(const fs::path& folder, const std::string& sele
     int selectRow = -1;
     list_->BeginUpdate();
     list_->Clear();
-    if (folder_ != folder_.root_path()) list_->Add("..").Data = kParentRow;
+    if (HasParent()) list_->Add("..").Data = kParentRow;
     for (size_t i = 0; i < entries_.size(); ++i) {
         const TEntry& e = entries_[i];
         if (e.folder && e.name == select) selectRow = list_->Count();
-        TListItem& item = e.folder ? list_->Add(e.name + "/")
-                                   : list_->Add(e.name, {e.sized ? GroupedSize(e.size) : ""});
+        std::string shown = e.folder && !IsSeparator(e.name.back()) ? e.name + kSeparator : e.name;
+        TListItem& item =
+            e.folder ? list_->Add(shown) : list_->Add(e.name, {e.sized ? GroupedSize(e.size) : ""});
         item.Data = intptr_t(i);
     }
     list_->EndUpdate();
     list_->SetTopIndex(0);
     list_->SetItemIndex(selectRow);
-    pathLabel_->SetText(
-        FitFromLeft(pathLabel_->Font().Face(), folder_.string(), pathLabel_->Width()));
+    pathLabel_->SetText(FitFromLeft(pathLabel_->Font().Face(),
+                                    folder_.empty() ? kDrivesLabel : folder_.string(),
+                                    pathLabel_->Width()));
     return true;
 }
 
@@ -246,7 +273,10 @@ const TFileDialogForm::TEntry* TFileDialogForm::EntryAt(int row) const {
 void TFileDialogForm::OpenRow(int row) {
     if (row < 0 || row >= list_->Count()) return;
     if (list_->Item(row).Data == kParentRow) {
-        ShowFolder(folder_.parent_path(), folder_.filename().string(), true);
+        if (folder_ == folder_.root_path())  // from a drive's root up to the drives
+            ShowFolder({}, folder_.string(), true);
+        else
+            ShowFolder(folder_.parent_path(), folder_.filename().string(), true);
         return;
     }
     const TEntry* e = EntryAt(row);
@@ -269,19 +299,24 @@ void TFileDialogForm::OkClick() {
         return;
     }
     fs::path path = typed;
-    if (typed == "~" || typed.starts_with("~/")) {
+    if (typed == "~" || (typed.size() > 1 && typed[0] == '~' && IsSeparator(typed[1]))) {
         const char* home = std::getenv("HOME");
+#ifdef _WIN32
+        if (!home || !*home) home = std::getenv("USERPROFILE");
+#endif
         path =
             fs::path(home && *home ? home : "/") / typed.substr(std::min<size_t>(2, typed.size()));
     }
-    if (path.is_relative()) path = folder_ / path;
-    path = Tidy(path);
     std::error_code ec;
+    if (path.is_relative()) path = folder_ / path;
+    // Windows: a name with a drive and no root ("D:data") is in that drive's current folder.
+    if (fs::path full = fs::absolute(path, ec); !ec) path = full;
+    path = Tidy(path);
     if (fs::is_directory(path, ec)) {
         if (ShowFolder(path, {}, true)) nameEdit_->SetText({});
         return;
     }
-    if (typed.back() == '/') {
+    if (IsSeparator(typed.back())) {
         Report("The folder \"" + path.string() + "\" cannot be read: " +
                std::make_error_code(std::errc::no_such_file_or_directory).message() + ".");
         return;
@@ -359,7 +394,8 @@ bool TOpenDialog::Execute() {
     if (!fileName_.empty() && file.has_parent_path()) first.push_back(absolute(file.parent_path()));
     fs::path current = fs::current_path(ec);
     if (!ec) first.push_back(current);
-    first.push_back("/");
+    // Last, the root; where the system has drives, the list of them.
+    first.push_back(LogicalDrives().empty() ? fs::path("/") : fs::path());
 
     auto* form = New<TFileDialogForm>(Application, title_, Saving());
     std::string chosen;

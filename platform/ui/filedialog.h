@@ -6,16 +6,21 @@
 // the folder shown (or as it is, when absolute). The save dialog asks before replacing an
 // existing file ("<name> already exists. Do you want to replace it?", Yes/No); the open
 // dialog only accepts an existing file. Execute returns true with FileName set to the
-// chosen file's full path, false when cancelled.
+// chosen file's full path, false when cancelled. On Windows, "\" separates folders as well
+// as "/", and the drives are listed above the folders (below).
 //
 // In detail:
 // - The dialog is a fixed-size dialog box (client area 420 x 320) titled Title, owned by
 //   the active form (the one holding the focus, else the application's main form when it
 //   shows) and centred over it. Other forms are disabled while it runs; timers go on.
-// - The list has the columns "Name" and "Size": folders read "name/", files show their
-//   size in bytes ("1,234,567"). Names sort without regard to ASCII case (ties in byte
-//   order). Hidden (dot) entries are listed too. ".." heads the list except at "/";
-//   going up selects the folder just left.
+// - The list has the columns "Name" and "Size": folders read "name/" ("name\" on
+//   Windows), files show their size in bytes ("1,234,567"). Names sort without regard to
+//   ASCII case (ties in byte order). Hidden (dot) entries are listed too. ".." heads the
+//   list except at "/"; going up selects the folder just left.
+// - Drives (Windows): at the root of a drive ".." leads to the list of the drives, one
+//   folder row a drive ("C:\", "D:\", in the system's order) under the path label
+//   "Drives"; going up there selects the drive just left, and opening a drive lists its
+//   root. A name with a drive and no root ("D:data") is in that drive's current folder.
 // - Selecting a file in the list puts its name in the field. The field starts with
 //   FileName's name, selected, and has the focus.
 // - Ok takes the field: empty, it opens the selected folder, if any; a name that is an
@@ -30,7 +35,7 @@
 //   dialog, titled Title.
 // - The first folder shown is InitialDir when it is set, else FileName's folder when
 //   FileName has one, else the current folder; one that cannot be read is passed over for
-//   the next (and "/" last).
+//   the next (and "/" last, or on Windows the list of drives).
 // - The dialog's form is named "FileDialog"; its controls "PathLabel", "FileList",
 //   "FileNameEdit", "OkButton" and "CancelButton".
 #pragma once

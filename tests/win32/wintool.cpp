@@ -1,9 +1,11 @@
-// zt-wintool: looks at and drives the windows of a running zentick.exe, for the
-// end-to-end check under Wine (scripts/test-windows.sh).
+// zt-wintool: looks at and drives the windows of a running zentick.exe or
+// zentick-hexedit.exe, for the end-to-end checks under Wine (scripts/test-windows.sh).
 //
-//   zt-wintool start EXE [ARGS]        starts EXE and waits (30 s at most) for its visible
-//                                      window "Form1"; prints "ms N": the milliseconds
-//                                      from starting the process to the window showing
+//   zt-wintool start [--title T] EXE [ARGS]
+//                                      starts EXE and waits (30 s at most) for its visible
+//                                      window titled T ("Form1" when not given); prints
+//                                      "ms N": the milliseconds from starting the process
+//                                      to the window showing
 //   zt-wintool list                    every window of class ZentickWindow or
 //                                      ZentickApplication: handle, class, visible,
 //                                      extended style, title, window and client size
@@ -12,7 +14,9 @@
 //   zt-wintool region HANDLE           the window region: "rects N" and one line a
 //                                      rectangle (left top right bottom)
 //   zt-wintool click HANDLE X Y [right]  a click at a client position
-//   zt-wintool key HANDLE VK           a key press (virtual-key code, decimal)
+//   zt-wintool key HANDLE VK [ctrl]    a key press (virtual-key code, decimal), with the
+//                                      Control key held when ctrl is given
+//   zt-wintool type HANDLE TEXT        the characters of TEXT typed, one WM_CHAR each
 //   zt-wintool move HANDLE X Y         moves the window as the system would
 //   zt-wintool close HANDLE            asks the window to close (WM_CLOSE)
 //
@@ -112,10 +116,22 @@ int Region(HWND hwnd) {
     return 0;
 }
 
+// An argument as the program's command line gives it: quoted when it holds a space.
+std::string Quoted(const std::string& argument) {
+    return argument.find_first_of(" \t") == std::string::npos ? argument : "\"" + argument + "\"";
+}
+
 int Start(int argc, char** argv) {
-    std::string commandLine = "\"" + std::string(argv[2]) + "\"";
-    for (int i = 3; i < argc; ++i)
-        commandLine += std::string(" ") + argv[i];
+    int first = 2;
+    std::string title = "Form1";
+    if (std::strcmp(argv[2], "--title") == 0) {
+        if (argc < 5) return 2;
+        title = argv[3];
+        first = 4;
+    }
+    std::string commandLine = "\"" + std::string(argv[first]) + "\"";
+    for (int i = first + 1; i < argc; ++i)
+        commandLine += " " + Quoted(argv[i]);
     LARGE_INTEGER frequency{}, begin{}, now{};
     QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&begin);
@@ -130,7 +146,7 @@ int Start(int argc, char** argv) {
         for (HWND hwnd : Windows()) {
             DWORD pid = 0;
             GetWindowThreadProcessId(hwnd, &pid);
-            if (pid == process.dwProcessId && IsWindowVisible(hwnd) && Title(hwnd) == "Form1") {
+            if (pid == process.dwProcessId && IsWindowVisible(hwnd) && Title(hwnd) == title) {
                 QueryPerformanceCounter(&now);
                 std::printf("ms %lld\n", static_cast<long long>((now.QuadPart - begin.QuadPart) *
                                                                 1000 / frequency.QuadPart));
@@ -142,6 +158,31 @@ int Start(int argc, char** argv) {
     }
     CloseHandle(process.hProcess);
     return 1;
+}
+
+// A key press with Control, sent (not posted) while this tool holds the Control key in
+// the keyboard state that it shares with the window's thread: the window reads that state
+// as it handles the key.
+int KeyWithControl(HWND hwnd, WPARAM vk) {
+    DWORD self = GetCurrentThreadId();
+    DWORD target = GetWindowThreadProcessId(hwnd, nullptr);
+    if (!AttachThreadInput(self, target, TRUE)) return 1;
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = keys[VK_LCONTROL] = 0x80;
+    SetKeyboardState(keys);
+    SendMessageW(hwnd, WM_KEYDOWN, vk, 1);
+    SendMessageW(hwnd, WM_KEYUP, vk, LPARAM(0xC0000001));
+    keys[VK_CONTROL] = keys[VK_LCONTROL] = 0;
+    SetKeyboardState(keys);
+    AttachThreadInput(self, target, FALSE);
+    return 0;
+}
+
+int Type(HWND hwnd, const char* text) {
+    for (const char* c = text; *c; ++c)
+        if (!PostMessageW(hwnd, WM_CHAR, WPARAM(static_cast<unsigned char>(*c)), 1)) return 1;
+    return 0;
 }
 
 }  // namespace
@@ -168,10 +209,12 @@ int main(int argc, char** argv) {
     }
     if (command == "key" && argc >= 4) {
         WPARAM vk = WPARAM(std::atoi(argv[3]));
+        if (argc >= 5 && std::strcmp(argv[4], "ctrl") == 0) return KeyWithControl(hwnd, vk);
         PostMessageW(hwnd, WM_KEYDOWN, vk, 1);
         PostMessageW(hwnd, WM_KEYUP, vk, LPARAM(0xC0000001));
         return 0;
     }
+    if (command == "type" && argc >= 4) return Type(hwnd, argv[3]);
     if (command == "move" && argc >= 5)
         return SetWindowPos(hwnd, nullptr, std::atoi(argv[3]), std::atoi(argv[4]), 0, 0,
                             SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE)
