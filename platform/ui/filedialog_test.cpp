@@ -1,15 +1,16 @@
 #include "platform/ui/filedialog.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "platform/gfx/utf8.h"
+#include "platform/os/drives.h"
 #include "platform/ui/button.h"
 #include "platform/ui/edit.h"
 #include "platform/ui/label.h"
@@ -21,6 +22,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// A folder's row: its name and the system's separator.
+std::string Folder(const std::string& name) {
+    return name + char(fs::path::preferred_separator);
+}
+
 // A temporary folder with two folders and three files:
 //   Alpha/  beta/ (holding inner.bin)  A.txt (0 bytes)  b.bin (1234 bytes)  c.dat (5 bytes)
 class FileDialog : public ::testing::Test {
@@ -31,9 +37,10 @@ protected:
     fs::path dir;
 
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "zt-filedialog-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir = pattern;
+        std::random_device random;
+        do {
+            dir = fs::temp_directory_path() / ("zt-filedialog-" + std::to_string(random()));
+        } while (!fs::create_directory(dir));
         fs::create_directory(dir / "Alpha");
         fs::create_directory(dir / "beta");
         WriteFile(dir / "beta" / "inner.bin", 7);
@@ -147,8 +154,8 @@ TEST_F(FileDialog, ListsFoldersThenFilesByNameOverTheActiveForm) {
            },
            [&] { Press(VK_ESCAPE); }});
     EXPECT_FALSE(dialog.Execute());
-    EXPECT_EQ(rows, (std::vector<std::string>{"..", "Alpha/", "beta/", "A.txt|0", "b.bin|1,234",
-                                              "c.dat|5"}));
+    EXPECT_EQ(rows, (std::vector<std::string>{"..", Folder("Alpha"), Folder("beta"), "A.txt|0",
+                                              "b.bin|1,234", "c.dat|5"}));
     EXPECT_EQ(path, dir.string());
     EXPECT_EQ(owner, form->Handle());
     EXPECT_EQ(bounds, TRect::FromSize(100 + (400 - 420) / 2, 100 + (300 - 320) / 2, 420, 320));
@@ -161,7 +168,7 @@ TEST_F(FileDialog, EntersASubfolderAndGoesBackUp) {
     dialog.SetInitialDir(dir.string());
     std::vector<std::string> inside;
     std::string insidePath;
-    Steps({[&] { DoubleClickRow(RowOf("beta/")); },
+    Steps({[&] { DoubleClickRow(RowOf(Folder("beta"))); },
            [&] {
                inside = Rows();
                insidePath = PathShown();
@@ -171,7 +178,7 @@ TEST_F(FileDialog, EntersASubfolderAndGoesBackUp) {
            },
            [&] {
                EXPECT_EQ(PathShown(), dir.string());
-               EXPECT_EQ(List()->ItemIndex(), RowOf("beta/"));  // where it came from
+               EXPECT_EQ(List()->ItemIndex(), RowOf(Folder("beta")));  // where it came from
                Press(VK_ESCAPE);
            }});
     EXPECT_FALSE(dialog.Execute());
@@ -305,7 +312,7 @@ TEST_F(FileDialog, AFolderThatCannotBeEnteredIsReported) {
     std::string text, path;
     Steps({[&] {
                fs::remove(dir / "Alpha");  // gone since it was listed
-               DoubleClickRow(RowOf("Alpha/"));
+               DoubleClickRow(RowOf(Folder("Alpha")));
            },
            [&] {
                text = BoxText();
@@ -410,5 +417,56 @@ TEST_F(FileDialog, CancelAndTheCloseBoxReturnFalse) {
         app.Run(100);
     }
 }
+
+#ifdef _WIN32
+
+TEST_F(FileDialog, FromTheRootOfADriveDotDotListsTheDrivesAndADriveOpensItsRoot) {
+    const std::string root = dir.root_path().string();  // "C:\"
+    std::vector<std::string> drives = LogicalDrives();
+    TOpenDialog dialog(nullptr);
+    dialog.SetInitialDir(root);
+    std::string firstRow, drivesPath, selected, reopened;
+    std::vector<std::string> drivesShown;
+    Steps({[&] {
+               firstRow = Rows().front();
+               List()->SetFocus();
+               Press(VK_HOME);  // ".."
+               Press(VK_RETURN);
+           },
+           [&] {
+               drivesPath = PathShown();
+               drivesShown = Rows();
+               int row = List()->ItemIndex();
+               selected = row >= 0 ? List()->Item(row).Caption : "(none)";
+               Press(VK_RETURN);  // the drive selected, opened
+           },
+           [&] {
+               reopened = PathShown();
+               Press(VK_ESCAPE);
+           }});
+    EXPECT_FALSE(dialog.Execute());
+    EXPECT_EQ(firstRow, "..");
+    EXPECT_EQ(drivesPath, "Drives");
+    EXPECT_EQ(drivesShown, drives);  // no ".." above the drives
+    EXPECT_EQ(selected, root);       // the drive just left
+    EXPECT_EQ(reopened, root);
+}
+
+#else
+
+TEST_F(FileDialog, TheRootHasNoParentRow) {
+    TOpenDialog dialog(nullptr);
+    dialog.SetInitialDir("/");
+    std::vector<std::string> rows;
+    Steps({[&] {
+        rows = Rows();
+        Press(VK_ESCAPE);
+    }});
+    EXPECT_FALSE(dialog.Execute());
+    ASSERT_FALSE(rows.empty());
+    EXPECT_NE(rows.front(), "..");
+}
+
+#endif
 
 }  // namespace
