@@ -171,8 +171,6 @@ int TForm1::ScreenHeight() const { return Screen->Height(); }
 // Start-up and shutdown --------------------------------------------------------------------------
 
 void TForm1::FormCreate(TObject*) {
-    // The nineteen backgrounds are decoded when first asked for (BackgroundBitmap): the
-    // first frame needs only one of them.
     store_->Load(Settings, *this);
     ApplySettings();
     if (Settings.Type == ctLargeStandard && Settings.SecondsHide == 0) {
@@ -195,13 +193,14 @@ void TForm1::SaveSettings() { store_->Save(Settings, *this); }
 
 // Applying the settings ----------------------------------------------------------------------------
 
-const TBitmap* TForm1::BackgroundBitmap(int32_t type, int32_t back) const {
+std::unique_ptr<TBitmap> TForm1::BackgroundBitmap(int32_t type, int32_t back) {
     if (!ValidType(type) || back < cbFlatBlack || back > cbTransparent) return nullptr;
     int column = back == cbTransparent ? 0 : back;
-    int id = kBackgrounds[type][column];
-    TBitmap& picture = backgrounds_[size_t(id)];
-    if (picture.Empty()) picture.LoadFromResourceID(id);
-    return &picture;
+    // Not cached: the image form copies the picture it is given, and a second copy kept
+    // here would stay in memory for the life of the clock for the rare change of settings.
+    auto picture = std::make_unique<TBitmap>();
+    picture->LoadFromResourceID(kBackgrounds[type][column]);
+    return picture;
 }
 
 std::unique_ptr<TBitmap> TForm1::SqueezeForHiddenSeconds(const TBitmap& picture, int32_t type) {
@@ -232,14 +231,14 @@ void TForm1::ApplySettings() {
     std::unique_ptr<TRegion> outline;
     if (const TRegion* region = fcImageForm1->Region()) outline = std::make_unique<TRegion>(*region);
     SetFormStyle(Settings.OnTop ? fsStayOnTop : fsNormal);
-    const TBitmap* picture = BackgroundBitmap(Settings.Type, Settings.Back);
+    const std::unique_ptr<TBitmap> picture = BackgroundBitmap(Settings.Type, Settings.Back);
     BinaryClock->SetModeTransparentLed(Settings.Back != cbFlatBlack ? 1 : 0);
     SetWindowTransparency(Settings.Back);
     // A format or background outside the tables has no picture: the window then keeps
     // its picture, shape and size as they are, and only the clock's modes change.
     if (picture) {
         const TGeometry& g = kGeometry[Settings.Type];
-        fcImageForm1->SetPicture(picture);
+        fcImageForm1->SetPicture(picture.get());
         BinaryClock->SetLeft(g.ClockLeft);
         BinaryClock->SetTop(g.ClockTop);
         BinaryClock->SetWidth(g.ClockWidth);

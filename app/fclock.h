@@ -7,7 +7,6 @@
 // of the settings dialog and when the window is destroyed.
 #pragma once
 
-#include <array>
 #include <memory>
 
 #include "clock/binaryclock.h"
@@ -75,8 +74,9 @@ public:
     void ApplySettings();
     // Colour-key transparency (black) on for background 3, off for any other.
     void SetWindowTransparency(int32_t back);
-    // The background picture for a format and background; none outside the table.
-    const TBitmap* BackgroundBitmap(int32_t type, int32_t back) const;
+    // The background picture for a format and background, decoded anew on every call (the
+    // window keeps its own copy of the picture it shows); none outside the table.
+    static std::unique_ptr<TBitmap> BackgroundBitmap(int32_t type, int32_t back);
     // A copy of picture squeezed to two thirds of its width plus a margin by format, for a
     // clock whose seconds are hidden.
     static std::unique_ptr<TBitmap> SqueezeForHiddenSeconds(const TBitmap& picture, int32_t type);
@@ -139,7 +139,4 @@ private:
 
     std::unique_ptr<TClockSettingsStore> ownStore_;
     TClockSettingsStore* store_;
-    // The nineteen backgrounds, by picture number (43..85; unused slots stay empty), each
-    // decoded the first time it is shown.
-    mutable std::array<TBitmap, 86> backgrounds_;
 };

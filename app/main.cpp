@@ -8,16 +8,13 @@
 // that the log-on entry passes.
 //
 // Once started, the clock runs for days doing one small thing a second: a few seconds
-// after the start it hands back the memory that only starting needed (ReleaseStartupPages).
+// after the start the free heap pages that only starting needed go back to the system
+// (ReturnFreeHeap).
 #include <malloc.h>
-#include <sys/mman.h>
 
 #include <csignal>
-#include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <string>
 
 #include "app/fclock.h"
 #include "app/startdirectory.h"
@@ -77,45 +74,13 @@ bool Informational(int argc, char** argv) {
     return false;
 }
 
-// Starting touches far more than ticking: the settings, fontconfig's setup and the fonts,
-// the display's setup, the decoding of the pictures, and (as the kernel maps pages in
-// blocks around each one touched) much code and data beside them. Those pages of the
-// program's and the libraries' read-only mappings stay in the process's resident set for
-// as long as it runs. This drops them from it, and returns the heap's free memory: the
-// pages stay in the page cache, and the few that ticking uses come back at the next tick.
-// Only mappings whose pages are all clean file pages are touched (none that relocation or
-// anything else wrote to), so nothing is lost.
-void ReleaseStartupPages() {
+// Starting allocates blocks that ticking never needs again (the settings file's text, the
+// pictures decoded to be copied into the window, the greeting's layout). Once freed they
+// stay in the heap; malloc_trim hands the whole free pages among them back to the system,
+// a few tens of kilobytes here. What stays in use (the window's frames, the pictures
+// shown, the font, Xlib's buffers) is not touched.
+void ReturnFreeHeap() {
     malloc_trim(0);
-    std::ifstream smaps("/proc/self/smaps");
-    std::string line;
-    uintptr_t start = 0, end = 0;
-    bool candidate = false;
-    auto release = [&] {
-        if (candidate && end > start)
-            madvise(reinterpret_cast<void*>(start), end - start, MADV_DONTNEED);
-        candidate = false;
-    };
-    while (std::getline(smaps, line)) {
-        unsigned long from = 0, to = 0;
-        char perms[5] = {};
-        int path = 0;
-        if (std::sscanf(line.c_str(), "%lx-%lx %4s %*s %*s %*s %n", &from, &to, perms, &path) >=
-                3 &&
-            line.find('-') < line.find(' ')) {
-            release();
-            start = from;
-            end = to;
-            // Private, read-only (code or constants), backed by a file.
-            candidate = perms[0] == 'r' && perms[1] == '-' && perms[3] == 'p' && path > 0 &&
-                        size_t(path) < line.size() && line[size_t(path)] == '/';
-        } else if (line.rfind("Anonymous:", 0) == 0 || line.rfind("Private_Dirty:", 0) == 0) {
-            unsigned long kb = 0;
-            std::sscanf(line.c_str(), "%*s %lu", &kb);
-            if (kb != 0) candidate = false;  // written to: those pages exist nowhere else
-        }
-    }
-    release();
 }
 
 }  // namespace
@@ -140,7 +105,7 @@ int main(int argc, char** argv) {
         release->SetInterval(6000);
         release->SetOnTimer([release](TObject*) {
             release->SetEnabled(false);
-            ReleaseStartupPages();
+            ReturnFreeHeap();
         });
         if (closeRequested) Application->Terminate();
         Application->Run();

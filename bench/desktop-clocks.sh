@@ -1,21 +1,33 @@
 #!/usr/bin/env bash
 # What a desktop clock costs: zentick beside xclock, dclock, oclock and buici-clock, each
 # alone on one private Xvfb and measured the same way (clockbench's measure.sh), and
-# beside the floor, a bare loop that only wakes once a second (bench/floor.c): the least
-# that any clock ticking each second costs.
+# beside two floors: a bare loop that only wakes once a second (bench/floor.c), the least
+# that anything ticking each second costs, and an X client that only sends one small
+# image a second (bench/floor-x11.c), the least that an X11 clock ticking each second
+# costs.
 #
-# zentick is measured as built by default (X11, FreeType, fontconfig and libpng linked
-# in), as the Debian package builds it (those libraries shared, ZT_STATIC_DEPS=OFF), and
-# with its seconds hidden (it then wakes once a minute).
+# zentick is measured as built here (X11, FreeType, fontconfig and libpng linked in) with
+# its seconds shown and with them hidden (it then wakes once a minute); with SHARED=1 also
+# as the Debian package builds it (those libraries shared, ZT_STATIC_DEPS=OFF).
 #
-# Prints one table (markdown): time to the first mapped window (median of 5 starts),
-# client and X server CPU milliseconds per minute of ticking (schedstat), resident
-# memory. The raw figures stay in $OUT (default build-bench/clockbench-results).
+# For every clock:
+#   - measure.sh: time to the first mapped window (median of RUNS starts), client and X
+#     server CPU per minute of ticking (schedstat, ns), VmRSS;
+#   - then a run of its own: MEMSETTLE s (15) after the start (past zentick's start-up
+#     panel), the resident set split from /proc/PID/smaps_rollup (Rss, Pss, the private
+#     dirty pages: memory that exists only for this process), and over the next SECS s how
+#     often the process went to sleep and was woken (voluntary context switches).
+# Prints one table (markdown). The raw figures stay in $OUT (default
+# $BUILD/clockbench-results).
 #
 #   bench/desktop-clocks.sh
-# Environment: BUILD (build tree, default build-bench; the shared-library build goes to
-# $BUILD-shared), SECS (60: seconds of ticking measured), RUNS (5 starts), CLOCKBENCH
-# (the clockbench folder, default ../shared/tools/clockbench beside the repository).
+# Environment: BUILD (build tree, default build-bench; configured without tests when new;
+# the shared-library build goes to $BUILD-shared), SECS (60: seconds of ticking measured),
+# RUNS (5 starts), SETTLE (3), MEMSETTLE (15), SHARED (0), CLOCKS (which rows, default
+# all: zentick zentick-no-seconds [zentick-shared-libs] oclock dclock-seconds
+# xclock-digital buici-clock floor-x11 floor), CLOCKBENCH (the clockbench folder, default
+# ../shared/tools/clockbench beside the repository).
+# Installs what it needs (Debian 12: apt-get, as root or with sudo).
 set -euo pipefail
 source "$(dirname "$0")/../scripts/lib.sh"
 root=$(zt_root)
@@ -24,23 +36,41 @@ cd "$root"
 BUILD=${BUILD:-$root/build-bench}
 CLOCKBENCH=${CLOCKBENCH:-$root/../shared/tools/clockbench}
 export SECS=${SECS:-60} RUNS=${RUNS:-5} SETTLE=${SETTLE:-3}
+MEMSETTLE=${MEMSETTLE:-15}
+SHARED=${SHARED:-0}
+CLOCKS=${CLOCKS:-zentick zentick-no-seconds zentick-shared-libs oclock dclock-seconds xclock-digital buici-clock floor-x11 floor}
+[ "$SHARED" = 1 ] || CLOCKS=${CLOCKS//zentick-shared-libs/}
 [ -x "$CLOCKBENCH/measure.sh" ] || { zt_log "no clockbench at $CLOCKBENCH (set CLOCKBENCH)"; exit 2; }
 
-zt_ensure_packages "${ZT_PACKAGES[@]}" x11-apps dclock buici-clock libxdamage-dev libxfixes-dev
+# x11-apps: xclock and oclock; x11-utils: xprop, xwininfo; the -dev packages: measure.sh's
+# probe; imagemagick: its screenshots.
+zt_ensure_packages "${ZT_PACKAGES[@]}" x11-apps x11-utils dclock buici-clock xvfb \
+    libx11-dev libxext-dev libxdamage-dev libxfixes-dev imagemagick
 
+# A new build tree gets no tests and no benchmarks; an existing one keeps its options.
+build() {
+    local dir=$1; shift
+    local options=("$@")
+    [ -f "$dir/CMakeCache.txt" ] || options+=(-DZT_TESTS=OFF -DZT_BENCH=OFF)
+    zt_build "$dir" "${options[@]}" -- zentick
+}
 zt_log "build zentick (dependencies linked in) in $BUILD"
-zt_build "$BUILD" -DZT_TESTS=OFF -DZT_BENCH=OFF -- zentick
-zt_log "build zentick (dependencies shared, as packaged) in $BUILD-shared"
-zt_build "$BUILD-shared" -DZT_TESTS=OFF -DZT_BENCH=OFF -DZT_STATIC_DEPS=OFF -- zentick
+build "$BUILD"
+if [ "$SHARED" = 1 ]; then
+    zt_log "build zentick (dependencies shared, as packaged) in $BUILD-shared"
+    build "$BUILD-shared" -DZT_STATIC_DEPS=OFF
+fi
+mkdir -p "$BUILD"
 cc -O2 -Wall -o "$BUILD/floor" bench/floor.c
+cc -O2 -Wall -o "$BUILD/floor-x11" bench/floor-x11.c -lX11
 
 export OUT=${OUT:-$BUILD/clockbench-results}
 rm -rf "$OUT"
 mkdir -p "$OUT"
 zt_start_xvfb
 export XVFB_PID=$ZT_XVFB_PID
-floor_pid=
-trap 'kill "$XVFB_PID" 2>/dev/null || true; [ -n "$floor_pid" ] && kill "$floor_pid" 2>/dev/null || true' EXIT
+child=
+trap 'kill "$XVFB_PID" 2>/dev/null || true; [ -n "$child" ] && kill "$child" 2>/dev/null || true' EXIT
 
 # Each zentick run keeps its settings in a folder of its own; "noseconds" starts with the
 # seconds hidden.
@@ -54,39 +84,73 @@ config() {
     echo "$dir"
 }
 
-measure() { "$CLOCKBENCH/measure.sh" "$@" >/dev/null || zt_log "$1: measuring failed"; }
+# The command of a row.
+command_of() {
+    case $1 in
+        zentick) echo env XDG_CONFIG_HOME="$(config static)" "$BUILD/app/zentick" ;;
+        zentick-no-seconds) echo env XDG_CONFIG_HOME="$(config noseconds)" "$BUILD/app/zentick" ;;
+        zentick-shared-libs) echo env XDG_CONFIG_HOME="$(config shared)" "$BUILD-shared/app/zentick" ;;
+        oclock) echo oclock ;;
+        dclock-seconds) echo dclock -seconds ;;
+        xclock-digital) echo xclock -digital -update 1 ;;
+        buici-clock) echo buici-clock ;;
+        floor-x11) echo "$BUILD/floor-x11" ;;
+        floor) echo "$BUILD/floor" ;;
+        *) zt_log "unknown clock $1"; return 1 ;;
+    esac
+}
 
-zt_log "measuring, one clock at a time (about 90 s each)"
-measure zentick env XDG_CONFIG_HOME="$(config static)" "$BUILD/app/zentick"
-measure zentick-shared-libs env XDG_CONFIG_HOME="$(config shared)" "$BUILD-shared/app/zentick"
-measure zentick-no-seconds env XDG_CONFIG_HOME="$(config noseconds)" "$BUILD/app/zentick"
-measure oclock oclock
-measure dclock-seconds dclock -seconds
-measure xclock-digital xclock -digital -update 1
-measure buici-clock buici-clock
+sched_ns() { cat /proc/$1/task/*/schedstat 2>/dev/null | awk '{s+=$1} END{printf "%.0f", s}'; }
+sleeps() { cat /proc/$1/task/*/status 2>/dev/null | awk '$1=="voluntary_ctxt_switches:"{s+=$2} END{printf "%.0f", s}'; }
+rollup() { awk -v k="$2:" '$1==k{print $2}' "/proc/$1/smaps_rollup"; }
 
-# The floor: no window, so only its CPU and memory, over the same minute.
-zt_log "floor"
-sched_ns() { awk '{print $1}' "/proc/$1/schedstat"; }
-"$BUILD/floor" &
-floor_pid=$!
-sleep "$SETTLE"
-t0=$EPOCHREALTIME c0=$(sched_ns $floor_pid) x0=$(sched_ns "$XVFB_PID")
-sleep "$SECS"
-t1=$EPOCHREALTIME c1=$(sched_ns $floor_pid)
-rss=$(awk '/^VmRSS/{print $2}' "/proc/$floor_pid/status")
-kill "$floor_pid"
-floor_pid=
-awk -v t0="$t0" -v t1="$t1" -v c0="$c0" -v c1="$c1" -v rss="$rss" 'BEGIN{
-    k = 60 / (t1 - t0)
-    printf "floor\tNA\tNA\tNA\t%.1f\tNA\tNA\tNA\t%s\n", (c1 - c0) / 1e6 * k, rss }' >> "$OUT/summary.tsv"
+# Memory and wake-ups of one clock, in a start of its own: appends name, Rss, Pss,
+# private dirty (KiB), wakes per minute and client CPU (schedstat ms/min) to memory.tsv.
+# The floor has no window: this run is also where its CPU is measured.
+memory() {
+    local name=$1; shift
+    "$@" >/dev/null 2>&1 &
+    child=$!
+    sleep "$MEMSETTLE"
+    local t0=$EPOCHREALTIME w0 c0
+    w0=$(sleeps $child) c0=$(sched_ns $child)
+    sleep "$SECS"
+    local t1=$EPOCHREALTIME w1 c1
+    w1=$(sleeps $child) c1=$(sched_ns $child)
+    grep -E '^(Rss|Pss|Private_Clean|Private_Dirty|Anonymous):' "/proc/$child/smaps_rollup" \
+        > "$OUT/$name-smaps_rollup.txt"
+    printf '%s\t%s\t%s\t%s\t%s\n' "$name" "$(rollup $child Rss)" "$(rollup $child Pss)" \
+        "$(rollup $child Private_Dirty)" \
+        "$(awk -v t0="$t0" -v t1="$t1" -v w0="$w0" -v w1="$w1" -v c0="$c0" -v c1="$c1" \
+            'BEGIN{k = 60 / (t1 - t0); printf "%.1f\t%.1f", (w1 - w0) * k, (c1 - c0) / 1e6 * k}')" \
+        >> "$OUT/memory.tsv"
+    kill "$child" 2>/dev/null || true
+    wait "$child" 2>/dev/null || true
+    child=
+}
 
-# summary.tsv: name, map ms, paint ms, client CPU (ticks, schedstat), X CPU (ticks,
-# schedstat), other, VmRSS KiB, ...
+zt_log "measuring, one clock at a time (about $((SECS * 2 + 40)) s each)"
+for name in $CLOCKS; do
+    read -r -a cmd <<< "$(command_of "$name")"
+    zt_log "$name"
+    if [ "$name" != floor ]; then
+        "$CLOCKBENCH/measure.sh" "$name" "${cmd[@]}" >/dev/null || zt_log "$name: measuring failed"
+    fi
+    memory "$name" "${cmd[@]}"
+done
+
+# summary.tsv (measure.sh): name, map ms, paint ms, client CPU (ticks, schedstat), X CPU
+# (ticks, schedstat), other, VmRSS KiB, ...; memory.tsv: name, Rss, Pss, private dirty,
+# wakes/min, client CPU.
 echo
-echo "| clock | first window (ms) | client CPU (ms/min) | X server CPU (ms/min) | memory (RSS, MB) |"
-echo "|---|---:|---:|---:|---:|"
-awk -F'\t' '{
-    map = $2 == "NA" ? "—" : $2
-    x = $7 == "NA" ? "—" : sprintf("%.1f", $7)
-    printf "| %s | %s | %.1f | %s | %.2f |\n", $1, map, $5, x, $9 / 1024 }' "$OUT/summary.tsv"
+echo "| clock | first window (ms) | client CPU (ms/min) | X server CPU (ms/min) | wake-ups per min | RSS (MB) | PSS (MB) | private dirty (MB) |"
+echo "|---|---:|---:|---:|---:|---:|---:|---:|"
+awk -F'\t' 'FNR == NR { cpu[$1] = $5; x[$1] = $7; map[$1] = $2; seen[$1] = 1; next }
+    {
+        name = $1
+        c = seen[name] ? sprintf("%.1f", cpu[name]) : sprintf("%.1f", $6)
+        xs = seen[name] ? sprintf("%.1f", x[name]) : "—"
+        m = seen[name] ? map[name] : "—"
+        printf "| %s | %s | %s | %s | %.0f | %.2f | %.2f | %.2f |\n", name, m, c, xs, $5,
+            $2 / 1024, $3 / 1024, $4 / 1024
+    }' <(cat "$OUT/summary.tsv" 2>/dev/null || true) "$OUT/memory.tsv"

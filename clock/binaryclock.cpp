@@ -41,26 +41,7 @@ void Make24Bit(TBitmap& art) {
 }  // namespace
 
 TBinaryClock::TBinaryClock(TComponent* owner) : TCustomControl(owner) {
-    using namespace clockart;
     RegisterClockArt();
-    opaqueGreenOff_ = LoadArt(kOpaqueGreenOff);
-    opaqueGreenOn_ = LoadArt(kOpaqueGreenOn);
-    opaqueRedOff_ = LoadArt(kOpaqueRedOff);
-    opaqueRedOn_ = LoadArt(kOpaqueRedOn);
-    opaqueBlueOff_ = LoadArt(kOpaqueBlueOff);
-    opaqueBlueOn_ = LoadArt(kOpaqueBlueOn);
-    opaqueAmberOff_ = LoadArt(kOpaqueAmberOff);
-    opaqueAmberOn_ = LoadArt(kOpaqueAmberOn);
-    keyedGreenOff_ = LoadArt(kKeyedGreenOff);
-    keyedGreenOn_ = LoadArt(kKeyedGreenOn);
-    keyedRedOff_ = LoadArt(kKeyedRedOff);
-    keyedRedOn_ = LoadArt(kKeyedRedOn);
-    keyedBlueOff_ = LoadArt(kKeyedBlueOff);
-    keyedBlueOn_ = LoadArt(kKeyedBlueOn);
-    keyedAmberOff_ = LoadArt(kKeyedAmberOff);
-    keyedAmberOn_ = LoadArt(kKeyedAmberOn);
-    switchOff_ = LoadArt(kSwitchOff);
-    switchOn_ = LoadArt(kSwitchOn);
     // The control leaves most of its area to the picture beneath it.
     controlStyle_ &= ~csOpaque;
 }
@@ -155,10 +136,7 @@ int TBinaryClock::LayOut(const std::tm& time, TCell (&cells)[kMaxCells], unsigne
     TBitmap* off = nullptr;
     const_cast<TBinaryClock*>(this)->GetLEDs(on, off);  // only looks the art up
     if (!on || !off) return 0;
-    if (type_ == ctDipSwitch) {
-        on = const_cast<TBitmap*>(&switchOn_);
-        off = const_cast<TBitmap*>(&switchOff_);
-    }
+    if (type_ == ctDipSwitch) const_cast<TBinaryClock*>(this)->GetSwitches(on, off);
     const bool bcd = modeBcd_ != 0;
     const bool hiding = bcd && modeBcdHide_ != 0;
     if (modeSecondsHide_ != 0) units &= 3u;
@@ -304,9 +282,13 @@ void TBinaryClock::Paint() {
                 break;
             // The switch format draws the switch pictures, uncropped and opaque, whatever
             // the colour, shape and keying say.
-            case ctDipSwitch:
-                PaintHoriz(canvas, 9, 25, 23, 1, switchOn_, switchOff_);
+            case ctDipSwitch: {
+                TBitmap* switchOn = nullptr;
+                TBitmap* switchOff = nullptr;
+                GetSwitches(switchOn, switchOff);
+                PaintHoriz(canvas, 9, 25, 23, 1, *switchOn, *switchOff);
                 break;
+            }
             default:
                 break;  // an unknown format draws no cells
         }
@@ -343,28 +325,40 @@ void TBinaryClock::DoneDoubleBuffer(std::unique_ptr<TBitmap> buffer) {
     buffer_ = std::move(buffer);
 }
 
+TBitmap& TBinaryClock::Art(TBitmap& slot, int id) {
+    if (slot.Empty()) slot = LoadArt(id);
+    return slot;
+}
+
+void TBinaryClock::GetSwitches(TBitmap*& on, TBitmap*& off) {
+    on = &Art(switchOn_, clockart::kSwitchOn);
+    off = &Art(switchOff_, clockart::kSwitchOff);
+}
+
 void TBinaryClock::GetLEDs(TBitmap*& on, TBitmap*& off) {
+    using namespace clockart;
     bool keyed = modeTransparentLed_ != 0;
     switch (ledColor_) {
         case lcRed:
-            on = keyed ? &keyedRedOn_ : &opaqueRedOn_;
-            off = keyed ? &keyedRedOff_ : &opaqueRedOff_;
+            on = keyed ? &Art(keyedRedOn_, kKeyedRedOn) : &Art(opaqueRedOn_, kOpaqueRedOn);
+            off = keyed ? &Art(keyedRedOff_, kKeyedRedOff) : &Art(opaqueRedOff_, kOpaqueRedOff);
             break;
         case lcBlue:
-            on = keyed ? &keyedBlueOn_ : &opaqueBlueOn_;
-            off = keyed ? &keyedBlueOff_ : &opaqueBlueOff_;
+            on = keyed ? &Art(keyedBlueOn_, kKeyedBlueOn) : &Art(opaqueBlueOn_, kOpaqueBlueOn);
+            off = keyed ? &Art(keyedBlueOff_, kKeyedBlueOff) : &Art(opaqueBlueOff_, kOpaqueBlueOff);
             break;
         case lcAmber:
-            on = keyed ? &keyedAmberOn_ : &opaqueAmberOn_;
-            off = keyed ? &keyedAmberOff_ : &opaqueAmberOff_;
+            on = keyed ? &Art(keyedAmberOn_, kKeyedAmberOn) : &Art(opaqueAmberOn_, kOpaqueAmberOn);
+            off = keyed ? &Art(keyedAmberOff_, kKeyedAmberOff)
+                        : &Art(opaqueAmberOff_, kOpaqueAmberOff);
             break;
         case lcGreen:
-            on = keyed ? &keyedGreenOn_ : &opaqueGreenOn_;
-            off = keyed ? &keyedGreenOff_ : &opaqueGreenOff_;
+            on = keyed ? &Art(keyedGreenOn_, kKeyedGreenOn) : &Art(opaqueGreenOn_, kOpaqueGreenOn);
+            off = keyed ? &Art(keyedGreenOff_, kKeyedGreenOff)
+                        : &Art(opaqueGreenOff_, kOpaqueGreenOff);
             break;
         case lcSwitch:
-            on = &switchOn_;
-            off = &switchOff_;
+            GetSwitches(on, off);
             break;
         default:
             on = nullptr;

@@ -79,8 +79,9 @@ constexpr int kOpaqueRedOff = 89;
 
 class TBinaryClock : public TCustomControl {
 public:
-    // Loads the eighteen cell pictures, which the control keeps for its whole life, and
-    // declares the control non-opaque (it does not cover its whole client area).
+    // Declares the control non-opaque (it does not cover its whole client area). Each of
+    // the eighteen cell pictures is decoded the first time a paint or layout needs it and
+    // then kept for the control's whole life: a clock holds only the pictures it has shown.
     explicit TBinaryClock(TComponent* owner);
     ~TBinaryClock() override;
 
@@ -160,9 +161,11 @@ protected:
     std::unique_ptr<TBitmap> InitDoubleBuffer(TCanvas& canvas);
     void DoneDoubleBuffer(std::unique_ptr<TBitmap> buffer);
 
-    // The stored on and off art for LedColor and ModeTransparentLed; both none for a
-    // colour outside lcRed..lcSwitch.
+    // The stored on and off art for LedColor and ModeTransparentLed (decoded when first
+    // asked for); both none for a colour outside lcRed..lcSwitch.
     void GetLEDs(TBitmap*& on, TBitmap*& off);
+    // The slide-switch pictures (decoded when first asked for).
+    void GetSwitches(TBitmap*& on, TBitmap*& off);
 
     // The standard layouts: two columns of four cells per unit, 18, 9 and 5 pixels.
     void PaintBig(TCanvas& canvas, TBitmap& on, TBitmap& off);
@@ -201,7 +204,10 @@ private:
     // One cell: unscaled at its top-left corner when the cell is 18 tall, else stretched.
     void DrawCell(TCanvas& canvas, const TRect& cell, TBitmap& art);
 
-    // The cell pictures (opaque set, keyed set, switches).
+    // The picture in slot, decoded from picture number id when slot is still empty.
+    static TBitmap& Art(TBitmap& slot, int id);
+
+    // The cell pictures (opaque set, keyed set, switches); empty until first needed.
     TBitmap opaqueGreenOff_, opaqueGreenOn_, opaqueRedOff_, opaqueRedOn_;
     TBitmap opaqueBlueOff_, opaqueBlueOn_, opaqueAmberOff_, opaqueAmberOn_;
     TBitmap keyedGreenOff_, keyedGreenOn_, keyedRedOff_, keyedRedOn_;
