@@ -20,7 +20,6 @@
 #include "app/startdirectory.h"
 #include "dialogs/product.h"
 #include "platform/native/x11.h"
-#include "platform/sysutils.h"
 #include "platform/ui/application.h"
 #include "platform/ui/timer.h"
 
@@ -93,11 +92,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "zentick: cannot open the display\n");
         return 1;
     }
-    native::SetBackend(std::move(backend));
     InstallSignalHandlers();
-    CreateApplication();
-    try {
-        Application->Initialize();
+    return RunProgram(std::move(backend), [] {
         TForm1* form1 = nullptr;
         Application->CreateForm(form1);
         // Once the greeting has gone and the clock has shown its face.
@@ -109,11 +105,6 @@ int main(int argc, char** argv) {
         });
         if (closeRequested) Application->Terminate();
         Application->Run();
-    } catch (const Exception& error) {
-        Application->ShowException(error);
-    }
-    DestroyApplication();
-    DestroyAllWindows();
-    native::SetBackend(nullptr);
-    return 0;
+        return 0;
+    });
 }

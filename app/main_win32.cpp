@@ -7,25 +7,16 @@
 #include "app/fclock.h"
 #include "app/startdirectory.h"
 #include "platform/native/win32/win32.h"
-#include "platform/sysutils.h"
 #include "platform/ui/application.h"
 
 int main() {
     CaptureStartDirectory();
     std::unique_ptr<native::TBackend> backend = native::CreateWin32Backend();
     if (!backend) return 1;
-    native::SetBackend(std::move(backend));
-    CreateApplication();
-    try {
-        Application->Initialize();
+    return RunProgram(std::move(backend), [] {
         TForm1* form1 = nullptr;
         Application->CreateForm(form1);
         Application->Run();
-    } catch (const Exception& error) {
-        Application->ShowException(error);
-    }
-    DestroyApplication();
-    DestroyAllWindows();
-    native::SetBackend(nullptr);
-    return 0;
+        return 0;
+    });
 }

@@ -11,7 +11,6 @@
 #include "hexedit/fhexedit.h"
 #include "hexedit/options.h"
 #include "platform/native/x11.h"
-#include "platform/sysutils.h"
 #include "platform/ui/application.h"
 
 int main(int argc, char** argv) {
@@ -30,20 +29,12 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "zentick-hexedit: cannot open the display\n");
         return 1;
     }
-    native::SetBackend(std::move(backend));
-    CreateApplication();
-    try {
-        Application->Initialize();
+    return RunProgram(std::move(backend), [&options] {
         TFormHexEdit* form = nullptr;
         Application->CreateForm(form);
         form->Show();
         if (!options.FileName.empty()) form->OpenArgument(options.FileName);
         Application->Run();
-    } catch (const Exception& error) {
-        Application->ShowException(error);
-    }
-    DestroyApplication();
-    DestroyAllWindows();
-    native::SetBackend(nullptr);
-    return 0;
+        return 0;
+    });
 }

@@ -11,7 +11,6 @@
 #include "hexedit/fhexedit.h"
 #include "hexedit/options.h"
 #include "platform/native/win32/win32.h"
-#include "platform/sysutils.h"
 #include "platform/ui/application.h"
 #include "platform/ui/msgbox.h"
 
@@ -19,30 +18,22 @@ int main(int argc, char** argv) {
     THexEditOptions options = ParseHexEditOptions(std::vector<std::string>(argv + 1, argv + argc));
     std::unique_ptr<native::TBackend> backend = native::CreateWin32Backend();
     if (!backend) return 1;
-    native::SetBackend(std::move(backend));
-    CreateApplication();
-    int status = 0;
-    try {
-        Application->Initialize();
+    return RunProgram(std::move(backend), [&options] {
         if (!options.Error.empty()) {
             MessageBoxA(nullptr, options.Error + "\n\n" + HexEditUsage(), kHexEditName,
                         MB_OK | MB_ICONERROR);
-            status = 2;
-        } else if (options.Help || options.Version) {
+            return 2;
+        }
+        if (options.Help || options.Version) {
             MessageBoxA(nullptr, options.Help ? HexEditUsage() : HexEditVersion(), kHexEditName,
                         MB_OK | MB_ICONINFORMATION);
-        } else {
-            TFormHexEdit* form = nullptr;
-            Application->CreateForm(form);
-            form->Show();
-            if (!options.FileName.empty()) form->OpenArgument(options.FileName);
-            Application->Run();
+            return 0;
         }
-    } catch (const Exception& error) {
-        Application->ShowException(error);
-    }
-    DestroyApplication();
-    DestroyAllWindows();
-    native::SetBackend(nullptr);
-    return status;
+        TFormHexEdit* form = nullptr;
+        Application->CreateForm(form);
+        form->Show();
+        if (!options.FileName.empty()) form->OpenArgument(options.FileName);
+        Application->Run();
+        return 0;
+    });
 }

@@ -44,10 +44,13 @@ void TApplication::Notification(TComponent* component, TOperation operation) {
 
 void TApplication::Run() {
     if (mainForm_) mainForm_->Show();
-    while (!terminated_) HandleMessage();
+    while (!terminated_)
+        HandleMessage();
 }
 
-void TApplication::Terminate() { PostQuitMessage(0); }
+void TApplication::Terminate() {
+    PostQuitMessage(0);
+}
 
 bool TApplication::ProcessMessage(MSG& msg) {
     if (!PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) return false;
@@ -103,4 +106,20 @@ void CreateApplication() {
 void DestroyApplication() {
     FreeAndNil(Application);
     FreeAndNil(Screen);
+}
+
+int RunProgram(std::unique_ptr<native::TBackend> backend, const std::function<int()>& run) {
+    native::SetBackend(std::move(backend));
+    CreateApplication();
+    int status = 0;
+    try {
+        Application->Initialize();
+        status = run();
+    } catch (const Exception& error) {
+        Application->ShowException(error);
+    }
+    DestroyApplication();
+    DestroyAllWindows();
+    native::SetBackend(nullptr);
+    return status;
 }

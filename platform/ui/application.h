@@ -3,12 +3,16 @@
 // button (ShowWindow(Application->Handle(), SW_HIDE) removes the button).
 //
 // CreateApplication makes the global Application and Screen objects on the backend in
-// use; DestroyApplication frees them, and with them every form.
+// use; DestroyApplication frees them, and with them every form. RunProgram is a program's
+// whole life on a backend, for its main().
 #pragma once
 
 #include <exception>
 #include <functional>
+#include <memory>
 #include <string>
+
+#include "platform/native/native.h"
 
 #include "platform/ui/form.h"
 
@@ -72,3 +76,9 @@ extern TApplication* Application;
 void CreateApplication();
 // Frees the forms, Application and Screen.
 void DestroyApplication();
+
+// Installs backend, makes and initializes the application and calls run, which creates
+// the program's forms and runs the message loop; an Exception escaping it is shown. Then
+// frees the application, every window left and the backend. Returns what run returned,
+// or 0 when an exception ended it.
+int RunProgram(std::unique_ptr<native::TBackend> backend, const std::function<int()>& run);
