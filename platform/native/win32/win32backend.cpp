@@ -153,16 +153,7 @@ LRESULT TWin32Backend::OnApplicationMessage(HWND hwnd, UINT msg, WPARAM wParam, 
             break;
         case WM_CLOSE:
             // Closing from the taskbar closes the first normal window (the main form).
-            for (TWin32Window* window : windows_) {
-                if (window->Kind() == TWindowKind::Normal) {
-                    TEvent e;
-                    e.Kind = TEventKind::CloseRequest;
-                    e.Window = window;
-                    e.TimeMs = NowMs();
-                    Post(e);
-                    break;
-                }
-            }
+            AskMainWindowToClose();
             return 0;
         case WM_NCDESTROY:
             SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
@@ -231,6 +222,19 @@ void TWin32Backend::Wake() {
     SetEvent(wake_);
 }
 
+void TWin32Backend::AskMainWindowToClose() {
+    for (TWin32Window* window : windows_) {
+        if (window->Kind() == TWindowKind::Normal) {
+            TEvent e;
+            e.Kind = TEventKind::CloseRequest;
+            e.Window = window;
+            e.TimeMs = NowMs();
+            Post(e);
+            return;
+        }
+    }
+}
+
 void TWin32Backend::Post(const TEvent& event) {
     if (event.Kind == TEventKind::MouseMove && !pending_.empty()) {
         TEvent& last = pending_.back();
@@ -251,16 +255,7 @@ void TWin32Backend::Dispatch() {
         if (msg.message == WM_QUIT) {
             // Another program asks this one to end: the main window is asked to close,
             // which saves the settings.
-            for (TWin32Window* window : windows_) {
-                if (window->Kind() == TWindowKind::Normal) {
-                    TEvent e;
-                    e.Kind = TEventKind::CloseRequest;
-                    e.Window = window;
-                    e.TimeMs = NowMs();
-                    Post(e);
-                    break;
-                }
-            }
+            AskMainWindowToClose();
             continue;
         }
         TranslateMessage(&msg);

@@ -74,6 +74,9 @@ public:
 
 private:
     void Dispatch();
+    // Queues a close request for the first normal window (the main form), as its own
+    // close button would.
+    void AskMainWindowToClose();
     LRESULT OnApplicationMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
     HINSTANCE instance_;
