@@ -26,7 +26,10 @@ zt_log "tests"
 [ $quick -eq 1 ] && { zt_log "all tests passed (quick)"; exit 0; }
 
 zt_log "build with AddressSanitizer and UndefinedBehaviorSanitizer"
-zt_build build-asan -DZT_WERROR=ON -DZT_SANITIZE=ON -DZT_BENCH=OFF
+# -O1 with line tables only, as the sanitizers advise: about half the compile time of -O2 -g,
+# with stacks that still name every file and line.
+zt_build build-asan -DZT_WERROR=ON -DZT_SANITIZE=ON -DZT_BENCH=OFF \
+    "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -g1 -DNDEBUG" "-DCMAKE_C_FLAGS_RELWITHDEBINFO=-O1 -g1 -DNDEBUG"
 zt_log "tests under the sanitizers"
 (cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --output-on-failure -j"$jobs" --timeout 600)
@@ -35,8 +38,10 @@ zt_log "tests under the sanitizers"
 # This tree links X11, FreeType, fontconfig and libpng shared, as the Debian package does,
 # so the tests pass with both ways of linking; the package is made from it below.
 zt_log "build with clang (system libraries shared)"
+# No debug information: the package strips it anyway, and it costs a fifth of the build.
 CC=clang CXX=clang++ zt_build build-clang -DZT_WERROR=ON -DZT_BENCH=OFF -DZT_STATIC_DEPS=OFF \
-    -DCMAKE_INSTALL_PREFIX=/usr
+    -DCMAKE_INSTALL_PREFIX=/usr "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O2 -DNDEBUG" \
+    "-DCMAKE_C_FLAGS_RELWITHDEBINFO=-O2 -DNDEBUG"
 zt_log "tests (clang)"
 (cd build-clang && ctest --output-on-failure -j"$jobs" --timeout 300)
 

@@ -116,8 +116,9 @@ TfcBitmap::~TfcBitmap() {
 }
 
 void TfcBitmap::CreateSection(int width, int height) {
-    int64_t stride = 3 * int64_t(width) + width % 4;
-    if (stride * height > INT32_MAX) throw EOutOfResources("Bitmap too large");
+    // Compared by division: the product of two sizes near INT_MAX does not fit in 64 bits.
+    const int64_t stride = 3 * int64_t(width) + width % 4;
+    if (height > 0 && stride > INT32_MAX / height) throw EOutOfResources("Bitmap too large");
     image_ = std::make_unique<TBitmap>(width, height, pf24bit);  // white
     bits_ = image_->Bits();
 }

@@ -72,7 +72,8 @@ TEST_F(HexEditProgram, TypedUndoneAndRedoneBytesAreSavedAndCtrlQEnds) {
     Start({}, {file.string(), "ignored-argument"});
     Window w = Find();
     ASSERT_NE(w, 0u);
-    EXPECT_EQ(Title(w), "sample.bin - zentick-hexedit");
+    // The window shows first; the file named on the command line opens just after.
+    EXPECT_TRUE(WaitFor([&] { return Title(w) == "sample.bin - zentick-hexedit"; })) << Title(w);
     ASSERT_TRUE(WaitFor([&] { return FocusWindow() == w; })) << "the editor's window has no focus";
     // The cursor starts on the first byte, in the characters panel.
     Xdotool("type --delay 50 XY");
