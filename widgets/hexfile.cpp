@@ -27,29 +27,6 @@ size_t ReadFully(int fd, uint8_t* data, size_t size) {
     return done;
 }
 
-bool WriteFully(int fd, const uint8_t* data, size_t size) {
-    size_t done = 0;
-    while (done < size) {
-        size_t chunk = std::min<size_t>(size - done, size_t(1) << 30);
-        ssize_t put = ::write(fd, data + done, chunk);
-        if (put < 0 && errno == EINTR) continue;
-        if (put <= 0) return false;
-        done += size_t(put);
-    }
-    return true;
-}
-
-std::string DirectoryOf(const std::string& path) {
-    size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string BaseNameOf(const std::string& path) {
-    size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 }  // namespace
 
 bool TPageBuffer::Allocate(size_t size) {
@@ -118,7 +95,7 @@ int WriteFileReplacing(const std::string& path, const uint8_t* data, size_t size
         if (::fchown(temp.Get(), old.st_uid, old.st_gid) != 0) {
         }
     }
-    written = written && WriteFully(temp.Get(), data, size);
+    written = written && WriteAll(temp.Get(), {reinterpret_cast<const char*>(data), size}) == 0;
     written = written && ::fsync(temp.Get()) == 0;
     written = written && ::close(temp.Release()) == 0;
     written = written && ::rename(tempPath.c_str(), target.c_str()) == 0;

@@ -119,7 +119,6 @@ std::optional<std::string> ReadWholeFile(const std::string& path, int& error) {
     return contents;
 }
 
-namespace {
 std::string DirectoryOf(const std::string& path) {
     std::string::size_type slash = path.find_last_of('/');
     if (slash == std::string::npos) return ".";
@@ -132,6 +131,18 @@ std::string BaseNameOf(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+int WriteAll(int fd, std::string_view contents) {
+    while (!contents.empty()) {
+        ssize_t put = ::write(fd, contents.data(), contents.size());
+        if (put < 0 && errno == EINTR) continue;
+        if (put < 0) return errno;
+        if (put == 0) return EIO;  // no progress: never loop on it
+        contents.remove_prefix(static_cast<size_t>(put));
+    }
+    return 0;
+}
+
+namespace {
 // Removes "<name>.tmp-*" files in the folder; only a writer holding the lock calls this,
 // so none of them is being written.
 void RemoveStaleTemporaries(const std::string& dir, const std::string& prefix) {
@@ -146,16 +157,6 @@ void RemoveStaleTemporaries(const std::string& dir, const std::string& prefix) {
     ::closedir(listing);
     for (const std::string& name : stale)
         ::unlink((dir + "/" + name).c_str());
-}
-
-int WriteAll(int fd, std::string_view contents) {
-    while (!contents.empty()) {
-        ssize_t put = ::write(fd, contents.data(), contents.size());
-        if (put < 0 && errno == EINTR) continue;
-        if (put < 0) return errno;
-        contents.remove_prefix(static_cast<size_t>(put));
-    }
-    return 0;
 }
 }  // namespace
 
