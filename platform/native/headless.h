@@ -36,8 +36,9 @@ public:
 
     // TBackend.
     std::unique_ptr<TNativeWindow> CreateNativeWindow(const TWindowParams& params) override;
-    TSize ScreenSize() const override { return screen_; }
+    TSize ScreenSize() const override;
     int PixelsPerInch() const override { return pixelsPerInch_; }
+    std::vector<TMonitor> Monitors() const override;
     int BitsPerPixel() const override { return bitsPerPixel_; }
     TPoint CursorPos() const override { return cursor_; }
     bool DragFullWindows() const override { return dragFullWindows_; }
@@ -50,6 +51,12 @@ public:
 
     // Screen settings.
     void SetPixelsPerInch(int ppi) { pixelsPerInch_ = ppi; }
+    // Lays the desktop out as these monitors (the primary first), and reports the change
+    // (TEventKind::ScreenChanged) as a system does when screens come or go. An empty list
+    // goes back to one monitor, the whole screen at the screen's pixels per inch. The
+    // screen size becomes the primary monitor's; the composed screen stays the rectangle
+    // from the origin to the monitors' right and bottom edges.
+    void SetMonitors(std::vector<TMonitor> monitors);
     void SetBitsPerPixel(int bits) { bitsPerPixel_ = bits; }
     void SetDragFullWindows(bool on) { dragFullWindows_ = on; }
     static constexpr TColor kDesktopColor = RGB(58, 110, 165);
@@ -106,6 +113,7 @@ private:
 
     TSize screen_;
     int pixelsPerInch_;
+    std::vector<TMonitor> monitors_;  // none: one monitor, the whole screen
     int bitsPerPixel_;
     bool dragFullWindows_ = false;
     TPoint cursor_;

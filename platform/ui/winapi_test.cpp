@@ -365,3 +365,27 @@ TEST_F(WindowSystem, TheCloseButtonOfAModalDialogClosesItWhileItsOwnerIsDisabled
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(WindowSystem, AChangeOfMonitorsIsBroadcastToEveryTopLevelWindow) {
+    std::vector<UINT> first, second;
+    HWND a = MakeWindow(first, 10, 10);
+    HWND b = MakeWindow(second, 300, 10);
+    screen.SetMonitors({{{0, 0, 640, 480}, 96}, {{640, 0, 1280, 480}, 192}});
+    MSG msg;
+    std::vector<std::pair<HWND, LPARAM>> seen;
+    while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE))
+        if (msg.message == WM_DISPLAYCHANGE) seen.emplace_back(msg.hwnd, msg.lParam);
+    // Each window once, with the primary monitor's size.
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_NE(seen[0].first, seen[1].first);
+    for (const auto& [hwnd, lParam] : seen) {
+        EXPECT_TRUE(hwnd == a || hwnd == b);
+        EXPECT_EQ(lParam, MAKELPARAM(640, 480));
+    }
+    DestroyWindow(a);
+    DestroyWindow(b);
+}
+
+}  // namespace
