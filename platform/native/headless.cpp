@@ -313,6 +313,16 @@ void THeadlessBackend::PressKey(int key, uint32_t ch, unsigned modifiers) {
     KeyUp(key, modifiers);
 }
 
+void THeadlessBackend::MoveByWindowManager(TNativeWindow* window, const TRect& bounds) {
+    auto* w = static_cast<THeadlessWindow*>(window);
+    w->bounds_ = bounds;
+    TEvent moved;
+    moved.Kind = TEventKind::Moved;
+    moved.Window = w;
+    moved.Rect = bounds;
+    Post(moved);
+}
+
 void THeadlessBackend::RequestClose(TNativeWindow* window) {
     Post(MakeEvent(TEventKind::CloseRequest, window, cursor_));
 }

@@ -91,6 +91,9 @@ public:
     void TypeChar(uint32_t ch, unsigned modifiers = 0);
     // Asks window to close as a window manager would.
     void RequestClose(TNativeWindow* window);
+    // Moves or resizes window as a window manager does (or the user through its frame):
+    // the bounds change and a Moved event reports them.
+    void MoveByWindowManager(TNativeWindow* window, const TRect& bounds);
     // Input for keys goes to the focused window: the last one shown or clicked (popups
     // never take the focus); when that one hides or goes, its owner if it shows.
     THeadlessWindow* FocusedWindow() const { return focused_; }

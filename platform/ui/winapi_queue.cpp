@@ -170,6 +170,9 @@ void Deliver(const native::TEvent& e) {
             if (!top->messageOnly)
                 Post(top, WM_DISPLAYCHANGE, WPARAM(backend.BitsPerPixel()),
                      MAKELPARAM(screen.cx, screen.cy));
+        // A monitor may have changed its density under a window.
+        for (HWND top : std::vector<HWND>(s.topLevels))
+            if (top->native) CheckDpi(top);
         return;
     }
     auto found = s.byNative.find(e.Window);
@@ -199,6 +202,7 @@ void Deliver(const native::TEvent& e) {
                           e.Rect.Height(),
                           SWP_NOZORDER | SWP_NOACTIVATE};
             SendMessage(top, WM_WINDOWPOSCHANGED, 0, LPARAM(&pos));
+            CheckDpi(top);
             break;
         }
         default:
