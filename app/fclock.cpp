@@ -55,6 +55,8 @@ TForm1::TForm1(TComponent* owner, TClockSettingsStore* store) : TForm(owner), st
     }
     RegisterClockArt();
     SetName("Form1");
+    // The window is shaped by its picture: the framework leaves its geometry alone.
+    SetScaled(false);
     SetBorderStyle(bsNone);
     SetText("Form1");
     SetBounds(Left(), Top(), 150, 90);

@@ -6,6 +6,7 @@
 #include "platform/ui/screen.h"
 
 namespace {
+// At 100 %; they scale with the placed window.
 // The room kept free at the bottom of the screen (where a task bar usually is).
 constexpr int kBottomBand = 50;
 // Sizes closer than this count as equal, and the window is shifted by kNudge so that the
@@ -17,18 +18,20 @@ constexpr int kDialogGap = 10;
 
 void CenterOverForm(TCustomForm* owner, TControl* window) {
     if (owner == nullptr || window == nullptr) return;
+    const int sameSize = window->ScaleValue(kSameSize), nudge = window->ScaleValue(kNudge);
+    const int bottomBand = window->ScaleValue(kBottomBand);
     window->SetTop(owner->Top() + (owner->Height() - window->Height()) / 2);
     window->SetLeft(owner->Left() + (owner->Width() - window->Width()) / 2);
     if (window->Top() < 0) window->SetTop(0);
     if (window->Left() < 0) window->SetLeft(0);
-    if (std::abs(owner->Width() - window->Width()) < kSameSize)
-        window->SetLeft(window->Left() + kNudge);
-    if (std::abs(owner->Height() - window->Height()) < kSameSize)
-        window->SetTop(window->Top() + kNudge);
+    if (std::abs(owner->Width() - window->Width()) < sameSize)
+        window->SetLeft(window->Left() + nudge);
+    if (std::abs(owner->Height() - window->Height()) < sameSize)
+        window->SetTop(window->Top() + nudge);
     const int screenHeight = Screen->Height();
     const int screenWidth = Screen->Width();
-    if (window->Top() + window->Height() >= screenHeight - kBottomBand)
-        window->SetTop(screenHeight - kBottomBand - window->Height());
+    if (window->Top() + window->Height() >= screenHeight - bottomBand)
+        window->SetTop(screenHeight - bottomBand - window->Height());
     if (window->Left() + window->Width() >= screenWidth)
         window->SetLeft(screenWidth - window->Width());
 }
@@ -51,10 +54,11 @@ void PlaceBelowForm(TCustomForm* owner, TControl* window, int gap) {
 void PlaceDialog(TCustomForm* owner, TControl* dialog) {
     if (owner == nullptr || dialog == nullptr) return;
     if (owner->FormStyle() == fsStayOnTop) {
+        const int gap = dialog->ScaleValue(kDialogGap);
         if (owner->Top() > dialog->Height()) {
-            PlaceAboveForm(owner, dialog, kDialogGap);
+            PlaceAboveForm(owner, dialog, gap);
         } else {
-            PlaceBelowForm(owner, dialog, kDialogGap);
+            PlaceBelowForm(owner, dialog, gap);
         }
     } else {
         CenterOverForm(owner, dialog);

@@ -22,6 +22,10 @@
 // PlaceDialog: for an owner that stays on top of other windows (fsStayOnTop) the dialog
 // goes above it with a gap of 10 when the owner's top is greater than the dialog's height,
 // otherwise below it; so the clock never hides the dialog. Any other owner: CenterOverForm.
+//
+// Sizes are the windows' own, as laid out at their scale; the fixed distances above (the
+// band of 50, the nudge of 15 within 10, the gap of 10) are at 100 % and scale with the
+// placed window.
 #pragma once
 
 class TControl;

@@ -9,6 +9,7 @@
 
 #include "platform/gfx/bitmap.h"
 #include "platform/gfx/graphic.h"
+#include "platform/gfx/scale.h"
 
 namespace {
 
@@ -195,23 +196,26 @@ void TCanvas::LineTo(int x, int y) {
     PenPos = {x, y};
 }
 
-void TCanvas::DrawFocusRect(const TRect& rect) {
+void TCanvas::DrawFocusRect(const TRect& rect, int thickness) {
     if (!target_ || rect.IsEmpty()) return;
-    TRect d = ToDevice(rect);
-    // Each pixel of the outline is visited once; the ones on the even checkerboard squares
-    // are inverted, so the outline is dotted and a second call restores it.
-    auto invert = [&](int x, int y) {
-        if (((x + y) & 1) == 0) PlotDevice(x, y, clBlack, pmNot);
-    };
-    for (int x = d.Left; x < d.Right; ++x) {
-        invert(x, d.Top);
-        if (d.Bottom - 1 > d.Top) invert(x, d.Bottom - 1);
-    }
-    for (int y = d.Top + 1; y < d.Bottom - 1; ++y) {
-        invert(d.Left, y);
-        if (d.Right - 1 > d.Left) invert(d.Right - 1, y);
+    const TRect d = ToDevice(rect);
+    const int t = std::max(1, thickness);
+    const TRect inner = d.Inflate(-t, -t);
+    // Each pixel of the band is visited once; the ones on the even squares of a checkerboard
+    // of t-pixel squares are inverted, so the band is dotted and a second call restores it.
+    for (int y = d.Top; y < d.Bottom; ++y) {
+        const bool edgeRow = y < inner.Top || y >= inner.Bottom;
+        for (int x = d.Left; x < d.Right; ++x) {
+            if (!edgeRow && x >= inner.Left && x < inner.Right) x = inner.Right;
+            if (x >= d.Right) break;
+            if (((x / t + y / t) & 1) == 0) PlotDevice(x, y, clBlack, pmNot);
+        }
     }
 }
+
+int TCanvas::ScaleValue(int designLength) const { return ScaleLength(designLength, scalePercent_); }
+
+int TCanvas::LineWidth() const { return std::max(1, ScaleValue(1)); }
 
 void TCanvas::InvertRect(const TRect& rect) {
     if (!target_) return;

@@ -7,6 +7,11 @@
 //
 // Rectangles are half-open (right and bottom exclusive); lines leave out their end point;
 // both as the system draws them.
+//
+// A canvas also knows the scale of what it draws on (ScalePercent: 100 at 96 pixels per
+// inch), so that drawing designed at 96 dpi, such as the classic look's bevels and
+// glyphs, comes out at the window's size: ScaleValue gives a design length in pixels, and
+// LineWidth the width of a design's one-pixel line.
 #pragma once
 
 #include <cstdint>
@@ -60,6 +65,13 @@ public:
     // The visible area in logical coordinates.
     TRect ClipRect() const;
 
+    // Scale.
+    int ScalePercent() const { return scalePercent_; }
+    void SetScalePercent(int percent) { scalePercent_ = percent > 0 ? percent : 100; }
+    int ScaleValue(int designLength) const;
+    // At least one pixel: 1 up to 149 %, 2 up to 249 %, 3 up to 349 %, ...
+    int LineWidth() const;
+
     // Fills rect with the brush colour (nothing with a clear brush).
     void FillRect(const TRect& rect);
     // A one-pixel outline in the brush colour.
@@ -73,8 +85,9 @@ public:
     // A line from PenPos to (x, y), leaving out the end point; PenPos moves there.
     void LineTo(int x, int y);
     // The system's focus rectangle: every other pixel of the outline inverted, so drawing
-    // the same rectangle twice restores the pixels.
-    void DrawFocusRect(const TRect& rect);
+    // the same rectangle twice restores the pixels. A thicker one (for a larger scale) is
+    // a band of that width inside rect, dotted in squares of that size.
+    void DrawFocusRect(const TRect& rect, int thickness = 1);
     // Inverts every pixel of rect.
     void InvertRect(const TRect& rect);
 
@@ -115,4 +128,5 @@ private:
     TPoint origin_;
     TRect clip_;
     bool hasClip_ = false;
+    int scalePercent_ = 100;
 };

@@ -1,6 +1,7 @@
 #include "platform/gfx/font.h"
 
 #include <cmath>
+#include <cstdlib>
 
 namespace {
 std::shared_ptr<TFontProvider>& Installed() {
@@ -31,6 +32,16 @@ void TFont::SetHeight(int height) {
 int TFont::Size() const { return int(std::lround(-height_ * 72.0 / pixelsPerInch_)); }
 
 void TFont::SetSize(int points) { SetHeight(-int(std::lround(points * pixelsPerInch_ / 72.0))); }
+
+void TFont::ChangePixelsPerInch(int ppi) {
+    if (ppi <= 0 || ppi == pixelsPerInch_) return;
+    const int magnitude = std::abs(height_);
+    const long points = std::lround(magnitude * 72.0 / pixelsPerInch_);
+    long scaled = points > 0 ? std::lround(points * ppi / 72.0)
+                             : std::lround(double(magnitude) * ppi / pixelsPerInch_);
+    pixelsPerInch_ = ppi;
+    SetHeight(height_ < 0 ? -int(scaled) : int(scaled));
+}
 
 void TFont::SetColor(TColor color) {
     if (color == color_) return;

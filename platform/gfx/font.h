@@ -90,7 +90,12 @@ public:
     int Size() const;
     void SetSize(int points);
     int PixelsPerInch() const { return pixelsPerInch_; }
+    // Sets the density Size is counted at, keeping Height.
     void SetPixelsPerInch(int ppi) { pixelsPerInch_ = ppi > 0 ? ppi : 96; }
+    // Moves the font to another density keeping its size in whole points, as the system
+    // sizes a dialog's font: an 8-point font is 11 pixels high at 96 pixels per inch, 16 at
+    // 144 and 21 at 192. (A font too small to have a size in points scales by the ratio.)
+    void ChangePixelsPerInch(int ppi);
     TColor Color() const { return color_; }
     void SetColor(TColor color);
     TFontStyles Style() const { return style_; }

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <limits>
 
+#include "platform/gfx/scale.h"
+
 namespace native {
 
 int PixelsPerInchOfSize(int pixels, int millimetres) {
@@ -20,8 +22,7 @@ int ScalePercentForPixelsPerInch(int pixelsPerInch) {
 }
 
 int ScaleLength(int length, int scalePercent) {
-    int64_t scaled = int64_t(length) * scalePercent;
-    return int(scaled >= 0 ? (scaled + 50) / 100 : -((-scaled + 50) / 100));
+    return ::ScaleLength(length, scalePercent);
 }
 
 int MonitorIndexFor(const std::vector<TMonitor>& monitors, const TRect& bounds) {

@@ -31,7 +31,8 @@ constexpr int kMaxScalePercent = 400;
 int ScalePercentForPixelsPerInch(int pixelsPerInch);
 
 // A length of the 96-dpi design at a scale, rounded to the nearest pixel (halves away
-// from zero, so that a scaled length and its negation stay opposite).
+// from zero, so that a scaled length and its negation stay opposite): ScaleLength of
+// platform/gfx/scale.h, where the rest of the scale arithmetic is.
 int ScaleLength(int length, int scalePercent);
 
 // The index of the monitor that holds a window: the one holding the centre of bounds, else

@@ -113,8 +113,8 @@ void TButton::Paint() {
     DrawButtonFace(c, ClientRect(), Color(), pressed_, Active());
     c.Font = Font();
     int w = c.TextWidth(Caption()), h = c.TextHeight(Caption());
-    int shift = pressed_ ? 1 : 0;
+    int shift = pressed_ ? c.LineWidth() : 0;
     DrawControlText(c, ClientRect(), (Width() - w) / 2 + shift, (Height() - h) / 2 + shift,
                     Caption(), Enabled());
-    if (Focused()) DrawFocus(c, ClientRect().Inflate(-4, -4));
+    if (Focused()) DrawFocus(c, ClientRect().Inflate(-ScaleValue(4), -ScaleValue(4)));
 }

@@ -16,15 +16,15 @@ void TCheckBox::SetChecked(bool checked) {
 }
 
 TRect TCheckBox::GlyphRect() const {
-    return TRect::FromSize(0, (Height() - kCheckBoxGlyphSize) / 2, kCheckBoxGlyphSize,
-                           kCheckBoxGlyphSize);
+    const int size = ScaleValue(kCheckBoxGlyphSize);
+    return TRect::FromSize(0, (Height() - size) / 2, size, size);
 }
 
 TRect TCheckBox::CaptionRect() const {
     const TFontFace& face = Font().Face();
     int height = face.Metrics().Height();
-    return TRect::FromSize(kGlyphTextLeft, (Height() - height) / 2, face.TextWidth(Caption()),
-                           height);
+    return TRect::FromSize(ScaleValue(kGlyphTextLeft), (Height() - height) / 2,
+                           face.TextWidth(Caption()), height);
 }
 
 void TCheckBox::Click() {

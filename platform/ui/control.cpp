@@ -1,5 +1,6 @@
 #include "platform/ui/control.h"
 
+#include "platform/gfx/scale.h"
 #include "platform/ui/wincontrol.h"
 #include "platform/ui/winapi.h"
 
@@ -50,6 +51,25 @@ void TControl::SetBounds(int left, int top, int width, int height) {
     height_ = height;
     InvalidateControl(Visible(), false);
     if (resized) Resize();
+}
+
+int TControl::ScaleValue(int designLength) const { return ScaleLength(designLength, scalePercent_); }
+
+void TControl::ChangeScale(int percent) {
+    if (percent <= 0 || percent == scalePercent_) return;
+    const int old = scalePercent_;
+    scalePercent_ = percent;
+    TRect r = BoundsRect();
+    if (parent_) {
+        r = RescaleRect(r, old, percent);
+    } else {
+        r = TRect::FromSize(r.Left, r.Top, RescaleLength(r.Width(), old, percent),
+                            RescaleLength(r.Height(), old, percent));
+    }
+    SetBounds(r.Left, r.Top, r.Width(), r.Height());
+    // After the bounds: a control that sizes itself to its text does so at the new font.
+    font_.ChangePixelsPerInch(PixelsPerInchOfScale(percent));
+    Invalidate();
 }
 
 void TControl::SetAlign(TAlign align) {
@@ -288,6 +308,7 @@ void TGraphicControl::Dispatch(TMessage& m) {
     canvas_.SetTarget(dc.Target());
     canvas_.SetOrigin(origin);
     canvas_.SetClipRect(device.Intersect(TRect::FromSize(origin.X, origin.Y, Width(), Height())));
+    canvas_.SetScalePercent(ScalePercent());
     Paint();
     canvas_.SetTarget(nullptr);
 }

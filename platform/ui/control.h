@@ -6,8 +6,18 @@
 // handler and the rest to DefaultHandler. A control raises its mouse events from the
 // messages: OnMouseDown on a press, OnClick on a left release over the control (before
 // OnMouseUp), OnContextPopup on a context-menu request.
+//
+// Scale. A control is designed at 96 pixels per inch and laid out at a scale
+// (ScalePercent, 100 at 96 dpi): its bounds and font are those of the design at that
+// scale, and ScaleValue turns any other length of the design (a margin, a glyph, a row)
+// into pixels at it. ChangeScale lays the control out at another scale: its edges, taken
+// as laid out at the old scale, move to the same place of the design at the new one (a
+// control without a parent, a form, keeps its position and scales its size), and its font
+// keeps its size in points at the new scale's pixels per inch. A control put into a parent
+// takes the parent's scale; its bounds are the parent's pixels from then on.
 #pragma once
 
+#include <algorithm>
 #include <functional>
 #include <string>
 
@@ -119,6 +129,12 @@ public:
     const std::string& Text() const { return text_; }
     virtual void SetText(const std::string& text);
 
+    int ScalePercent() const { return scalePercent_; }
+    int ScaleValue(int designLength) const;
+    // The width of a one-pixel line of the design: at least one pixel (TCanvas::LineWidth).
+    int LineWidth() const { return std::max(1, ScaleValue(1)); }
+    virtual void ChangeScale(int percent);
+
     TControlStyle ControlStyle() const { return controlStyle_; }
     void SetControlStyle(TControlStyle style) { controlStyle_ = style; }
     unsigned ControlState() const { return controlState_; }
@@ -180,6 +196,7 @@ protected:
     TColor color_ = clBtnFace;
 
 private:
+    int scalePercent_ = 100;
     void HandleMouse(TMessage& message, TMouseButton button, bool down);
     void HandleMove(TMessage& message);
 

@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr int kEdge = 2;    // the sunken edge
-constexpr int kMargin = 1;  // between the edge and the text, left and right
 
 // The UTF-8 bytes of a code point; empty for one that cannot be written (a surrogate,
 // beyond U+10FFFF).
@@ -105,8 +103,10 @@ int TEdit::XOf(int pos) const {
 }
 
 TRect TEdit::TextRect() const {
-    return {kEdge + kMargin, kEdge, std::max(kEdge + kMargin, Width() - kEdge - kMargin),
-            std::max(kEdge, Height() - kEdge)};
+    // Inside the sunken edge (two lines), with a line's margin left and right of the text.
+    const int edge = 2 * LineWidth(), margin = LineWidth();
+    return {edge + margin, edge, std::max(edge + margin, Width() - edge - margin),
+            std::max(edge, Height() - edge)};
 }
 
 int TEdit::CaretX() const {
@@ -132,11 +132,12 @@ void TEdit::ScrollToCaret() {
         scroll_ = 0;
     } else {
         int x = XOf(caret_);
-        // The caret needs one pixel column of the area, also after the last character.
+        // The caret needs its line of the area, also after the last character.
+        const int caret = std::min(LineWidth(), width);
         if (x < scroll_) scroll_ = x;
-        if (x > scroll_ + width - 1) scroll_ = x - width + 1;
+        if (x > scroll_ + width - caret) scroll_ = x - width + caret;
         // No blank space at the right while there is text scrolled out at the left.
-        scroll_ = std::max(0, std::min(scroll_, Layout().xs.back() - width + 1));
+        scroll_ = std::max(0, std::min(scroll_, Layout().xs.back() - width + caret));
     }
     if (scroll_ != before) Invalidate();
 }
@@ -365,6 +366,6 @@ void TEdit::Paint() {
     if (caretX >= area.Left && caretX < area.Right) {
         c.Brush.Style = bsSolid;
         c.Brush.Color = clWindowText;
-        c.FillRect(TRect{caretX, y, caretX + 1, y + height}.Intersect(area));
+        c.FillRect(TRect{caretX, y, caretX + c.LineWidth(), y + height}.Intersect(area));
     }
 }

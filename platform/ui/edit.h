@@ -11,8 +11,8 @@
 // characters that come with Alt alone or Ctrl alone held (short cuts), are not typed. Left and
 // Right without Shift close a selection at its left or right end.
 //
-// While the field has the focus it shows a steady caret (a one-pixel bar of the text's
-// height; it does not blink) and the selection in the highlight colours; without the focus
+// While the field has the focus it shows a steady caret (a bar of the text's height, a
+// line wide; it does not blink) and the selection in the highlight colours; without the focus
 // neither shows. Taking the focus by the keyboard or from code selects the whole text; a
 // click then places the caret where it lands, Shift+click extends the selection to there,
 // and dragging with the button held selects (the text scrolls when the pointer leaves the

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/native/monitor.h"
 #include "platform/sysutils.h"
 #include "platform/ui/application.h"
 #include "platform/ui/menubar.h"
@@ -24,6 +25,52 @@ void TCustomForm::BeforeDestruction() {
         DoDestroy();
     }
     TWinControl::BeforeDestruction();
+}
+
+void TCustomForm::AfterConstruction() {
+    if (scaled_) {
+        HWND owner = IsWindow(ownerWindow_) ? ownerWindow_ : nullptr;
+        if (auto* ownerForm = dynamic_cast<TCustomForm*>(Owner());
+            !owner && ownerForm && ownerForm != this && ownerForm->HandleAllocated())
+            owner = ownerForm->Handle();
+        ScaleForPPI(owner ? int(GetDpiForWindow(owner)) : Screen ? Screen->PixelsPerInch() : 96);
+    }
+    DoCreate();
+}
+
+void TCustomForm::ScaleForPPI(int pixelsPerInch) {
+    if (pixelsPerInch <= 0) return;
+    pixelsPerInch_ = pixelsPerInch;
+    const int percent = Screen ? Screen->ScalePercentFor(pixelsPerInch)
+                               : native::ScalePercentForPixelsPerInch(pixelsPerInch);
+    if (percent == ScalePercent()) return;
+    const TRect before = BoundsRect();
+    ChangeScale(percent);
+    if (Visible())
+        SetBounds(before.Left + (before.Width() - Width()) / 2,
+                  before.Top + (before.Height() - Height()) / 2, Width(), Height());
+}
+
+void TCustomForm::CreateWnd() {
+    TWinControl::CreateWnd();
+    monitorDpi_ = int(GetDpiForWindow(Handle()));
+    // Made on another monitor than the one the form was laid out for.
+    if (scaled_ && monitorDpi_ != pixelsPerInch_) ScaleForPPI(monitorDpi_);
+}
+
+void TCustomForm::MonitorDpiChanged(int dpi, const TRect* suggested) {
+    const int old = monitorDpi_;
+    monitorDpi_ = dpi;
+    if (scaled_) {
+        ScaleForPPI(dpi);
+        // Centred in the suggestion, which is the window system's own (on Windows) or the
+        // window scaled about its centre: the form's exact size may differ from it by the
+        // rounding of its design, or by the frame the system counts in.
+        if (suggested)
+            SetBounds(suggested->Left + (suggested->Width() - Width()) / 2,
+                      suggested->Top + (suggested->Height() - Height()) / 2, Width(), Height());
+    }
+    if (OnAfterMonitorDpiChanged) OnAfterMonitorDpiChanged(this, old, dpi);
 }
 
 void TCustomForm::DoCreate() {
@@ -351,6 +398,10 @@ void TCustomForm::Dispatch(TMessage& m) {
         case CM_FOCUSCHANGED:
             Broadcast(CM_FOCUSCHANGED, m.WParam, m.LParam);
             break;
+        case WM_DPICHANGED:
+            MonitorDpiChanged(int(m.WParam & 0xFFFF), reinterpret_cast<const TRect*>(m.LParam));
+            m.Result = 0;
+            break;
         default:
             TWinControl::Dispatch(m);
     }
@@ -361,6 +412,7 @@ void TCustomForm::PaintWindow(HDC dc) {
     canvas_.SetTarget(d.Target());
     canvas_.SetOrigin(d.Origin());
     canvas_.SetClipRect(d.ClipRect().Offset(d.Origin().X, d.Origin().Y));
+    canvas_.SetScalePercent(ScalePercent());
     Paint();
     canvas_.SetTarget(nullptr);
 }

@@ -19,6 +19,18 @@
 // key to the menu before its focused control sees it, so the menu's short cuts work
 // wherever the focus is.
 //
+// Scale. A scaled form (Scaled, the default) is laid out at the scale of the monitor it
+// is on (TScreen::ScalePercentFor, which also holds the user's choice of a scale): once
+// when it is created, before OnCreate, for the monitor of the window that owns it (the
+// primary monitor when none does); again when its window is made on a monitor of another
+// density; and on WM_DPICHANGED, when its window comes to a monitor of another density,
+// centred where the window system suggests. So a form is designed at 96 pixels per inch,
+// in the constructor, and shows at every density at the size it should have (see
+// TControl for what scaling does to each control). A form with Scaled false is left as
+// designed: it sizes its contents itself, for instance in OnAfterMonitorDpiChanged or by
+// handling WM_DPICHANGED. PixelsPerInch is the density of the monitor the form was last
+// laid out for (96 until then).
+//
 // ShowModal shows the form, disables the other forms and runs a message loop (timers
 // keep firing) until ModalResult is set by code or a button, or the window manager's
 // close box asks to close (mrCancel); OnCloseQuery may refuse. It then hides the form,
@@ -56,6 +68,7 @@ constexpr TModalResult mrYes = 6;
 constexpr TModalResult mrNo = 7;
 
 using TCloseEvent = std::function<void(TObject*, TCloseAction&)>;
+using TMonitorDpiChangedEvent = std::function<void(TObject*, int oldDpi, int newDpi)>;
 using TCloseQueryEvent = std::function<void(TObject*, bool&)>;
 
 class TCustomForm : public TWinControl {
@@ -74,7 +87,11 @@ public:
     TWindowState WindowState() const;
     void SetWindowState(TWindowState state);
     int PixelsPerInch() const { return pixelsPerInch_; }
-    void SetPixelsPerInch(int ppi) { pixelsPerInch_ = ppi; }
+    bool Scaled() const { return scaled_; }
+    void SetScaled(bool scaled) { scaled_ = scaled; }
+    // Lays the form out for a monitor of this density, keeping the centre of a visible
+    // form and the top-left corner of a hidden one (which is placed when it is shown).
+    void ScaleForPPI(int pixelsPerInch);
     bool KeyPreview() const { return keyPreview_; }
     void SetKeyPreview(bool on) { keyPreview_ = on; }
 
@@ -120,14 +137,17 @@ public:
     TNotifyEvent OnPaint;
     TCloseEvent OnClose;
     TCloseQueryEvent OnCloseQuery;
+    // After the window came to a monitor of another density: the densities before and after.
+    TMonitorDpiChangedEvent OnAfterMonitorDpiChanged;
 
     void Dispatch(TMessage& message) override;
-    void AfterConstruction() override { DoCreate(); }
+    void AfterConstruction() override;
     void BeforeDestruction() override;
     void Notification(TComponent* component, TOperation operation) override;
 
 protected:
     void CreateParams(TCreateParams& params) override;
+    void CreateWnd() override;
     void PaintWindow(HDC dc) override;
     virtual void Paint();
     virtual bool CloseQuery();
@@ -137,6 +157,7 @@ protected:
 
 private:
     void PlaceOnShow();
+    void MonitorDpiChanged(int dpi, const TRect* suggested);
     void FocusFirstControl();
     // The controls Tab visits, in order.
     std::vector<TWinControl*> TabList() const;
@@ -147,6 +168,8 @@ private:
     TFormStyle formStyle_ = fsNormal;
     TPosition position_ = poDesigned;
     int pixelsPerInch_ = 96;
+    int monitorDpi_ = 0;  // of the monitor the window is on (0 before it is made)
+    bool scaled_ = true;
     bool keyPreview_ = false;
     TModalResult modalResult_ = mrNone;
     bool modal_ = false;

@@ -3,12 +3,13 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "platform/gfx/scale.h"
 #include "platform/ui/scrollbar.h"
 #include "platform/ui/stylepainter.h"
 
 namespace {
 
-constexpr int kEdge = 2;  // the sunken edge
+// At 100 %.
 constexpr int kScrollBarWidth = 16;
 constexpr int kCellPadding = 6;  // between a cell's edges and its text
 
@@ -77,15 +78,16 @@ void TListView::RowsChanged() {
 // Geometry ----------------------------------------------------------------------------------------
 
 int TListView::HeaderHeight() const {
-    return Font().Face().Metrics().Height() + 4;
+    return Font().Face().Metrics().Height() + ScaleValue(4);
 }
 
 int TListView::RowHeight() const {
-    return Font().Face().Metrics().Height() + 3;
+    return Font().Face().Metrics().Height() + ScaleValue(3);
 }
 
 TRect TListView::Inner() const {
-    return ClientRect().Inflate(-kEdge, -kEdge);
+    const int edge = 2 * LineWidth();  // the sunken edge
+    return ClientRect().Inflate(-edge, -edge);
 }
 
 bool TListView::ScrollBarVisible() const {
@@ -94,7 +96,7 @@ bool TListView::ScrollBarVisible() const {
 
 TRect TListView::HeaderRect() const {
     TRect inner = Inner();
-    int right = inner.Right - (ScrollBarVisible() ? kScrollBarWidth : 0);
+    int right = inner.Right - (ScrollBarVisible() ? ScaleValue(kScrollBarWidth) : 0);
     return {inner.Left, inner.Top, std::max(inner.Left, right),
             std::min(inner.Bottom, inner.Top + HeaderHeight())};
 }
@@ -130,8 +132,8 @@ void TListView::UpdateScrollBar() {
     int maxTop = std::max(0, Count() - page);
     topIndex_ = std::clamp(topIndex_, 0, maxTop);
     TRect inner = Inner();
-    scrollBar_->SetBounds(inner.Right - kScrollBarWidth, inner.Top, kScrollBarWidth,
-                          inner.Height());
+    const int barWidth = ScaleValue(kScrollBarWidth);
+    scrollBar_->SetBounds(inner.Right - barWidth, inner.Top, barWidth, inner.Height());
     scrollBar_->SetLargeChange(page);
     scrollBar_->SetPageSize(page);
     scrollBar_->SetParams(topIndex_, 0, maxTop);
@@ -159,6 +161,15 @@ void TListView::ScrollIntoView(int index) {
     } else if (index >= topIndex_ + page) {
         SetTopIndex(index - page + 1);
     }
+}
+
+void TListView::ChangeScale(int percent) {
+    const int old = ScalePercent();
+    if (percent > 0 && percent != old)
+        for (TListColumn& column : columns_)
+            column.Width = RescaleLength(column.Width, old, percent);
+    TCustomControl::ChangeScale(percent);
+    UpdateScrollBar();
 }
 
 void TListView::Resize() {
@@ -246,8 +257,8 @@ void TListView::MouseDown(TMouseButton button, TShiftState shift, int x, int y) 
     if (button != mbLeft) return;
     int64_t now = GetTickCount64();
     bool doubled = row == lastPressRow_ && now - lastPressTime_ <= kDoubleClickTime &&
-                   std::abs(x - lastPressAt_.X) <= kDoubleClickDistance &&
-                   std::abs(y - lastPressAt_.Y) <= kDoubleClickDistance;
+                   std::abs(x - lastPressAt_.X) <= ScaleValue(kDoubleClickDistance) &&
+                   std::abs(y - lastPressAt_.Y) <= ScaleValue(kDoubleClickDistance);
     if (doubled) {
         lastPressRow_ = -1;  // a third press starts afresh
         DblClick();
@@ -341,12 +352,13 @@ void TListView::PaintRow(TCanvas& c, int index, const TRect& rect) {
         TRect cell = TRect{x, rect.Top, x + column.Width, rect.Bottom}.Intersect(rect);
         x += column.Width;
         if (!value || value->empty() || cell.IsEmpty()) continue;
-        int room = column.Width - 2 * kCellPadding;
+        const int padding = ScaleValue(kCellPadding);
+        int room = column.Width - 2 * padding;
         if (room <= 0) continue;
         std::string shown = FitTextWithEllipsis(c, *value, room);
-        int left = cell.Left + kCellPadding;
+        int left = cell.Left + padding;
         if (column.Alignment == taRightJustify) {
-            left = cell.Left + column.Width - kCellPadding - c.TextWidth(shown);
+            left = cell.Left + column.Width - padding - c.TextWidth(shown);
         } else if (column.Alignment == taCenter) {
             left = cell.Left + (column.Width - c.TextWidth(shown)) / 2;
         }

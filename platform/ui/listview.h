@@ -52,6 +52,7 @@ public:
     // The columns. After changing them through Columns(), call Invalidate.
     std::vector<TListColumn>& Columns() { return columns_; }
     const std::vector<TListColumn>& Columns() const { return columns_; }
+    // A column's width is in pixels at the list's scale, like its bounds: it scales with it.
     void AddColumn(const std::string& caption, int width, TAlignment alignment = taLeftJustify);
 
     // The rows. Change them through these calls (they repaint); BeginUpdate/EndUpdate
@@ -90,6 +91,8 @@ public:
     std::function<void(TObject* sender, int index)> OnSelectItem;
 
     void Dispatch(TMessage& message) override;
+    // Also scales the columns' widths.
+    void ChangeScale(int percent) override;
 
 protected:
     void Paint() override;

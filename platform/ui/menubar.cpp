@@ -6,6 +6,7 @@
 
 namespace {
 
+// At 100 %: the bar's height scales with its bounds, the padding when it is used.
 constexpr int kBarHeight = kMenuItemHeight + 2;
 constexpr int kTitlePadding = 6;  // each side of a title's caption
 
@@ -66,11 +67,12 @@ TRect TMainMenu::TitleRect(int index) const {
     if (!items_ || index < 0 || index >= items_->Count() || !items_->Items(index)->Visible())
         return {};
     const TFontFace& face = Font().Face();
+    const int padding = ScaleValue(kTitlePadding);
     int x = 0;
     for (int i = 0; i < index; ++i)
         if (const TMenuItem* title = items_->Items(i); title->Visible())
-            x += face.TextWidth(title->Caption()) + 2 * kTitlePadding;
-    int width = face.TextWidth(items_->Items(index)->Caption()) + 2 * kTitlePadding;
+            x += face.TextWidth(title->Caption()) + 2 * padding;
+    int width = face.TextWidth(items_->Items(index)->Caption()) + 2 * padding;
     return {x, 0, x + width, Height()};
 }
 
@@ -126,10 +128,11 @@ void TMainMenu::Paint() {
             canvas.FillRect(r);
             canvas.Font.SetColor(clHighlightText);
             canvas.Brush.Style = bsClear;
-            canvas.TextOut(r.Left + kTitlePadding, y, title->Caption());
+            canvas.TextOut(r.Left + ScaleValue(kTitlePadding), y, title->Caption());
             canvas.Font.SetColor(Font().Color());
         } else {
-            DrawControlText(canvas, r.Left + kTitlePadding, y, title->Caption(), title->Enabled());
+            DrawControlText(canvas, r.Left + ScaleValue(kTitlePadding), y, title->Caption(),
+                            title->Enabled());
         }
     }
 }

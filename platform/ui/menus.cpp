@@ -3,7 +3,9 @@
 #include <algorithm>
 
 #include "platform/gfx/font.h"
+#include "platform/gfx/scale.h"
 #include "platform/ui/application.h"
+#include "platform/ui/screen.h"
 #include "platform/ui/stylepainter.h"
 #include "platform/ui/winapi.h"
 
@@ -141,7 +143,6 @@ private:
 
     LRESULT WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     void Paint(HWND hwnd);
-    void PaintCheckMark(TCanvas& canvas, const TRect& rect, TColor color) const;
     // The command (enabled or not) at a client point, or -1.
     int CommandAt(TPoint p) const;
     bool Selectable(int index) const;
@@ -155,6 +156,7 @@ private:
 
     TPopupMenu* popup_;
     std::vector<TEntry> entries_;
+    int scalePercent_;  // of the monitor the menu opens on
     TFont font_;
     TSize size_;
     HWND hwnd_ = nullptr;
@@ -165,17 +167,21 @@ private:
 
 namespace {
 
-// Space between a caption and its short-cut text.
+// Space between a caption and its short-cut text (at 100 %).
 constexpr int kShortCutGap = kMenuTextRight;
 
 }  // namespace
 
 TMenuWindow::TMenuWindow(TPopupMenu& popup, const std::vector<TMenuItem*>& items, TPoint at)
-    : popup_(&popup) {
+    : popup_(&popup),
+      scalePercent_(Screen ? Screen->ScalePercentFor(Screen->PixelsPerInchAt(at)) : 100) {
     font_.SetName("MS Sans Serif");
     font_.SetHeight(-11);
+    font_.ChangePixelsPerInch(PixelsPerInchOfScale(scalePercent_));
+    auto scaled = [this](int length) { return ScaleLength(length, scalePercent_); };
+    const int border = scaled(kMenuBorder);
     const TFontFace& face = font_.Face();
-    int captionWidth = 0, shortCutWidth = 0, height = kMenuBorder;
+    int captionWidth = 0, shortCutWidth = 0, height = border;
     for (TMenuItem* item : items) {
         TEntry entry{item, item->Caption(), item->ShortCutText(), item->IsLine(), {}};
         if (!entry.line) {
@@ -183,16 +189,16 @@ TMenuWindow::TMenuWindow(TPopupMenu& popup, const std::vector<TMenuItem*>& items
             if (!entry.shortCut.empty())
                 shortCutWidth = std::max(shortCutWidth, face.TextWidth(entry.shortCut));
         }
-        int itemHeight = entry.line ? kMenuSeparatorHeight : kMenuItemHeight;
-        entry.rect = {kMenuBorder, height, 0, height + itemHeight};
+        int itemHeight = scaled(entry.line ? kMenuSeparatorHeight : kMenuItemHeight);
+        entry.rect = {border, height, 0, height + itemHeight};
         height += itemHeight;
         entries_.push_back(std::move(entry));
     }
-    int width = 2 * kMenuBorder + kMenuTextLeft + captionWidth + kMenuTextRight +
-                (shortCutWidth > 0 ? kShortCutGap + shortCutWidth : 0);
-    height += kMenuBorder;
+    int width = 2 * border + scaled(kMenuTextLeft) + captionWidth + scaled(kMenuTextRight) +
+                (shortCutWidth > 0 ? scaled(kShortCutGap) + shortCutWidth : 0);
+    height += border;
     for (TEntry& entry : entries_)
-        entry.rect.Right = width - kMenuBorder;
+        entry.rect.Right = width - border;
     size_ = {width, height};
 
     // The top-left corner at the point, moved as little as needed to be on the screen.
@@ -374,22 +380,12 @@ LRESULT TMenuWindow::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
     }
 }
 
-void TMenuWindow::PaintCheckMark(TCanvas& canvas, const TRect& rect, TColor color) const {
-    // A tick three pixels thick and seven wide, centred in the room before the caption.
-    int left = rect.Left + (kMenuTextLeft - 7) / 2;
-    int top = rect.Top + (rect.Height() - 7) / 2;
-    for (int i = 0; i < 7; ++i) {
-        int row = i <= 2 ? top + 2 + i : top + 4 - (i - 2);  // down two steps, then up four
-        for (int t = 0; t < 3; ++t)
-            canvas.SetPixel(left + i, row + t, color);
-    }
-}
-
 void TMenuWindow::Paint(HWND hwnd) {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(hwnd, &ps);
     if (!dc) return;
     TCanvas& canvas = DCCanvas(dc);
+    canvas.SetScalePercent(scalePercent_);
     canvas.Font = font_;
     DrawMenuFrame(canvas, {0, 0, size_.cx, size_.cy});
     for (size_t i = 0; i < entries_.size(); ++i) {
@@ -402,9 +398,14 @@ void TMenuWindow::Paint(HWND hwnd) {
         bool highlighted = int(i) == highlight_;
         DrawMenuItem(canvas, entry.rect, entry.caption, highlighted, enabled);
         TColor text = !enabled ? clGrayText : highlighted ? clHighlightText : clWindowText;
-        if (entry.item && entry.item->Checked()) PaintCheckMark(canvas, entry.rect, text);
+        // The check mark in the room before the caption.
+        if (entry.item && entry.item->Checked())
+            DrawCheckMark(canvas,
+                          {entry.rect.Left, entry.rect.Top,
+                           entry.rect.Left + canvas.ScaleValue(kMenuTextLeft), entry.rect.Bottom},
+                          text);
         if (entry.shortCut.empty()) continue;
-        int x = entry.rect.Right - kMenuTextRight - canvas.TextWidth(entry.shortCut);
+        int x = entry.rect.Right - canvas.ScaleValue(kMenuTextRight) - canvas.TextWidth(entry.shortCut);
         int y = entry.rect.Top + (entry.rect.Height() - canvas.TextHeight(entry.shortCut)) / 2;
         if (!enabled && !highlighted) {
             DrawControlText(canvas, x, y, entry.shortCut, false);

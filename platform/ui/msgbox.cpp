@@ -10,6 +10,7 @@
 
 namespace {
 
+// At 100 %: the box is laid out at the scale of its owner's monitor.
 constexpr int kMargin = 12;         // around the text and under the buttons
 constexpr int kTextToButtons = 16;  // between the text and the buttons
 constexpr int kButtonWidth = 75;
@@ -84,6 +85,8 @@ int MessageBoxA(HWND owner, const std::string& text, const std::string& caption,
     box->SetBorderStyle(bsDialog);
     box->SetText(caption);
     box->SetOwnerWindow(ownerTop);
+    if (ownerTop) box->ScaleForPPI(int(GetDpiForWindow(ownerTop)));
+    auto scaled = [box](int length) { return box->ScaleValue(length); };
     // The close box answers as Escape does; a box without Cancel (Yes/No) ignores it.
     box->OnCloseQuery = [&](TObject*, bool& canClose) {
         int result = box->ModalResult();
@@ -97,16 +100,18 @@ int MessageBoxA(HWND owner, const std::string& text, const std::string& caption,
     message->SetText(text);
     int screenWidth = Screen ? Screen->Width() : 1024,
         screenHeight = Screen ? Screen->Height() : 768;
-    FitText(*message, std::max(1, std::min(kMaxTextWidth, screenWidth * 5 / 8)));
-    message->SetLeft(kMargin);
-    message->SetTop(kMargin);
+    FitText(*message, std::max(1, std::min(scaled(kMaxTextWidth), screenWidth * 5 / 8)));
+    const int margin = scaled(kMargin), buttonWidth = scaled(kButtonWidth),
+              buttonHeight = scaled(kButtonHeight), buttonGap = scaled(kButtonGap);
+    message->SetLeft(margin);
+    message->SetTop(margin);
 
     int count = int(choices.size());
-    int buttonsWidth = count * kButtonWidth + (count - 1) * kButtonGap;
-    int titleWidth = box->Font().Face().TextWidth(caption) + kTitleExtra;
-    int width = std::max({message->Width() + 2 * kMargin, buttonsWidth + 2 * kMargin, titleWidth});
-    int buttonsTop = kMargin + message->Height() + kTextToButtons;
-    int height = buttonsTop + kButtonHeight + kMargin;
+    int buttonsWidth = count * buttonWidth + (count - 1) * buttonGap;
+    int titleWidth = box->Font().Face().TextWidth(caption) + scaled(kTitleExtra);
+    int width = std::max({message->Width() + 2 * margin, buttonsWidth + 2 * margin, titleWidth});
+    int buttonsTop = margin + message->Height() + scaled(kTextToButtons);
+    int height = buttonsTop + buttonHeight + margin;
 
     int x = (width - buttonsWidth) / 2;
     for (int i = 0; i < count; ++i) {
@@ -114,14 +119,14 @@ int MessageBoxA(HWND owner, const std::string& text, const std::string& caption,
         auto* button = new TButton(box);
         button->SetParent(box);
         button->SetText(choice.caption);
-        button->SetBounds(x, buttonsTop, kButtonWidth, kButtonHeight);
+        button->SetBounds(x, buttonsTop, buttonWidth, buttonHeight);
         button->SetModalResult(choice.result);
         button->SetTabOrder(i);
         button->SetDefault(size_t(i) == defaultButton);
         if (size_t(i) == defaultButton) box->SetActiveControl(button);
         // Escape: the Cancel button, or OK when it is the only one.
         button->SetCancel(choice.result == IDCANCEL || okOnly);
-        x += kButtonWidth + kButtonGap;
+        x += buttonWidth + buttonGap;
     }
 
     TRect area{0, 0, screenWidth, screenHeight};

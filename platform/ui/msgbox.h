@@ -4,7 +4,8 @@
 // row of buttons centred under it. The text keeps its line breaks and wraps at spaces
 // to at most 480 pixels (or 5/8 of the screen, when that is less), with its lines made
 // as even as the same number of lines allows; the box is as wide as the widest of the
-// text, the buttons and the title need, and as high as the text needs.
+// text, the buttons and the title need, and as high as the text needs. It is laid out at
+// the scale of its owner's monitor (sizes here are at 100 %).
 //
 // The box is owned by owner's top-level window (a dialog above it) and centred over it;
 // with no owner it is owned by the application's main form when that is showing, and

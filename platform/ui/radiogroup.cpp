@@ -5,8 +5,8 @@
 #include "platform/ui/stylepainter.h"
 
 namespace {
-// The frame leaves this much room inside the control: at the left of the first column,
-// in all (left and right) across the columns, and under the last row.
+// The frame leaves this much room inside the control (at 100 %): at the left of the first
+// column, in all (left and right) across the columns, and under the last row.
 constexpr int kItemsLeft = 8;
 constexpr int kColumnsMargin = 10;
 constexpr int kItemsBottomMargin = 4;
@@ -58,15 +58,15 @@ TRect TRadioGroup::ItemRect(int index) const {
     int count = int(items_.size());
     if (index < 0 || index >= count) return {};
     int rows = (count + columns_ - 1) / columns_;
-    int columnWidth = std::max(0, (Width() - kColumnsMargin) / columns_);
+    int columnWidth = std::max(0, (Width() - ScaleValue(kColumnsMargin)) / columns_);
     // The rows share the area from just below the caption's line to the bottom margin.
-    int areaTop = Font().Face().Metrics().Height() + 1;
-    int area = std::max(0, Height() - kItemsBottomMargin - areaTop);
+    int areaTop = Font().Face().Metrics().Height() + ScaleValue(1);
+    int area = std::max(0, Height() - ScaleValue(kItemsBottomMargin) - areaTop);
     int rowHeight = area / rows;
     int top = areaTop + (area % rows) / 2;
     int column = index / rows, row = index % rows;
-    return TRect::FromSize(kItemsLeft + column * columnWidth, top + row * rowHeight, columnWidth,
-                           rowHeight);
+    return TRect::FromSize(ScaleValue(kItemsLeft) + column * columnWidth, top + row * rowHeight,
+                           columnWidth, rowHeight);
 }
 
 int TRadioGroup::ItemAt(TPoint p) const {
@@ -149,12 +149,14 @@ void TRadioGroup::Paint() {
     DrawGroupFrame(c, client, Caption(), Color(), Enabled());
     int textHeight = c.TextHeight("0");
     int focusItem = itemIndex_ >= 0 ? itemIndex_ : 0;
+    const int glyph = ScaleValue(kRadioGlyphSize);
     for (int i = 0; i < int(items_.size()); ++i) {
         TRect item = ItemRect(i);
         if (item.IsEmpty()) continue;
-        DrawRadioGlyph(c, item.Left, item.Top + (item.Height() - kRadioGlyphSize) / 2,
-                       i == itemIndex_, Enabled(), i == pressedItem_);
-        int x = item.Left + kGlyphTextLeft, y = item.Top + (item.Height() - textHeight) / 2;
+        DrawRadioGlyph(c, item.Left, item.Top + (item.Height() - glyph) / 2, i == itemIndex_,
+                       Enabled(), i == pressedItem_);
+        int x = item.Left + ScaleValue(kGlyphTextLeft);
+        int y = item.Top + (item.Height() - textHeight) / 2;
         DrawControlText(c, item, x, y, items_[size_t(i)], Enabled());
         if (Focused() && i == focusItem) DrawCaptionFocus(c, x, y, items_[size_t(i)], item);
     }

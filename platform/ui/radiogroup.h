@@ -5,7 +5,8 @@
 // next (7 items in 2 columns: 4 and 3). The columns share the width inside the frame;
 // the rows share the height between the caption's line and the bottom edge evenly, what
 // is left over split above and below. Each item is a 12 x 12 round glyph centred
-// vertically in its row, with its caption kGlyphTextLeft pixels right of the glyph.
+// vertically in its row, with its caption kGlyphTextLeft pixels right of the glyph (sizes
+// at 100 %: they scale with the control).
 //
 // ItemIndex is the selected item: setting an index below -1 selects none (-1), one past
 // the last item (or any larger) selects the last; with no items it is -1. Changing the

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/native/native.h"
+#include "platform/ui/form.h"
 #include "platform/ui/winapi.h"
 
 TScreen* Screen = nullptr;
@@ -15,6 +16,25 @@ TPoint TScreen::CursorPos() const {
     TPoint p;
     GetCursorPos(&p);
     return p;
+}
+
+int TScreen::PixelsPerInchAt(TPoint p) const {
+    std::vector<native::TMonitor> monitors = native::Backend().Monitors();
+    int index = native::MonitorIndexFor(monitors, TRect::FromSize(p.X, p.Y, 1, 1));
+    return index >= 0 ? monitors[size_t(index)].PixelsPerInch : PixelsPerInch();
+}
+
+int TScreen::ScalePercentFor(int pixelsPerInch) const {
+    if (userScalePercent_) return userScalePercent_;
+    return native::ScalePercentForPixelsPerInch(pixelsPerInch);
+}
+
+void TScreen::SetUserScalePercent(int percent) {
+    if (percent < native::kMinScalePercent || percent > native::kMaxScalePercent) percent = 0;
+    if (percent == userScalePercent_) return;
+    userScalePercent_ = percent;
+    for (TCustomForm* form : std::vector<TCustomForm*>(forms_))
+        if (form->Scaled()) form->ScaleForPPI(form->PixelsPerInch());
 }
 
 void TScreen::AddForm(TCustomForm* form) { forms_.push_back(form); }

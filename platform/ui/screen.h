@@ -1,5 +1,5 @@
-// TScreen: the primary screen (size, pixels per inch, pointer position) and the list of
-// forms.
+// TScreen: the primary screen (size, pixels per inch, pointer position), the density of
+// the monitors, the scale windows are laid out at, and the list of forms.
 #pragma once
 
 #include <vector>
@@ -17,6 +17,19 @@ public:
     int Height() const;
     int PixelsPerInch() const;
     TPoint CursorPos() const;
+    // The pixels per inch of the monitor at a screen point (of the nearest monitor when the
+    // point is on none).
+    int PixelsPerInchAt(TPoint p) const;
+
+    // The scale windows are laid out at on a monitor of this density: the scale the user
+    // chose for every window when there is one, else the density's own (its ratio to 96 in
+    // quarters, from 100 to 400 %).
+    int ScalePercentFor(int pixelsPerInch) const;
+    // The user's choice of scale for every window: 0 for none (each window takes its
+    // monitor's), else 100 to 400 percent; any other value counts as none. Setting it lays
+    // every scaled form out again.
+    int UserScalePercent() const { return userScalePercent_; }
+    void SetUserScalePercent(int percent);
 
     const std::vector<TCustomForm*>& Forms() const { return forms_; }
     int FormCount() const { return int(forms_.size()); }
@@ -25,6 +38,7 @@ public:
 
 private:
     std::vector<TCustomForm*> forms_;
+    int userScalePercent_ = 0;
 };
 
 extern TScreen* Screen;

@@ -10,18 +10,19 @@ namespace {
 constexpr uintptr_t kRepeatTimer = 1;
 constexpr UINT kRepeatDelay = 350;     // from the press to the first repeat
 constexpr UINT kRepeatInterval = 50;   // between repeats
-constexpr int kDefaultThickness = 16;  // the classic bar at 96 pixels per inch
+// At 100 %.
+constexpr int kDefaultThickness = 16;  // the classic bar
 constexpr int kMinThumbTrack = 8;      // a shorter track shows no thumb
 constexpr int kMinThumbLength = 8;     // a thumb sized by the page is never shorter
 
 enum class TArrow { Up, Down, Left, Right };
 
-// The arrow glyph of a scroll button, centred in rect (moved one pixel down and right
+// The arrow glyph of a scroll button, centred in rect (moved a line down and right
 // when pressed): a solid triangle 2h - 1 wide and h deep, h growing with the button.
 void DrawArrowGlyph(TCanvas& canvas, const TRect& rect, TArrow arrow, bool pressed, TColor color) {
     int size = std::min(rect.Width(), rect.Height());
     int depth = std::max(1, (size - 2) / 4 + 1);
-    int shift = pressed ? 1 : 0;
+    int shift = pressed ? canvas.LineWidth() : 0;
     int cx = rect.Left + (rect.Width() - 1) / 2 + shift;
     int cy = rect.Top + (rect.Height() - 1) / 2 + shift;
     canvas.Brush.Style = bsSolid;
@@ -62,7 +63,8 @@ void DrawScrollArrow(TCanvas& canvas, const TRect& rect, TArrow arrow, bool pres
         DrawArrowGlyph(canvas, rect, arrow, pressed, clBtnText);
         return;
     }
-    DrawArrowGlyph(canvas, rect.Offset(1, 1), arrow, false, clBtnHighlight);
+    const int line = canvas.LineWidth();
+    DrawArrowGlyph(canvas, rect.Offset(line, line), arrow, false, clBtnHighlight);
     DrawArrowGlyph(canvas, rect, arrow, false, clBtnShadow);
 }
 
@@ -125,7 +127,7 @@ int TScrollBar::ArrowLength() const {
 
 bool TScrollBar::HasThumb() const {
     int track = Length() - 2 * ArrowLength();
-    return Enabled() && max_ > min_ && track >= kMinThumbTrack;
+    return Enabled() && max_ > min_ && track >= ScaleValue(kMinThumbTrack);
 }
 
 int TScrollBar::ThumbLength() const {
@@ -133,7 +135,7 @@ int TScrollBar::ThumbLength() const {
     if (pageSize_ <= 0 || max_ <= min_) return std::min(Thickness(), track);
     int64_t whole = int64_t(max_) - min_ + pageSize_;
     int64_t length = int64_t(track) * pageSize_ / whole;
-    return int(std::clamp<int64_t>(length, std::min(kMinThumbLength, track), track));
+    return int(std::clamp<int64_t>(length, std::min(ScaleValue(kMinThumbLength), track), track));
 }
 
 void TScrollBar::ThumbSpan(int& start, int& length) const {

@@ -1,5 +1,7 @@
 #include "platform/ui/stylepainter.h"
 
+#include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "platform/gfx/utf8.h"
@@ -10,7 +12,7 @@ void Frame3D(TCanvas& canvas, TRect& rect, TColor topColor, TColor bottomColor, 
     canvas.Pen.Mode = pmCopy;
     rect.Bottom--;
     rect.Right--;
-    while (width-- > 0) {
+    for (int outlines = width * canvas.LineWidth(); outlines > 0; --outlines) {
         canvas.Pen.Color = topColor;
         canvas.MoveTo(rect.Left, rect.Bottom);
         canvas.LineTo(rect.Left, rect.Top);
@@ -34,10 +36,12 @@ void DrawEdge(TCanvas& canvas, TRect& rect, TEdge edge) {
             Frame3D(canvas, rect, clBtnShadow, clBtnHighlight, 1);
             Frame3D(canvas, rect, cl3DDkShadow, cl3DLight, 1);
             break;
-        case TEdge::Pressed:
+        case TEdge::Pressed: {
             Frame3D(canvas, rect, clBtnShadow, clBtnShadow, 1);
-            rect = rect.Inflate(-1, -1);
+            const int line = canvas.LineWidth();
+            rect = rect.Inflate(-line, -line);
             break;
+        }
         case TEdge::Etched:
             Frame3D(canvas, rect, clBtnShadow, clBtnHighlight, 1);
             Frame3D(canvas, rect, clBtnHighlight, clBtnShadow, 1);
@@ -45,12 +49,24 @@ void DrawEdge(TCanvas& canvas, TRect& rect, TEdge edge) {
     }
 }
 
+namespace {
+// A one-line outline inside rect in the brush colour.
+void FrameLine(TCanvas& canvas, const TRect& rect, TColor color) {
+    canvas.Brush.Color = color;
+    canvas.Brush.Style = bsSolid;
+    TRect r = rect;
+    for (int i = canvas.LineWidth(); i > 0 && !r.IsEmpty(); --i) {
+        canvas.FrameRect(r);
+        r = r.Inflate(-1, -1);
+    }
+}
+}  // namespace
+
 TRect DrawButtonFace(TCanvas& canvas, TRect rect, TColor face, bool pressed, bool isDefault) {
     if (isDefault) {
-        canvas.Brush.Color = clWindowFrame;
-        canvas.Brush.Style = bsSolid;
-        canvas.FrameRect(rect);
-        rect = rect.Inflate(-1, -1);
+        FrameLine(canvas, rect, clWindowFrame);
+        const int line = canvas.LineWidth();
+        rect = rect.Inflate(-line, -line);
     }
     if (pressed) {
         DrawEdge(canvas, rect, TEdge::Pressed);
@@ -64,64 +80,65 @@ TRect DrawButtonFace(TCanvas& canvas, TRect rect, TColor face, bool pressed, boo
     return rect;
 }
 
+void DrawCheckMark(TCanvas& canvas, const TRect& area, TColor color) {
+    // The design: a tick three pixels thick in a 7 x 7 square, column c (0 to 6) inked
+    // from row 2 + c down to row 4 (at c = 2), then up to row 0 (at c = 6). At a scale each
+    // pixel takes the ink of the design point under its centre, so the slopes stay smooth.
+    constexpr int kMark = 7, kThickness = 3;
+    const int size = canvas.ScaleValue(kMark);
+    const double scale = canvas.ScalePercent() / 100.0;
+    const int left = area.Left + (area.Width() - size) / 2;
+    const int top = area.Top + (area.Height() - size) / 2;
+    canvas.Brush.Style = bsSolid;
+    canvas.Brush.Color = color;
+    for (int x = 0; x < size; ++x) {
+        double column = std::clamp((x + 0.5) / scale - 0.5, 0.0, double(kMark - 1));
+        double first = column <= 2 ? 2 + column : 6 - column;  // top of the ink, design rows
+        // Pixel rows whose centres lie in [first, first + thickness) of the design.
+        int from = int(std::ceil(first * scale - 0.5));
+        int to = int(std::ceil((first + kThickness) * scale - 0.5));
+        canvas.FillRect({left + x, top + from, left + x + 1, top + to});
+    }
+}
+
 void DrawCheckBoxGlyph(TCanvas& canvas, int x, int y, bool checked, bool enabled, bool pressed) {
-    TRect box = TRect::FromSize(x, y, kCheckBoxGlyphSize, kCheckBoxGlyphSize);
+    const int size = canvas.ScaleValue(kCheckBoxGlyphSize);
+    TRect box = TRect::FromSize(x, y, size, size);
     DrawEdge(canvas, box, TEdge::Sunken);
     canvas.Brush.Color = enabled && !pressed ? clWindow : clBtnFace;
     canvas.Brush.Style = bsSolid;
     canvas.FillRect(box);
-    if (!checked) return;
-    // The check mark: a tick three pixels thick, seven wide, in the middle of the box.
-    TColor mark = enabled ? clWindowText : clBtnShadow;
-    int left = box.Left + 1, top = box.Top + 1;
-    for (int i = 0; i < 7; ++i) {
-        int row = i <= 2 ? top + 2 + i : top + 4 - (i - 2);  // down two steps, then up four
-        for (int t = 0; t < 3; ++t)
-            canvas.SetPixel(left + i, row + t, mark);
-    }
+    if (checked) DrawCheckMark(canvas, box, enabled ? clWindowText : clBtnShadow);
 }
 
 void DrawRadioGlyph(TCanvas& canvas, int x, int y, bool checked, bool enabled, bool pressed) {
-    // The rings of the round button: 'o' the outer ring, 'i' the inner ring, 'w' the
-    // inside, 'd' the inside that shows the dot when checked. Each ring is dark on the
-    // upper-left half (above the diagonal from the top-right to the bottom-left corner)
-    // and light on the lower-right half, as if lit from the top-left.
-    static constexpr const char* kShape[kRadioGlyphSize] = {
-        "....oooo....",  //
-        "..ooiiiioo..",  //
-        ".oiiwwwwiio.",  //
-        ".oiwwwwwwio.",  //
-        "oiwwwddwwwio",  //
-        "oiwwddddwwio",  //
-        "oiwwddddwwio",  //
-        "oiwwwddwwwio",  //
-        ".oiwwwwwwio.",  //
-        ".oiiwwwwiio.",  //
-        "..ooiiiioo..",  //
-        "....oooo....",  //
-    };
+    // The design, 12 x 12 around the centre (6, 6): an outer ring from 5 to 6 pixels out, an
+    // inner ring from 4 to 5, the inside, and a dot of radius 2 when checked. Each ring is
+    // dark on the upper-left half (above the diagonal from the top-right to the bottom-left
+    // corner) and light on the lower-right half, as if lit from the top-left. Every pixel
+    // takes the part of the design under its centre.
+    const int size = canvas.ScaleValue(kRadioGlyphSize);
+    const double scale = canvas.ScalePercent() / 100.0;
+    const double centre = kRadioGlyphSize / 2.0;
     TColor inside = enabled && !pressed ? clWindow : clBtnFace;
     TColor dot = enabled ? clWindowText : clBtnShadow;
-    for (int row = 0; row < kRadioGlyphSize; ++row) {
-        for (int col = 0; col < kRadioGlyphSize; ++col) {
-            int diagonal = col + row - (kRadioGlyphSize - 1);
-            bool upperLeft = diagonal < 0 || (diagonal == 0 && row < col);
+    for (int row = 0; row < size; ++row) {
+        const double v = (row + 0.5) / scale;
+        for (int col = 0; col < size; ++col) {
+            const double u = (col + 0.5) / scale;
+            const double distance = std::hypot(u - centre, v - centre);
+            if (distance > 6) continue;
+            const double diagonal = u + v - kRadioGlyphSize;
+            const bool upperLeft = diagonal < 0 || (diagonal == 0 && v < u);
             TColor color;
-            switch (kShape[row][col]) {
-                case 'o':
-                    color = upperLeft ? clBtnShadow : clBtnHighlight;
-                    break;
-                case 'i':
-                    color = upperLeft ? cl3DDkShadow : cl3DLight;
-                    break;
-                case 'w':
-                    color = inside;
-                    break;
-                case 'd':
-                    color = checked ? dot : inside;
-                    break;
-                default:
-                    continue;
+            if (distance > 5) {
+                color = upperLeft ? clBtnShadow : clBtnHighlight;
+            } else if (distance > 4) {
+                color = upperLeft ? cl3DDkShadow : cl3DLight;
+            } else if (distance > 2 || !checked) {
+                color = inside;
+            } else {
+                color = dot;
             }
             canvas.SetPixel(x + col, y + row, color);
         }
@@ -130,21 +147,19 @@ void DrawRadioGlyph(TCanvas& canvas, int x, int y, bool checked, bool enabled, b
 
 void DrawGroupFrame(TCanvas& canvas, const TRect& rect, std::string_view caption, TColor background,
                     bool enabled) {
+    const int line = canvas.LineWidth();
     int textHeight = canvas.TextHeight("0");
     TRect frame{rect.Left, rect.Top + textHeight / 2, rect.Right, rect.Bottom};
-    // The groove: a shadow outline, and a highlight outline one pixel down and right.
-    TRect shadow{frame.Left, frame.Top, frame.Right - 1, frame.Bottom - 1};
-    TRect light = shadow.Offset(1, 1);
-    canvas.Brush.Style = bsSolid;
-    canvas.Brush.Color = clBtnHighlight;
-    canvas.FrameRect(light);
-    canvas.Brush.Color = clBtnShadow;
-    canvas.FrameRect(shadow);
+    // The groove: a shadow outline, and a highlight outline a line down and right.
+    TRect shadow{frame.Left, frame.Top, frame.Right - line, frame.Bottom - line};
+    FrameLine(canvas, shadow.Offset(line, line), clBtnHighlight);
+    FrameLine(canvas, shadow, clBtnShadow);
     if (caption.empty()) return;
     int width = canvas.TextWidth(caption);
     canvas.Brush.Color = background;
-    canvas.FillRect(TRect::FromSize(rect.Left + 8, rect.Top, width + 2, textHeight));
-    DrawControlText(canvas, rect, rect.Left + 9, rect.Top, caption, enabled);
+    canvas.FillRect(TRect::FromSize(rect.Left + canvas.ScaleValue(8), rect.Top,
+                                    width + canvas.ScaleValue(2), textHeight));
+    DrawControlText(canvas, rect, rect.Left + canvas.ScaleValue(9), rect.Top, caption, enabled);
 }
 
 namespace {
@@ -164,10 +179,11 @@ void ControlText(TCanvas& canvas, const TRect* clip, int x, int y, std::string_v
         PlainText(canvas, clip, x, y, text);
         return;
     }
-    // Disabled: etched, a white copy one pixel down and right under the shadow-grey text.
+    // Disabled: etched, a white copy a line down and right under the shadow-grey text.
     TColor color = canvas.Font.Color();
     canvas.Font.SetColor(clBtnHighlight);
-    PlainText(canvas, clip, x + 1, y + 1, text);
+    const int line = canvas.LineWidth();
+    PlainText(canvas, clip, x + line, y + line, text);
     canvas.Font.SetColor(clBtnShadow);
     PlainText(canvas, clip, x, y, text);
     canvas.Font.SetColor(color);
@@ -184,12 +200,13 @@ void DrawControlText(TCanvas& canvas, const TRect& clip, int x, int y, std::stri
 }
 
 void DrawFocus(TCanvas& canvas, const TRect& rect) {
-    canvas.DrawFocusRect(rect);
+    canvas.DrawFocusRect(rect, canvas.LineWidth());
 }
 
 void DrawCaptionFocus(TCanvas& canvas, int x, int y, std::string_view text, const TRect& bounds) {
     TSize extent = canvas.TextExtent(text);
-    TRect around{x - 1, y - 1, x + extent.cx + 1, y + extent.cy + 1};
+    const int line = canvas.LineWidth();
+    TRect around{x - line, y - line, x + extent.cx + line, y + extent.cy + line};
     DrawFocus(canvas, around.Intersect(bounds));
 }
 
@@ -206,15 +223,16 @@ void DrawMenuItem(TCanvas& canvas, const TRect& rect, std::string_view caption, 
     canvas.Brush.Style = bsSolid;
     canvas.Brush.Color = highlighted ? clHighlight : clBtnFace;
     canvas.FillRect(rect);
+    int x = rect.Left + canvas.ScaleValue(kMenuTextLeft);
     int y = rect.Top + (rect.Height() - canvas.TextHeight(caption)) / 2;
     if (!enabled && !highlighted) {
-        DrawControlText(canvas, rect.Left + kMenuTextLeft, y, caption, false);
+        DrawControlText(canvas, x, y, caption, false);
         return;
     }
     TColor color = canvas.Font.Color();
     canvas.Font.SetColor(!enabled ? clGrayText : highlighted ? clHighlightText : clWindowText);
     canvas.Brush.Style = bsClear;
-    canvas.TextOut(rect.Left + kMenuTextLeft, y, caption);
+    canvas.TextOut(x, y, caption);
     canvas.Font.SetColor(color);
 }
 
@@ -222,11 +240,12 @@ void DrawMenuSeparator(TCanvas& canvas, const TRect& rect) {
     canvas.Brush.Style = bsSolid;
     canvas.Brush.Color = clBtnFace;
     canvas.FillRect(rect);
-    int y = rect.Top + rect.Height() / 2 - 1;
+    const int line = canvas.LineWidth();
+    int y = rect.Top + rect.Height() / 2 - line;
     canvas.Brush.Color = clBtnShadow;
-    canvas.FillRect({rect.Left + 1, y, rect.Right - 1, y + 1});
+    canvas.FillRect({rect.Left + line, y, rect.Right - line, y + line});
     canvas.Brush.Color = clBtnHighlight;
-    canvas.FillRect({rect.Left + 1, y + 1, rect.Right - 1, y + 2});
+    canvas.FillRect({rect.Left + line, y + line, rect.Right - line, y + 2 * line});
 }
 
 TRect DrawSunkenField(TCanvas& canvas, const TRect& rect, TColor fill) {
@@ -243,8 +262,8 @@ void DrawHeaderSection(TCanvas& canvas, const TRect& rect, std::string_view capt
     if (rect.IsEmpty()) return;
     DrawButtonFace(canvas, rect, clBtnFace, false, false);
     if (caption.empty()) return;
-    TRect clip{rect.Left + kHeaderTextLeft, rect.Top + 2, rect.Right - kHeaderTextLeft,
-               rect.Bottom - 2};
+    const int textLeft = canvas.ScaleValue(kHeaderTextLeft), edge = 2 * canvas.LineWidth();
+    TRect clip{rect.Left + textLeft, rect.Top + edge, rect.Right - textLeft, rect.Bottom - edge};
     if (clip.IsEmpty()) return;
     std::string shown = FitTextWithEllipsis(canvas, caption, clip.Width());
     int x = rightAligned ? clip.Right - canvas.TextWidth(shown) : clip.Left;

@@ -144,6 +144,7 @@ void TWinControl::DefaultHandler(TMessage& m) {
 void TWinControl::InsertControl(TControl* control) {
     controls_.push_back(control);
     control->parent_ = this;
+    control->ChangeScale(ScalePercent());
     if (auto* w = dynamic_cast<TWinControl*>(control); w && handle_) w->Handle();
     Realign();
     control->Invalidate();
@@ -257,6 +258,20 @@ void TWinControl::SetBounds(int left, int top, int width, int height) {
     bool resized = width != Width() || height != Height();
     TControl::SetBounds(left, top, width, height);
     if (resized) Realign();
+}
+
+void TWinControl::ChangeScale(int percent) {
+    if (percent <= 0 || percent == ScalePercent()) return;
+    // Anchors and alignment wait until every child has its new bounds: the parent growing
+    // must not move anchored children on top of their own scaling.
+    const bool wasAligning = aligning_;
+    aligning_ = true;
+    TControl::ChangeScale(percent);
+    for (TControl* c : std::vector<TControl*>(controls_))
+        c->ChangeScale(percent);
+    aligning_ = wasAligning;
+    designClient_ = {ClientWidth(), ClientHeight()};
+    Realign();
 }
 
 void TWinControl::UpdateBoundsFromWindow() {
@@ -545,6 +560,7 @@ void TCustomControl::PaintWindow(HDC dc) {
     canvas_.SetTarget(d.Target());
     canvas_.SetOrigin(d.Origin());
     canvas_.SetClipRect(d.ClipRect().Offset(d.Origin().X, d.Origin().Y));
+    canvas_.SetScalePercent(ScalePercent());
     Paint();
     canvas_.SetTarget(nullptr);
 }

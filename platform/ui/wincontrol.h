@@ -81,6 +81,9 @@ public:
     virtual void SetFocus();
 
     void SetBounds(int left, int top, int width, int height) override;
+    // Scales the control, then every control inside it, and lays the aligned ones out
+    // again once all have their new sizes.
+    void ChangeScale(int percent) override;
     void SetVisible(bool visible) override;
     void SetEnabled(bool enabled) override;
     void SetText(const std::string& text) override;
