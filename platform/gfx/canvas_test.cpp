@@ -143,6 +143,39 @@ TEST(Canvas, DrawFocusRectInvertsEveryOtherPixelAndTwiceRestores) {
         for (int x = 0; x < 12; ++x) ASSERT_EQ(b.Pixel(x, y), before.Pixel(x, y));
 }
 
+TEST(Canvas, AThickFocusRectIsABandDottedInSquaresAndTwiceRestores) {
+    TBitmap b = Numbered(20, 16);
+    const TBitmap before = b;
+    const TRect r{2, 1, 17, 14};
+    b.Canvas().DrawFocusRect(r, 2);
+    const TRect inner = r.Inflate(-2, -2);
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 20; ++x) {
+            const bool inBand = r.Contains({x, y}) && !inner.Contains({x, y});
+            const bool inverted = b.Pixel(x, y) != before.Pixel(x, y);
+            // 2 x 2 squares of a checkerboard: inverted where the square's parity is even.
+            EXPECT_EQ(inverted, inBand && ((x / 2 + y / 2) & 1) == 0) << x << "," << y;
+        }
+    b.Canvas().DrawFocusRect(r, 2);
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 20; ++x) ASSERT_EQ(b.Pixel(x, y), before.Pixel(x, y));
+}
+
+TEST(Canvas, ScaleValueAndLineWidthFollowTheCanvasScale) {
+    TCanvas canvas;
+    EXPECT_EQ(canvas.ScalePercent(), 100);
+    const struct {
+        int percent, thirteen, line;
+    } cases[] = {{100, 13, 1}, {125, 16, 1}, {150, 20, 2}, {200, 26, 2}, {250, 33, 3}, {300, 39, 3}};
+    for (const auto& c : cases) {
+        canvas.SetScalePercent(c.percent);
+        EXPECT_EQ(canvas.ScaleValue(13), c.thirteen) << c.percent;
+        EXPECT_EQ(canvas.LineWidth(), c.line) << c.percent;
+    }
+    canvas.SetScalePercent(0);  // nonsense: back to the design
+    EXPECT_EQ(canvas.ScalePercent(), 100);
+}
+
 TEST(Canvas, CopyRectCopiesFromAnotherCanvasAndClips) {
     TBitmap source = Numbered(10, 10);
     TBitmap target = Filled(6, 6, clWhite);

@@ -47,8 +47,8 @@ void TCustomForm::ScaleForPPI(int pixelsPerInch) {
     const TRect before = BoundsRect();
     ChangeScale(percent);
     if (Visible())
-        SetBounds(before.Left + (before.Width() - Width()) / 2,
-                  before.Top + (before.Height() - Height()) / 2, Width(), Height());
+        SetBounds(before.Left + before.Width() / 2 - Width() / 2,
+                  before.Top + before.Height() / 2 - Height() / 2, Width(), Height());
 }
 
 void TCustomForm::CreateWnd() {
@@ -67,8 +67,8 @@ void TCustomForm::MonitorDpiChanged(int dpi, const TRect* suggested) {
         // window scaled about its centre: the form's exact size may differ from it by the
         // rounding of its design, or by the frame the system counts in.
         if (suggested)
-            SetBounds(suggested->Left + (suggested->Width() - Width()) / 2,
-                      suggested->Top + (suggested->Height() - Height()) / 2, Width(), Height());
+            SetBounds(suggested->Left + suggested->Width() / 2 - Width() / 2,
+                      suggested->Top + suggested->Height() / 2 - Height() / 2, Width(), Height());
     }
     if (OnAfterMonitorDpiChanged) OnAfterMonitorDpiChanged(this, old, dpi);
 }

@@ -1,0 +1,213 @@
+// Forms laid out at the scale of their monitor: when they are created, when their window
+// is made, when it comes to another monitor, and at the user's choice of a scale.
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "platform/gfx/scale.h"
+#include "platform/ui/button.h"
+#include "platform/ui/checkbox.h"
+#include "platform/ui/label.h"
+#include "platform/ui/panel.h"
+#include "platform/ui/screen.h"
+#include "tests/support/headless_app.h"
+
+namespace {
+
+// A small dialog designed at 96 pixels per inch, like the program's own.
+class TDesignForm : public TForm {
+public:
+    explicit TDesignForm(TComponent* owner, bool scaled = true) : TForm(owner) {
+        SetScaled(scaled);
+        SetBorderStyle(bsDialog);
+        SetClientWidth(537);
+        SetClientHeight(322);
+        Title = new TPanel(this);
+        Title->SetParent(this);
+        Title->SetHeight(20);
+        Title->SetAlign(alTop);
+        Check = new TCheckBox(this);
+        Check->SetParent(this);
+        Check->SetBounds(8, 40, 257, 17);
+        Check->SetText("Always on Top");
+        Ok = new TButton(this);
+        Ok->SetParent(this);
+        Ok->SetBounds(191, 288, 75, 25);
+        Ok->SetAnchors(akRight | akBottom);
+        Caption = new TLabel(this);
+        Caption->SetParent(this);
+        Caption->SetBounds(272, 40, 0, 0);
+        Caption->SetText("Tarvo's Binary Clock");  // sized to its text
+        OnCreate = [this](TObject*) { WidthAtCreate = ClientWidth(); };
+    }
+    TPanel* Title;
+    TCheckBox* Check;
+    TButton* Ok;
+    TLabel* Caption;
+    int WidthAtCreate = 0;
+};
+
+constexpr TRect kCheckDesign = TRect{8, 40, 265, 57};
+constexpr TRect kOkDesign = TRect{191, 288, 266, 313};
+
+// Whether the form shows its design at a scale.
+void ExpectLaidOutAt(const TDesignForm& f, int percent) {
+    SCOPED_TRACE(testing::Message() << percent << " %");
+    EXPECT_EQ(f.ScalePercent(), percent);
+    EXPECT_EQ(f.ClientWidth(), ScaleLength(537, percent));
+    EXPECT_EQ(f.ClientHeight(), ScaleLength(322, percent));
+    EXPECT_EQ(f.Check->BoundsRect(), ScaleRect(kCheckDesign, percent));
+    EXPECT_EQ(f.Ok->BoundsRect(), ScaleRect(kOkDesign, percent));  // anchors moved nothing
+    EXPECT_EQ(f.Title->BoundsRect(), (TRect{0, 0, ScaleLength(537, percent), ScaleLength(20, percent)}));
+    for (const TControl* c : {static_cast<const TControl*>(&f), static_cast<const TControl*>(f.Check),
+                              static_cast<const TControl*>(f.Caption)}) {
+        EXPECT_EQ(c->ScalePercent(), percent);
+        EXPECT_EQ(c->Font().Size(), 8);
+        EXPECT_EQ(c->Font().PixelsPerInch(), PixelsPerInchOfScale(percent));
+    }
+    // A label sized to its text takes the size of its text at the new font.
+    const TFontFace& face = f.Caption->Font().Face();
+    EXPECT_EQ(f.Caption->Width(), face.TextWidth("Tarvo's Binary Clock"));
+    EXPECT_EQ(f.Caption->Height(), face.Metrics().Height());
+    EXPECT_EQ(f.Caption->Left(), ScaleLength(272, percent));
+}
+
+TEST(FormScale, AFormLaysItsDesignOutForTheDensityOfItsMonitorBeforeOnCreate) {
+    const struct {
+        int ppi, percent, fontHeight;
+    } cases[] = {{96, 100, -11}, {120, 125, -13}, {144, 150, -16}, {192, 200, -21}, {288, 300, -32},
+                 {110, 125, -13}};  // a density between the steps takes the nearest quarter
+    for (const auto& c : cases) {
+        THeadlessApp app({4000, 3000}, c.ppi);
+        auto* f = New<TDesignForm>(Application);
+        ExpectLaidOutAt(*f, c.percent);
+        EXPECT_EQ(f->WidthAtCreate, ScaleLength(537, c.percent));
+        EXPECT_EQ(f->PixelsPerInch(), c.ppi);
+        EXPECT_EQ(f->Check->Font().Height(), c.fontHeight) << c.ppi;
+        f->Free();
+    }
+}
+
+TEST(FormScale, AFormThatIsNotScaledStaysAsDesigned) {
+    THeadlessApp app({4000, 3000}, 192);
+    auto* f = New<TDesignForm>(Application, false);
+    EXPECT_EQ(f->ScalePercent(), 100);
+    EXPECT_EQ(f->ClientWidth(), 537);
+    EXPECT_EQ(f->Check->BoundsRect(), kCheckDesign);
+    EXPECT_EQ(f->Check->Font().Height(), -11);
+    EXPECT_EQ(f->PixelsPerInch(), 96);
+    f->Show();
+    EXPECT_EQ(f->ClientWidth(), 537);  // made on the dense monitor: still as designed
+    f->Free();
+}
+
+TEST(FormScale, AControlPutIntoAScaledFormTakesItsScale) {
+    THeadlessApp app({4000, 3000}, 192);
+    auto* f = New<TDesignForm>(Application);
+    auto* late = new TCheckBox(f);  // 97 x 17 by default, at 100 %
+    EXPECT_EQ(late->ScalePercent(), 100);
+    late->SetParent(f);
+    EXPECT_EQ(late->ScalePercent(), 200);
+    EXPECT_EQ(late->Width(), 194);
+    EXPECT_EQ(late->Height(), 34);
+    EXPECT_EQ(late->Font().Height(), -21);
+    EXPECT_EQ(late->ScaleValue(kGlyphTextLeft), 34);
+    late->SetBounds(10, 10, 300, 40);  // the form's pixels from now on
+    EXPECT_EQ(late->BoundsRect(), TRect::FromSize(10, 10, 300, 40));
+    f->Free();
+}
+
+// Two monitors side by side: 96 dpi on the left, 192 dpi on the right.
+class TwoMonitors : public ::testing::Test {
+protected:
+    THeadlessApp app{{3000, 2000}, 96};
+    native::THeadlessBackend& screen = app.Backend();
+    void SetUp() override {
+        screen.SetMonitors({{{0, 0, 1000, 800}, 96}, {{1000, 0, 3000, 2000}, 192}});
+        app.Run();
+    }
+    static TPoint Centre(const TControl& c) {
+        return {c.Left() + c.Width() / 2, c.Top() + c.Height() / 2};
+    }
+};
+
+TEST_F(TwoMonitors, AWindowThatComesToAMonitorOfAnotherDensityIsLaidOutAgainThere) {
+    auto* f = New<TDesignForm>(Application);
+    std::vector<std::pair<int, int>> changes;
+    f->OnAfterMonitorDpiChanged = [&](TObject*, int oldDpi, int newDpi) {
+        changes.emplace_back(oldDpi, newDpi);
+    };
+    f->SetBounds(100, 100, f->Width(), f->Height());
+    f->Show();
+    ExpectLaidOutAt(*f, 100);
+    // The window manager moves it (the user drags its frame) so that its centre is on the
+    // right: twice the size, about the centre of the window system's suggestion.
+    screen.MoveByWindowManager(NativeWindow(f->Handle()), TRect::FromSize(900, 300, 537, 322));
+    app.Run();
+    ExpectLaidOutAt(*f, 200);
+    EXPECT_NEAR(Centre(*f).X, 900 + 268, 1);  // the suggestion's rounding
+    EXPECT_NEAR(Centre(*f).Y, 300 + 161, 1);
+    EXPECT_EQ(f->PixelsPerInch(), 192);
+    EXPECT_EQ(changes, (std::vector<std::pair<int, int>>{{96, 192}}));
+    // Its own move back to the left: the design again, exactly.
+    f->SetBounds(100, 100, f->Width(), f->Height());
+    app.Run();
+    ExpectLaidOutAt(*f, 100);
+    EXPECT_EQ(changes.size(), 2u);
+    EXPECT_EQ(changes[1], std::make_pair(192, 96));
+    // And it draws at its new size.
+    EXPECT_EQ(WindowFrame(f->Handle())->Width(), 537);
+    f->Free();
+}
+
+TEST_F(TwoMonitors, AFormPlacedOnAnotherMonitorIsLaidOutForItWhenItsWindowIsMade) {
+    auto* f = New<TDesignForm>(Application);  // for the primary monitor: 100 %
+    ExpectLaidOutAt(*f, 100);
+    f->SetBounds(1500, 400, f->Width(), f->Height());
+    const TPoint centre = Centre(*f);
+    f->Show();
+    ExpectLaidOutAt(*f, 200);
+    EXPECT_EQ(Centre(*f), centre);
+    f->Free();
+}
+
+TEST_F(TwoMonitors, ADialogTakesTheDensityOfItsOwnersMonitor) {
+    auto* owner = New<TForm>(Application);
+    owner->SetBounds(1200, 100, 150, 90);
+    owner->Show();
+    auto* dialog = New<TDesignForm>(owner);
+    ExpectLaidOutAt(*dialog, 200);
+    dialog->Free();
+    owner->Free();
+}
+
+TEST(FormScale, TheUsersChoiceOfAScaleHoldsForEveryScaledWindow) {
+    THeadlessApp app({4000, 3000}, 96);
+    auto* shown = New<TDesignForm>(Application);
+    shown->SetBounds(1000, 1000, shown->Width(), shown->Height());
+    shown->Show();
+    auto* fixed = New<TDesignForm>(Application, false);
+    const TPoint centre{1000 + 268, 1000 + 161};
+    Screen->SetUserScalePercent(150);
+    EXPECT_EQ(Screen->UserScalePercent(), 150);
+    ExpectLaidOutAt(*shown, 150);
+    EXPECT_EQ((TPoint{shown->Left() + shown->Width() / 2, shown->Top() + shown->Height() / 2}),
+              centre);
+    EXPECT_EQ(fixed->ScalePercent(), 100);
+    auto* later = New<TDesignForm>(Application);
+    ExpectLaidOutAt(*later, 150);
+    // Out of range counts as no choice: each window takes its monitor's scale again.
+    for (int nonsense : {99, 401, -1}) {
+        Screen->SetUserScalePercent(300);
+        Screen->SetUserScalePercent(nonsense);
+        EXPECT_EQ(Screen->UserScalePercent(), 0) << nonsense;
+        ExpectLaidOutAt(*later, 100);
+    }
+    later->Free();
+    fixed->Free();
+    shown->Free();
+}
+
+}  // namespace
