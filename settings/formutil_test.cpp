@@ -233,6 +233,35 @@ TEST(Placement, AShownDialogMovesOnTheScreenAtOnce) {
     owner->Free();
 }
 
+TEST(Placement, DistancesScaleWithTheDialog) {
+    // On a 192-dpi screen the dialog is laid out at 200 %: the gap above the clock is 20,
+    // and a dialog within 20 pixels of the owner's width is nudged by 30.
+    THeadlessApp app({2048, 1536}, 192);
+    TForm* owner = New<TForm>(Application);
+    owner->SetScaled(false);
+    owner->SetBorderStyle(bsNone);
+    owner->SetBounds(600, 1200, 300, 180);
+    owner->SetFormStyle(fsStayOnTop);
+    TForm* dialog = New<TForm>(Application);
+    ASSERT_EQ(dialog->ScalePercent(), 200);
+    dialog->SetBorderStyle(bsDialog);
+    dialog->SetClientWidth(806);  // 403 x 349 at 200 %
+    dialog->SetClientHeight(698);
+    PlaceDialog(owner, dialog);
+    EXPECT_EQ(dialog->Top(), 1200 - 698 - 20);
+    EXPECT_EQ(dialog->Left(), 600 + (300 - 806) / 2);
+    owner->SetBounds(600, 100, 800, 180);
+    owner->SetFormStyle(fsNormal);
+    PlaceDialog(owner, dialog);
+    EXPECT_EQ(dialog->Left(), 600 + (800 - 806) / 2 + 30);
+    // The band kept free at the bottom of the screen is 100 high.
+    owner->SetBounds(600, 1300, 800, 180);
+    PlaceDialog(owner, dialog);
+    EXPECT_EQ(dialog->Top(), 1536 - 100 - 698);
+    dialog->Free();
+    owner->Free();
+}
+
 TEST(Placement, AMissingOwnerOrWindowChangesNothing) {
     THeadlessApp app;
     TForm* owner = New<TForm>(Application);

@@ -353,6 +353,23 @@ void TFileDialogForm::ChooseFile(const fs::path& path, const std::string& typed)
 
 bool TFileDialogForm::Run(const std::vector<fs::path>& first, const std::string& name,
                           std::string& chosen) {
+    // Over the owner, on the owner's monitor, at that monitor's scale.
+    HWND owner = ActiveFormWindow();
+    SetOwnerWindow(owner);
+    TRect area{0, 0, Screen ? Screen->Width() : 1024, Screen ? Screen->Height() : 768};
+    TRect monitor = area;
+    if (owner) {
+        GetWindowRect(owner, &area);
+        if (Screen)
+            monitor =
+                Screen->MonitorAt({area.Left + area.Width() / 2, area.Top + area.Height() / 2}).Bounds;
+        ScaleForPPI(int(GetDpiForWindow(owner)));
+    }
+    int left = area.Left + (area.Width() - Width()) / 2;
+    int top = area.Top + (area.Height() - Height()) / 2;
+    SetBounds(std::max(monitor.Left, std::min(left, monitor.Right - Width())),
+              std::max(monitor.Top, std::min(top, monitor.Bottom - Height())), Width(), Height());
+
     bool shown = false;
     for (const fs::path& folder : first)
         if (ShowFolder(folder, {}, false)) {
@@ -361,17 +378,6 @@ bool TFileDialogForm::Run(const std::vector<fs::path>& first, const std::string&
         }
     if (!shown && !first.empty()) ShowFolder(first.front(), {}, true);
     nameEdit_->SetText(name);
-
-    HWND owner = ActiveFormWindow();
-    SetOwnerWindow(owner);
-    int screenWidth = Screen ? Screen->Width() : 1024;
-    int screenHeight = Screen ? Screen->Height() : 768;
-    TRect area{0, 0, screenWidth, screenHeight};
-    if (owner) GetWindowRect(owner, &area);
-    int left = area.Left + (area.Width() - Width()) / 2;
-    int top = area.Top + (area.Height() - Height()) / 2;
-    SetBounds(std::max(0, std::min(left, screenWidth - Width())),
-              std::max(0, std::min(top, screenHeight - Height())), Width(), Height());
 
     if (ShowModal() != mrOk) return false;
     chosen = chosen_;

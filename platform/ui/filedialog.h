@@ -10,9 +10,10 @@
 // as "/", and the drives are listed above the folders (below).
 //
 // In detail:
-// - The dialog is a fixed-size dialog box (client area 420 x 320) titled Title, owned by
-//   the active form (the one holding the focus, else the application's main form when it
-//   shows) and centred over it. Other forms are disabled while it runs; timers go on.
+// - The dialog is a fixed-size dialog box (client area 420 x 320 at 100 %) titled Title,
+//   owned by the active form (the one holding the focus, else the application's main form
+//   when it shows), centred over it and kept on its monitor, at that monitor's scale.
+//   Other forms are disabled while it runs; timers go on.
 // - The list has the columns "Name" and "Size": folders read "name/" ("name\" on
 //   Windows), files show their size in bytes ("1,234,567"). Names sort without regard to
 //   ASCII case (ties in byte order). Hidden (dot) entries are listed too. ".." heads the

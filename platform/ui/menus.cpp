@@ -175,6 +175,7 @@ constexpr int kShortCutGap = kMenuTextRight;
 TMenuWindow::TMenuWindow(TPopupMenu& popup, const std::vector<TMenuItem*>& items, TPoint at)
     : popup_(&popup),
       scalePercent_(Screen ? Screen->ScalePercentFor(Screen->PixelsPerInchAt(at)) : 100) {
+    // The menu is drawn at the scale of the monitor at the point, and stays on it.
     font_.SetName("MS Sans Serif");
     font_.SetHeight(-11);
     font_.ChangePixelsPerInch(PixelsPerInchOfScale(scalePercent_));
@@ -201,10 +202,12 @@ TMenuWindow::TMenuWindow(TPopupMenu& popup, const std::vector<TMenuItem*>& items
         entry.rect.Right = width - border;
     size_ = {width, height};
 
-    // The top-left corner at the point, moved as little as needed to be on the screen.
-    int screenWidth = GetSystemMetrics(SM_CXSCREEN), screenHeight = GetSystemMetrics(SM_CYSCREEN);
-    int x = std::max(0, std::min(at.X, screenWidth - width));
-    int y = std::max(0, std::min(at.Y, screenHeight - height));
+    // The top-left corner at the point, moved as little as needed to be on its monitor.
+    const TRect monitor = Screen ? Screen->MonitorAt(at).Bounds
+                                 : TRect{0, 0, GetSystemMetrics(SM_CXSCREEN),
+                                         GetSystemMetrics(SM_CYSCREEN)};
+    int x = std::max(monitor.Left, std::min(at.X, monitor.Right - width));
+    int y = std::max(monitor.Top, std::min(at.Y, monitor.Bottom - height));
     hwnd_ = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, "", WS_POPUP, x, y, width, height,
                             nullptr, [this](HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
                                 return WndProc(hwnd, msg, wParam, lParam);

@@ -1,7 +1,7 @@
 // TMenuItem and TPopupMenu: a popup menu of commands, drawn in the classic look.
 //
 // A popup menu opens with its top-left corner at a screen point (moved as little as
-// needed to stay on the screen) in a window of its own above every other window, and
+// needed to stay on the monitor there) in a window of its own above every other window, and
 // runs modally: Popup returns after the menu has closed, and the chosen command's OnClick
 // runs after that, once the menu's window is gone. While the menu is open it holds the
 // pointer and the keyboard: the highlight follows the pointer, Up and Down move it over

@@ -98,9 +98,14 @@ int MessageBoxA(HWND owner, const std::string& text, const std::string& caption,
     auto* message = new TLabel(box);
     message->SetParent(box);
     message->SetText(text);
-    int screenWidth = Screen ? Screen->Width() : 1024,
-        screenHeight = Screen ? Screen->Height() : 768;
-    FitText(*message, std::max(1, std::min(scaled(kMaxTextWidth), screenWidth * 5 / 8)));
+    // The box goes on its owner's monitor, or the primary one.
+    TRect area{0, 0, Screen ? Screen->Width() : 1024, Screen ? Screen->Height() : 768};
+    if (centreOnOwner) GetWindowRect(ownerTop, &area);
+    const TRect monitor =
+        Screen && centreOnOwner
+            ? Screen->MonitorAt({area.Left + area.Width() / 2, area.Top + area.Height() / 2}).Bounds
+            : area;
+    FitText(*message, std::max(1, std::min(scaled(kMaxTextWidth), monitor.Width() * 5 / 8)));
     const int margin = scaled(kMargin), buttonWidth = scaled(kButtonWidth),
               buttonHeight = scaled(kButtonHeight), buttonGap = scaled(kButtonGap);
     message->SetLeft(margin);
@@ -129,12 +134,10 @@ int MessageBoxA(HWND owner, const std::string& text, const std::string& caption,
         x += buttonWidth + buttonGap;
     }
 
-    TRect area{0, 0, screenWidth, screenHeight};
-    if (centreOnOwner) GetWindowRect(ownerTop, &area);
     int left = area.Left + (area.Width() - width) / 2,
         top = area.Top + (area.Height() - height) / 2;
-    left = std::max(0, std::min(left, screenWidth - width));
-    top = std::max(0, std::min(top, screenHeight - height));
+    left = std::max(monitor.Left, std::min(left, monitor.Right - width));
+    top = std::max(monitor.Top, std::min(top, monitor.Bottom - height));
     box->SetBounds(left, top, width, height);
 
     int result;

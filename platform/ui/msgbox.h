@@ -9,8 +9,9 @@
 //
 // The box is owned by owner's top-level window (a dialog above it) and centred over it;
 // with no owner it is owned by the application's main form when that is showing, and
-// centred on the screen. It is kept on the screen. Other forms are disabled while it
-// runs, and timers keep firing. The MB_ICON flags are accepted and draw no icon.
+// centred on the screen. It is kept on its owner's monitor (without one, on the primary
+// screen). Other forms are disabled while it runs, and timers keep firing. The MB_ICON
+// flags are accepted and draw no icon.
 #pragma once
 
 #include <string>

@@ -2,7 +2,7 @@
 // is made, when it comes to another monitor, and at the user's choice of a scale.
 #include <gtest/gtest.h>
 
-#include <optional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -10,7 +10,12 @@
 #include "platform/ui/button.h"
 #include "platform/ui/checkbox.h"
 #include "platform/ui/label.h"
+#include "platform/ui/listview.h"
+#include "platform/ui/menus.h"
+#include "platform/ui/msgbox.h"
 #include "platform/ui/panel.h"
+#include "platform/ui/scrollbar.h"
+#include "platform/ui/stylepainter.h"
 #include "platform/ui/screen.h"
 #include "tests/support/headless_app.h"
 
@@ -181,6 +186,97 @@ TEST_F(TwoMonitors, ADialogTakesTheDensityOfItsOwnersMonitor) {
     ExpectLaidOutAt(*dialog, 200);
     dialog->Free();
     owner->Free();
+}
+
+TEST_F(TwoMonitors, APopupMenuTakesTheScaleOfTheMonitorItOpensOn) {
+    auto* owner = New<TForm>(Application);
+    auto* menu = new TPopupMenu(owner);
+    std::vector<std::string> ran;
+    for (const char* caption : {"Settings", "-", "About", "Quit"}) {
+        auto* item = new TMenuItem(owner);
+        item->SetCaption(caption);
+        item->OnClick = [&ran, caption](TObject*) { ran.push_back(caption); };
+        menu->Items()->Add(item);
+    }
+    struct {
+        TPoint at;
+        int percent;
+    } const cases[] = {{{100, 100}, 100}, {{1200, 100}, 200}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.percent << " %");
+        auto scaled = [&](int length) { return ScaleLength(length, c.percent); };
+        TRect shown;
+        screen.After(10, [&] {
+            GetWindowRect(menu->WindowHandle(), &shown);
+            // "Settings", the widest caption, in the fixed font at 8 points.
+            const int textWidth = 8 * ((6 * (c.percent == 100 ? 11 : 21) + 5) / 11);
+            EXPECT_EQ(shown.Width(), 2 * scaled(kMenuBorder) + scaled(kMenuTextLeft) + textWidth +
+                                         scaled(kMenuTextRight));
+            EXPECT_EQ(shown.Height(), 2 * scaled(kMenuBorder) + 3 * scaled(kMenuItemHeight) +
+                                          scaled(kMenuSeparatorHeight));
+            // A click in the middle of the third row chooses "About".
+            const int y = shown.Top + scaled(kMenuBorder) + scaled(kMenuItemHeight) +
+                          scaled(kMenuSeparatorHeight) + scaled(kMenuItemHeight) / 2;
+            screen.Click(shown.Left + shown.Width() / 2, y);
+        });
+        menu->Popup(c.at.X, c.at.Y);
+        EXPECT_EQ(shown.TopLeft(), c.at);
+    }
+    EXPECT_EQ(ran, (std::vector<std::string>{"About", "About"}));
+    owner->Free();
+}
+
+TEST_F(TwoMonitors, AMessageBoxIsLaidOutAtItsOwnersScale) {
+    for (int left : {100, 1200}) {
+        const int percent = left < 1000 ? 100 : 200;
+        SCOPED_TRACE(testing::Message() << percent << " %");
+        auto* owner = New<TForm>(Application);
+        owner->SetBounds(left, 100, 300, 200);
+        owner->Show();
+        std::vector<TRect> buttons;
+        TFont font;
+        screen.After(10, [&] {
+            for (TCustomForm* f : Screen->Forms())
+                if (f->Visible() && f->Text() == "Question")
+                    for (int i = 0; i < f->ControlCount(); ++i) {
+                        if (dynamic_cast<TButton*>(f->Controls(i)))
+                            buttons.push_back(f->Controls(i)->BoundsRect());
+                        if (dynamic_cast<TLabel*>(f->Controls(i))) font = f->Controls(i)->Font();
+                    }
+            screen.PressKey(VK_ESCAPE);
+        });
+        EXPECT_EQ(MessageBoxA(owner->Handle(), "Save the changes?", "Question", MB_YESNOCANCEL),
+                  IDCANCEL);
+        ASSERT_EQ(buttons.size(), 3u);
+        for (const TRect& b : buttons) {
+            EXPECT_EQ(b.Width(), ScaleLength(75, percent));
+            EXPECT_EQ(b.Height(), ScaleLength(23, percent));
+        }
+        EXPECT_EQ(buttons[1].Left - buttons[0].Right, ScaleLength(6, percent));
+        EXPECT_EQ(font.Size(), 8);
+        EXPECT_EQ(font.PixelsPerInch(), PixelsPerInchOfScale(percent));
+        owner->Free();
+    }
+}
+
+TEST(FormScale, AListScalesItsColumnsAndScrollBarWithItself) {
+    THeadlessApp app({4000, 3000}, 192);
+    auto* f = New<TForm>(Application);
+    auto* list = new TListView(f);
+    list->AddColumn("Name", 120);
+    list->AddColumn("Size", 60, taRightJustify);
+    list->SetParent(f);  // from here on at 200 %
+    list->SetBounds(10, 10, 500, 300);
+    for (int i = 0; i < 40; ++i) list->Add("Row " + std::to_string(i), {std::to_string(i)});
+    f->Show();
+    app.Run();
+    EXPECT_EQ(list->Columns()[0].Width, 240);
+    EXPECT_EQ(list->Columns()[1].Width, 120);
+    ASSERT_TRUE(list->ScrollBarVisible());
+    EXPECT_EQ(list->ScrollBar()->Width(), 32);
+    EXPECT_EQ(list->HeaderRect(), (TRect{4, 4, 500 - 4 - 32, 4 + list->Font().Face().Metrics().Height() + 8}));
+    EXPECT_EQ(list->RowHeight(), list->Font().Face().Metrics().Height() + 6);
+    f->Free();
 }
 
 TEST(FormScale, TheUsersChoiceOfAScaleHoldsForEveryScaledWindow) {

@@ -18,10 +18,11 @@ TPoint TScreen::CursorPos() const {
     return p;
 }
 
-int TScreen::PixelsPerInchAt(TPoint p) const {
+native::TMonitor TScreen::MonitorAt(TPoint p) const {
     std::vector<native::TMonitor> monitors = native::Backend().Monitors();
     int index = native::MonitorIndexFor(monitors, TRect::FromSize(p.X, p.Y, 1, 1));
-    return index >= 0 ? monitors[size_t(index)].PixelsPerInch : PixelsPerInch();
+    if (index < 0) return {{0, 0, Width(), Height()}, PixelsPerInch()};
+    return monitors[size_t(index)];
 }
 
 int TScreen::ScalePercentFor(int pixelsPerInch) const {

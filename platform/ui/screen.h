@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/gfx/types.h"
+#include "platform/native/monitor.h"
 #include "platform/ui/component.h"
 
 class TCustomForm;
@@ -17,9 +18,10 @@ public:
     int Height() const;
     int PixelsPerInch() const;
     TPoint CursorPos() const;
-    // The pixels per inch of the monitor at a screen point (of the nearest monitor when the
-    // point is on none).
-    int PixelsPerInchAt(TPoint p) const;
+    // The monitor at a screen point (the nearest one when the point is on none), and its
+    // pixels per inch.
+    native::TMonitor MonitorAt(TPoint p) const;
+    int PixelsPerInchAt(TPoint p) const { return MonitorAt(p).PixelsPerInch; }
 
     // The scale windows are laid out at on a monitor of this density: the scale the user
     // chose for every window when there is one, else the density's own (its ratio to 96 in
