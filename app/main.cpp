@@ -19,6 +19,7 @@
 #include "app/fclock.h"
 #include "app/startdirectory.h"
 #include "dialogs/product.h"
+#include "platform/gfx/font.h"
 #include "platform/native/x11.h"
 #include "platform/ui/application.h"
 #include "platform/ui/timer.h"
@@ -76,9 +77,11 @@ bool Informational(int argc, char** argv) {
 // Starting allocates blocks that ticking never needs again (the settings file's text, the
 // pictures decoded to be copied into the window, the greeting's layout). Once freed they
 // stay in the heap; malloc_trim hands the whole free pages among them back to the system,
-// a few tens of kilobytes here. What stays in use (the window's frames, the pictures
-// shown, the font, Xlib's buffers) is not touched.
+// a few tens of kilobytes here, after fontconfig's configuration has gone too (loaded
+// again if a dialog needs a new face). What stays in use (the window's frames, the
+// pictures shown, the font, Xlib's buffers) is not touched.
 void ReturnFreeHeap() {
+    FontProvider().ReleaseCaches();
     malloc_trim(0);
 }
 

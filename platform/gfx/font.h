@@ -48,12 +48,19 @@ public:
     // blending the glyph coverage with the target, touching only pixels inside clip.
     virtual void DrawText(TBitmap& target, int x, int y, std::string_view text, TColor color,
                           const TRect& clip) const = 0;
+    // The face the system chose, by its family and style ("DejaVu Sans Condensed"); empty
+    // for the built-in font.
+    virtual std::string FaceName() const { return {}; }
 };
 
 class TFontProvider {
 public:
     virtual ~TFontProvider() = default;
     virtual std::shared_ptr<const TFontFace> Face(const TFontDesc& desc) = 0;
+    // Lets go of what the provider keeps only to find new faces quickly (the system's
+    // font configuration); the faces made so far stay, and a new one is found as before,
+    // only slower the first time.
+    virtual void ReleaseCaches() {}
 };
 
 // The provider in use. Until one is installed the system provider is made on first use,

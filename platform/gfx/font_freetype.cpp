@@ -1,11 +1,16 @@
 // The system font provider: fontconfig chooses a font file for a description, FreeType
 // renders it.
 //
-// Family names. The classic dialog names ("MS Sans Serif", "MS Shell Dlg", "Tahoma",
-// "Arial"), an empty name and every name that is not installed become the best installed
-// sans-serif face; the generic names sans-serif, serif and monospace are passed on as
-// they are. When fontconfig finds no font at all, or the file it names cannot be loaded,
-// the built-in fixed font stands in, so text is still drawn.
+// Family names. Every font is found by fontconfig from a pattern, so the user's fonts.conf
+// has its say. The classic dialog names ("MS Sans Serif", "MS Shell Dlg", "Tahoma",
+// "Arial"), an empty name and every name that is not installed ask for the dialog face: a
+// condensed sans-serif close to the classic dialog font's metrics, DejaVu Sans Condensed
+// (fonts-dejavu-extra, which the package depends on), then the user's sans-serif,
+// preferring a semi-condensed cut of it. The generic names sans-serif, serif and
+// monospace are passed on as they are (monospace is DejaVu Sans Mono, from
+// fonts-dejavu-core, unless the user chose another). When fontconfig finds no font at
+// all, or the file it names cannot be loaded, the built-in fixed font stands in, so text
+// is still drawn.
 //
 // Style. Bold asks for a bold weight and italic for an italic slant; when the chosen file
 // has neither, the outlines are thickened (by whole pixels, widening every advance) or
@@ -21,8 +26,9 @@
 // distorting its shapes) and rendered to 8-bit coverage, which is blended with the
 // 24-bit target: out = (colour * a + target * (255 - a)) / 255.
 //
-// Cost. Creating the provider does nothing; fontconfig is initialised and the library
-// opened on the first Face() call. Faces are kept by description, and each face keeps its
+// Cost. Creating the provider does nothing; fontconfig is initialised (from its cache,
+// some milliseconds) and the library opened on the first Face() call. ReleaseCaches lets
+// fontconfig's configuration go until the next new face. Faces are kept by description, and each face keeps its
 // rendered glyphs by code point, so measuring and drawing the same text again renders
 // nothing. None of this is thread-safe: text is measured and drawn on the UI thread.
 #include <ft2build.h>
@@ -44,6 +50,7 @@
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <optional>
@@ -267,6 +274,14 @@ public:
 
     TFontMetrics Metrics() const override { return metrics_; }
 
+    std::string FaceName() const override {
+        std::string name = face_->family_name ? face_->family_name : "";
+        if (face_->style_name && std::string_view(face_->style_name) != "Regular" &&
+            std::string_view(face_->style_name) != "Book")
+            name += std::string(name.empty() ? "" : " ") + face_->style_name;
+        return name;
+    }
+
     int TextWidth(std::string_view text) const override {
         int64_t width = 0;
         ForEachCodePoint(text, [&](char32_t c) { width += Glyph(c).Advance; });
@@ -354,6 +369,9 @@ bool SameName(const std::string& a, const char* b) {
                               reinterpret_cast<const FcChar8*>(b)) == 0;
 }
 
+// The condensed sans-serif face the dialog font asks for first.
+constexpr const char* kDialogFamily = "DejaVu Sans Condensed";
+
 // Names that stand for the system's dialog font.
 bool IsDialogName(const std::string& name) {
     static constexpr const char* kNames[] = {"MS Sans Serif", "Microsoft Sans Serif",
@@ -377,11 +395,13 @@ bool HasFamily(const FcPattern* pattern, const std::string& name) {
     return false;
 }
 
-std::optional<TMatch> MatchFamily(FcConfig* config, const std::string& family,
-                                  const TFontDesc& desc, int width = FC_WIDTH_NORMAL) {
+// The best file for families, tried in their order, and the description's size and style.
+std::optional<TMatch> MatchFamilies(FcConfig* config, std::initializer_list<const char*> families,
+                                    const TFontDesc& desc, int width = FC_WIDTH_NORMAL) {
     TFcPatternPtr pattern(FcPatternCreate());
     if (!pattern) return std::nullopt;
-    FcPatternAddString(pattern.get(), FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+    for (const char* family : families)
+        FcPatternAddString(pattern.get(), FC_FAMILY, reinterpret_cast<const FcChar8*>(family));
     FcPatternAddInteger(pattern.get(), FC_WIDTH, width);
     FcPatternAddDouble(pattern.get(), FC_PIXEL_SIZE, desc.PixelHeight);
     FcPatternAddInteger(pattern.get(), FC_WEIGHT,
@@ -405,36 +425,9 @@ std::optional<TMatch> MatchFamily(FcConfig* config, const std::string& family,
     return match;
 }
 
-// The dialog face from well-known font files, when the one for the style is installed:
-// the clock's windows then start without loading fontconfig's configuration, which takes
-// milliseconds and holds on to memory for the rest of the run. A fontconfig configuration
-// named in the environment is always honoured instead.
-std::optional<TMatch> KnownDialogFace(TFontStyles style) {
-    if (std::getenv("FONTCONFIG_FILE") || std::getenv("FONTCONFIG_PATH")) return std::nullopt;
-    struct TKnownFile {
-        const char* File;
-        TFontStyles Style;
-        int Weight;
-        int Slant;
-    };
-    static constexpr TKnownFile kFiles[] = {
-        {"/usr/share/fonts/truetype/dejavu/DejaVuSansCondensed.ttf", 0, FC_WEIGHT_REGULAR, FC_SLANT_ROMAN},
-        {"/usr/share/fonts/truetype/dejavu/DejaVuSansCondensed-Bold.ttf", fsBold, FC_WEIGHT_BOLD,
-         FC_SLANT_ROMAN},
-        {"/usr/share/fonts/truetype/dejavu/DejaVuSansCondensed-Oblique.ttf", fsItalic, FC_WEIGHT_REGULAR,
-         FC_SLANT_OBLIQUE},
-        {"/usr/share/fonts/truetype/dejavu/DejaVuSansCondensed-BoldOblique.ttf", fsBold | fsItalic,
-         FC_WEIGHT_BOLD, FC_SLANT_OBLIQUE},
-    };
-    for (const TKnownFile& known : kFiles) {
-        if (known.Style != (style & (fsBold | fsItalic)) || access(known.File, R_OK) != 0) continue;
-        TMatch match;
-        match.File = known.File;
-        match.Weight = known.Weight;
-        match.Slant = known.Slant;
-        return match;
-    }
-    return std::nullopt;
+// The dialog face (see the top of the file).
+std::optional<TMatch> MatchDialogFace(FcConfig* config, const TFontDesc& desc) {
+    return MatchFamilies(config, {kDialogFamily, "sans-serif"}, desc, FC_WIDTH_SEMICONDENSED);
 }
 
 // Sets the face's size; a face without outlines takes its nearest bitmap size.
@@ -451,6 +444,13 @@ bool SetPixelHeight(FT_Face face, int pixelHeight) {
 
 class TSystemFontProvider final : public TFontProvider {
 public:
+    // fontconfig's configuration (some hundred kilobytes) is loaded again when a new face
+    // is asked for.
+    void ReleaseCaches() override {
+        config_.reset();
+        configFailed_ = false;
+    }
+
     std::shared_ptr<const TFontFace> Face(const TFontDesc& desc) override {
         auto key = std::make_tuple(desc.Name, desc.PixelHeight, desc.Style & (fsBold | fsItalic));
         auto found = faces_.find(key);
@@ -481,24 +481,19 @@ private:
     }
 
     std::optional<TMatch> Match(const TFontDesc& desc) {
-        if (desc.Name.empty() || IsDialogName(desc.Name))
-            if (std::optional<TMatch> known = KnownDialogFace(desc.Style)) return known;
         if (!config_ && !configFailed_) {
             config_.reset(FcInitLoadConfigAndFonts());
             configFailed_ = !config_;
         }
         if (!config_) return std::nullopt;
-        const std::string sans = "sans-serif";
-        // The dialog font of the classic desktop is narrow: a condensed cut of the
-        // sans-serif face, where one is installed, keeps dialog texts within the space
-        // their layouts give them.
-        if (desc.Name.empty() || IsDialogName(desc.Name))
-            return MatchFamily(config_.get(), sans, desc, FC_WIDTH_SEMICONDENSED);
-        std::optional<TMatch> match = MatchFamily(config_.get(), desc.Name, desc);
+        // The dialog font of the classic desktop is narrow: a condensed face keeps dialog
+        // texts within the space their layouts give them.
+        if (desc.Name.empty() || IsDialogName(desc.Name)) return MatchDialogFace(config_.get(), desc);
+        std::optional<TMatch> match = MatchFamilies(config_.get(), {desc.Name.c_str()}, desc);
         // fontconfig always offers something; a different family means the name is not
         // installed, and the dialog face stands in.
         if (match && !IsGenericName(desc.Name) && !HasFamily(match->Pattern.get(), desc.Name))
-            match = MatchFamily(config_.get(), sans, desc, FC_WIDTH_SEMICONDENSED);
+            match = MatchDialogFace(config_.get(), desc);
         return match;
     }
 

@@ -562,6 +562,79 @@ TEST(SystemFontSetupTest, NoFontsGiveTheFixedFont) {
     EXPECT_EQ(face->TextWidth(kCaption), 120);
 }
 
+// The faces the program asks for come from the packages it depends on: the dialog face is
+// DejaVu Sans Condensed (fonts-dejavu-extra), monospace DejaVu Sans Mono (fonts-dejavu-core),
+// found by fontconfig, not by file names.
+TEST(SystemFontSetupTest, TheDialogFaceIsTheCondensedSansAndMonospaceIsFixedPitch) {
+    std::shared_ptr<TFontProvider> provider = CreateSystemFontProvider();
+    EXPECT_EQ(provider->Face({"MS Sans Serif", 11, 0})->FaceName(), "DejaVu Sans Condensed");
+    EXPECT_EQ(provider->Face({"MS Sans Serif", 11, fsBold})->FaceName(), "DejaVu Sans Condensed Bold");
+    EXPECT_EQ(provider->Face({"", 21, 0})->FaceName(), "DejaVu Sans Condensed");
+    auto mono = provider->Face({"monospace", 13, 0});
+    EXPECT_EQ(mono->FaceName(), "DejaVu Sans Mono");
+    EXPECT_EQ(mono->TextWidth("i"), mono->TextWidth("W"));
+    EXPECT_EQ(mono->TextWidth("0123456789ABCDEF"), 16 * mono->TextWidth("0"));
+    // Letting go of fontconfig's configuration keeps the faces, and finds new ones again.
+    auto dialog = provider->Face({"MS Sans Serif", 11, 0});
+    provider->ReleaseCaches();
+    EXPECT_EQ(provider->Face({"MS Sans Serif", 11, 0}), dialog);
+    EXPECT_EQ(provider->Face({"MS Sans Serif", 16, fsItalic})->FaceName(),
+              "DejaVu Sans Condensed Oblique");
+}
+
+// A fontconfig configuration of the user's: the system's, and rules of its own after it, in
+// force (FONTCONFIG_FILE) while the object lives.
+class TUserFontConfig {
+public:
+    explicit TUserFontConfig(const std::string& rules) {
+        path_ = std::filesystem::temp_directory_path() /
+                ("zt-user-fonts-" + std::to_string(::getpid()) + ".conf");
+        FcChar8* system = FcConfigFilename(nullptr);
+        std::ofstream(path_) << "<?xml version=\"1.0\"?>\n<fontconfig>\n<include>"
+                             << reinterpret_cast<const char*>(system) << "</include>\n"
+                             << rules << "\n</fontconfig>\n";
+        FcStrFree(system);
+        const char* previous = std::getenv("FONTCONFIG_FILE");
+        hadPrevious_ = previous != nullptr;
+        if (previous) previous_ = previous;
+        ::setenv("FONTCONFIG_FILE", path_.c_str(), 1);
+    }
+    ~TUserFontConfig() {
+        if (hadPrevious_)
+            ::setenv("FONTCONFIG_FILE", previous_.c_str(), 1);
+        else
+            ::unsetenv("FONTCONFIG_FILE");
+        std::error_code ignored;
+        std::filesystem::remove(path_, ignored);
+    }
+
+private:
+    std::filesystem::path path_;
+    std::string previous_;
+    bool hadPrevious_ = false;
+};
+
+// The user's fonts.conf decides: without the condensed face the dialog font is the user's
+// sans-serif, whichever that is.
+TEST(SystemFontSetupTest, TheUsersFontConfigurationIsHonoured) {
+    const std::string noCondensedSans =
+        "<selectfont><rejectfont><pattern><patelt name=\"family\"><string>DejaVu Sans Condensed"
+        "</string></patelt></pattern></rejectfont></selectfont>";
+    {
+        TUserFontConfig user(noCondensedSans);
+        EXPECT_EQ(CreateSystemFontProvider()->Face({"MS Sans Serif", 11, 0})->FaceName(),
+                  "DejaVu Sans");
+    }
+    {
+        TUserFontConfig user(noCondensedSans +
+                             "<alias binding=\"strong\"><family>sans-serif</family><prefer>"
+                             "<family>DejaVu Serif</family></prefer></alias>");
+        const std::string name =
+            CreateSystemFontProvider()->Face({"MS Sans Serif", 11, 0})->FaceName();
+        EXPECT_EQ(name.rfind("DejaVu Serif", 0), 0u) << name;
+    }
+}
+
 // With only a regular face installed, bold and italic are made from it.
 TEST(SystemFontSetupTest, BoldAndItalicAreSynthesisedWhenMissing) {
     const std::filesystem::path regular = RegularSansFile();

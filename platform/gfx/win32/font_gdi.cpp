@@ -2,11 +2,16 @@
 //
 // A face is a TGdiText (platform/os/win32/gditext.h) for the description: the family name
 // as given ("MS Sans Serif" is the system's own dialog font there), the character height
-// in pixels, bold and italic. Metrics and widths are the system's; a text is drawn as
+// in pixels, bold and italic. The generic names of fontconfig mean nothing to the system:
+// "monospace" (and "mono") asks for a fixed-pitch face of the modern family, Consolas,
+// then Courier New, then whichever fixed-pitch face the system has; "sans-serif" (and
+// "sans") is the dialog font and "serif" Times New Roman. Metrics and widths are the system's; a text is drawn as
 // coverage and blended with the 24-bit target like the other providers:
 // out = (colour * a + target * (255 - a)) / 255. When the system gives no font, the
 // built-in fixed font stands in, so text is still drawn. Faces are kept by description.
 #include <algorithm>
+#include <cstring>
+#include <initializer_list>
 #include <map>
 #include <tuple>
 
@@ -28,6 +33,7 @@ public:
     }
 
     TFontMetrics Metrics() const override { return metrics_; }
+    std::string FaceName() const override { return text_->FaceName(); }
 
     int TextWidth(std::string_view text) const override { return text_->TextWidth(text); }
 
@@ -52,8 +58,7 @@ public:
         auto key = std::make_tuple(desc.Name, desc.PixelHeight, desc.Style);
         auto found = faces_.find(key);
         if (found != faces_.end()) return found->second;
-        auto text = std::make_unique<TGdiText>(
-            desc.Name, desc.PixelHeight, (desc.Style & fsBold) != 0, (desc.Style & fsItalic) != 0);
+        std::unique_ptr<TGdiText> text = Text(desc);
         std::shared_ptr<const TFontFace> face;
         if (text->Valid()) {
             face = std::make_shared<TGdiFace>(std::move(text));
@@ -66,6 +71,32 @@ public:
     }
 
 private:
+    static std::unique_ptr<TGdiText> Text(const TFontDesc& desc) {
+        const bool bold = (desc.Style & fsBold) != 0, italic = (desc.Style & fsItalic) != 0;
+        if (IsName(desc.Name, {"monospace", "mono"})) {
+            std::unique_ptr<TGdiText> text;
+            for (const char* family : {"Consolas", "Courier New", ""}) {
+                text = std::make_unique<TGdiText>(family, desc.PixelHeight, bold, italic, true);
+                // The system substitutes a face it does not have: only a fixed-pitch one of
+                // the name asked for (or any fixed-pitch one, last) will do.
+                if (text->Valid() && text->FixedPitch() &&
+                    (!*family || IsName(text->FaceName(), {family})))
+                    break;
+            }
+            return text;
+        }
+        std::string family = desc.Name;
+        if (IsName(family, {"sans-serif", "sans"})) family = "MS Sans Serif";
+        if (IsName(family, {"serif"})) family = "Times New Roman";
+        return std::make_unique<TGdiText>(family, desc.PixelHeight, bold, italic);
+    }
+
+    static bool IsName(const std::string& name, std::initializer_list<const char*> names) {
+        for (const char* candidate : names)
+            if (_stricmp(name.c_str(), candidate) == 0) return true;
+        return false;
+    }
+
     std::map<std::tuple<std::string, int, TFontStyles>, std::shared_ptr<const TFontFace>> faces_;
     std::shared_ptr<TFontProvider> fallback_;
 };

@@ -69,7 +69,8 @@ struct TGdiText::TImpl {
     }
 };
 
-TGdiText::TGdiText(const std::string& family, int pixelHeight, bool bold, bool italic)
+TGdiText::TGdiText(const std::string& family, int pixelHeight, bool bold, bool italic,
+                   bool fixedPitch)
     : impl_(std::make_unique<TImpl>()) {
     pixelHeight = std::max(1, pixelHeight);
     impl_->dc = CreateCompatibleDC(nullptr);
@@ -83,7 +84,7 @@ TGdiText::TGdiText(const std::string& family, int pixelHeight, bool bold, bool i
     log.lfOutPrecision = OUT_DEFAULT_PRECIS;
     log.lfClipPrecision = CLIP_DEFAULT_PRECIS;
     log.lfQuality = pixelHeight <= kCrispPixelHeight ? NONANTIALIASED_QUALITY : ANTIALIASED_QUALITY;
-    log.lfPitchAndFamily = DEFAULT_PITCH | FF_SWISS;
+    log.lfPitchAndFamily = fixedPitch ? FIXED_PITCH | FF_MODERN : DEFAULT_PITCH | FF_SWISS;
     std::copy(face.begin(), face.end(), log.lfFaceName);
     impl_->font = CreateFontIndirectW(&log);
     if (!impl_->dc || !impl_->font) return;
@@ -122,6 +123,27 @@ TGdiText::~TGdiText() = default;
 
 bool TGdiText::Valid() const {
     return impl_->dc && impl_->font;
+}
+
+std::string TGdiText::FaceName() const {
+    if (!Valid()) return {};
+    wchar_t face[LF_FACESIZE] = {};
+    int length = GetTextFaceW(impl_->dc, LF_FACESIZE, face);
+    if (length <= 1) return {};
+    std::wstring wide(face);
+    int bytes = WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), nullptr, 0, nullptr,
+                                    nullptr);
+    std::string out(size_t(std::max(bytes, 0)), '\0');
+    if (bytes > 0)
+        WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), out.data(), bytes, nullptr,
+                            nullptr);
+    return out;
+}
+
+bool TGdiText::FixedPitch() const {
+    TEXTMETRICW tm{};
+    // The flag's name says the opposite of what it means: set for a variable pitch.
+    return Valid() && GetTextMetricsW(impl_->dc, &tm) && !(tm.tmPitchAndFamily & TMPF_FIXED_PITCH);
 }
 
 int TGdiText::TextWidth(std::string_view text) const {

@@ -19,14 +19,19 @@
 class TGdiText {
 public:
     // The system's font of the family nearest to the request (the system substitutes a
-    // family it does not have).
-    TGdiText(const std::string& family, int pixelHeight, bool bold, bool italic);
+    // family it does not have). With fixedPitch the system is asked for a fixed-pitch face
+    // of the modern (typewriter) family: every character as wide as the others.
+    TGdiText(const std::string& family, int pixelHeight, bool bold, bool italic,
+             bool fixedPitch = false);
     ~TGdiText();
     TGdiText(const TGdiText&) = delete;
     TGdiText& operator=(const TGdiText&) = delete;
 
     // False when the system gave no font or no drawing surface; nothing is drawn then.
     bool Valid() const;
+    // The face the system chose (its family name, UTF-8), and whether it is fixed-pitch.
+    std::string FaceName() const;
+    bool FixedPitch() const;
 
     // Metrics in pixels: ascent and descent of the cell; underline row below and
     // strike-out row above the baseline; line thickness.
