@@ -2,14 +2,18 @@
 // translation between format items and clock types, the keys, and their links.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "dialogs/faboutclock.h"
 #include "dialogs/fclockconfig.h"
 #include "dialogs/product.h"
+#include "platform/gfx/scale.h"
 #include "platform/os/tempconfighome.h"
+#include "platform/ui/msgbox.h"
 #include "platform/ui/screen.h"
+#include "tests/support/caption_fit.h"
 #include "tests/support/headless_app.h"
 #include "tests/support/shell_recorder.h"
 
@@ -210,6 +214,105 @@ TEST_F(Dialogs, TheAboutBoxShowsNameVersionAndLinksAndOnlyOkCloses) {
                                 [&] { screen.PressKey(VK_RETURN, '\r'); }}),
               mrOk);
     EXPECT_TRUE(openAfterEsc);
+}
+
+// ---- At every scale ---------------------------------------------------------------------
+
+constexpr int kScales[] = {100, 125, 150, 200, 300};
+
+// Every control inside parent, depth first, with its bounds.
+void CollectControls(const TWinControl& parent, std::vector<const TControl*>& out) {
+    for (int i = 0; i < parent.ControlCount(); ++i) {
+        out.push_back(parent.Controls(i));
+        if (auto* inner = dynamic_cast<const TWinControl*>(parent.Controls(i)))
+            CollectControls(*inner, out);
+    }
+}
+
+// The markup label's text, laid out: its last line must end above the label's bottom.
+std::optional<std::string> HtmlLabelFits(const TControl& c) {
+    auto* label = dynamic_cast<const THtmlLabel*>(&c);
+    if (!label) return std::nullopt;
+    auto& measured = const_cast<THtmlLabel&>(*label);
+    measured.GetExtent();
+    if (measured.PenY() + measured.LineHeight() <= measured.Height() &&
+        (measured.PenY() > 0 || measured.PenX() <= measured.Width()))
+        return std::nullopt;
+    return c.Name() + ": the markup text ends at (" + std::to_string(measured.PenX()) + ", " +
+           std::to_string(measured.PenY() + measured.LineHeight()) + ")";
+}
+
+// Opens a dialog on a screen of each scale, with the fonts the program is installed with:
+// the form and every control are the design (as laid out at 100 %) at that scale, and
+// every caption fits.
+template <class T>
+void ExpectTheDesignAtEveryScale() {
+    TSize designClient;
+    std::vector<TRect> design;
+    for (int percent : kScales) {
+        SCOPED_TRACE(testing::Message() << percent << " %");
+        THeadlessApp app({4000, 3000}, PixelsPerInchOfScale(percent));
+        SetFontProvider(CreateSystemFontProvider());
+        T* d = New<T>(Application);
+        std::vector<const TControl*> controls;
+        CollectControls(*d, controls);
+        if (percent == 100) {
+            designClient = {d->ClientWidth(), d->ClientHeight()};
+            for (const TControl* c : controls) design.push_back(c->BoundsRect());
+        }
+        EXPECT_EQ(d->ClientWidth(), ScaleLength(designClient.cx, percent));
+        EXPECT_EQ(d->ClientHeight(), ScaleLength(designClient.cy, percent));
+        ASSERT_EQ(controls.size(), design.size());
+        for (size_t i = 0; i < controls.size(); ++i) {
+            const TRect expected = ScaleRect(design[i], percent);
+            auto* label = dynamic_cast<const TLabel*>(controls[i]);
+            if (label && label->AutoSize()) {
+                // Sized to its text at the new font: only its place is the design's.
+                EXPECT_EQ(controls[i]->BoundsRect().TopLeft(), expected.TopLeft()) << controls[i]->Name();
+            } else {
+                EXPECT_EQ(controls[i]->BoundsRect(), expected) << controls[i]->Name();
+            }
+        }
+        EXPECT_EQ(ClippedCaptions(*d, HtmlLabelFits), std::vector<std::string>{});
+        d->Free();
+    }
+    SetFontProvider(CreateFixedFontProvider());
+}
+
+TEST(DialogScale, TheSettingsDialogIsItsDesignAtEveryScaleWithNothingClipped) {
+    ExpectTheDesignAtEveryScale<TFormClockConfig>();
+}
+
+TEST(DialogScale, TheAboutBoxIsItsDesignAtEveryScaleWithNothingClipped) {
+    ExpectTheDesignAtEveryScale<TFormAboutClock>();
+}
+
+TEST(DialogScale, TheSettingsDialogsRefusalFitsItsBoxAtEveryScale) {
+    for (int percent : kScales) {
+        SCOPED_TRACE(testing::Message() << percent << " %");
+        THeadlessApp app({4000, 3000}, PixelsPerInchOfScale(percent));
+        SetFontProvider(CreateSystemFontProvider());
+        auto* d = New<TFormClockConfig>(Application);
+        d->CheckBoxBcd->SetChecked(true);
+        d->SelectType(6);
+        std::vector<std::string> clipped = {"(no box)"};
+        int boxScale = 0;
+        app.Backend().After(20, [&] { d->ButtonOk->Click(); });
+        app.Backend().After(40, [&] {
+            for (TCustomForm* f : Screen->Forms())
+                if (f->Visible() && f->Text() == "Error") {
+                    clipped = ClippedCaptions(*f);
+                    boxScale = f->ScalePercent();
+                }
+            app.Backend().PressKey(VK_RETURN);
+        });
+        app.Backend().After(60, [&] { d->SetModalResult(mrCancel); });
+        d->ShowModal();
+        EXPECT_EQ(boxScale, percent);
+        EXPECT_EQ(clipped, std::vector<std::string>{});
+        d->Free();
+    }
+    SetFontProvider(CreateFixedFontProvider());
 }
 
 }  // namespace

@@ -16,9 +16,10 @@
 // has neither, the outlines are thickened (by whole pixels, widening every advance) or
 // slanted (leaving the advances as they are).
 //
-// Metrics and layout. Ascent and descent are the face's size metrics rounded to pixels;
-// the underline comes from the face's own position and thickness and the strike-out lies
-// 0.3 em above the baseline. Every glyph advances by its hinted advance rounded to whole
+// Metrics and layout. Ascent and descent are the face's ascender and descender at the
+// size, each rounded to the nearest pixel, which keeps an 11-pixel DejaVu face in the
+// classic dialog font's 13-pixel cell; the underline comes from the face's own position
+// and thickness and the strike-out lies 0.3 em above the baseline. Every glyph advances by its hinted advance rounded to whole
 // pixels, and no kerning is applied, so a string measures exactly as wide as it draws and
 // a string's width is the sum of its characters' widths, as with the system's TextOut.
 //
@@ -252,8 +253,14 @@ public:
           oblique_(oblique),
           crisp_(pixelHeight <= kCrispPixelHeight) {
         const FT_Size_Metrics& size = face_->size->metrics;
-        metrics_.Ascent = std::max(0, RoundPixels(size.ascender));
-        metrics_.Descent = std::max(0, RoundPixels(-size.descender));
+        // An outline face's ascender and descender at the size, each rounded to the nearest
+        // pixel (FreeType rounds them outwards): the classic dialog font's cell, 13 pixels
+        // for 11, is what dialogs are laid out for.
+        const bool scalable = FT_IS_SCALABLE(face_.get());
+        metrics_.Ascent = std::max(
+            0, RoundPixels(scalable ? FT_MulFix(face_->ascender, size.y_scale) : size.ascender));
+        metrics_.Descent = std::max(
+            0, RoundPixels(scalable ? -FT_MulFix(face_->descender, size.y_scale) : -size.descender));
         if (metrics_.Height() == 0) {
             metrics_.Ascent = pixelHeight;
             metrics_.Descent = (pixelHeight + 4) / 5;
