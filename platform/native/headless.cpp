@@ -323,6 +323,18 @@ void THeadlessBackend::MoveByWindowManager(TNativeWindow* window, const TRect& b
     Post(moved);
 }
 
+void THeadlessBackend::ChangeDensityBySystem(TNativeWindow* window, const TRect& bounds,
+                                             int pixelsPerInch) {
+    auto* w = static_cast<THeadlessWindow*>(window);
+    w->bounds_ = bounds;
+    TEvent changed;
+    changed.Kind = TEventKind::DensityChanged;
+    changed.Window = w;
+    changed.Rect = bounds;
+    changed.PixelsPerInch = pixelsPerInch;
+    Post(changed);
+}
+
 void THeadlessBackend::RequestClose(TNativeWindow* window) {
     Post(MakeEvent(TEventKind::CloseRequest, window, cursor_));
 }

@@ -39,6 +39,7 @@ public:
     TSize ScreenSize() const override;
     int PixelsPerInch() const override { return pixelsPerInch_; }
     std::vector<TMonitor> Monitors() const override;
+    bool ReportsDensityChanges() const override { return reportsDensityChanges_; }
     int BitsPerPixel() const override { return bitsPerPixel_; }
     TPoint CursorPos() const override { return cursor_; }
     bool DragFullWindows() const override { return dragFullWindows_; }
@@ -58,6 +59,12 @@ public:
     // from the origin to the monitors' right and bottom edges.
     void SetMonitors(std::vector<TMonitor> monitors);
     void SetBitsPerPixel(int bits) { bitsPerPixel_ = bits; }
+    // Plays a window system that tells windows of density changes itself, as Windows does:
+    // the framework then leaves that to ChangeDensityBySystem.
+    void SetReportsDensityChanges(bool on) { reportsDensityChanges_ = on; }
+    // Moves window to bounds as such a window system does when it comes to a monitor of
+    // another density, and reports it (TEventKind::DensityChanged).
+    void ChangeDensityBySystem(TNativeWindow* window, const TRect& bounds, int pixelsPerInch);
     void SetDragFullWindows(bool on) { dragFullWindows_ = on; }
     static constexpr TColor kDesktopColor = RGB(58, 110, 165);
 
@@ -118,6 +125,7 @@ private:
     int pixelsPerInch_;
     std::vector<TMonitor> monitors_;  // none: one monitor, the whole screen
     int bitsPerPixel_;
+    bool reportsDensityChanges_ = false;
     bool dragFullWindows_ = false;
     TPoint cursor_;
     unsigned buttons_ = 0;

@@ -36,6 +36,8 @@ enum class TEventKind {
     Wake,          // Wake() was called
     TimeChanged,   // the wall clock was set (not the ticking of time, nor a change of zone)
     ScreenChanged,  // monitors came, went, moved, or changed size or density (no Window)
+    DensityChanged,  // the window came to a monitor of another density (PixelsPerInch), and
+                     // the window system gave it the bounds it suggests there (Rect, screen)
 };
 
 // Mouse buttons, as the X protocol numbers them.
@@ -59,7 +61,8 @@ struct TEvent {
     unsigned Modifiers = 0;
     int Key = 0;         // KeyDown, KeyUp: a virtual-key code (VK_RETURN, VK_ESCAPE, ...)
     uint32_t Char = 0;   // Char: a Unicode code point
-    TRect Rect;          // Exposed, Moved
+    TRect Rect;          // Exposed, Moved, DensityChanged
+    int PixelsPerInch = 0;  // DensityChanged
     int64_t TimeMs = 0;  // the backend's clock when the event happened
 };
 
@@ -120,6 +123,11 @@ public:
     // monitors has one, the whole screen). Where the user set one density for the whole
     // desktop, every monitor has it.
     virtual std::vector<TMonitor> Monitors() const = 0;
+    // Whether the window system itself tells a window that comes to a monitor of another
+    // density (DensityChanged) and chooses its bounds there, as Windows does for programs
+    // aware of each monitor's density; otherwise the framework finds out from the window's
+    // moves and the monitors.
+    virtual bool ReportsDensityChanges() const { return false; }
     virtual int BitsPerPixel() const = 0;
     virtual TPoint CursorPos() const = 0;
     // Whether the desktop drags whole windows rather than outlines.

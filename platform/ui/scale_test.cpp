@@ -167,6 +167,32 @@ TEST_F(TwoMonitors, AWindowThatComesToAMonitorOfAnotherDensityIsLaidOutAgainTher
     f->Free();
 }
 
+TEST_F(TwoMonitors, AWindowSystemThatReportsDensitiesItselfIsTheOnlyOneHeard) {
+    // As on Windows: moves alone change nothing; the system's own report, with the bounds
+    // it gave the window, lays the form out again, centred in them.
+    screen.SetReportsDensityChanges(true);
+    auto* f = New<TDesignForm>(Application);
+    std::vector<std::pair<int, int>> changes;
+    f->OnAfterMonitorDpiChanged = [&](TObject*, int oldDpi, int newDpi) {
+        changes.emplace_back(oldDpi, newDpi);
+    };
+    f->SetBounds(100, 100, f->Width(), f->Height());
+    f->Show();
+    f->SetBounds(1500, 100, f->Width(), f->Height());
+    screen.MoveByWindowManager(NativeWindow(f->Handle()), TRect::FromSize(1600, 200, 537, 322));
+    app.Run();
+    ExpectLaidOutAt(*f, 100);
+    EXPECT_TRUE(changes.empty());
+    const TRect suggested = TRect::FromSize(1400, 100, 1080, 650);  // a frame's worth larger
+    screen.ChangeDensityBySystem(NativeWindow(f->Handle()), suggested, 192);
+    app.Run();
+    ExpectLaidOutAt(*f, 200);
+    EXPECT_EQ(f->BoundsRect(), TRect::FromSize(1400 + 3, 100 + 3, 1074, 644));
+    EXPECT_EQ(GetDpiForWindow(f->Handle()), 192u);
+    EXPECT_EQ(changes, (std::vector<std::pair<int, int>>{{96, 192}}));
+    f->Free();
+}
+
 TEST_F(TwoMonitors, AFormPlacedOnAnotherMonitorIsLaidOutForItWhenItsWindowIsMade) {
     auto* f = New<TDesignForm>(Application);  // for the primary monitor: 100 %
     ExpectLaidOutAt(*f, 100);

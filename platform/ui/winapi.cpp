@@ -520,16 +520,20 @@ int MonitorDpi(const TRect& screenRect) {
 }
 
 void CheckDpi(HWND top) {
-    if (!Alive(top) || top->dpiChanging) return;
+    if (!Alive(top) || top->dpiChanging || Backend().ReportsDensityChanges()) return;
     int dpi = MonitorDpi(top->rect);
     if (dpi == top->dpi) return;
     const int old = top->dpi;
-    top->dpi = dpi;
     const TRect& r = top->rect;
     int width = int((int64_t(r.Width()) * dpi + old / 2) / old);
     int height = int((int64_t(r.Height()) * dpi + old / 2) / old);
     TRect suggested = TRect::FromSize(r.Left + (r.Width() - width) / 2,
                                       r.Top + (r.Height() - height) / 2, width, height);
+    SendDpiChanged(top, dpi, suggested);
+}
+
+void SendDpiChanged(HWND top, int dpi, TRect suggested) {
+    top->dpi = dpi;
     top->dpiChanging = true;
     SendMessage(top, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), LPARAM(&suggested));
     if (Alive(top)) top->dpiChanging = false;

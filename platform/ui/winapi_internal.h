@@ -115,8 +115,11 @@ bool HasTaskbarButton(HWND h);
 // The density of the monitor that holds a top-level window's rectangle.
 int MonitorDpi(const TRect& screenRect);
 // Sends WM_DPICHANGED to a top-level window whose monitor's density is no longer the one
-// it was drawn for, with its rectangle scaled about its centre as the suggestion.
+// it was drawn for, with its rectangle scaled about its centre as the suggestion (unless
+// the window system reports such changes itself).
 void CheckDpi(HWND top);
+// Records the window's new density and sends it WM_DPICHANGED with the suggestion.
+void SendDpiChanged(HWND top, int dpi, TRect suggested);
 // Sends the destroy messages through h's tree and forgets every trace of it.
 void DestroyTree(HWND h);
 

@@ -146,6 +146,21 @@ void Taken(const MSG& m) {
         SendMessage(m.hwnd, WM_SETCURSOR, WPARAM(m.hwnd), MAKELPARAM(1, int(WM_MOUSEMOVE)));
 }
 
+// The window system moved or resized a top-level window: its frame follows, and its
+// procedure hears of it.
+void MovedBySystem(HWND top, const TRect& rect) {
+    if (rect == top->rect) return;
+    bool resized = rect.Width() != top->rect.Width() || rect.Height() != top->rect.Height();
+    top->rect = rect;
+    if (resized) {
+        top->frame.SetSize(rect.Width(), rect.Height());
+        InvalidateWhole(top);
+    }
+    WINDOWPOS pos{top, nullptr, rect.Left, rect.Top, rect.Width(), rect.Height(),
+                  SWP_NOZORDER | SWP_NOACTIVATE};
+    SendMessage(top, WM_WINDOWPOSCHANGED, 0, LPARAM(&pos));
+}
+
 void Deliver(const native::TEvent& e) {
     TWindowSystem& s = Sys();
     if (IsInput(e.Kind)) {
@@ -185,26 +200,20 @@ void Deliver(const native::TEvent& e) {
         case native::TEventKind::Exposed:
             if (top->native && top->update.IsEmpty()) top->native->Present(top->frame, e.Rect);
             break;
-        case native::TEventKind::Moved: {
-            if (e.Rect == top->rect) break;
-            bool resized =
-                e.Rect.Width() != top->rect.Width() || e.Rect.Height() != top->rect.Height();
-            top->rect = e.Rect;
-            if (resized) {
-                top->frame.SetSize(e.Rect.Width(), e.Rect.Height());
-                InvalidateWhole(top);
-            }
-            WINDOWPOS pos{top,
-                          nullptr,
-                          e.Rect.Left,
-                          e.Rect.Top,
-                          e.Rect.Width(),
-                          e.Rect.Height(),
-                          SWP_NOZORDER | SWP_NOACTIVATE};
-            SendMessage(top, WM_WINDOWPOSCHANGED, 0, LPARAM(&pos));
-            CheckDpi(top);
+        case native::TEventKind::Moved:
+            MovedBySystem(top, e.Rect);
+            if (Alive(top)) CheckDpi(top);
             break;
-        }
+        case native::TEventKind::DensityChanged:
+            // The window system has given the window the bounds it suggests for the new
+            // density. The window hears of the density first, with those bounds as the
+            // suggestion, while its own bounds are still those of the old density (from
+            // which it scales); whatever bounds it does not take for itself are then the
+            // window system's.
+            if (e.PixelsPerInch > 0 && e.PixelsPerInch != top->dpi)
+                SendDpiChanged(top, e.PixelsPerInch, e.Rect);
+            if (Alive(top) && top->native) MovedBySystem(top, top->native->Bounds());
+            break;
         default:
             break;
     }

@@ -441,6 +441,29 @@ TEST_F(MonitorDensity, MovingAcrossMonitorsSuggestsTheWindowScaledAboutItsCentre
     DestroyWindow(w);
 }
 
+TEST_F(MonitorDensity, AWindowSystemsOwnReportIsPassedOnWithItsBounds) {
+    screen.SetReportsDensityChanges(true);
+    std::vector<std::pair<UINT, TRect>> changes;
+    HWND w = MakeRecorder(changes, 10, 10);
+    SetWindowPos(w, nullptr, 700, 100, 0, 0, SWP_NOSIZE | SWP_NOZORDER);  // the system tells
+    EXPECT_TRUE(changes.empty());
+    const TRect given = TRect::FromSize(690, 90, 204, 124);  // its own rounding and frame
+    screen.ChangeDensityBySystem(NativeWindow(w), given, 192);
+    MSG m;
+    while (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessage(&m);
+    ASSERT_EQ(changes.size(), 1u);
+    EXPECT_EQ(changes[0].first, 192u);
+    EXPECT_EQ(changes[0].second, given);
+    EXPECT_EQ(GetDpiForWindow(w), 192u);
+    // Nobody took other bounds: the window is where the system put it.
+    TRect now;
+    GetWindowRect(w, &now);
+    EXPECT_EQ(now, given);
+    EXPECT_EQ(WindowFrame(w)->Width(), 204);
+    DestroyWindow(w);
+}
+
 TEST_F(MonitorDensity, AMonitorChangingItsDensityUnderAWindowIsReported) {
     std::vector<std::pair<UINT, TRect>> changes;
     HWND w = MakeRecorder(changes, 10, 10);
