@@ -55,6 +55,10 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION x11)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# xdg-open shows the user's manual and the web pages; fontconfig needs a font to find.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, fonts-dejavu-core | fonts-liberation2")
+# The faces the programs ask fontconfig for: the dialogs' DejaVu Sans Condensed
+# (fonts-dejavu-extra) and the hex editor's monospace, DejaVu Sans Mono (fonts-dejavu-core);
+# their layouts are made to hold text in these. xdg-open shows the user's manual and the
+# web pages.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core, fonts-dejavu-extra")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
 include(CPack)

@@ -7,6 +7,7 @@ ZT_PACKAGES=(
     libx11-dev libxext-dev libxrandr-dev
     libgtest-dev libbenchmark-dev
     libxtst-dev xvfb xauth openbox xdotool x11-utils x11-xserver-utils
+    xserver-xorg-core xserver-xorg-video-dummy
 )
 
 zt_root() { cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd; }

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "platform/gfx/scale.h"
+
 namespace {
 
 // Lines on each side of a band's middle, and the shade step between them; no lines (and
@@ -100,6 +102,12 @@ void TTarvoPanel::SetMaxInc(int value) {
 void TTarvoPanel::SetBarWidth(int value) {
     barWidth_ = value;
     Repaint();
+}
+
+void TTarvoPanel::ChangeScale(int percent) {
+    if (percent > 0 && percent != ScalePercent())
+        barWidth_ = RescaleLength(barWidth_, ScalePercent(), percent);
+    TPanel::ChangeScale(percent);
 }
 
 void TTarvoPanel::Paint() {

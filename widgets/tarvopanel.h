@@ -14,7 +14,8 @@
 // The panel's properties are 32-bit integers; each setter stores the value unchecked and
 // repaints at once. The panel draws no bevel and no caption: Paint draws the band over the
 // client area and then fills from (BarWidth - 1, BarWidth - 1) to (right - BarWidth + 1,
-// bottom - BarWidth + 1) with Color.
+// bottom - BarWidth + 1) with Color. BarWidth is in the panel's pixels: it scales with the
+// panel (ChangeScale).
 #pragma once
 
 #include "platform/gfx/canvas.h"
@@ -48,6 +49,8 @@ public:
     void SetMaxInc(int value);
     int BarWidth() const { return barWidth_; }
     void SetBarWidth(int value);
+
+    void ChangeScale(int percent) override;
 
 protected:
     void Paint() override;

@@ -49,6 +49,27 @@ TEST_F(TarvoPanel, DefaultBandIsRedWithGreenGrowingFromItsMiddleLine) {
     EXPECT_EQ(At(kWidth - 6, kHeight - 6), kPanelColor);
 }
 
+TEST(TarvoPanelScale, TheBandScalesWithThePanel) {
+    THeadlessApp app({2000, 1500}, 192);
+    TForm* form = New<TForm>(Application);
+    auto* panel = new TTarvoPanel(form);
+    EXPECT_EQ(panel->BarWidth(), 6);
+    panel->SetParent(form);  // the form is at 200 %
+    EXPECT_EQ(panel->BarWidth(), 12);
+    panel->SetBounds(10, 10, 120, 80);
+    panel->SetColor(clWhite);
+    form->SetBounds(0, 0, 300, 200);
+    form->Show();
+    app.Run();
+    // Six lines on each side of the middle (inset 5), 25 shades apart; the fill from 11.
+    const TBitmap shot = app.Backend().Screenshot();
+    EXPECT_EQ(shot.Pixel(10 + 5, 50), RGB(255, 0, 0));
+    EXPECT_EQ(shot.Pixel(10 + 0, 50), RGB(255, 125, 0));
+    EXPECT_EQ(shot.Pixel(10 + 10, 50), RGB(255, 125, 0));
+    EXPECT_EQ(shot.Pixel(10 + 11, 50), clWhite);
+    form->Free();
+}
+
 TEST_F(TarvoPanel, NarrowBandsDrawNothingAndTheFillCoversTheWholePanel) {
     for (int width : {0, 1}) {
         panel->SetBarWidth(width);

@@ -59,17 +59,18 @@ void TControl::ChangeScale(int percent) {
     if (percent <= 0 || percent == scalePercent_) return;
     const int old = scalePercent_;
     scalePercent_ = percent;
-    TRect r = BoundsRect();
-    if (parent_) {
-        r = RescaleRect(r, old, percent);
-    } else {
-        r = TRect::FromSize(r.Left, r.Top, RescaleLength(r.Width(), old, percent),
-                            RescaleLength(r.Height(), old, percent));
-    }
+    const TRect r = BoundsAtScale(old, percent);
     SetBounds(r.Left, r.Top, r.Width(), r.Height());
     // After the bounds: a control that sizes itself to its text does so at the new font.
     font_.ChangePixelsPerInch(PixelsPerInchOfScale(percent));
     Invalidate();
+}
+
+TRect TControl::BoundsAtScale(int fromPercent, int toPercent) const {
+    const TRect r = BoundsRect();
+    if (parent_) return RescaleRect(r, fromPercent, toPercent);
+    return TRect::FromSize(r.Left, r.Top, RescaleLength(r.Width(), fromPercent, toPercent),
+                           RescaleLength(r.Height(), fromPercent, toPercent));
 }
 
 void TControl::SetAlign(TAlign align) {

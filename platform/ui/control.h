@@ -184,6 +184,9 @@ protected:
     virtual void DoContextPopup(TPoint mousePos, bool& handled);
     virtual void FontChanged();
     virtual void Resize();
+    // Where ChangeScale puts the control: its edges laid out again at the new scale, or,
+    // for a control without a parent, its size at the new scale at its place.
+    virtual TRect BoundsAtScale(int fromPercent, int toPercent) const;
     // The parent's windowed ancestor to paint on (the parent itself, for now).
     void InvalidateControl(bool wasVisible, bool opaque);
     void Notification(TComponent* component, TOperation operation) override;

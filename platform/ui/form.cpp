@@ -43,12 +43,15 @@ void TCustomForm::ScaleForPPI(int pixelsPerInch) {
     pixelsPerInch_ = pixelsPerInch;
     const int percent = Screen ? Screen->ScalePercentFor(pixelsPerInch)
                                : native::ScalePercentForPixelsPerInch(pixelsPerInch);
-    if (percent == ScalePercent()) return;
-    const TRect before = BoundsRect();
     ChangeScale(percent);
-    if (Visible())
-        SetBounds(before.Left + before.Width() / 2 - Width() / 2,
-                  before.Top + before.Height() / 2 - Height() / 2, Width(), Height());
+}
+
+TRect TCustomForm::BoundsAtScale(int fromPercent, int toPercent) const {
+    const TRect r = TWinControl::BoundsAtScale(fromPercent, toPercent);
+    if (!scaleAround_ && !Visible()) return r;
+    const TRect around = scaleAround_ ? *scaleAround_ : BoundsRect();
+    return TRect::FromSize(around.Left + around.Width() / 2 - r.Width() / 2,
+                           around.Top + around.Height() / 2 - r.Height() / 2, r.Width(), r.Height());
 }
 
 void TCustomForm::CreateWnd() {
@@ -62,10 +65,18 @@ void TCustomForm::MonitorDpiChanged(int dpi, const TRect* suggested) {
     const int old = monitorDpi_;
     monitorDpi_ = dpi;
     if (scaled_) {
-        ScaleForPPI(dpi);
         // Centred in the suggestion, which is the window system's own (on Windows) or the
         // window scaled about its centre: the form's exact size may differ from it by the
-        // rounding of its design, or by the frame the system counts in.
+        // rounding of its design, or by the frame the system counts in. One move, so that
+        // the window never passes through other places (and monitors) on the way.
+        scaleAround_ = suggested;
+        try {
+            ScaleForPPI(dpi);
+        } catch (...) {
+            scaleAround_ = nullptr;
+            throw;
+        }
+        scaleAround_ = nullptr;
         if (suggested)
             SetBounds(suggested->Left + suggested->Width() / 2 - Width() / 2,
                       suggested->Top + suggested->Height() / 2 - Height() / 2, Width(), Height());

@@ -148,6 +148,9 @@ public:
 protected:
     void CreateParams(TCreateParams& params) override;
     void CreateWnd() override;
+    // Scaled in one move: centred where it was (a visible form), or in the suggestion of
+    // WM_DPICHANGED; a hidden form keeps its top-left corner.
+    TRect BoundsAtScale(int fromPercent, int toPercent) const override;
     void PaintWindow(HDC dc) override;
     virtual void Paint();
     virtual bool CloseQuery();
@@ -169,6 +172,7 @@ private:
     TPosition position_ = poDesigned;
     int pixelsPerInch_ = 96;
     int monitorDpi_ = 0;  // of the monitor the window is on (0 before it is made)
+    const TRect* scaleAround_ = nullptr;  // while laid out for WM_DPICHANGED: its suggestion
     bool scaled_ = true;
     bool keyPreview_ = false;
     TModalResult modalResult_ = mrNone;

@@ -44,7 +44,7 @@ inline bool WaitFor(const std::function<bool()>& condition, std::chrono::millise
 class TProgramFixture : public ::testing::Test {
 protected:
     TTempConfigHome home;
-    std::unique_ptr<ztest::TXvfb> x;
+    std::unique_ptr<ztest::TXServer> x;
     Display* display = nullptr;
     ztest::TChildProcess clock;
 
@@ -54,8 +54,8 @@ protected:
             if (XToolsRequired()) FAIL() << tool << " is not installed (ZT_REQUIRE_X_TOOLS is set)";
             GTEST_SKIP() << tool << " is not installed";
         }
-        x = std::make_unique<ztest::TXvfb>("1024x768x24");
-        ASSERT_TRUE(x->Ok()) << x->Error();
+        x = MakeServer();
+        ASSERT_TRUE(x && x->Ok()) << (x ? x->Error() : "no server");
         ASSERT_TRUE(x->StartWindowManager()) << "openbox did not start";
         display = XOpenDisplay(x->Display().c_str());
         ASSERT_NE(display, nullptr);
@@ -66,6 +66,28 @@ protected:
     void TearDown() override {
         clock.Stop();
         if (display) XCloseDisplay(display);
+    }
+
+    // The X server the fixture starts: Xvfb with one 1024 x 768 screen.
+    virtual std::unique_ptr<ztest::TXServer> MakeServer() {
+        return std::make_unique<ztest::TXServer>("1024x768x24");
+    }
+
+    // Sets the resources of the display (what xrdb loads), such as "Xft.dpi:\t192\n".
+    void SetResources(const std::string& resources) {
+        XChangeProperty(display, DefaultRootWindow(display), XA_RESOURCE_MANAGER, XA_STRING, 8,
+                        PropModeReplace, reinterpret_cast<const unsigned char*>(resources.data()),
+                        int(resources.size()));
+        XSync(display, False);
+    }
+
+    // The colour of a pixel of a window (its own coordinates), as 0xRRGGBB.
+    unsigned long PixelOf(Window w, int x, int y) {
+        XImage* image = XGetImage(display, w, x, y, 1, 1, AllPlanes, ZPixmap);
+        if (!image) return ~0ul;
+        unsigned long pixel = XGetPixel(image, 0, 0) & 0xFFFFFF;
+        XDestroyImage(image);
+        return pixel;
     }
 
     // The program the fixture starts, and whether a title is its main window's.

@@ -1,9 +1,12 @@
-// TXvfb: a private X server for tests, with an optional window manager.
+// TXServer (TXvfb): a private X server for tests, with an optional window manager.
 //
 // The server is Xvfb on the first free display number from 90 up, with one 24-bit
-// screen and no TCP listener. Xvfb reports the display it took on a pipe once it accepts
+// screen and no TCP listener, and any further arguments the test gives it (-dpi 192). For
+// tests that need monitors of their own (RandR 1.5 monitors with physical sizes, which
+// Xvfb cannot take at run time), it is Xorg with the dummy video driver instead
+// (TXServer::DummyXorg). Either reports the display it took on a pipe once it accepts
 // connections (-displayfd), so starting it needs no polling; a display that is taken
-// makes that Xvfb exit, and the next number is tried. The window manager is openbox with
+// makes that server exit, and the next number is tried. The window manager is openbox with
 // its built-in settings; it runs a startup command once it manages the screen, which
 // tells the test that it is ready. Both are stopped when the object goes.
 //
@@ -26,6 +29,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -151,44 +155,62 @@ private:
     pid_t pid_ = -1;
 };
 
-class TXvfb {
+class TXServer {
 public:
     // Whether tests should start the server: Xvfb is installed, or it is required (the
     // constructor then reports it missing, Ok() is false, and the test fails).
     static bool Installed() { return ProgramOnPath("Xvfb") || XToolsRequired(); }
 
-    // Starts the server; Ok() tells whether it runs, Error() why not.
-    explicit TXvfb(const std::string& screen = "1024x768x24", int timeoutMs = 20000) {
+    // Starts Xvfb with a screen ("1024x768x24") and further arguments; Ok() tells whether
+    // it runs, Error() why not.
+    explicit TXServer(const std::string& screen = "1024x768x24", int timeoutMs = 20000,
+                      const std::vector<std::string>& arguments = {}) {
         if (!Installed()) {
             error_ = "Xvfb is not installed";
             return;
         }
-        for (int number = 90; number < 190; ++number) {
-            int fds[2];
-            if (pipe2(fds, O_CLOEXEC) != 0) break;
-            TChildProcess server;
-            bool started =
-                server.Start({"Xvfb", ":" + std::to_string(number), "-screen", "0", screen,
-                              "-nolisten", "tcp", "-noreset", "-displayfd", std::to_string(fds[1])},
-                             {}, fds[1]);
-            close(fds[1]);
-            std::string reported = started ? ReadLineFrom(fds[0], timeoutMs) : std::string();
-            close(fds[0]);
-            if (!reported.empty()) {
-                display_ = ":" + reported;
-                server_ = std::move(server);
-                return;
-            }
-        }
-        error_ = "Xvfb did not start on any display from :90 to :189";
+        std::vector<std::string> command = {"Xvfb", "-screen", "0", screen};
+        command.insert(command.end(), arguments.begin(), arguments.end());
+        Launch(command, timeoutMs);
     }
 
-    ~TXvfb() {
+    // Xorg with the dummy video driver and the given device, monitor and screen sections
+    // of its configuration. Needs root, as Xorg does.
+    static std::unique_ptr<TXServer> DummyXorg(const std::string& configuration, int timeoutMs = 20000) {
+        auto server = std::unique_ptr<TXServer>(new TXServer(TNoServer{}));
+        if (!ProgramOnPath("Xorg")) {
+            server->error_ = "Xorg is not installed";
+            return server;
+        }
+        char dir[] = "/tmp/zt-xorg-XXXXXX";
+        if (!mkdtemp(dir)) {
+            server->error_ = "no folder for the Xorg configuration";
+            return server;
+        }
+        server->folder_ = dir;
+        const std::string config = server->folder_ + "/xorg.conf";
+        if (FILE* file = std::fopen(config.c_str(), "w")) {
+            std::fputs(configuration.c_str(), file);
+            std::fclose(file);
+        }
+        server->Launch({"Xorg", "-config", config, "-logfile", server->folder_ + "/xorg.log",
+                        "-novtswitch", "-sharevts"},
+                       timeoutMs);
+        return server;
+    }
+
+    ~TXServer() {
         windowManager_.Stop();
         server_.Stop();
+        if (!folder_.empty()) {
+            unlink((folder_ + "/xorg.conf").c_str());
+            unlink((folder_ + "/xorg.log").c_str());
+            unlink((folder_ + "/xorg.log.old").c_str());
+            rmdir(folder_.c_str());
+        }
     }
-    TXvfb(const TXvfb&) = delete;
-    TXvfb& operator=(const TXvfb&) = delete;
+    TXServer(const TXServer&) = delete;
+    TXServer& operator=(const TXServer&) = delete;
 
     bool Ok() const { return !display_.empty(); }
     const std::string& Error() const { return error_; }
@@ -244,10 +266,39 @@ public:
     void StopWindowManager() { windowManager_.Stop(); }
 
 private:
+    struct TNoServer {};
+    explicit TXServer(TNoServer) {}
+
+    // Starts command (a server program and its arguments) on the first free display.
+    void Launch(const std::vector<std::string>& command, int timeoutMs) {
+        for (int number = 90; number < 190; ++number) {
+            int fds[2];
+            if (pipe2(fds, O_CLOEXEC) != 0) break;
+            std::vector<std::string> argv = {command[0], ":" + std::to_string(number)};
+            argv.insert(argv.end(), command.begin() + 1, command.end());
+            for (const char* a : {"-nolisten", "tcp", "-noreset", "-displayfd"}) argv.push_back(a);
+            argv.push_back(std::to_string(fds[1]));
+            TChildProcess server;
+            bool started = server.Start(argv, {}, fds[1]);
+            close(fds[1]);
+            std::string reported = started ? ReadLineFrom(fds[0], timeoutMs) : std::string();
+            close(fds[0]);
+            if (!reported.empty()) {
+                display_ = ":" + reported;
+                server_ = std::move(server);
+                return;
+            }
+        }
+        error_ = command[0] + " did not start on any display from :90 to :189";
+    }
+
+    std::string folder_;  // of a configuration written for the server
     std::string display_;
     std::string error_;
     TChildProcess server_;
     TChildProcess windowManager_;
 };
+
+using TXvfb = TXServer;
 
 }  // namespace ztest

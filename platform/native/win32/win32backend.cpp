@@ -24,15 +24,39 @@ std::wstring ProgramBaseName() {
     return name.empty() ? L"zentick" : name;
 }
 
-// Pixels are the screen's own, not scaled by the system on screens above 96 pixels per
-// inch. The call exists from Windows Vista on.
+// Pixels are the screen's own on every monitor, not scaled by the system: the program is
+// aware of each monitor's density (version 2, from Windows 10 1703), or, on older
+// systems, of the desktop's. The programs declare it in their manifests; this is for any
+// other program of the backend (its tests).
 void BecomeDpiAware() {
-    if (HMODULE user32 = GetModuleHandleW(L"user32.dll")) {
-        using TSetProcessDPIAware = BOOL(WINAPI*)();
-        auto call = reinterpret_cast<TSetProcessDPIAware>(
-            reinterpret_cast<void*>(GetProcAddress(user32, "SetProcessDPIAware")));
-        if (call) call();
-    }
+    HMODULE user32 = GetModuleHandleW(L"user32.dll");
+    if (!user32) return;
+    using TSetContext = BOOL(WINAPI*)(HANDLE);
+    auto setContext = reinterpret_cast<TSetContext>(
+        reinterpret_cast<void*>(GetProcAddress(user32, "SetProcessDpiAwarenessContext")));
+    // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2; refused when the manifest said it already.
+    if (setContext && (setContext(reinterpret_cast<HANDLE>(intptr_t(-4))) ||
+                       GetLastError() == ERROR_ACCESS_DENIED))
+        return;
+    using TSetProcessDPIAware = BOOL(WINAPI*)();
+    auto call = reinterpret_cast<TSetProcessDPIAware>(
+        reinterpret_cast<void*>(GetProcAddress(user32, "SetProcessDPIAware")));
+    if (call) call();
+}
+
+// Whether the process is aware of each monitor's density: then the system tells each
+// window when it comes to another density (WM_DPICHANGED).
+bool AwareOfEachMonitor() {
+    HMODULE user32 = GetModuleHandleW(L"user32.dll");
+    if (!user32) return false;
+    using TGetContext = HANDLE(WINAPI*)();
+    using TAwareness = int(WINAPI*)(HANDLE);
+    auto getContext = reinterpret_cast<TGetContext>(
+        reinterpret_cast<void*>(GetProcAddress(user32, "GetThreadDpiAwarenessContext")));
+    auto awareness = reinterpret_cast<TAwareness>(
+        reinterpret_cast<void*>(GetProcAddress(user32, "GetAwarenessFromDpiAwarenessContext")));
+    constexpr int kPerMonitorAware = 2;  // DPI_AWARENESS_PER_MONITOR_AWARE
+    return getContext && awareness && awareness(getContext()) == kPerMonitorAware;
 }
 
 }  // namespace
@@ -61,7 +85,7 @@ std::unique_ptr<TBackend> CreateWin32Backend() {
 }
 
 TWin32Backend::TWin32Backend(HINSTANCE instance, HANDLE wakeEvent)
-    : instance_(instance), wake_(wakeEvent) {
+    : instance_(instance), wake_(wakeEvent), awareOfEachMonitor_(AwareOfEachMonitor()) {
     LARGE_INTEGER frequency{};
     if (QueryPerformanceFrequency(&frequency) && frequency.QuadPart > 0)
         frequency_ = frequency.QuadPart;
@@ -211,6 +235,16 @@ BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
 
 }  // namespace
 
+int TWin32Backend::PixelsPerInchAt(const RECT& rect) const {
+    UINT x = 0, y = 0;
+    constexpr int kEffectiveDpi = 0;
+    if (TGetDpiForMonitor call = DpiForMonitorCall();
+        call && SUCCEEDED(call(MonitorFromRect(&rect, MONITOR_DEFAULTTONEAREST), kEffectiveDpi, &x, &y)) &&
+        y >= 48 && y <= 480)
+        return int(y);
+    return pixelsPerInch_;
+}
+
 std::vector<TMonitor> TWin32Backend::Monitors() const {
     TMonitorList list{{}, pixelsPerInch_};
     EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&list));
@@ -286,6 +320,22 @@ void TWin32Backend::AskMainWindowToClose() {
 }
 
 void TWin32Backend::Post(const TEvent& event) {
+    // A density change carries the window's bounds: it replaces the moves before it, and
+    // the moves after it (the user still dragging) only bring its bounds up to date, so
+    // the framework never sees bounds of the old density after it has heard of the new.
+    if (event.Kind == TEventKind::DensityChanged)
+        std::erase_if(pending_, [&](const TEvent& e) {
+            return e.Kind == TEventKind::Moved && e.Window == event.Window;
+        });
+    if (event.Kind == TEventKind::Moved) {
+        auto density = std::find_if(pending_.begin(), pending_.end(), [&](const TEvent& e) {
+            return e.Kind == TEventKind::DensityChanged && e.Window == event.Window;
+        });
+        if (density != pending_.end()) {
+            density->Rect = event.Rect;
+            return;
+        }
+    }
     if (event.Kind == TEventKind::ScreenChanged &&
         std::any_of(pending_.begin(), pending_.end(),
                     [](const TEvent& e) { return e.Kind == TEventKind::ScreenChanged; }))

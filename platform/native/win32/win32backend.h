@@ -39,6 +39,7 @@ public:
     TSize ScreenSize() const override;
     int PixelsPerInch() const override { return pixelsPerInch_; }
     std::vector<TMonitor> Monitors() const override;
+    bool ReportsDensityChanges() const override { return awareOfEachMonitor_; }
     int BitsPerPixel() const override { return bitsPerPixel_; }
     TPoint CursorPos() const override;
     bool DragFullWindows() const override;
@@ -60,6 +61,8 @@ public:
     // asks for a button, hides it otherwise.
     void UpdateTaskbarButton();
     TWin32Window* Capture() const { return capture_; }
+    // The pixels per inch of the monitor that holds most of a rectangle (screen pixels).
+    int PixelsPerInchAt(const RECT& rect) const;
     const std::vector<TWin32Window*>& Windows() const { return windows_; }
 
     // From the windows.
@@ -87,6 +90,7 @@ private:
     int64_t frequency_ = 1;
     int pixelsPerInch_ = 96;
     int bitsPerPixel_ = 32;
+    bool awareOfEachMonitor_;
     std::vector<TWin32Window*> windows_;
     TWin32Window* capture_ = nullptr;
     std::vector<TEvent> pending_;

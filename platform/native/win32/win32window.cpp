@@ -51,6 +51,18 @@ unsigned Modifiers(WPARAM keys) {
     return m;
 }
 
+// AdjustWindowRectExForDpi (Windows 10 1607 and later), looked up at run time.
+using TAdjustForDpi = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
+TAdjustForDpi AdjustForDpiCall() {
+    static TAdjustForDpi call = [] {
+        HMODULE user32 = GetModuleHandleW(L"user32.dll");
+        return user32 ? reinterpret_cast<TAdjustForDpi>(reinterpret_cast<void*>(
+                            GetProcAddress(user32, "AdjustWindowRectExForDpi")))
+                      : nullptr;
+    }();
+    return call;
+}
+
 unsigned KeyModifiers() {
     unsigned m = 0;
     if (GetKeyState(VK_SHIFT) < 0) m |= kShift;
@@ -66,6 +78,8 @@ TWin32Window::TWin32Window(TWin32Backend& backend, const TWindowParams& params)
       kind_(params.Kind),
       owner_(static_cast<TWin32Window*>(params.Owner)),
       bounds_(params.Bounds),
+      dpi_(backend.PixelsPerInchAt(RECT{params.Bounds.Left, params.Bounds.Top, params.Bounds.Right,
+                                        params.Bounds.Bottom})),
       stayOnTop_(params.StayOnTop),
       taskbarButton_(params.TaskbarButton),
       borderless_(params.Borderless) {
@@ -122,7 +136,8 @@ DWORD TWin32Window::ExStyle() const {
 RECT TWin32Window::OuterRect(const TRect& client) const {
     RECT r{client.Left, client.Top, client.Left + std::max(0, client.Width()),
            client.Top + std::max(0, client.Height())};
-    AdjustWindowRectEx(&r, Style(), FALSE, ExStyle());
+    if (TAdjustForDpi adjust = AdjustForDpiCall(); !adjust || !adjust(&r, Style(), FALSE, ExStyle(), UINT(dpi_)))
+        AdjustWindowRectEx(&r, Style(), FALSE, ExStyle());
     return r;
 }
 
@@ -232,6 +247,25 @@ LRESULT TWin32Window::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             TEvent e;
             e.Kind = TEventKind::CloseRequest;
             e.Window = this;
+            e.TimeMs = backend_.NowMs();
+            backend_.Post(e);
+            return 0;
+        }
+        case WM_DPICHANGED: {
+            // The window came to a monitor of another density. The system's suggestion
+            // (the window rectangle there, frame included) is taken at once, as the system
+            // expects, so that a drag goes on at the new size; the framework hears of it
+            // with the client area's bounds there and lays the window out itself.
+            dpi_ = LOWORD(wParam);
+            const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+            SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top,
+                         suggested->right - suggested->left, suggested->bottom - suggested->top,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+            TEvent e;
+            e.Kind = TEventKind::DensityChanged;
+            e.Window = this;
+            e.Rect = bounds_;
+            e.PixelsPerInch = dpi_;
             e.TimeMs = backend_.NowMs();
             backend_.Post(e);
             return 0;

@@ -58,7 +58,7 @@ private:
     void KeyEvent(TEventKind kind, WPARAM key);
     DWORD Style() const;
     DWORD ExStyle() const;
-    // The window rectangle around a client rectangle, for the current styles.
+    // The window rectangle around a client rectangle, for the current styles and density.
     RECT OuterRect(const TRect& client) const;
     // Where the client area's top-left lies in the window rectangle.
     POINT ClientOffset() const;
@@ -73,6 +73,7 @@ private:
     TWin32Window* owner_;
     HWND hwnd_ = nullptr;
     TRect bounds_;
+    int dpi_;  // of the monitor the window is on: its frame's size depends on it
     bool visible_ = false;
     bool stayOnTop_;
     bool taskbarButton_;
