@@ -162,6 +162,7 @@ void THtmlLabel::ProcessCaption() {
 
     wordLength_ = 0;
     wordBuffer_[0] = '\0';
+    underlineGap_ = {};
     penX_ = lineStartX_;
     penY_ = startY_;
     extentWidth_ = 0;
@@ -258,7 +259,7 @@ void THtmlLabel::DumpText() {
         penX_ = lineStartX_;
         penY_ += lineHeight_;
     }
-    if (drawing_) canvas.TextOut(penX_, penY_, piece);
+    if (drawing_) DrawAtPen(piece);
     penX_ += size.cx;
     extentWidth_ += size.cx;
     lineHeight_ = std::max(lineHeight_, size.cy);
@@ -271,6 +272,55 @@ void THtmlLabel::DumpSpace() {
     // spaces are dropped.
     if (penX_ == lineStartX_) return;
     TCanvas& canvas = Canvas();
-    if (drawing_) canvas.TextOut(penX_, penY_, " ");
+    if (drawing_) DrawAtPen(" ");
     penX_ += canvas.TextWidth(" ");
+}
+
+void THtmlLabel::DrawAtPen(std::string_view text) {
+    TCanvas& canvas = Canvas();
+    const TFontStyles style = canvas.Font.Style();
+    if (!(style & fsUnderline)) {
+        underlineGap_ = {};
+        canvas.TextOut(penX_, penY_, text);
+        return;
+    }
+    const TFontFace& face = canvas.Font.Face();
+    const TFontMetrics m = face.Metrics();
+    const int width = face.TextWidth(text);
+    const bool adjacent = !underlineGap_.IsEmpty() && underlineGap_.Right == penX_ &&
+                          underlineGapLine_ == penY_;
+    if (text.find_first_not_of(' ') == std::string_view::npos) {
+        // A space is underlined only when underlined text follows it on the line: until
+        // then it is part of the gap.
+        canvas.Font.SetStyle(style & ~fsUnderline);
+        canvas.TextOut(penX_, penY_, text);
+        canvas.Font.SetStyle(style);
+        if (adjacent) {
+            underlineGap_.Right += width;
+        } else {
+            const int top = penY_ + m.Ascent + m.UnderlinePosition;
+            underlineGap_ = {penX_, top, penX_ + width, top + std::max(1, m.LineThickness)};
+            underlineGapColor_ = ColorToRGB(canvas.Font.Color());
+            underlineGapLine_ = penY_;
+        }
+        return;
+    }
+    // Underlined text after underlined text or spaces: the underline runs on through the
+    // gap before it.
+    if (adjacent) {
+        const TBrush brush = canvas.Brush;
+        canvas.Brush.Style = bsSolid;
+        canvas.Brush.Color = underlineGapColor_;
+        canvas.FillRect(underlineGap_);
+        canvas.Brush = brush;
+    }
+    underlineGap_ = {};
+    canvas.TextOut(penX_, penY_, text);
+    const int blank = face.TrailingBlank(text);
+    if (blank <= 0) return;
+    const int end = penX_ + width;
+    const int top = penY_ + m.Ascent + m.UnderlinePosition;
+    underlineGap_ = {end - blank, top, end, top + std::max(1, m.LineThickness)};
+    underlineGapColor_ = ColorToRGB(canvas.Font.Color());
+    underlineGapLine_ = penY_;
 }

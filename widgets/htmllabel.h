@@ -34,6 +34,11 @@
 // byte, never splitting a UTF-8 sequence. A piece holds at most 1023 bytes; a longer run
 // of text is flushed as several pieces.
 //
+// Underlines end with the ink of the last glyph: the blank a glyph leaves after it
+// (TFontFace::TrailingBlank) and an underlined space are underlined only when underlined
+// text follows them on the same line, so a link is underlined under its spaces and style
+// changes up to its last glyph, and not under the blank or spaces after it.
+//
 // Clicks: the label has no clickable parts; OnClick and OnMouseDown are raised for any
 // click on it.
 #pragma once
@@ -106,6 +111,8 @@ protected:
     void DumpSpace();
     // Appends one byte of text to the pending piece; a full piece is flushed first.
     void AddChar(char c);
+    // Draws text at the pen, joining its underline to the underlined text before it.
+    void DrawAtPen(std::string_view text);
 
 private:
     // Acts on the tag at the start of text and returns its length, or 0 when text does
@@ -124,4 +131,10 @@ private:
     int32_t autoSize_ = 0;
     int32_t wordWrap_ = 0;
     TAlignment alignment_ = taLeftJustify;
+    // The underline not drawn yet (the blank after the last underlined glyph, and the
+    // underlined spaces after it), its colour and the line (PenY) it is on; empty when
+    // there is none.
+    TRect underlineGap_;
+    TColor underlineGapColor_ = clBlack;
+    int32_t underlineGapLine_ = 0;
 };

@@ -91,11 +91,23 @@ protected:
         canvas.SetClipRect(label->BoundsRect());
         canvas.Brush.Color = label->Color();
         canvas.FillRect(label->ClientRect());
-        for (const TPiece& p : pieces) {
+        for (size_t i = 0; i < pieces.size(); ++i) {
+            const TPiece& p = pieces[i];
             canvas.Font.Assign(label->Font());
             canvas.Font.SetStyle(p.Style);
             canvas.Font.SetColor(p.Color);
             canvas.TextOut(p.X, p.Y, p.Text);
+            // Underlined text right after underlined text: the underline runs on under the
+            // blank after this piece's last glyph, in this piece's colour.
+            const int end = p.X + canvas.TextWidth(p.Text);
+            if (i + 1 < pieces.size() && (p.Style & fsUnderline) && (pieces[i + 1].Style & fsUnderline) &&
+                pieces[i + 1].X == end && pieces[i + 1].Y == p.Y) {
+                const TFontMetrics m = canvas.Font.Face().Metrics();
+                const int row = p.Y + m.Ascent + m.UnderlinePosition;
+                canvas.Brush.Color = p.Color;
+                canvas.FillRect({end - canvas.Font.Face().TrailingBlank(p.Text), row, end, row + m.LineThickness});
+                canvas.Brush.Color = label->Color();
+            }
         }
         return picture;
     }
@@ -184,6 +196,23 @@ TEST_F(HtmlLabel, TagsInAnyLetterCaseStyleTheTextUpToTheirClosingTag) {
         {"a<blue><b>b", {{0, 0, "a"}, {6, 0, "b", fsBold, kBlue}}},
     };
     CheckDrawCases(cases);
+}
+
+TEST_F(HtmlLabel, ALinkIsUnderlinedUnderItsSpacesAndUpToItsLastGlyph) {
+    label->SetBounds(kLeft, kTop, 120, 40);
+    label->SetCaption("a <hyper>bc <b>d</b>e </hyper>f");
+    app.Run();
+    const TBitmap& frame = *WindowFrame(form->Handle());
+    const TFontFace& face = label->Font().Face();
+    const int row = kTop + face.Metrics().Ascent + face.Metrics().UnderlinePosition;
+    // From 'b' (after "a ") to the ink of 'e': "bc", a space, "d" in bold and "e"; not
+    // under the blank after the 'e' nor the space before the closing tag.
+    const int start = kLeft + 2 * kChar, inkEnd = kLeft + 7 * kChar - face.TrailingBlank("e");
+    ASSERT_GT(face.TrailingBlank("e"), 0);
+    std::string underline;
+    for (int x = kLeft; x < kLeft + 9 * kChar; ++x) underline += frame.Pixel(x, row) == kBlue ? '#' : '.';
+    EXPECT_EQ(underline, std::string(size_t(start - kLeft), '.') + std::string(size_t(inkEnd - start), '#') +
+                             std::string(size_t(kLeft + 9 * kChar - inkEnd), '.'));
 }
 
 TEST_F(HtmlLabel, ClosingColourTagsBringBackTheRememberedColourOrElseTheFontColour) {

@@ -339,12 +339,14 @@ void TCanvas::TextRect(const TRect& rect, int x, int y, std::string_view text) {
     TColor color = ColorToRGB(Font.Color());
     int dx = x + origin_.X, dy = y + origin_.Y;
     face.DrawText(*target_, dx, dy, text, color, clip);
-    auto line = [&](int rowY) {
-        TRect r = TRect{dx, rowY, dx + width, rowY + std::max(1, m.LineThickness)}.Intersect(clip);
+    auto line = [&](int rowY, int length) {
+        TRect r = TRect{dx, rowY, dx + length, rowY + std::max(1, m.LineThickness)}.Intersect(clip);
         if (!r.IsEmpty()) FillDevice(r, color);
     };
-    if (Font.Style() & fsUnderline) line(dy + m.Ascent + m.UnderlinePosition);
-    if (Font.Style() & fsStrikeOut) line(dy + m.Ascent - m.StrikeOutPosition);
+    // The underline ends with the ink of the last character, not with the blank after it.
+    if (Font.Style() & fsUnderline)
+        line(dy + m.Ascent + m.UnderlinePosition, width - face.TrailingBlank(text));
+    if (Font.Style() & fsStrikeOut) line(dy + m.Ascent - m.StrikeOutPosition, width);
 }
 
 int TCanvas::TextWidth(std::string_view text) const { return Font.Face().TextWidth(text); }

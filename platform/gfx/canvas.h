@@ -104,7 +104,9 @@ public:
     void DrawBitmapRect(const TRect& dest, const TBitmap& bitmap, const TRect& src, TColor key);
 
     // Text in Font, the top-left corner of its cell at (x, y); the cell is first filled
-    // with the brush unless the brush is clear. PenPos moves past the text.
+    // with the brush unless the brush is clear. An underline runs from x to the ink of
+    // the last character (TFontFace::TrailingBlank), a strike-out the whole advance.
+    // PenPos moves past the text.
     void TextOut(int x, int y, std::string_view text);
     // The same, drawn only inside rect.
     void TextRect(const TRect& rect, int x, int y, std::string_view text);

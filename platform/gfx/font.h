@@ -48,6 +48,10 @@ public:
     // blending the glyph coverage with the target, touching only pixels inside clip.
     virtual void DrawText(TBitmap& target, int x, int y, std::string_view text, TColor color,
                           const TRect& clip) const = 0;
+    // How much of text's advance lies after the ink of its last character: the blank the
+    // glyph leaves before the next one. An underline ends where the ink does. 0 when the
+    // last character draws nothing (a space) or reaches its advance.
+    virtual int TrailingBlank(std::string_view text) const = 0;
     // The face the system chose, by its family and style ("DejaVu Sans Condensed"); empty
     // for the built-in font.
     virtual std::string FaceName() const { return {}; }

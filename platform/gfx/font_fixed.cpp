@@ -169,6 +169,25 @@ public:
         return int(std::min<int64_t>(count * advance_, INT_MAX));
     }
 
+    int TrailingBlank(std::string_view text) const override {
+        char32_t last = 0;
+        ForEachCodePoint(text, [&](char32_t c) { last = c; });
+        if (text.empty() || italic_) return 0;  // italic ink leans into the blank
+        // The rightmost box column that any row of the design inks.
+        const TDesign& design = Design(last);
+        int inkRight = 0;
+        for (int row = 0; row < boxHeight_; ++row) {
+            const uint8_t bits = design[size_t(row * kDesignRows / boxHeight_)];
+            for (int col = boxWidth_ - 1; col >= inkRight; --col)
+                if (bits >> (kDesignColumns - 1 - col * kDesignColumns / boxWidth_) & 1) {
+                    inkRight = col + 1;
+                    break;
+                }
+        }
+        if (inkRight == 0) return 0;
+        return std::max(0, advance_ - inkRight - (bold_ ? 1 : 0));
+    }
+
     void DrawText(TBitmap& target, int x, int y, std::string_view text, TColor color,
                   const TRect& clip) const override {
         TRect cell = TRect::FromSize(x, y, TextWidth(text), metrics_.Height());

@@ -295,6 +295,15 @@ public:
         return int(std::clamp<int64_t>(width, INT_MIN, INT_MAX));
     }
 
+    int TrailingBlank(std::string_view text) const override {
+        char32_t last = 0;
+        ForEachCodePoint(text, [&](char32_t c) { last = c; });
+        if (text.empty()) return 0;
+        const TGlyph& glyph = Glyph(last);
+        if (glyph.Coverage.empty()) return 0;
+        return std::clamp(glyph.Advance - (glyph.Left + glyph.Width), 0, std::max(0, glyph.Advance));
+    }
+
     void DrawText(TBitmap& target, int x, int y, std::string_view text, TColor color,
                   const TRect& clip) const override {
         const TRect area = clip.Intersect({0, 0, target.Width(), target.Height()});

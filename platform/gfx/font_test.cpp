@@ -288,10 +288,15 @@ TEST_F(FixedCanvasTest, UnderlineAndStrikeOutRows) {
     EXPECT_EQ(Row(underline, 3, 15), "............");
     EXPECT_NE(Row(strikeOut, 3, 15), "############");
 
+    // The underline ends with the ink of the last glyph: the 'i' leaves two blank columns.
     canvas_.Font.SetStyle(fsUnderline);
     canvas_.TextOut(3, top, "Hi");
-    EXPECT_EQ(Row(underline, 0, 17), "...############..");
+    EXPECT_EQ(canvas_.Font.Face().TrailingBlank("Hi"), 2);
+    EXPECT_EQ(Row(underline, 0, 17), "...##########....");
     EXPECT_NE(Row(strikeOut, 3, 15), "############");
+    // A text that ends in a space is underlined to its end.
+    canvas_.TextOut(3, top, "H ");
+    EXPECT_EQ(Row(underline, 0, 17), "...############..");
 
     canvas_.Font.SetStyle(fsStrikeOut);
     canvas_.TextOut(3, top, "Hi");

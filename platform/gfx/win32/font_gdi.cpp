@@ -18,6 +18,7 @@
 #include "platform/gfx/bitmap.h"
 #include "platform/gfx/coverage.h"
 #include "platform/gfx/font.h"
+#include "platform/gfx/utf8.h"
 #include "platform/os/win32/gditext.h"
 
 namespace {
@@ -37,6 +38,30 @@ public:
 
     int TextWidth(std::string_view text) const override { return text_->TextWidth(text); }
 
+    // From the last character drawn alone: its advance less the columns up to its last
+    // inked one.
+    int TrailingBlank(std::string_view text) const override {
+        size_t pos = 0, lastStart = 0;
+        while (pos < text.size()) {
+            lastStart = pos;
+            NextCodePoint(text, pos);
+        }
+        if (text.empty()) return 0;
+        const std::string last(text.substr(lastStart));
+        auto found = blanks_.find(last);
+        if (found != blanks_.end()) return found->second;
+        int width = 0, height = 0, inkRight = 0;
+        const std::vector<uint8_t> mask = text_->Coverage(last, width, height);
+        for (int y = 0; y < height; ++y)
+            for (int x = width - 1; x >= inkRight; --x)
+                if (mask[size_t(y) * size_t(width) + size_t(x)]) {
+                    inkRight = x + 1;
+                    break;
+                }
+        const int blank = inkRight == 0 ? 0 : std::max(0, text_->TextWidth(last) - inkRight);
+        return blanks_.emplace(last, blank).first->second;
+    }
+
     void DrawText(TBitmap& target, int x, int y, std::string_view text, TColor color,
                   const TRect& clip) const override {
         const TRect area = clip.Intersect({0, 0, target.Width(), target.Height()});
@@ -50,6 +75,7 @@ public:
 private:
     std::unique_ptr<TGdiText> text_;
     TFontMetrics metrics_;
+    mutable std::map<std::string, int> blanks_;  // by character
 };
 
 class TGdiFontProvider : public TFontProvider {

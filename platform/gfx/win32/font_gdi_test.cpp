@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/gfx/bitmap.h"
+#include "platform/gfx/canvas.h"
 #include "platform/gfx/font.h"
 
 namespace {
@@ -89,6 +90,42 @@ TEST_F(GdiFontTest, UnknownFamilyStillDrawsAndUtf8IsDecoded) {
     // "ü" is one character: as wide as one letter, not two.
     auto dialog = Face("MS Sans Serif");
     EXPECT_LT(dialog->TextWidth("\xC3\xBC"), 2 * dialog->TextWidth("u") + 1);
+}
+
+TEST_F(GdiFontTest, MonospaceIsAFixedPitchFaceOfTheSystem) {
+    for (TFontStyles style : {TFontStyles(0), TFontStyles(fsBold)}) {
+        auto mono = Face("monospace", style, 13);
+        EXPECT_FALSE(mono->FaceName().empty());
+        EXPECT_NE(mono->FaceName(), "monospace");  // a face of the system, not the alias
+        EXPECT_EQ(mono->TextWidth("i"), mono->TextWidth("W")) << mono->FaceName();
+        EXPECT_EQ(mono->TextWidth("0123456789ABCDEF"), 16 * mono->TextWidth("0")) << mono->FaceName();
+    }
+    // The dialog font is proportional: a different face.
+    auto dialog = Face("MS Sans Serif");
+    EXPECT_NE(dialog->TextWidth("i"), dialog->TextWidth("W"));
+}
+
+TEST_F(GdiFontTest, AnUnderlineEndsWithTheInkOfTheLastGlyph) {
+    TBitmap bitmap = White(160, 30);
+    TCanvas& canvas = bitmap.Canvas();
+    canvas.Font.SetName("MS Sans Serif");
+    canvas.Font.SetStyle(fsUnderline);
+    canvas.Font.SetColor(clBlack);
+    canvas.Brush.Style = bsClear;
+    canvas.TextOut(4, 2, "development");
+    const TFontMetrics m = canvas.Font.Face().Metrics();
+    const int row = 2 + m.Ascent + m.UnderlinePosition;
+    int inkRight = -1, lineRight = -1;
+    for (int x = 0; x < 160; ++x) {
+        for (int y = 2; y < 2 + m.Ascent; ++y)
+            if (bitmap.Pixel(x, y) != clWhite) inkRight = x;
+        if (bitmap.Pixel(x, row) != clWhite) lineRight = x;
+    }
+    ASSERT_GE(inkRight, 0);
+    // Not past the last glyph (a glyph's ink may reach a pixel past its advance).
+    EXPECT_LE(lineRight, inkRight);
+    EXPECT_GE(lineRight, inkRight - 1);
+    EXPECT_EQ(canvas.Font.Face().TrailingBlank(" "), 0);
 }
 
 }  // namespace
