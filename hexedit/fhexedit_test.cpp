@@ -14,9 +14,12 @@
 #include <string>
 #include <vector>
 
+#include "hexedit/ffind.h"
 #include "hexedit/options.h"
+#include "platform/gfx/scale.h"
 #include "platform/ui/screen.h"
 #include "platform/ui/stylepainter.h"
+#include "tests/support/caption_fit.h"
 #include "tests/support/headless_app.h"
 
 namespace {
@@ -610,6 +613,41 @@ TEST(HexEditOptions, ReadsTheFileNameAndTheInformationOptions) {
     }
     EXPECT_EQ(HexEditVersion().rfind("zentick-hexedit ", 0), 0u);
     EXPECT_NE(HexEditUsage().find("--version"), std::string::npos);
+}
+
+// At every scale --------------------------------------------------------------------------------
+
+// The window, its Find dialog and its file dialog on screens of each density, with the fonts
+// the program is installed with: the window is its design at the scale, the editor's text
+// keeps its size in points, and no caption is clipped.
+TEST(HexEditScale, TheWindowAndItsDialogsAreTheirDesignAtEveryScale) {
+    for (int percent : {100, 125, 150, 200, 300}) {
+        SCOPED_TRACE(testing::Message() << percent << " %");
+        THeadlessApp app({4000, 3000}, PixelsPerInchOfScale(percent));
+#ifndef _WIN32
+        // The fonts of the Debian package (Windows has its own, which Wine lacks).
+        SetFontProvider(CreateSystemFontProvider());
+#endif
+        TFormHexEdit* form = nullptr;
+        Application->CreateForm(form);
+        form->Show();
+        app.Run();
+        EXPECT_EQ(form->Width(), ScaleLength(800, percent));
+        EXPECT_EQ(form->Height(), ScaleLength(560, percent));
+        EXPECT_EQ(form->PanelStatus->Height(), ScaleLength(20, percent));
+        EXPECT_EQ(form->ScrollBar1->Width(), ScaleLength(16, percent));
+        EXPECT_EQ(form->HexEditor1->Font().Size(), 10);
+        EXPECT_EQ(form->HexEditor1->BarWidth(), ScaleLength(6, percent));
+        EXPECT_EQ(form->MainMenu1->Height(), ScaleLength(19, percent));
+        form->ListViewLog->Show();
+        EXPECT_EQ(ClippedCaptions(*form), std::vector<std::string>{});
+        auto* find = New<TFormFind>(form);
+        EXPECT_EQ(find->ClientWidth(), ScaleLength(344, percent));
+        EXPECT_EQ(ClippedCaptions(*find), std::vector<std::string>{});
+        find->Free();
+        form->Free();
+    }
+    SetFontProvider(CreateFixedFontProvider());
 }
 
 }  // namespace

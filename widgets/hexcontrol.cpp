@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <utility>
 
+#include "platform/gfx/scale.h"
 #include "platform/ui/listview.h"
 #include "platform/ui/menus.h"
 #include "platform/ui/scrollbar.h"
@@ -16,6 +17,7 @@
 namespace {
 
 constexpr uint64_t kNeverSaved = UINT64_MAX;  // a saved state that no data state matches
+// At 100 %: they scale with the control.
 constexpr int kTopMargin = 10;
 constexpr int kBorder = 12;
 constexpr int kGap = 20;
@@ -157,6 +159,12 @@ void THexEditor::SetDoGreen(int value) {
 void THexEditor::SetDoBlue(int value) {
     doBlue_ = value;
     Repaint();
+}
+
+void THexEditor::ChangeScale(int percent) {
+    if (percent > 0 && percent != ScalePercent())
+        barWidth_ = RescaleLength(barWidth_, ScalePercent(), percent);
+    TCustomControl::ChangeScale(percent);
 }
 
 void THexEditor::SetBarWidth(int value) {
@@ -708,7 +716,7 @@ void THexEditor::DrawCursor(TCanvas& canvas, TColor color) const {
     if (!cursorShown_) return;
     TColor saved = canvas.Pen.Color;
     canvas.Pen.Color = color;
-    for (int line = 0; line < 2; ++line) {
+    for (int line = 0; line < 2 * LineWidth(); ++line) {
         canvas.MoveTo(cursorAt_.X, cursorAt_.Y + line);
         canvas.LineTo(cursorAt_.X + charWidth_, cursorAt_.Y + line);
     }
@@ -738,7 +746,7 @@ void THexEditor::PaintPolkaDots(TCanvas& canvas, const TRect& client) {
             d.VX = int(Random() % 3) - 1;
             d.VY = int(Random() % 3) - 1;
         }
-        canvas.Ellipse(d.X, d.Y, d.X + kDotSize, d.Y + kDotSize);
+        canvas.Ellipse(d.X, d.Y, d.X + ScaleValue(kDotSize), d.Y + ScaleValue(kDotSize));
     }
 }
 
@@ -770,7 +778,7 @@ void THexEditor::PaintFrame(TCanvas& canvas) {
     int inset = int(std::clamp<int64_t>(int64_t(barWidth_) - 1, -1, client.Bottom + 1));
     for (int x : barX_) {
         if (x < 0) continue;
-        PaintVerticalBar(canvas, x + kBarInGap, inset, client.Bottom - inset, barWidth_,
+        PaintVerticalBar(canvas, x + ScaleValue(kBarInGap), inset, client.Bottom - inset, barWidth_,
                          kShadeRange, doRed_, doGreen_, doBlue_);
     }
 }
@@ -784,7 +792,7 @@ TColor THexEditor::CellColor(int64_t offset, bool atCursor, int panel) const {
 int THexEditor::PaintRow(TCanvas& canvas, THitRow& row, int64_t offset, int y) {
     const int cw = charWidth_;
     const int bpl = bytesPerLine_, group = GroupSize();
-    int x = kBorder;
+    int x = ScaleValue(kBorder);
 
     canvas.Font.SetColor(Font().Color());
     std::string offsetText = baseOffset_ == 16
@@ -793,11 +801,12 @@ int THexEditor::PaintRow(TCanvas& canvas, THitRow& row, int64_t offset, int y) {
     canvas.TextOut(x, y, offsetText);
     x += canvas.TextWidth(offsetText);
     barX_[0] = x;
-    x += kGap;
+    x += ScaleValue(kGap);
 
     auto cursorHere = [&](int cellX, int panel) {
         cursorShown_ = true;
-        cursorAt_ = {panel == cpBytes ? cellX + digitIndex_ * cw : cellX, y + rowHeight_ - 2};
+        cursorAt_ = {panel == cpBytes ? cellX + digitIndex_ * cw : cellX,
+                     y + rowHeight_ - 2 * LineWidth()};
     };
     if (Decimal()) {
         const int digits = DigitsPerCell();
@@ -831,7 +840,7 @@ int THexEditor::PaintRow(TCanvas& canvas, THitRow& row, int64_t offset, int y) {
         }
     }
     barX_[1] = x;
-    x += kGap;
+    x += ScaleValue(kGap);
 
     for (int j = 0; j < bpl; ++j) {
         int64_t o = offset + j;
@@ -845,7 +854,7 @@ int THexEditor::PaintRow(TCanvas& canvas, THitRow& row, int64_t offset, int y) {
         if (atCursor && cursorPanel_ == cpChars) cursorHere(x, cpChars);
         x += cw;
     }
-    return x + kBorder;
+    return x + ScaleValue(kBorder);
 }
 
 void THexEditor::Paint() {
@@ -883,7 +892,7 @@ void THexEditor::Paint() {
     std::sort(changed_.begin(), changed_.end());
 
     bool widthChanged = false;
-    for (int y = client.Top + kTopMargin; y + rowHeight_ < client.Bottom; y += rowHeight_) {
+    for (int y = client.Top + ScaleValue(kTopMargin); y + rowHeight_ < client.Bottom; y += rowHeight_) {
         THitRow& row = hits_.Row(y, y + rowHeight_ - 1);
         int width = PaintRow(c, row, firstVisible_ + bpl * rowsPainted_, y);
         ++rowsPainted_;

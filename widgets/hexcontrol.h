@@ -18,7 +18,8 @@
 // an edit at exactly that offset, else ColorByte or ColorAscii. The cursor is two lines
 // under the digit (or character) that the next keystroke replaces; the host blinks it by
 // calling AnimateCursor from a timer (three calls on, three off). A shaded frame of
-// BarWidth pixels runs round the control. A layout that cannot be drawn (BytesPerLine not
+// BarWidth pixels runs round the control (margins, the cursor's lines and BarWidth scale
+// with the control, the cells with its font). A layout that cannot be drawn (BytesPerLine not
 // a positive multiple of a positive BytesPerGroup, or decimal groups of more than 8 bytes)
 // shows a message instead, as does a non-empty Message.
 //
@@ -232,6 +233,8 @@ public:
     void SetDoBlue(int value);
     int BarWidth() const { return barWidth_; }
     void SetBarWidth(int value);
+    // Also scales BarWidth.
+    void ChangeScale(int percent) override;
     int BytesPerLine() const { return bytesPerLine_; }
     void SetBytesPerLine(int value);
     int BytesPerGroup() const { return bytesPerGroup_; }

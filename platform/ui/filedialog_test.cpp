@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/gfx/scale.h"
 #include "platform/gfx/utf8.h"
 #include "platform/os/drives.h"
 #include "platform/ui/button.h"
@@ -16,6 +17,7 @@
 #include "platform/ui/label.h"
 #include "platform/ui/listview.h"
 #include "platform/ui/screen.h"
+#include "tests/support/caption_fit.h"
 #include "tests/support/headless_app.h"
 
 namespace fs = std::filesystem;
@@ -468,5 +470,43 @@ TEST_F(FileDialog, TheRootHasNoParentRow) {
 }
 
 #endif
+
+// On screens of every density, with the fonts the program is installed with: the dialog
+// is laid out at its owner's scale, on its owner's monitor, and no caption is clipped.
+TEST(FileDialogScale, TheDialogIsLaidOutAtItsOwnersScaleWithNothingClipped) {
+    for (int percent : {100, 125, 150, 200, 300}) {
+        SCOPED_TRACE(testing::Message() << percent << " %");
+        THeadlessApp app({4000, 3000}, 96);
+        // The owner on a second monitor of the density of the scale.
+        app.Backend().SetMonitors({{{0, 0, 1000, 3000}, 96}, {{1000, 0, 4000, 3000}, PixelsPerInchOfScale(percent)}});
+#ifndef _WIN32
+        // The fonts of the Debian package (Windows has its own, which Wine lacks).
+        SetFontProvider(CreateSystemFontProvider());
+#endif
+        TForm* owner = New<TForm>(Application);
+        owner->SetBounds(2000, 1000, 300, 200);
+        owner->Show();
+        app.Run();
+        TSize size;
+        std::vector<std::string> clipped = {"(no dialog)"};
+        TRect bounds;
+        app.Backend().After(20, [&] {
+            for (TCustomForm* f : Screen->Forms())
+                if (f->Visible() && f->Name() == "FileDialog") {
+                    size = {f->ClientWidth(), f->ClientHeight()};
+                    bounds = f->BoundsRect();
+                    clipped = ClippedCaptions(*f);
+                }
+            app.Backend().PressKey(VK_ESCAPE);
+        });
+        TOpenDialog dialog(nullptr);
+        EXPECT_FALSE(dialog.Execute());
+        EXPECT_EQ(size, (TSize{ScaleLength(420, percent), ScaleLength(320, percent)}));
+        EXPECT_GE(bounds.Left, 1000);  // on the owner's monitor
+        EXPECT_EQ(clipped, std::vector<std::string>{});
+        owner->Free();
+    }
+    SetFontProvider(CreateFixedFontProvider());
+}
 
 }  // namespace

@@ -78,7 +78,8 @@ void TListView::RowsChanged() {
 // Geometry ----------------------------------------------------------------------------------------
 
 int TListView::HeaderHeight() const {
-    return Font().Face().Metrics().Height() + ScaleValue(4);
+    // The sections' raised edges: two lines above the caption and two below.
+    return Font().Face().Metrics().Height() + 4 * LineWidth();
 }
 
 int TListView::RowHeight() const {

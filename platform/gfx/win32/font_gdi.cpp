@@ -18,7 +18,6 @@
 #include "platform/gfx/bitmap.h"
 #include "platform/gfx/coverage.h"
 #include "platform/gfx/font.h"
-#include "platform/gfx/utf8.h"
 #include "platform/os/win32/gditext.h"
 
 namespace {
@@ -38,28 +37,24 @@ public:
 
     int TextWidth(std::string_view text) const override { return text_->TextWidth(text); }
 
-    // From the last character drawn alone: its advance less the columns up to its last
-    // inked one.
+    // From the text as the system draws it: its advance less the columns up to its last
+    // inked one (the system may place a character drawn within a text otherwise than alone).
     int TrailingBlank(std::string_view text) const override {
-        size_t pos = 0, lastStart = 0;
-        while (pos < text.size()) {
-            lastStart = pos;
-            NextCodePoint(text, pos);
-        }
         if (text.empty()) return 0;
-        const std::string last(text.substr(lastStart));
-        auto found = blanks_.find(last);
+        const std::string key(text);
+        auto found = blanks_.find(key);
         if (found != blanks_.end()) return found->second;
         int width = 0, height = 0, inkRight = 0;
-        const std::vector<uint8_t> mask = text_->Coverage(last, width, height);
+        const std::vector<uint8_t> mask = text_->Coverage(text, width, height);
         for (int y = 0; y < height; ++y)
             for (int x = width - 1; x >= inkRight; --x)
                 if (mask[size_t(y) * size_t(width) + size_t(x)]) {
                     inkRight = x + 1;
                     break;
                 }
-        const int blank = inkRight == 0 ? 0 : std::max(0, text_->TextWidth(last) - inkRight);
-        return blanks_.emplace(last, blank).first->second;
+        const int blank = inkRight == 0 ? 0 : std::max(0, text_->TextWidth(text) - inkRight);
+        if (blanks_.size() >= kMaxRememberedBlanks) blanks_.clear();
+        return blanks_.emplace(key, blank).first->second;
     }
 
     void DrawText(TBitmap& target, int x, int y, std::string_view text, TColor color,
@@ -75,7 +70,9 @@ public:
 private:
     std::unique_ptr<TGdiText> text_;
     TFontMetrics metrics_;
-    mutable std::map<std::string, int> blanks_;  // by character
+    // The blanks of the texts underlined last (links: few, and drawn again and again).
+    static constexpr size_t kMaxRememberedBlanks = 64;
+    mutable std::map<std::string, int> blanks_;
 };
 
 class TGdiFontProvider : public TFontProvider {
