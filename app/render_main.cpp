@@ -4,8 +4,8 @@
 //   zentick-render [--time HH:MM:SS] [--type N] [--back N] [--color N] [--shape N]
 //                  [--hour24 0|1] [--bcd 0|1] [--bcdhide 0|1] [--secondshide 0|1]
 //                  [--ontop 0|1] [--autoload 0|1] [--hidetask 0|1] [--movearound 0|1]
-//                  [--startup 0|1] [--dialog settings|about] --out FILE.png
-//                  [--region FILE.bin]
+//                  [--startup 0|1] [--dialog settings|about] [--scale PERCENT]
+//                  --out FILE.png [--region FILE.bin]
 //
 // Each option sets the settings field of its name before they are applied (the others
 // keep their defaults); numbers are applied as stored ones would be. The PNG is RGBA at the
@@ -13,8 +13,9 @@
 // the window's region as a stored region block (4-byte length, then the region data).
 // --dialog draws the settings dialog, filled from the settings as the Settings command
 // fills it, or the About box, instead of the main window: its client area, without the
-// frame and title bar the window manager adds. --help prints the usage, --version the
-// version; both end the program at once.
+// frame and title bar the window manager adds. --scale draws everything at a scale from
+// 100 to 400 percent: on a screen of that share of 96 pixels per inch, with the clock's size
+// set to it. --help prints the usage, --version the version; both end the program at once.
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -30,6 +31,7 @@
 #include "dialogs/product.h"
 #include "platform/gfx/pngfile.h"
 #include "platform/native/headless.h"
+#include "platform/native/monitor.h"
 #include "platform/os/wallclock.h"
 #include "platform/ui/application.h"
 #include "shaped/fcregion.h"
@@ -39,8 +41,8 @@ namespace {
 const char* const kUsage =
     "usage: zentick-render [--time HH:MM:SS] [--type N] [--back N] [--color N] [--shape N] "
     "[--hour24 0|1] [--bcd 0|1] [--bcdhide 0|1] [--secondshide 0|1] [--ontop 0|1] [--autoload 0|1] "
-    "[--hidetask 0|1] [--movearound 0|1] [--startup 0|1] [--dialog settings|about] --out FILE.png "
-    "[--region FILE.bin]\n"
+    "[--hidetask 0|1] [--movearound 0|1] [--startup 0|1] [--dialog settings|about] [--scale PERCENT] "
+    "--out FILE.png [--region FILE.bin]\n"
     "       zentick-render --help | --version\n"
     "Draws the clock's main window (or a dialog) headless into a PNG file; see zentick-render(1).\n";
 
@@ -101,6 +103,7 @@ int main(int argc, char** argv) {
         {"--movearound", &settings.MoveAround},
         {"--startup", &startup},
     };
+    int32_t scale = 100;
     std::string out, regionOut, dialog;
     bool fixedTime = false;
     int hour = 0, minute = 0, second = 0;
@@ -125,6 +128,9 @@ int main(int argc, char** argv) {
             out = value;
         } else if (option == "--region") {
             regionOut = value;
+        } else if (option == "--scale") {
+            if (!ParseInt(value, scale) || scale < native::kMinScalePercent || scale > native::kMaxScalePercent)
+                Usage("not a scale from 100 to 400: " + value);
         } else if (option == "--dialog") {
             if (value != "settings" && value != "about") Usage("no such dialog: " + value);
             dialog = value;
@@ -140,7 +146,9 @@ int main(int argc, char** argv) {
         second = now.tm_sec;
     }
 
-    auto backend = std::make_unique<native::THeadlessBackend>(TSize{1024, 768});
+    // A screen of the scale's density, large enough for the largest window at 400 %.
+    settings.Scale = scale;
+    auto backend = std::make_unique<native::THeadlessBackend>(TSize{2048, 1536}, (96 * scale + 50) / 100);
     native::THeadlessBackend& screen = *backend;
     native::SetBackend(std::move(backend));
     screen.SetWallTime(LocalSeconds(hour, minute, second));

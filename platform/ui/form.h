@@ -75,6 +75,12 @@ public:
     void SetWindowState(TWindowState state);
     int PixelsPerInch() const { return pixelsPerInch_; }
     void SetPixelsPerInch(int ppi) { pixelsPerInch_ = ppi; }
+    // Whether the framework is to scale the form's design-time geometry (positions, sizes
+    // and fonts of the form and its controls, designed at PixelsPerInch) to the density of
+    // the form's window, as the classic framework's scaled forms are; on by default. A form
+    // that draws and sizes itself at its own scale turns it off.
+    bool Scaled() const { return scaled_; }
+    void SetScaled(bool scaled) { scaled_ = scaled; }
     bool KeyPreview() const { return keyPreview_; }
     void SetKeyPreview(bool on) { keyPreview_ = on; }
 
@@ -147,6 +153,7 @@ private:
     TFormStyle formStyle_ = fsNormal;
     TPosition position_ = poDesigned;
     int pixelsPerInch_ = 96;
+    bool scaled_ = true;
     bool keyPreview_ = false;
     TModalResult modalResult_ = mrNone;
     bool modal_ = false;

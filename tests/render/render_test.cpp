@@ -95,7 +95,7 @@ TEST(Render, DrawsTheDialogsFilledFromTheOptions) {
     struct Case {
         const char* Options;
         int Width, Height;
-    } cases[] = {{"--dialog settings", 537, 322}, {"--dialog about", 396, 305}};
+    } cases[] = {{"--dialog settings", 633, 322}, {"--dialog about", 396, 305}};
     for (const Case& c : cases) {
         ASSERT_EQ(Render(std::string(c.Options) + " --out " + Temp("dialog.png")).Status, 0) << c.Options;
         TBitmap picture;
@@ -121,9 +121,34 @@ TEST(Render, DrawsTheDialogsFilledFromTheOptions) {
     EXPECT_FALSE(DifferIn(plain, dipSwitch, onTopBox));
 }
 
+TEST(Render, DrawsTheClockAtAScale) {
+    struct Case {
+        const char* Options;
+        int Width, Height;
+        TRect Outline;
+    } cases[] = {{"--scale 200", 300, 180, {4, 4, 296, 172}},
+                 {"--scale 150 --type 1", 114, 69, {2, 3, 108, 68}},
+                 {"--scale 100", 150, 90, {2, 2, 148, 86}}};
+    for (const Case& c : cases) {
+        ASSERT_EQ(Render(std::string(c.Options) + " --out " + Temp("scaled.png")).Status, 0) << c.Options;
+        TBitmap picture;
+        std::vector<uint8_t> alpha;
+        ASSERT_TRUE(LoadPng(Temp("scaled.png"), picture, &alpha));
+        EXPECT_EQ(picture.Width(), c.Width) << c.Options;
+        EXPECT_EQ(picture.Height(), c.Height) << c.Options;
+        // The shape is the outline of the picture at the scale.
+        TRect shown;
+        for (int y = 0; y < picture.Height(); ++y)
+            for (int x = 0; x < picture.Width(); ++x)
+                if (alpha[size_t(y) * size_t(picture.Width()) + size_t(x)] == 255) shown = shown.Union({x, y, x + 1, y + 1});
+        EXPECT_EQ(shown, c.Outline) << c.Options;
+    }
+}
+
 TEST(Render, BadUsageIsRefusedWithExitCodeTwo) {
     for (const char* arguments : {"", "--type 1", "--out x.png --colour 2", "--time 25:00:00 --out x.png",
-                                  "--dialog menu --out x.png",
+                                  "--dialog menu --out x.png", "--scale 50 --out x.png", "--scale 401 --out x.png",
+                                  "--scale big --out x.png",
                                   "--time 1:2:3 --out x.png", "--type many --out x.png", "--out"}) {
         TResult result = Render(arguments);
         EXPECT_EQ(result.Status, 2) << arguments;
