@@ -47,6 +47,11 @@ protected:
     std::unique_ptr<ztest::TXvfb> x;
     Display* display = nullptr;
     ztest::TChildProcess clock;
+    // Set before SetUp runs: options for Xvfb (as "-dpi", "192"), and X resources that
+    // the server holds for its clients (RESOURCE_MANAGER, as xrdb loads them; for example
+    // "Xft.dpi:\t192\n").
+    std::vector<std::string> serverOptions;
+    std::string resources;
 
     void SetUp() override {
         for (const char* tool : {"Xvfb", "openbox", "xdotool"}) {
@@ -54,11 +59,16 @@ protected:
             if (XToolsRequired()) FAIL() << tool << " is not installed (ZT_REQUIRE_X_TOOLS is set)";
             GTEST_SKIP() << tool << " is not installed";
         }
-        x = std::make_unique<ztest::TXvfb>("1024x768x24");
+        x = std::make_unique<ztest::TXvfb>("1024x768x24", 20000, serverOptions);
         ASSERT_TRUE(x->Ok()) << x->Error();
         ASSERT_TRUE(x->StartWindowManager()) << "openbox did not start";
         display = XOpenDisplay(x->Display().c_str());
         ASSERT_NE(display, nullptr);
+        if (!resources.empty()) {
+            XChangeProperty(display, DefaultRootWindow(display), XA_RESOURCE_MANAGER, XA_STRING, 8, PropModeReplace,
+                            reinterpret_cast<const unsigned char*>(resources.data()), int(resources.size()));
+            XSync(display, False);
+        }
         // Windows come and go while the tests walk the window tree: a request about one
         // that has just gone fails, and that is no reason to end the test program.
         XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });

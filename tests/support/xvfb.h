@@ -157,8 +157,10 @@ public:
     // constructor then reports it missing, Ok() is false, and the test fails).
     static bool Installed() { return ProgramOnPath("Xvfb") || XToolsRequired(); }
 
-    // Starts the server; Ok() tells whether it runs, Error() why not.
-    explicit TXvfb(const std::string& screen = "1024x768x24", int timeoutMs = 20000) {
+    // Starts the server; Ok() tells whether it runs, Error() why not. options go to Xvfb
+    // as they are (for example "-dpi", "192").
+    explicit TXvfb(const std::string& screen = "1024x768x24", int timeoutMs = 20000,
+                   const std::vector<std::string>& options = {}) {
         if (!Installed()) {
             error_ = "Xvfb is not installed";
             return;
@@ -167,10 +169,10 @@ public:
             int fds[2];
             if (pipe2(fds, O_CLOEXEC) != 0) break;
             TChildProcess server;
-            bool started =
-                server.Start({"Xvfb", ":" + std::to_string(number), "-screen", "0", screen,
-                              "-nolisten", "tcp", "-noreset", "-displayfd", std::to_string(fds[1])},
-                             {}, fds[1]);
+            std::vector<std::string> argv = {"Xvfb", ":" + std::to_string(number), "-screen", "0", screen,
+                                             "-nolisten", "tcp", "-noreset", "-displayfd", std::to_string(fds[1])};
+            argv.insert(argv.end(), options.begin(), options.end());
+            bool started = server.Start(argv, {}, fds[1]);
             close(fds[1]);
             std::string reported = started ? ReadLineFrom(fds[0], timeoutMs) : std::string();
             close(fds[0]);
