@@ -48,6 +48,8 @@ constexpr int kRightWidth = 107;
 constexpr TPoint kLinkPlace{19, 22};
 constexpr TPoint kClosePlace{130, 4};
 constexpr int kLabelPoints = 8;
+// How far the pointer may wander from a press on the picture before it drags the window.
+constexpr int kDragTolerance = 5;
 
 // The design length that a length at a scale was made from (the rounding of ScaleLength
 // undone; exact for scales of 100 and more).
@@ -97,7 +99,7 @@ TForm1::TForm1(TComponent* owner, TClockSettingsStore* store) : TForm(owner), st
         design.LoadFromResourceID(85);
         fcImageForm1->SetPicture(&design);
     }
-    fcImageForm1->SetDragTolerance(5);
+    fcImageForm1->SetDragTolerance(kDragTolerance);
     {
         // The region stored with the form: applied at once, as loading the form does.
         fcImageForm1->ReadRegionData(std::span(kFclockRegionData, kFclockRegionDataSize));
@@ -283,6 +285,8 @@ void TForm1::ApplySettings() {
     scale_ = WantedScale();
     BinaryClock->SetScale(scale_);
     ScaleStartupPanel();
+    // The pointer's tolerance before a press on the picture drags, as a length of the face.
+    fcImageForm1->SetDragTolerance(native::ScaleLength(kDragTolerance, scale_));
     const std::unique_ptr<TBitmap> picture = BackgroundBitmap(Settings.Type, Settings.Back, scale_);
     BinaryClock->SetModeTransparentLed(Settings.Back != cbFlatBlack ? 1 : 0);
     SetWindowTransparency(Settings.Back);
@@ -365,15 +369,11 @@ void TForm1::WMDpiChanged(TMessage& message) {
     DragStartX = int((int64_t(DragStartX) * scale + old / 2) / old);
     DragStartY = int((int64_t(DragStartY) * scale + old / 2) / old);
     ApplySettings();
-    message.Result = 0;
 }
 
 void TForm1::Dispatch(TMessage& message) {
     if (message.Msg == WM_TIMECHANGE) WMTimeChange(message);
-    if (message.Msg == WM_DPICHANGED) {
-        WMDpiChanged(message);
-        return;
-    }
+    if (message.Msg == WM_DPICHANGED) WMDpiChanged(message);
     TForm::Dispatch(message);
 }
 

@@ -56,6 +56,7 @@ TEST_F(ClockScale, EveryFormatAtEveryScaleHasTheScaledGeometryAndTheOutlineOfIts
             const TForm1::TGeometry& g = TForm1::kGeometry[type];
             EXPECT_EQ(form->Scale(), scale);
             EXPECT_EQ(form->BinaryClock->Scale(), scale);
+            EXPECT_EQ(form->fcImageForm1->DragTolerance(), AtScale(5, scale));
             EXPECT_EQ(Window().Bounds().Width(), AtScale(g.WindowWidth, scale));
             EXPECT_EQ(Window().Bounds().Height(), AtScale(g.WindowHeight, scale));
             EXPECT_EQ(form->BinaryClock->BoundsRect(),
