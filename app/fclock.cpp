@@ -354,12 +354,11 @@ void TForm1::WMDpiChanged(TMessage& message) {
     // Before the settings are first applied the window is still being set up, and while
     // they are applied the scale is being chosen anyway.
     if (!applied_ || applying_) return;
-    const int old = scale_;
-    if (WantedScale() == old) return;
+    const int old = scale_, scale = WantedScale();
+    if (scale == old) return;
     // The new size about the centre of the suggested rectangle, which lies on the monitor
     // the window came to.
     const TRect& suggested = *reinterpret_cast<const TRect*>(message.LParam);
-    const int scale = WantedScale();
     if (ValidType(Settings.Type)) {
         const TGeometry g = ScaledGeometry(Settings.Type, scale);
         SetBounds(suggested.Left + (suggested.Width() - g.WindowWidth) / 2,
