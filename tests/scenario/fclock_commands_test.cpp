@@ -236,10 +236,11 @@ TEST_F(ClockCommands, TheSizeAppliesAtOnceAndIsStored) {
         SCOPED_TRACE(item);
         Choose(cmSettings);
         TFormClockConfig* dialog = nullptr;
-        Then([&, item] {
+        const int pick = item;
+        Then([&, pick] {
             dialog = Open<TFormClockConfig>();
             ASSERT_NE(dialog, nullptr);
-            ClickItem(dialog->RadioGroupSize, item);
+            ClickItem(dialog->RadioGroupSize, pick);
         });
         Then([&] { ClickButton(dialog->ButtonOk); });
         RunAll();
