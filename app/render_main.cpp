@@ -13,9 +13,10 @@
 // the window's region as a stored region block (4-byte length, then the region data).
 // --dialog draws the settings dialog, filled from the settings as the Settings command
 // fills it, or the About box, instead of the main window: its client area, without the
-// frame and title bar the window manager adds. --scale draws everything at a scale from
-// 100 to 400 percent: on a screen of that share of 96 pixels per inch, with the clock's size
-// set to it. --help prints the usage, --version the version; both end the program at once.
+// frame and title bar the window manager adds. --scale draws everything at a scale from 100
+// to 400 percent in steps of 25, on a screen of that share of 96 pixels per inch, whose
+// density the clock's automatic size follows. --help prints the usage, --version the
+// version; both end the program at once.
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -129,8 +130,9 @@ int main(int argc, char** argv) {
         } else if (option == "--region") {
             regionOut = value;
         } else if (option == "--scale") {
-            if (!ParseInt(value, scale) || scale < native::kMinScalePercent || scale > native::kMaxScalePercent)
-                Usage("not a scale from 100 to 400: " + value);
+            if (!ParseInt(value, scale) || scale < native::kMinScalePercent || scale > native::kMaxScalePercent ||
+                scale % 25 != 0)
+                Usage("not a scale from 100 to 400 in steps of 25: " + value);
         } else if (option == "--dialog") {
             if (value != "settings" && value != "about") Usage("no such dialog: " + value);
             dialog = value;
@@ -146,9 +148,9 @@ int main(int argc, char** argv) {
         second = now.tm_sec;
     }
 
-    // A screen of the scale's density, large enough for the largest window at 400 %.
-    settings.Scale = scale;
-    auto backend = std::make_unique<native::THeadlessBackend>(TSize{2048, 1536}, (96 * scale + 50) / 100);
+    // A screen of the scale's density (96 dpi a hundred percent), large enough for the
+    // largest window at 400 %.
+    auto backend = std::make_unique<native::THeadlessBackend>(TSize{2048, 1536}, 96 * scale / 100);
     native::THeadlessBackend& screen = *backend;
     native::SetBackend(std::move(backend));
     screen.SetWallTime(LocalSeconds(hour, minute, second));

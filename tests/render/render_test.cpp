@@ -147,7 +147,7 @@ TEST(Render, DrawsTheClockAtAScale) {
 
 TEST(Render, BadUsageIsRefusedWithExitCodeTwo) {
     for (const char* arguments : {"", "--type 1", "--out x.png --colour 2", "--time 25:00:00 --out x.png",
-                                  "--dialog menu --out x.png", "--scale 50 --out x.png", "--scale 401 --out x.png",
+                                  "--dialog menu --out x.png", "--scale 50 --out x.png", "--scale 401 --out x.png", "--scale 130 --out x.png",
                                   "--scale big --out x.png",
                                   "--time 1:2:3 --out x.png", "--type many --out x.png", "--out"}) {
         TResult result = Render(arguments);
