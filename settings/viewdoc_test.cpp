@@ -286,7 +286,7 @@ TEST_F(ViewDocTest, UnsetOrEmptyDataFoldersMeanTheXdgDefaultsAndRelativeOnesAreS
     // HOME is the test's own folder: ~/.local/share stands in for an unset XDG_DATA_HOME.
     Touch("home/.local/share/zentick/zentick.html");
     Touch("data1/zentick/zentick.html");
-    for (const char* home : {"", nullptr}) {
+    for (const char* home : {static_cast<const char*>(""), static_cast<const char*>(nullptr)}) {
         if (home) {
             setenv("XDG_DATA_HOME", home, 1);
         } else {
