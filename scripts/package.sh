@@ -50,5 +50,12 @@ if [[ " $DEB_BUILD_OPTIONS " == *" nocheck "* ]]; then
 fi
 rm -f "$out"/zentick_"$version"_*.deb "$out"/zentick-dbgsym_"$version"_*.deb
 zt_log "dpkg-buildpackage in $stage ($DEB_BUILD_OPTIONS)"
-(cd "$stage" && dpkg-buildpackage -us -uc -b >&2)
+# Each debhelper step is stamped with the seconds since the start, to see what costs.
+start=$SECONDS
+(cd "$stage" && dpkg-buildpackage -us -uc -b 2>&1) | while IFS= read -r line; do
+    case $line in
+        "   dh_"* | " dpkg-"*) printf '[%4d s] %s\n' $((SECONDS - start)) "$line" ;;
+        *) printf '%s\n' "$line" ;;
+    esac
+done >&2
 ls "$out"/zentick_"$version"_*.deb
