@@ -50,11 +50,14 @@ if [[ " $DEB_BUILD_OPTIONS " == *" nocheck "* ]]; then
 fi
 rm -f "$out"/zentick_"$version"_*.deb "$out"/zentick-dbgsym_"$version"_*.deb
 zt_log "dpkg-buildpackage in $stage ($DEB_BUILD_OPTIONS)"
-# Each debhelper step is stamped with the seconds since the start, to see what costs.
+# The steps are stamped with the seconds since the start (configured, built, tested,
+# installed, packaged), to see what costs.
 start=$SECONDS
 (cd "$stage" && dpkg-buildpackage -us -uc -b 2>&1) | while IFS= read -r line; do
     case $line in
-        "   dh_"* | " dpkg-"*) printf '[%4d s] %s\n' $((SECONDS - start)) "$line" ;;
+        "   dh_"* | " dpkg-"* | "-- Build files have been written"* | "[100%] Built target"* | \
+            *"tests passed"* | "-- Install configuration"* | "dpkg-deb: building"*)
+            printf '[%4d s] %s\n' $((SECONDS - start)) "$line" ;;
         *) printf '%s\n' "$line" ;;
     esac
 done >&2

@@ -53,6 +53,12 @@ for metainfo in "$tree"/usr/share/metainfo/*.metainfo.xml; do
         { appstreamcli validate --no-net --pedantic "$metainfo" || true; fail "appstream: $metainfo"; }
 done
 [ "$(ls "$tree"/usr/share/metainfo/*.metainfo.xml | wc -l)" -eq 2 ] || fail "not two metainfo files"
+# One version: the package's (debian/changelog, checked against CMakeLists.txt by
+# package.sh) is the newest release of each.
+version=$(dpkg-deb -f "$deb" Version)
+for metainfo in "$tree"/usr/share/metainfo/*.metainfo.xml; do
+    grep -q "<release version=\"$version\"" "$metainfo" || fail "$metainfo has no release $version"
+done
 appstreamcli validate-tree --no-net "$tree" >/dev/null ||
     { appstreamcli validate-tree --no-net "$tree" || true; fail "appstream: the installed tree"; }
 for launcher in zentick zentick-hexedit; do

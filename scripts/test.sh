@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds zentick and runs every test: unit, scenario and end-to-end tests, then all of them
-# again under AddressSanitizer and UndefinedBehaviorSanitizer, then built with clang as the
-# Debian package (which is then checked, installed, run and removed), then a short fuzzing
-# run and the Windows build.
+# again built with clang under AddressSanitizer and UndefinedBehaviorSanitizer, then built
+# as the Debian package (which is then checked, installed, run and removed), then a short
+# fuzzing run and the Windows build.
 # Installs the Debian packages it needs first. Usage: scripts/test.sh [--quick]
 #   --quick  skips the sanitizer build and the fuzzing run.
 set -euo pipefail
@@ -26,24 +26,27 @@ zt_log "tests"
 
 [ $quick -eq 1 ] && { zt_log "all tests passed (quick)"; exit 0; }
 
-zt_log "build with AddressSanitizer and UndefinedBehaviorSanitizer"
+# The second compiler: clang builds the tree again, with AddressSanitizer and
+# UndefinedBehaviorSanitizer, and every test runs on it.
+zt_log "build with clang, AddressSanitizer and UndefinedBehaviorSanitizer"
 # -O1 with line tables only, as the sanitizers advise: about half the compile time of -O2 -g,
 # with stacks that still name every file and line.
-zt_build build-asan -DZT_WERROR=ON -DZT_SANITIZE=ON -DZT_BENCH=OFF \
-    "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -g1 -DNDEBUG" "-DCMAKE_C_FLAGS_RELWITHDEBINFO=-O1 -g1 -DNDEBUG"
-zt_log "tests under the sanitizers"
+CC=clang CXX=clang++ zt_build build-asan -DZT_WERROR=ON -DZT_SANITIZE=ON -DZT_BENCH=OFF \
+    "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -gline-tables-only -DNDEBUG" \
+    "-DCMAKE_C_FLAGS_RELWITHDEBINFO=-O1 -gline-tables-only -DNDEBUG"
+zt_log "tests under the sanitizers (clang)"
 (cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --output-on-failure -j"$jobs" --timeout 600)
 
-# The second compiler, and the Debian package: clang builds the tree again as
-# dpkg-buildpackage builds the package (scripts/test-package.sh): the hardening flags of
+# The Debian package: the tree built again as dpkg-buildpackage builds the package
+# (scripts/test-package.sh), with GCC as Debian does: the hardening flags of
 # dpkg-buildflags, X11, FreeType, fontconfig and libpng linked shared, no benchmarks, every
 # test run inside the build (dh_auto_test), so the tests pass with both ways of linking.
 # Then lintian, AppStream, the launchers and the manual pages are checked, and the package
 # is installed, its programs run, and removed. No debug information (-g0): the package's
 # programs are stripped anyway, and it costs a fifth of the build.
-zt_log "clang build as the Debian package: build, tests, checks, install, remove"
-CC=clang CXX=clang++ ZT_CMAKE_OPTIONS=-DZT_WERROR=ON DEB_CFLAGS_APPEND=-g0 DEB_CXXFLAGS_APPEND=-g0 \
+zt_log "the Debian package: build, tests, checks, install, remove"
+ZT_CMAKE_OPTIONS=-DZT_WERROR=ON DEB_CFLAGS_APPEND=-g0 DEB_CXXFLAGS_APPEND=-g0 \
     scripts/test-package.sh --tests build-deb
 
 # Every fuzzer for 12 s on its seeds: under two minutes for all of them.
