@@ -24,7 +24,7 @@ std::string ReadAll(const std::string& path) {
 }
 
 // Runs program with arguments (shell words) without a display.
-TRun Run(const std::string& program, const std::string& arguments) {
+TRun Execute(const std::string& program, const std::string& arguments) {
     const std::string base = testing::TempDir() + "/cmdline_" + std::to_string(getpid());
     const std::string command = "env -u DISPLAY " + program + " " + arguments + " > " + base +
                                 ".out 2> " + base + ".err";
@@ -51,7 +51,7 @@ std::vector<TProgram> Programs() {
 TEST(CommandLine, HelpAndVersionInTheGnuStyle) {
     for (const TProgram& program : Programs()) {
         for (const char* option : {"--version", "-V"}) {
-            const TRun run = Run(program.Path, option);
+            const TRun run = Execute(program.Path, option);
             EXPECT_EQ(run.Status, 0) << program.Name << " " << option;
             EXPECT_EQ(run.Out.rfind(std::string(program.Name) + " 2.", 0), 0u) << run.Out;
             EXPECT_NE(run.Out.find("\nCopyright (c) 2026 The zentick developers\nLicence: MIT"),
@@ -59,7 +59,7 @@ TEST(CommandLine, HelpAndVersionInTheGnuStyle) {
                 << run.Out;
         }
         for (const char* option : {"--help", "-h"}) {
-            const TRun run = Run(program.Path, option);
+            const TRun run = Execute(program.Path, option);
             EXPECT_EQ(run.Status, 0) << program.Name << " " << option;
             EXPECT_EQ(run.Out.rfind(std::string("Usage: ") + program.Name + " [OPTION]...", 0), 0u)
                 << run.Out;
@@ -71,7 +71,7 @@ TEST(CommandLine, HelpAndVersionInTheGnuStyle) {
 TEST(CommandLine, TheHexEditorRefusesWhatItDoesNotKnow) {
 #ifdef ZT_HEXEDIT_PATH
     for (const char* arguments : {"--bogus", "file.bin --bogus=1", "-q file.bin"}) {
-        const TRun run = Run(ZT_HEXEDIT_PATH, arguments);
+        const TRun run = Execute(ZT_HEXEDIT_PATH, arguments);
         EXPECT_EQ(run.Status, 2) << arguments;
         EXPECT_EQ(run.Out, "") << arguments;
         EXPECT_EQ(run.Errors.rfind("zentick-hexedit: unknown option '-", 0), 0u) << run.Errors;
@@ -80,7 +80,7 @@ TEST(CommandLine, TheHexEditorRefusesWhatItDoesNotKnow) {
             << run.Errors;
     }
     // Its own name on its other messages too.
-    const TRun run = Run(ZT_HEXEDIT_PATH, "file.bin");
+    const TRun run = Execute(ZT_HEXEDIT_PATH, "file.bin");
     EXPECT_EQ(run.Status, 1);
     EXPECT_EQ(run.Errors, "zentick-hexedit: cannot open the display\n");
 #else
@@ -93,11 +93,11 @@ TEST(CommandLine, TheClockIgnoresWhatItDoesNotKnow) {
     // The log-on entry's "-autominimize" and anything else: the clock goes on to open
     // its display (there is none here), and still reads its own options.
     for (const char* arguments : {"-autominimize", "--bogus=1 extra"}) {
-        const TRun run = Run(ZT_ZENTICK_PATH, arguments);
+        const TRun run = Execute(ZT_ZENTICK_PATH, arguments);
         EXPECT_EQ(run.Status, 1) << arguments;
         EXPECT_EQ(run.Errors, "zentick: cannot open the display\n") << arguments;
     }
-    const TRun run = Run(ZT_ZENTICK_PATH, "-autominimize --bogus -V");
+    const TRun run = Execute(ZT_ZENTICK_PATH, "-autominimize --bogus -V");
     EXPECT_EQ(run.Status, 0);
     EXPECT_EQ(run.Out.rfind("zentick 2.", 0), 0u) << run.Out;
 #endif
