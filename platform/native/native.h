@@ -86,14 +86,14 @@ struct TWindowParams {
     // The program the window belongs to, as the desktop groups windows: its name, written
     // as X11's WM_CLASS (instance "zentick-hexedit", class "Zentick-hexedit").
     std::string ClassName = "zentick";
-    // The program's icon in a few sizes, for the window system to show beside the window
-    // (X11: _NET_WM_ICON; Windows uses the executable's icon resource instead).
-    std::span<const TIconImage> Icon;
     // A window stays above its owner: with an owner that stays on top, it does too.
     TNativeWindow* Owner = nullptr;
     bool Borderless = false;
     bool StayOnTop = false;
     bool TaskbarButton = true;
+    // The program's icon in a few sizes, for the window system to show beside the window
+    // (X11: _NET_WM_ICON; Windows uses the executable's icon resource instead).
+    std::span<const TIconImage> Icon;
 };
 
 // A top-level window of the window system.
