@@ -9,6 +9,7 @@
 #include "dialogs/faboutclock.h"
 #include "dialogs/fclockconfig.h"
 #include "dialogs/product.h"
+#include "platform/native/monitor.h"
 #include "platform/os/shell.h"
 #include "platform/os/wallclock.h"
 #include "platform/ui/application.h"
@@ -38,6 +39,24 @@ constexpr unsigned kTickAfterSecondMs = 5;
 
 bool ValidType(int32_t type) { return type >= ctLargeStandard && type <= ctDipSwitch; }
 
+// The start-up panel and its labels as designed: the panel's bounds, the labels' places
+// (and the width of the centred one). Their font is 8 points.
+constexpr TRect kPanelBounds{4, 16, 4 + 142, 16 + 57};
+constexpr TPoint kTitlePlace{24, 8};
+constexpr TPoint kRightPlace{17, 40};
+constexpr int kRightWidth = 107;
+constexpr TPoint kLinkPlace{19, 22};
+constexpr TPoint kClosePlace{130, 4};
+constexpr int kLabelPoints = 8;
+// How far the pointer may wander from a press on the picture before it drags the window.
+constexpr int kDragTolerance = 5;
+
+// The design length that a length at a scale was made from (the rounding of ScaleLength
+// undone; exact for scales of 100 and more).
+int DesignLength(int length, int scalePercent) {
+    return int((int64_t(length) * 100 + scalePercent / 2) / scalePercent);
+}
+
 }  // namespace
 
 const TForm1::TGeometry TForm1::kGeometry[7] = {
@@ -45,6 +64,13 @@ const TForm1::TGeometry TForm1::kGeometry[7] = {
     {9, 6, 455, 20, 480, 32},  {6, 4, 225, 9, 235, 16},  {4, 2, 125, 5, 132, 9},
     {6, 8, 270, 25, 280, 41},
 };
+
+TForm1::TGeometry TForm1::ScaledGeometry(int32_t type, int scalePercent) {
+    const TGeometry& g = kGeometry[ValidType(type) ? type : 0];
+    auto scaled = [scalePercent](int length) { return native::ScaleLength(length, scalePercent); };
+    return {scaled(g.ClockLeft),   scaled(g.ClockTop),    scaled(g.ClockWidth),
+            scaled(g.ClockHeight), scaled(g.WindowWidth), scaled(g.WindowHeight)};
+}
 
 // Construction: the window as designed --------------------------------------------------------
 
@@ -55,7 +81,7 @@ TForm1::TForm1(TComponent* owner, TClockSettingsStore* store) : TForm(owner), st
     }
     RegisterClockArt();
     SetName("Form1");
-    // The window is shaped by its picture: the framework leaves its geometry alone.
+    // The window is shaped and sized by its pictures at its own scale (ApplySettings).
     SetScaled(false);
     SetBorderStyle(bsNone);
     SetText("Form1");
@@ -73,7 +99,7 @@ TForm1::TForm1(TComponent* owner, TClockSettingsStore* store) : TForm(owner), st
         design.LoadFromResourceID(85);
         fcImageForm1->SetPicture(&design);
     }
-    fcImageForm1->SetDragTolerance(5);
+    fcImageForm1->SetDragTolerance(kDragTolerance);
     {
         // The region stored with the form: applied at once, as loading the form does.
         fcImageForm1->ReadRegionData(std::span(kFclockRegionData, kFclockRegionDataSize));
@@ -82,25 +108,20 @@ TForm1::TForm1(TComponent* owner, TClockSettingsStore* store) : TForm(owner), st
     PanelStartup = new TPanel(this);
     PanelStartup->SetName("PanelStartup");
     PanelStartup->SetParent(this);
-    PanelStartup->SetBounds(4, 16, 142, 57);
+    PanelStartup->SetBounds(kPanelBounds.Left, kPanelBounds.Top, kPanelBounds.Width(), kPanelBounds.Height());
     PanelStartup->SetColor(clBlack);
     PanelStartup->SetText("");
 
-    LabelTitle = MakeLabel(24, 8, "Tarvo's Binary Clock", clWhite);
-    LabelRight = MakeLabel(17, 40, "Right-Click for Settings", clWhite);
+    LabelTitle = MakeLabel(kTitlePlace.X, kTitlePlace.Y, "Tarvo's Binary Clock", clWhite);
+    LabelRight = MakeLabel(kRightPlace.X, kRightPlace.Y, "Right-Click for Settings", clWhite);
     LabelRight->SetAutoSize(false);
-    LabelRight->SetWidth(107);
+    LabelRight->SetWidth(kRightWidth);
     LabelRight->SetAlignment(taCenter);
-    // The width was designed for the classic dialog font; where the installed face needs
-    // more room, the label grows about the same centre rather than cutting the text.
-    if (int need = LabelRight->Font().Face().TextWidth(LabelRight->Caption()); need > LabelRight->Width())
-        LabelRight->SetBounds(LabelRight->Left() - (need - LabelRight->Width() + 1) / 2, LabelRight->Top(),
-                              need, LabelRight->Height());
-    LabelLink = MakeLabel(19, 22, kProductAddress, clBlue);
+    LabelLink = MakeLabel(kLinkPlace.X, kLinkPlace.Y, kProductAddress, clBlue);
     LabelLink->Font().SetStyle(fsUnderline);
     LabelLink->SetCursor(crHandPoint);
     LabelLink->OnClick = Method(this, &TForm1::LabelLinkClick);
-    Label4 = MakeLabel(130, 4, "X", clWhite);
+    Label4 = MakeLabel(kClosePlace.X, kClosePlace.Y, "X", clWhite);
     Label4->SetAnchors(akTop | akRight);
     Label4->OnClick = Method(this, &TForm1::Label4Click);
 
@@ -182,11 +203,6 @@ void TForm1::FormCreate(TObject*) {
     } else {
         PanelStartup->Hide();
     }
-    if (Screen->PixelsPerInch() != 96) {
-        LabelTitle->SetLeft(1);
-        LabelLink->SetLeft(1);
-        LabelRight->SetLeft(1);
-    }
 }
 
 void TForm1::FormDestroy(TObject*) { SaveSettings(); }
@@ -195,20 +211,21 @@ void TForm1::SaveSettings() { store_->Save(Settings, *this); }
 
 // Applying the settings ----------------------------------------------------------------------------
 
-std::unique_ptr<TBitmap> TForm1::BackgroundBitmap(int32_t type, int32_t back) {
+std::unique_ptr<TBitmap> TForm1::BackgroundBitmap(int32_t type, int32_t back, int scalePercent) {
     if (!ValidType(type) || back < cbFlatBlack || back > cbTransparent) return nullptr;
     int column = back == cbTransparent ? 0 : back;
     // Not cached: the image form copies the picture it is given, and a second copy kept
     // here would stay in memory for the life of the clock for the rare change of settings.
-    auto picture = std::make_unique<TBitmap>();
-    picture->LoadFromResourceID(kBackgrounds[type][column]);
-    return picture;
+    return std::make_unique<TBitmap>(LoadClockArt(kBackgrounds[type][column], scalePercent));
 }
 
-std::unique_ptr<TBitmap> TForm1::SqueezeForHiddenSeconds(const TBitmap& picture, int32_t type) {
+std::unique_ptr<TBitmap> TForm1::SqueezeForHiddenSeconds(const TBitmap& picture, int32_t type,
+                                                         int scalePercent) {
     static constexpr int kMargin[6] = {4, 3, 2, 3, 3, 1};
     int margin = type >= 0 && type < 6 ? kMargin[type] : 0;
-    auto squeezed = std::make_unique<TBitmap>((2 * picture.Width()) / 3 + margin, picture.Height());
+    // The design's arithmetic on the design width, then scaled.
+    const int width = (2 * DesignLength(picture.Width(), scalePercent)) / 3 + margin;
+    auto squeezed = std::make_unique<TBitmap>(native::ScaleLength(width, scalePercent), picture.Height());
     squeezed->Canvas().StretchDraw({0, 0, squeezed->Width(), squeezed->Height()},
                                    const_cast<TBitmap&>(picture));
     return squeezed;
@@ -227,19 +244,56 @@ void TForm1::SetWindowTransparency(int32_t back) {
     if (setLayered) setLayered(h, RGB(0, 0, 0), 128, LWA_COLORKEY);
 }
 
+int TForm1::WantedScale() {
+    if (int chosen = ChosenScale(Settings.Scale)) return chosen;
+    return native::ScalePercentForPixelsPerInch(int(GetDpiForWindow(Handle())));
+}
+
+void TForm1::ScaleStartupPanel() {
+    auto scaled = [this](int length) { return native::ScaleLength(length, scale_); };
+    PanelStartup->SetBounds(scaled(kPanelBounds.Left), scaled(kPanelBounds.Top), scaled(kPanelBounds.Width()),
+                            scaled(kPanelBounds.Height()));
+    // The labels' text in points at the window's density: the scale's share of 96 dpi.
+    const int pixelsPerInch = (96 * scale_ + 50) / 100;
+    for (TLabel* label : {LabelTitle, LabelRight, LabelLink, Label4}) {
+        label->Font().SetPixelsPerInch(pixelsPerInch);
+        label->Font().SetSize(kLabelPoints);
+    }
+    LabelTitle->SetLeft(scaled(kTitlePlace.X));
+    LabelTitle->SetTop(scaled(kTitlePlace.Y));
+    LabelLink->SetLeft(scaled(kLinkPlace.X));
+    LabelLink->SetTop(scaled(kLinkPlace.Y));
+    Label4->SetLeft(scaled(kClosePlace.X));
+    Label4->SetTop(scaled(kClosePlace.Y));
+    // The width was designed for the classic dialog font; where the installed face needs
+    // more room, the label grows about the same centre rather than cutting the text.
+    int left = scaled(kRightPlace.X), width = scaled(kRightWidth);
+    if (int need = LabelRight->Font().Face().TextWidth(LabelRight->Caption()); need > width) {
+        left -= (need - width + 1) / 2;
+        width = need;
+    }
+    LabelRight->SetBounds(left, scaled(kRightPlace.Y), width, LabelRight->Height());
+}
+
 void TForm1::ApplySettings() {
+    applying_ = true;
     // A change of the stacking style makes the window anew, and the new window has no
     // region: the outline is kept to be given back when no picture below brings its own.
     std::unique_ptr<TRegion> outline;
     if (const TRegion* region = fcImageForm1->Region()) outline = std::make_unique<TRegion>(*region);
     SetFormStyle(Settings.OnTop ? fsStayOnTop : fsNormal);
-    const std::unique_ptr<TBitmap> picture = BackgroundBitmap(Settings.Type, Settings.Back);
+    scale_ = WantedScale();
+    BinaryClock->SetScale(scale_);
+    ScaleStartupPanel();
+    // The pointer's tolerance before a press on the picture drags, as a length of the face.
+    fcImageForm1->SetDragTolerance(native::ScaleLength(kDragTolerance, scale_));
+    const std::unique_ptr<TBitmap> picture = BackgroundBitmap(Settings.Type, Settings.Back, scale_);
     BinaryClock->SetModeTransparentLed(Settings.Back != cbFlatBlack ? 1 : 0);
     SetWindowTransparency(Settings.Back);
     // A format or background outside the tables has no picture: the window then keeps
     // its picture, shape and size as they are, and only the clock's modes change.
     if (picture) {
-        const TGeometry& g = kGeometry[Settings.Type];
+        const TGeometry g = ScaledGeometry(Settings.Type, scale_);
         fcImageForm1->SetPicture(picture.get());
         BinaryClock->SetLeft(g.ClockLeft);
         BinaryClock->SetTop(g.ClockTop);
@@ -248,7 +302,7 @@ void TForm1::ApplySettings() {
         SetWidth(g.WindowWidth);
         SetHeight(g.WindowHeight);
         if (Settings.SecondsHide != 0 && Settings.Type != ctDipSwitch && Settings.Back != cbTransparent)
-            fcImageForm1->SetPicture(SqueezeForHiddenSeconds(*picture, Settings.Type).get());
+            fcImageForm1->SetPicture(SqueezeForHiddenSeconds(*picture, Settings.Type, scale_).get());
         fcImageForm1->RebuildRegion();
     } else if (outline && !fcImageForm1->Region()) {
         // Given back as a stored region block: its length, then its data.
@@ -272,6 +326,8 @@ void TForm1::ApplySettings() {
     Repaint();
     // A tick within the first quarter second: a HideTask just switched on acts at once.
     TimerClock->SetInterval(kFirstTickMs);
+    applying_ = false;
+    applied_ = true;
 }
 
 // The tick and the start-up panel -----------------------------------------------------------------
@@ -294,8 +350,29 @@ void TForm1::WMTimeChange(TMessage&) {
     TimerClock->SetEnabled(true);
 }
 
+void TForm1::WMDpiChanged(TMessage& message) {
+    // Before the settings are first applied the window is still being set up, and while
+    // they are applied the scale is being chosen anyway.
+    if (!applied_ || applying_) return;
+    const int old = scale_, scale = WantedScale();
+    if (scale == old) return;
+    // The new size about the centre of the suggested rectangle, which lies on the monitor
+    // the window came to.
+    const TRect& suggested = *reinterpret_cast<const TRect*>(message.LParam);
+    if (ValidType(Settings.Type)) {
+        const TGeometry g = ScaledGeometry(Settings.Type, scale);
+        SetBounds(suggested.Left + (suggested.Width() - g.WindowWidth) / 2,
+                  suggested.Top + (suggested.Height() - g.WindowHeight) / 2, Width(), Height());
+    }
+    // A drag under way keeps the same point of the face under the pointer.
+    DragStartX = int((int64_t(DragStartX) * scale + old / 2) / old);
+    DragStartY = int((int64_t(DragStartY) * scale + old / 2) / old);
+    ApplySettings();
+}
+
 void TForm1::Dispatch(TMessage& message) {
     if (message.Msg == WM_TIMECHANGE) WMTimeChange(message);
+    if (message.Msg == WM_DPICHANGED) WMDpiChanged(message);
     TForm::Dispatch(message);
 }
 
@@ -381,6 +458,7 @@ void TForm1::FillSettingsDialog(TFormClockConfig& dialog) const {
     dialog.RadioGroupBack->SetItemIndex(Settings.Back);
     dialog.RadioGroupColor->SetItemIndex(Settings.Color);
     dialog.RadioGroupShape->SetItemIndex(Settings.Shape);
+    dialog.SelectScale(ChosenScale(Settings.Scale));
 }
 
 void TForm1::ReadSettingsDialog(const TFormClockConfig& dialog) {
@@ -397,6 +475,8 @@ void TForm1::ReadSettingsDialog(const TFormClockConfig& dialog) {
     Settings.Back = dialog.RadioGroupBack->ItemIndex();
     Settings.Color = dialog.RadioGroupColor->ItemIndex();
     Settings.Shape = dialog.RadioGroupShape->ItemIndex();
+    // A stored size that no item offers stays until another is chosen.
+    if (int scale = dialog.GetSelectedScale(); scale >= 0) Settings.Scale = scale;
 }
 
 void TForm1::Settings1Click(TObject*) {

@@ -5,6 +5,13 @@
 // Manual, About, Resume, Quit. The settings record is read when the window is created,
 // applied to window and clock (ApplySettings), and written after a drag, after every use
 // of the settings dialog and when the window is destroyed.
+//
+// The window draws itself at a scale (Scale): the stored "scale" when it chooses one, else
+// the scale of the density of the monitor the window is on, which the window follows when
+// it comes to a monitor of another density (WM_DPICHANGED). The pictures, the window and
+// clock geometry of every format, the outline and the start-up panel are the design's at
+// that scale; the framework does not scale this form (Scaled is off). Positions stay in
+// screen pixels.
 #pragma once
 
 #include <memory>
@@ -70,16 +77,23 @@ public:
     int32_t DragStartX = 0;
     int32_t DragStartY = 0;
 
-    // Makes window, shape, transparency, stacking and clock agree with Settings.
+    // Makes window, shape, transparency, stacking, scale and clock agree with Settings.
     void ApplySettings();
     // Colour-key transparency (black) on for background 3, off for any other.
     void SetWindowTransparency(int32_t back);
-    // The background picture for a format and background, decoded anew on every call (the
-    // window keeps its own copy of the picture it shows); none outside the table.
-    static std::unique_ptr<TBitmap> BackgroundBitmap(int32_t type, int32_t back);
-    // A copy of picture squeezed to two thirds of its width plus a margin by format, for a
-    // clock whose seconds are hidden.
-    static std::unique_ptr<TBitmap> SqueezeForHiddenSeconds(const TBitmap& picture, int32_t type);
+    // The background picture for a format and background at a scale, decoded anew on every
+    // call (the window keeps its own copy of the picture it shows); none outside the table.
+    static std::unique_ptr<TBitmap> BackgroundBitmap(int32_t type, int32_t back, int scalePercent = 100);
+    // A copy of picture squeezed to two thirds of its design width plus a margin by format,
+    // at the scale the picture was made for, for a clock whose seconds are hidden.
+    static std::unique_ptr<TBitmap> SqueezeForHiddenSeconds(const TBitmap& picture, int32_t type,
+                                                            int scalePercent = 100);
+
+    // The scale the window and clock are drawn at now, in percent.
+    int Scale() const { return scale_; }
+    // The scale the settings ask for: the stored "scale" when it chooses one, else the scale
+    // of the density of the window's monitor.
+    int WantedScale();
 
     // Event handlers.
     void FormCreate(TObject* sender);
@@ -91,6 +105,9 @@ public:
     // The wall clock was set (WM_TIMECHANGE): the face is brought up to date at once and
     // the next tick comes within a quarter second.
     void WMTimeChange(TMessage& message);
+    // The window came to a monitor of another density: with the automatic size the clock
+    // is drawn anew at that scale, about the centre of the rectangle the system suggests.
+    void WMDpiChanged(TMessage& message);
     void Dispatch(TMessage& message) override;
     void TimerStartupTimer(TObject* sender);
     void Label4Click(TObject* sender);
@@ -110,8 +127,9 @@ public:
     void About1Click(TObject* sender);
     void Quit1Click(TObject* sender);
 
-    // Fills the settings dialog's controls from Settings (the move-around box hidden), and
-    // reads them back into Settings: what the Settings command does around showing it.
+    // Fills the settings dialog's controls from Settings (the move-around box hidden, the
+    // size shown as "Automatic" when the stored one reads so), and reads them back into
+    // Settings: what the Settings command does around showing it.
     void FillSettingsDialog(TFormClockConfig& dialog) const;
     void ReadSettingsDialog(const TFormClockConfig& dialog);
 
@@ -126,17 +144,27 @@ public:
     int ScreenWidth() const override;
     int ScreenHeight() const override;
 
-    // Window and clock geometry of a clock format.
+    // Window and clock geometry of a clock format, as designed (at 100 %).
     struct TGeometry {
         int ClockLeft, ClockTop, ClockWidth, ClockHeight, WindowWidth, WindowHeight;
     };
     static const TGeometry kGeometry[7];
+    // The geometry of a format (0..6) at a scale: every number of kGeometry scaled.
+    static TGeometry ScaledGeometry(int32_t type, int scalePercent);
 
 private:
     void SaveSettings();
     TMenuItem* AddMenuItem(const char* name, const char* caption, TNotifyEvent onClick);
     TLabel* MakeLabel(int left, int top, const char* caption, TColor color);
+    // Places the start-up panel and its labels at the scale, with their fonts in points at
+    // the window's density.
+    void ScaleStartupPanel();
 
     std::unique_ptr<TClockSettingsStore> ownStore_;
     TClockSettingsStore* store_;
+    int scale_ = 100;
+    // Set once the settings were first applied (a change of density before only counts
+    // when they are); set while they are applied.
+    bool applied_ = false;
+    bool applying_ = false;
 };

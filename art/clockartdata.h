@@ -7,7 +7,8 @@
 
 struct TEmbeddedArt {
     int Id;
-    const uint8_t* Data;  // a whole BMP file image
+    int Factor;          // the picture's size as a multiple of its design size
+    const uint8_t* Data;  // a whole BMP (factor 1) or PNG (larger factors) file image
     size_t Size;
 };
 

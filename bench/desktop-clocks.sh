@@ -7,8 +7,9 @@
 # costs.
 #
 # zentick is measured as built here (X11, FreeType, fontconfig and libpng linked in) with
-# its seconds shown and with them hidden (it then wakes once a minute); with SHARED=1 also
-# as the Debian package builds it (those libraries shared, ZT_STATIC_DEPS=OFF).
+# its seconds shown and with them hidden (it then wakes once a minute), and at 200 % (its
+# size set to 200, as on a screen of 192 dpi: four times the pixels); with SHARED=1 also as
+# the Debian package builds it (those libraries shared, ZT_STATIC_DEPS=OFF).
 #
 # For every clock:
 #   - measure.sh: time to the first mapped window (median of RUNS starts), client and X
@@ -24,7 +25,7 @@
 # Environment: BUILD (build tree, default build-bench; configured without tests when new;
 # the shared-library build goes to $BUILD-shared), SECS (60: seconds of ticking measured),
 # RUNS (5 starts), SETTLE (3), MEMSETTLE (15), SHARED (0), CLOCKS (which rows, default
-# all: zentick zentick-no-seconds [zentick-shared-libs] oclock dclock-seconds
+# all: zentick zentick-200 zentick-no-seconds [zentick-shared-libs] oclock dclock-seconds
 # xclock-digital buici-clock floor-x11 floor), CLOCKBENCH (the clockbench folder, default
 # ../shared/tools/clockbench beside the repository).
 # Installs what it needs (Debian 12: apt-get, as root or with sudo).
@@ -38,7 +39,7 @@ CLOCKBENCH=${CLOCKBENCH:-$root/../shared/tools/clockbench}
 export SECS=${SECS:-60} RUNS=${RUNS:-5} SETTLE=${SETTLE:-3}
 MEMSETTLE=${MEMSETTLE:-15}
 SHARED=${SHARED:-0}
-CLOCKS=${CLOCKS:-zentick zentick-no-seconds zentick-shared-libs oclock dclock-seconds xclock-digital buici-clock floor-x11 floor}
+CLOCKS=${CLOCKS:-zentick zentick-200 zentick-no-seconds zentick-shared-libs oclock dclock-seconds xclock-digital buici-clock floor-x11 floor}
 [ "$SHARED" = 1 ] || CLOCKS=${CLOCKS//zentick-shared-libs/}
 [ -x "$CLOCKBENCH/measure.sh" ] || { zt_log "no clockbench at $CLOCKBENCH (set CLOCKBENCH)"; exit 2; }
 
@@ -73,13 +74,17 @@ child=
 trap 'kill "$XVFB_PID" 2>/dev/null || true; [ -n "$child" ] && kill "$child" 2>/dev/null || true' EXIT
 
 # Each zentick run keeps its settings in a folder of its own; "noseconds" starts with the
-# seconds hidden.
+# seconds hidden, "scale200" at 200 %.
 config() {
-    local dir=$OUT/config-$1
+    local dir=$OUT/config-$1 value=
     mkdir -p "$dir/zentick"
-    if [ "$1" = noseconds ]; then
-        printf 'Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\Kelbrin\\QVZentick]\n"secondshide"=dword:00000001\n' \
-            > "$dir/zentick/user.reg"
+    case $1 in
+        noseconds) value='"secondshide"=dword:00000001' ;;
+        scale200) value='"scale"=dword:000000c8' ;;
+    esac
+    if [ -n "$value" ]; then
+        printf 'Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\Kelbrin\\QVZentick]\n%s\n' \
+            "$value" > "$dir/zentick/user.reg"
     fi
     echo "$dir"
 }
@@ -88,6 +93,7 @@ config() {
 command_of() {
     case $1 in
         zentick) echo env XDG_CONFIG_HOME="$(config static)" "$BUILD/app/zentick" ;;
+        zentick-200) echo env XDG_CONFIG_HOME="$(config scale200)" "$BUILD/app/zentick" ;;
         zentick-no-seconds) echo env XDG_CONFIG_HOME="$(config noseconds)" "$BUILD/app/zentick" ;;
         zentick-shared-libs) echo env XDG_CONFIG_HOME="$(config shared)" "$BUILD-shared/app/zentick" ;;
         oclock) echo oclock ;;

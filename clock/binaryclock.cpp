@@ -4,15 +4,10 @@
 #include <optional>
 
 #include "art/clockart.h"
+#include "platform/native/monitor.h"
 #include "platform/os/wallclock.h"
 
 namespace {
-
-TBitmap LoadArt(int id) {
-    TBitmap art;
-    art.LoadFromResourceID(id);
-    return art;
-}
 
 // Blackens rows [0, count) and [height - count, height) of a 24-bit picture, or columns
 // when columns is set; indexes beyond the picture are skipped.
@@ -36,6 +31,12 @@ void BlackenEdges(TBitmap& art, int count, bool columns) {
 
 void Make24Bit(TBitmap& art) {
     if (art.PixelFormat() != pf24bit) art.SetPixelFormat(pf24bit);
+}
+
+// The design length that a length at a scale was made from (the scale is 100 or more, so
+// the rounding of ScaleLength is undone exactly).
+int DesignLength(int length, int scalePercent) {
+    return int((int64_t(length) * 100 + scalePercent / 2) / scalePercent);
 }
 
 }  // namespace
@@ -85,6 +86,21 @@ void TBinaryClock::SetModeDoubleBuffered(int32_t value) {
 
 void TBinaryClock::SetType(int32_t value) {
     SetMode(type_, value);
+}
+
+void TBinaryClock::SetScale(int32_t percent) {
+    percent = std::clamp(percent, native::kMinScalePercent, native::kMaxScalePercent);
+    // The pictures of another scale come from another set: those of the old one go.
+    if (percent != scale_) art_ = TArtSet();
+    SetMode(scale_, percent);
+}
+
+int TBinaryClock::Scaled(int length) const {
+    return native::ScaleLength(length, scale_);
+}
+
+TRect TBinaryClock::Scaled(const TRect& r) const {
+    return {Scaled(r.Left), Scaled(r.Top), Scaled(r.Right), Scaled(r.Bottom)};
 }
 
 void TBinaryClock::SetMode(int32_t& field, int32_t value) {
@@ -142,14 +158,13 @@ int TBinaryClock::LayOut(const std::tm& time, TCell (&cells)[kMaxCells], unsigne
     if (modeSecondsHide_ != 0) units &= 3u;
     int count = 0;
     // A cell 18 tall is drawn unscaled, at the size of its picture (a switch picture is
-    // taller than the cell); any other is stretched to the cell.
+    // taller than the cell); any other is stretched to the cell. Positions are the design's,
+    // scaled.
     const TSize art{std::max(on->Width(), off->Width()), std::max(on->Height(), off->Height())};
     auto add = [&](int left, int top, int w, int h, bool lit) {
-        if (h == 18) {
-            w = art.cx;
-            h = art.cy;
-        }
-        cells[count++] = {{left, top, left + w, top + h}, lit};
+        TRect area = Scaled(TRect{left, top, left + w, top + h});
+        if (h == 18) area = TRect::FromSize(area.Left, area.Top, art.cx, art.cy);
+        cells[count++] = {area, lit};
     };
     int hour = time.tm_hour;
     switch (type_) {
@@ -246,11 +261,11 @@ void TBinaryClock::Paint() {
             onShaped.emplace(*on);
             offShaped.emplace(*off);
             if (modeShape_ == lsSquare) {
-                MakeSquareLed(*onShaped);
-                MakeSquareLed(*offShaped);
+                MakeSquareLed(*onShaped, scale_);
+                MakeSquareLed(*offShaped, scale_);
             } else {
-                MakeRectLed(*onShaped);
-                MakeRectLed(*offShaped);
+                MakeRectLed(*onShaped, scale_);
+                MakeRectLed(*offShaped, scale_);
             }
             on = &*onShaped;
             off = &*offShaped;
@@ -325,14 +340,14 @@ void TBinaryClock::DoneDoubleBuffer(std::unique_ptr<TBitmap> buffer) {
     buffer_ = std::move(buffer);
 }
 
-TBitmap& TBinaryClock::Art(TBitmap& slot, int id) {
-    if (slot.Empty()) slot = LoadArt(id);
+TBitmap& TBinaryClock::Art(TBitmap& slot, int id) const {
+    if (slot.Empty()) slot = LoadClockArt(id, scale_);
     return slot;
 }
 
 void TBinaryClock::GetSwitches(TBitmap*& on, TBitmap*& off) {
-    on = &Art(switchOn_, clockart::kSwitchOn);
-    off = &Art(switchOff_, clockart::kSwitchOff);
+    on = &Art(art_.switchOn, clockart::kSwitchOn);
+    off = &Art(art_.switchOff, clockart::kSwitchOff);
 }
 
 void TBinaryClock::GetLEDs(TBitmap*& on, TBitmap*& off) {
@@ -340,22 +355,22 @@ void TBinaryClock::GetLEDs(TBitmap*& on, TBitmap*& off) {
     bool keyed = modeTransparentLed_ != 0;
     switch (ledColor_) {
         case lcRed:
-            on = keyed ? &Art(keyedRedOn_, kKeyedRedOn) : &Art(opaqueRedOn_, kOpaqueRedOn);
-            off = keyed ? &Art(keyedRedOff_, kKeyedRedOff) : &Art(opaqueRedOff_, kOpaqueRedOff);
+            on = keyed ? &Art(art_.keyedRedOn, kKeyedRedOn) : &Art(art_.opaqueRedOn, kOpaqueRedOn);
+            off = keyed ? &Art(art_.keyedRedOff, kKeyedRedOff) : &Art(art_.opaqueRedOff, kOpaqueRedOff);
             break;
         case lcBlue:
-            on = keyed ? &Art(keyedBlueOn_, kKeyedBlueOn) : &Art(opaqueBlueOn_, kOpaqueBlueOn);
-            off = keyed ? &Art(keyedBlueOff_, kKeyedBlueOff) : &Art(opaqueBlueOff_, kOpaqueBlueOff);
+            on = keyed ? &Art(art_.keyedBlueOn, kKeyedBlueOn) : &Art(art_.opaqueBlueOn, kOpaqueBlueOn);
+            off = keyed ? &Art(art_.keyedBlueOff, kKeyedBlueOff) : &Art(art_.opaqueBlueOff, kOpaqueBlueOff);
             break;
         case lcAmber:
-            on = keyed ? &Art(keyedAmberOn_, kKeyedAmberOn) : &Art(opaqueAmberOn_, kOpaqueAmberOn);
-            off = keyed ? &Art(keyedAmberOff_, kKeyedAmberOff)
-                        : &Art(opaqueAmberOff_, kOpaqueAmberOff);
+            on = keyed ? &Art(art_.keyedAmberOn, kKeyedAmberOn) : &Art(art_.opaqueAmberOn, kOpaqueAmberOn);
+            off = keyed ? &Art(art_.keyedAmberOff, kKeyedAmberOff)
+                        : &Art(art_.opaqueAmberOff, kOpaqueAmberOff);
             break;
         case lcGreen:
-            on = keyed ? &Art(keyedGreenOn_, kKeyedGreenOn) : &Art(opaqueGreenOn_, kOpaqueGreenOn);
-            off = keyed ? &Art(keyedGreenOff_, kKeyedGreenOff)
-                        : &Art(opaqueGreenOff_, kOpaqueGreenOff);
+            on = keyed ? &Art(art_.keyedGreenOn, kKeyedGreenOn) : &Art(art_.opaqueGreenOn, kOpaqueGreenOn);
+            off = keyed ? &Art(art_.keyedGreenOff, kKeyedGreenOff)
+                        : &Art(art_.opaqueGreenOff, kOpaqueGreenOff);
             break;
         case lcSwitch:
             GetSwitches(on, off);
@@ -442,28 +457,31 @@ void TBinaryClock::PaintHBinary(TCanvas& canvas, int x, int y, int value, int w,
 }
 
 void TBinaryClock::DrawCell(TCanvas& canvas, const TRect& cell, TBitmap& art) {
+    const TRect area = Scaled(cell);
     if (cell.Height() == 18) {
-        canvas.Draw(cell.Left, cell.Top, art);
+        canvas.Draw(area.Left, area.Top, art);
     } else {
-        canvas.StretchDraw(cell, art);
+        canvas.StretchDraw(area, art);
     }
 }
 
 // Cropping
 // -----------------------------------------------------------------------------------------
 
-void TBinaryClock::MakeSquareLed(TBitmap& art) {
+void TBinaryClock::MakeSquareLed(TBitmap& art, int scalePercent) {
     Make24Bit(art);
-    int n = art.Width() / 4;
+    const int width = DesignLength(art.Width(), scalePercent);
+    int n = native::ScaleLength(width / 4, scalePercent);
     BlackenEdges(art, n, false);
     BlackenEdges(art, n, true);
 }
 
-void TBinaryClock::MakeRectLed(TBitmap& art) {
+void TBinaryClock::MakeRectLed(TBitmap& art, int scalePercent) {
     Make24Bit(art);
-    int n = art.Width() / 6;
+    const int width = DesignLength(art.Width(), scalePercent);
+    int n = native::ScaleLength(width / 6, scalePercent);
     BlackenEdges(art, n, false);
     BlackenEdges(art, n, true);
     // Both counts come from the width, also for the rows.
-    BlackenEdges(art, art.Width() / 3, false);
+    BlackenEdges(art, native::ScaleLength(width / 3, scalePercent), false);
 }

@@ -12,6 +12,11 @@
 // then repaints once for every change of second. Or the owner calls Tick when the face
 // can next change (Tick tells when): the control then repaints only the cells that
 // change, and a clock without seconds wakes once a minute.
+//
+// The control draws at a scale (Scale, a percentage; 100 is the design): every position
+// and size of the layouts is the design's scaled and rounded (ScaleLength), the cell
+// edges too, so cells neither overlap nor part; the pictures come from the set drawn for
+// the scale (LoadClockArt) and the square and rect crops cut the scaled borders.
 #pragma once
 
 #include <cstdint>
@@ -97,6 +102,8 @@ public:
     // Kept and repaints when set; painting always goes through an off-screen bitmap. [1]
     int32_t ModeDoubleBuffered() const { return modeDoubleBuffered_; }
     int32_t Type() const { return type_; }  // TClockType [ctLargeStandard]
+    // The scale the control draws at, in percent of the design size [100].
+    int32_t Scale() const { return scale_; }
 
     // Each setter stores the value as it is (no range check, no comparison with the old
     // value) and repaints the control at once.
@@ -109,6 +116,8 @@ public:
     void SetModeSecondsHide(int32_t value);
     void SetModeDoubleBuffered(int32_t value);
     void SetType(int32_t value);
+    // Brought within 100..400; a new scale frees the pictures decoded for the old one.
+    void SetScale(int32_t percent);
 
     // Reads the local time; when its seconds differ from those seen by the previous call,
     // remembers them, asks for a deferred repaint of the whole control and returns 1.
@@ -140,8 +149,10 @@ public:
     // 10 x 10 square of an 18 x 18 picture. Rect: n = width / 6 off every edge, then
     // width / 3 rows off the top and bottom, leaving a centred 12 x 6 bar. Rows and
     // columns beyond the picture are left alone; a picture that is not 24-bit is made so.
-    static void MakeSquareLed(TBitmap& art);
-    static void MakeRectLed(TBitmap& art);
+    // Given the scale the picture was made for, the counts are those of its design width,
+    // scaled: a scaled picture keeps the design's proportions (20 x 20 of 36 x 36).
+    static void MakeSquareLed(TBitmap& art, int scalePercent = 100);
+    static void MakeRectLed(TBitmap& art, int scalePercent = 100);
 
 protected:
     // Without WS_CLIPCHILDREN and WS_CLIPSIBLINGS, with WS_EX_TRANSPARENT: the window is
@@ -201,18 +212,27 @@ private:
 
     void StandardLayout(TCanvas& canvas, int cell, int unitStep, bool midnightIsTwelve, TBitmap& on,
                         TBitmap& off);
-    // One cell: unscaled at its top-left corner when the cell is 18 tall, else stretched.
+    // One cell, given in design coordinates: the picture at its own size at the scaled
+    // cell's top-left corner when the cell is 18 tall, else stretched to the scaled cell.
     void DrawCell(TCanvas& canvas, const TRect& cell, TBitmap& art);
+    // A design length or rectangle at the control's scale.
+    int Scaled(int length) const;
+    TRect Scaled(const TRect& designRect) const;
 
-    // The picture in slot, decoded from picture number id when slot is still empty.
-    static TBitmap& Art(TBitmap& slot, int id);
+    // The picture in slot, decoded from picture number id at the control's scale when slot
+    // is still empty.
+    TBitmap& Art(TBitmap& slot, int id) const;
 
-    // The cell pictures (opaque set, keyed set, switches); empty until first needed.
-    TBitmap opaqueGreenOff_, opaqueGreenOn_, opaqueRedOff_, opaqueRedOn_;
-    TBitmap opaqueBlueOff_, opaqueBlueOn_, opaqueAmberOff_, opaqueAmberOn_;
-    TBitmap keyedGreenOff_, keyedGreenOn_, keyedRedOff_, keyedRedOn_;
-    TBitmap keyedBlueOff_, keyedBlueOn_, keyedAmberOff_, keyedAmberOn_;
-    TBitmap switchOff_, switchOn_;
+    // The cell pictures (opaque set, keyed set, switches) at the control's scale; empty
+    // until first needed.
+    struct TArtSet {
+        TBitmap opaqueGreenOff, opaqueGreenOn, opaqueRedOff, opaqueRedOn;
+        TBitmap opaqueBlueOff, opaqueBlueOn, opaqueAmberOff, opaqueAmberOn;
+        TBitmap keyedGreenOff, keyedGreenOn, keyedRedOff, keyedRedOn;
+        TBitmap keyedBlueOff, keyedBlueOn, keyedAmberOff, keyedAmberOn;
+        TBitmap switchOff, switchOn;
+    };
+    mutable TArtSet art_;
 
     int32_t mode24_ = 1;
     int32_t modeBcd_ = 0;
@@ -224,6 +244,7 @@ private:
     int32_t type_ = ctLargeStandard;
     int32_t ledColor_ = lcRed;
     int32_t lastSecond_ = 0;
+    int32_t scale_ = 100;
 
     // The time the paint under way shows.
     std::tm paintTime_{};

@@ -66,17 +66,27 @@ inline const std::array<TFormat, 7> kFormats = {{
     {ctDipSwitch, true, 9, 25, 10, {0, 95, 190}, {6, 8, 276, 33}, {280, 41}, 66},
 }};
 
-// One cell to expect: its rectangle in the clock and whether it shows the on art.
+// One cell to expect: its rectangle in the clock, whether it shows the on art, and whether
+// the art is drawn at its own size at the rectangle's top-left corner (a cell 18 tall in
+// the design) rather than stretched into it.
 struct TCell {
     TRect Rect;
     bool Lit;
+    bool OwnSize;
 };
+
+// A design length at a scale: rounded to the nearest pixel, halves up.
+inline int AtScale(int length, int scale) {
+    return (length * scale + 50) / 100;
+}
 
 // The cells of a format from one pattern per unit (hours, minutes, seconds). A pattern
 // has eight characters: '1' on, '0' off, '-' not drawn; spaces are ignored. Standard
 // formats read column 0 rows 0-3, then column 1 rows 0-3; horizontal formats read the row
-// from the left. An empty pattern is a unit that is not drawn at all.
-inline std::vector<TCell> Cells(const TFormat& f, const std::array<std::string, 3>& units) {
+// from the left. An empty pattern is a unit that is not drawn at all. At a scale, every
+// edge of a cell is the design's edge scaled.
+inline std::vector<TCell> Cells(const TFormat& f, const std::array<std::string, 3>& units,
+                                int scale = 100) {
     std::vector<TCell> cells;
     for (int u = 0; u < 3; ++u) {
         int i = 0;
@@ -91,7 +101,10 @@ inline std::vector<TCell> Cells(const TFormat& f, const std::array<std::string, 
                 top = (i % 4) * f.Step;
             }
             if (ch != '-')
-                cells.push_back({TRect::FromSize(left, top, f.CellW, f.CellH), ch == '1'});
+                cells.push_back({{AtScale(left, scale), AtScale(top, scale), AtScale(left + f.CellW, scale),
+                                  AtScale(top + f.CellH, scale)},
+                                 ch == '1',
+                                 f.CellH == 18});
             ++i;
         }
         EXPECT_TRUE(i == 0 || i == 8) << "pattern " << units[size_t(u)];
@@ -100,8 +113,8 @@ inline std::vector<TCell> Cells(const TFormat& f, const std::array<std::string, 
 }
 
 // The window's pixels when the clock is right: the background, with every cell's art drawn
-// over the clock's area (at its own size when the cell is 18 tall, else stretched), the
-// key colour left out when the art is transparent, nothing outside the clock's bounds.
+// over the clock's area (at its own size or stretched, as the cell says), the key colour
+// left out when the art is transparent, nothing outside the clock's bounds.
 inline TBitmap Expected(const TBitmap& window, const TRect& clockBounds,
                         const std::vector<TCell>& cells, TBitmap& on, TBitmap& off) {
     TBitmap result(window);
@@ -110,7 +123,7 @@ inline TBitmap Expected(const TBitmap& window, const TRect& clockBounds,
     canvas.SetClipRect(clockBounds);
     for (const TCell& c : cells) {
         TBitmap& art = c.Lit ? on : off;
-        if (c.Rect.Height() == 18) {
+        if (c.OwnSize) {
             canvas.Draw(c.Rect.Left, c.Rect.Top, art);
         } else {
             canvas.StretchDraw(c.Rect, art);

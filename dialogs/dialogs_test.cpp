@@ -60,7 +60,8 @@ TEST_F(Dialogs, TheSettingsDialogHasEveryControlWhereItBelongs) {
     auto* d = Make<TFormClockConfig>();
     EXPECT_EQ(d->Caption(), "Clock Settings");
     EXPECT_EQ(d->BorderStyle(), bsDialog);
-    EXPECT_EQ(d->ClientWidth(), 537);
+    // The design's 537 x 322, grown by a column for the size; nothing else moved.
+    EXPECT_EQ(d->ClientWidth(), 633);
     EXPECT_EQ(d->ClientHeight(), 322);
     const std::vector<TPlaced> expected = {
         {"CheckBox24Hour", d->CheckBox24Hour, {8, 16, 265, 33}, "24 Hour Mode (un-check for 12-hour mode)", 0},
@@ -78,6 +79,7 @@ TEST_F(Dialogs, TheSettingsDialogHasEveryControlWhereItBelongs) {
         {"CheckBoxMoveAround", d->CheckBoxMoveAround, {8, 40, 249, 57}, "Move clock around screen", 11},
         {"CheckBoxBcdHide", d->CheckBoxBcdHide, {8, 136, 265, 153}, "Hide unused BCD leds", 12},
         {"CheckBoxSecondsHide", d->CheckBoxSecondsHide, {8, 160, 265, 177}, "Hide 'seconds' digits", 14},
+        {"RadioGroupSize", d->RadioGroupSize, {536, 8, 625, 105}, "Size", 15},
         {"Label1", d->Label1, {272, 160, 517, 209},
          "In my opinion, the round LEDs look best with the flat black background. The other LED shapes "
          "(square, rect) look good with any background.",
@@ -106,6 +108,27 @@ TEST_F(Dialogs, TheSettingsDialogHasEveryControlWhereItBelongs) {
     EXPECT_EQ(d->RadioGroupBack->Items(),
               (std::vector<std::string>{"Flat Black", "Brushed Aluminum", "Mahogany", "Transparent"}));
     EXPECT_EQ(d->RadioGroupBack->Columns(), 1);
+    EXPECT_EQ(d->RadioGroupSize->Items(),
+              (std::vector<std::string>{"Automatic", "100 %", "150 %", "200 %", "300 %"}));
+    EXPECT_EQ(d->RadioGroupSize->Columns(), 1);
+}
+
+TEST_F(Dialogs, SizeItemsTranslateToScalesBothWays) {
+    auto* d = Make<TFormClockConfig>();
+    const int scaleOfItem[5] = {0, 100, 150, 200, 300};
+    for (int item = 0; item < 5; ++item) {
+        d->RadioGroupSize->SetItemIndex(item);
+        EXPECT_EQ(d->GetSelectedScale(), scaleOfItem[item]) << item;
+        d->SelectScale(scaleOfItem[item]);
+        EXPECT_EQ(d->RadioGroupSize->ItemIndex(), item) << item;
+    }
+    // A scale that no item offers selects none, and none reads as -1.
+    for (int scale : {125, 250, 400, -1}) {
+        d->SelectScale(300);
+        d->SelectScale(scale);
+        EXPECT_EQ(d->RadioGroupSize->ItemIndex(), -1) << scale;
+        EXPECT_EQ(d->GetSelectedScale(), -1) << scale;
+    }
 }
 
 TEST_F(Dialogs, FormatItemsTranslateToClockTypesBothWays) {
@@ -130,7 +153,7 @@ TEST_F(Dialogs, TabVisitsTheControlsInTheirOrderAndSkipsTheHiddenBox) {
     auto* d = Make<TFormClockConfig>();
     std::vector<TWinControl*> visited;
     std::vector<std::function<void()>> steps;
-    for (int i = 0; i < 15; ++i)
+    for (int i = 0; i < 16; ++i)
         steps.push_back([&] {
             for (int c = 0; c < d->ControlCount(); ++c)
                 if (auto* w = dynamic_cast<TWinControl*>(d->Controls(c)); w && w->Focused()) visited.push_back(w);
@@ -141,7 +164,8 @@ TEST_F(Dialogs, TabVisitsTheControlsInTheirOrderAndSkipsTheHiddenBox) {
     const std::vector<TWinControl*> order = {
         d->CheckBox24Hour, d->CheckBoxAutoLoad, d->CheckBoxOnTop,   d->ButtonOk,         d->ButtonCancel,
         d->RadioGroupType, d->CheckBoxBcd,      d->RadioGroupColor, d->RadioGroupShape,  d->CheckBoxHideTask,
-        d->RadioGroupBack, d->CheckBoxBcdHide,  d->CheckBoxSecondsHide, d->CheckBox24Hour, d->CheckBoxAutoLoad};
+        d->RadioGroupBack, d->CheckBoxBcdHide,  d->CheckBoxSecondsHide, d->RadioGroupSize, d->CheckBox24Hour,
+        d->CheckBoxAutoLoad};
     EXPECT_EQ(visited, order);
 }
 

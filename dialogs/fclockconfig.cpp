@@ -10,6 +10,9 @@ namespace {
 // The "Clock Format" items in the dialog's order, by the clock type each shows.
 constexpr int kTypeOfItem[7] = {0, 1, 2, 6, 3, 4, 5};
 
+// The "Size" items, by the scale each chooses (0: automatic).
+constexpr int kScaleOfItem[5] = {0, 100, 150, 200, 300};
+
 // Clock types drawn by the horizontal layout: the three "Horiz" formats and Dip Switch.
 bool IsHorizontalType(int type) { return type >= 3 && type <= 6; }
 
@@ -19,7 +22,8 @@ TFormClockConfig::TFormClockConfig(TComponent* owner) : TForm(owner) {
     SetName("FormClockConfig");
     SetBorderStyle(bsDialog);
     SetText("Clock Settings");
-    SetClientWidth(537);
+    // The design's 537 pixels, and a column for the "Size" group beside them.
+    SetClientWidth(633);
     SetClientHeight(322);
     SetColor(clBtnFace);
     Font().SetName("MS Sans Serif");
@@ -83,6 +87,8 @@ TFormClockConfig::TFormClockConfig(TComponent* owner) : TForm(owner) {
     HtmlLabel1->OnClick = Method(this, &TFormClockConfig::HtmlLabel1Click);
 
     CheckBoxSecondsHide = MakeCheckBox(8, 160, 257, "Hide 'seconds' digits", 14);
+    RadioGroupSize = MakeRadioGroup(TRect::FromSize(536, 8, 89, 97), "Size",
+                                    {"Automatic", "100 %", "150 %", "200 %", "300 %"}, 1, 15);
 }
 
 TCheckBox* TFormClockConfig::MakeCheckBox(int left, int top, int width, const char* caption, int tabOrder) {
@@ -119,6 +125,17 @@ void TFormClockConfig::SelectType(int type) {
     }
     for (int item = 0; item < 7; ++item)
         if (kTypeOfItem[item] == type) RadioGroupType->SetItemIndex(item);
+}
+
+int TFormClockConfig::GetSelectedScale() const {
+    int item = RadioGroupSize->ItemIndex();
+    return item >= 0 && item < 5 ? kScaleOfItem[item] : -1;
+}
+
+void TFormClockConfig::SelectScale(int scalePercent) {
+    RadioGroupSize->SetItemIndex(-1);
+    for (int item = 0; item < 5; ++item)
+        if (kScaleOfItem[item] == scalePercent) RadioGroupSize->SetItemIndex(item);
 }
 
 void TFormClockConfig::ButtonOkClick(TObject*) {

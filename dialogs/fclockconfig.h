@@ -4,7 +4,8 @@
 // The dialog knows nothing of the settings record or the store: its owner fills the check
 // boxes and radio groups, shows it modally and reads them back when it closed with Ok.
 // What the dialog does itself: it lists the clock formats in its own order and translates
-// to and from clock types (SelectType, GetSelectedType), refuses Ok while BCD is checked
+// to and from clock types (SelectType, GetSelectedType), and the sizes to and from scales
+// (SelectScale, GetSelectedScale), refuses Ok while BCD is checked
 // with a horizontal or Dip Switch format, closes with Ok (1) or Cancel (2), and opens the
 // donation page from its link. Esc and the window's close box cancel.
 #pragma once
@@ -37,6 +38,7 @@ public:
     TCheckBox* CheckBoxBcdHide = nullptr;
     THtmlLabel* HtmlLabel1 = nullptr;
     TCheckBox* CheckBoxSecondsHide = nullptr;
+    TRadioGroup* RadioGroupSize = nullptr;
 
     // The clock type of the selected "Clock Format" item; -1 when none is selected.
     int GetSelectedType() const;
@@ -44,6 +46,13 @@ public:
     // the radio group unchanged (which selects the last item for too large a value and
     // none for a negative one).
     void SelectType(int type);
+
+    // The scale of the selected "Size" item in percent, 0 for "Automatic"; -1 when none is
+    // selected.
+    int GetSelectedScale() const;
+    // Selects the "Size" item of a scale (0 "Automatic"); a scale no item offers selects
+    // none, so that reading the dialog back leaves it as it was.
+    void SelectScale(int scalePercent);
 
     // Event handlers.
     void ButtonOkClick(TObject* sender);

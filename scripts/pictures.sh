@@ -11,6 +11,9 @@ out=docs/pictures
 mkdir -p "$out"
 at="--time 13:47:05"
 $render $at --out "$out/clock-default.png"
+# The same clock at 100 % and at 200 %, as on a screen of 192 dpi.
+$render $at --scale 100 --out "$out/clock-scale-100.png"
+$render $at --scale 200 --out "$out/clock-scale-200.png"
 $render $at --startup 1 --out "$out/clock-startup.png"
 $render $at --back 1 --color 1 --out "$out/clock-aluminium-blue.png"
 $render $at --back 2 --color 2 --shape 1 --out "$out/clock-mahogany-amber-square.png"

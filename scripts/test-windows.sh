@@ -2,9 +2,10 @@
 # The Windows build under Wine: builds zentick.exe, zentick-hexedit.exe and the unit tests
 # for Windows (scripts/build-windows.sh --tests), runs the unit tests under Wine in a fresh
 # Wine prefix, then checks the real programs end to end on a private X server. zentick.exe:
-# the first start creates the settings key with its fourteen values; the window is 150 x 90
+# the first start creates the settings key with its fifteen values; the window is 150 x 90
 # with the 13-rectangle region; start-up time and a minute's CPU time are measured; closing
-# saves the position; the Settings dialog writes and removes the Run value.
+# saves the position; the Settings dialog writes and removes the Run value; at 192 dots per
+# inch (LogPixels) the window is 300 x 180 with its region doubled.
 # zentick-hexedit.exe: started with a file, it takes typed characters, saves them with
 # Ctrl+S and closes; the file then holds exactly what was typed. Installs what it needs
 # (Debian: mingw-w64, wine, wine64, xvfb).
@@ -90,16 +91,24 @@ stop_program() {
     wineserver -w
 }
 
-# First start: the key with its fourteen values, the window and its region.
+# First start: the key with its fifteen values, the window and its region.
 startup_ms=$(start_program)
 values=$(wine reg query "$key" 2>/dev/null | tr -d '\r' | grep -c REG_DWORD || true)
-check "first start stores 14 values (found $values)" test "$values" -eq 14
+check "first start stores 15 values (found $values)" test "$values" -eq 15
 w=$(main_window)
 client_size() { tool list | grep "^$1 " | grep -o 'client=[0-9x]*'; }
 size_found=$(client_size "$w")
 check "the main window is 150 x 90 ($size_found)" test "$size_found" = client=150x90
 rects=$(tool region "$w" | awk '/^rects/ {print $2}' || true)
 check "the window region has 13 rectangles (found $rects)" test "$rects" = 13
+# The region's box (left top right bottom) and area, from its rectangles.
+region_extent() {
+    tool region "$1" | awk '!/^rects/ && NF == 4 {
+        if (n++ == 0) { l = $1; t = $2; r = $3; b = $4 }
+        if ($1 < l) l = $1; if ($2 < t) t = $2; if ($3 > r) r = $3; if ($4 > b) b = $4
+        a += ($3 - $1) * ($4 - $2) } END { print l, t, r, b, a }'
+}
+read -r _ _ _ _ design_area <<<"$(region_extent "$w")"
 
 # A minute of ticking: CPU time of the program's process (and of the Wine server).
 sleep 6
@@ -156,6 +165,32 @@ tool key "$dialog" 27 >/dev/null || true          # Escape: Cancel
 stored=$(run_value 0)
 check "auto-load off removes the Run value" test -z "$stored"
 stop_program
+
+# At 192 dots per inch the clock is drawn at 200 %: the window twice as large, its region
+# cut from the 2x picture (a box twice the design's, an area within 3 % of four times its).
+# Wine reads the density when it starts.
+wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 192 /f >/dev/null 2>&1
+wineserver -k >/dev/null 2>&1 || true
+wineserver -w
+start_program >/dev/null
+w=$(main_window)
+size_found=$(client_size "$w")
+check "at 192 dpi the main window is 300 x 180 ($size_found)" test "$size_found" = client=300x180
+read -r left top right bottom area <<<"$(region_extent "$w")"
+check "at 192 dpi the region's box is doubled ($left $top $right $bottom)" \
+    test "$left $top $right $bottom" = "4 4 296 172"
+near_four_times() {  # near_four_times AREA DESIGN: AREA within 3 % of four times DESIGN
+    [ -n "$1" ] && [ -n "$2" ] || return 1
+    local want=$((4 * $2)) diff
+    diff=$(( $1 > want ? $1 - want : want - $1 ))
+    [ $((diff * 100)) -le $((3 * want)) ]
+}
+check "at 192 dpi the region's area is four times the design's ($area, design ${design_area:-?})" \
+    near_four_times "$area" "$design_area"
+stop_program
+wine reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f >/dev/null 2>&1 || true
+wineserver -k >/dev/null 2>&1 || true
+wineserver -w
 
 zt_log "end to end: zentick-hexedit.exe under Wine"
 hexedit="$build/dist/zentick-hexedit.exe"

@@ -23,8 +23,13 @@ constexpr TSettingField kFields[] = {
     {"ledcolor", &ClockSettings::Color},
     {"ledshape", &ClockSettings::Shape},
     {"movearound", &ClockSettings::MoveAround},
+    {"scale", &ClockSettings::Scale},
 };
 }  // namespace
+
+int32_t ChosenScale(int32_t stored) {
+    return stored >= 100 && stored <= 400 ? stored : 0;
+}
 
 void LoadSettings(ClockSettings& settings, TSettingsWindow& window) {
     ParamStore store;

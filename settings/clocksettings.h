@@ -18,7 +18,13 @@ struct ClockSettings {
     int32_t Color = 0;        // "ledcolor": LED colour, a TLedColor value
     int32_t Shape = 0;        // "ledshape": LED shape, a TLedShape value
     int32_t MoveAround = 0;   // "movearound": kept, has no effect
+    int32_t Scale = 0;        // "scale": the clock's size in percent, 0 automatic (ChosenScale)
 };
+
+// The scale a stored "scale" asks for: the percentage when it lies in 100..400, otherwise
+// 0, which means automatic (the density of the clock's monitor decides). Copies of the
+// program that know no "scale" leave it alone.
+int32_t ChosenScale(int32_t stored);
 
 // What loading and saving need of the main window: its position and size, whether it is
 // minimised or maximised, and the primary screen's size.
@@ -38,7 +44,7 @@ public:
 
 // Reads the window position ("viewertop", then "viewerleft"; by default the middle of the
 // primary screen) and every field of settings, each with its current value as the default,
-// in one opening of the store "QVZentick". On the first run this stores all fourteen
+// in one opening of the store "QVZentick". On the first run this stores all fifteen
 // values with their defaults.
 void LoadSettings(ClockSettings& settings, TSettingsWindow& window);
 

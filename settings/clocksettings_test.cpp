@@ -84,7 +84,7 @@ protected:
                                       {"24hour", 1},      {"bcd", 1},          {"bcdhide", 1},
                                       {"secondshide", 0}, {"autoload", 0},     {"hidetask", 1},
                                       {"type", 0},        {"back", 0},         {"ledcolor", 0},
-                                      {"ledshape", 0},    {"movearound", 0}};
+                                      {"ledshape", 0},    {"movearound", 0},  {"scale", 0}};
         return values;
     }
 
@@ -92,7 +92,7 @@ protected:
     TFakeWindow window_;
 };
 
-TEST_F(ClockSettingsTest, TheFirstStartStoresTheFourteenDefaultsInReadOrder) {
+TEST_F(ClockSettingsTest, TheFirstStartStoresTheFifteenDefaultsInReadOrder) {
     ClockSettings settings;
     LoadSettings(settings, window_);
     EXPECT_EQ(window_.calls, (std::vector<std::string>{"top", "left"}));
@@ -127,7 +127,8 @@ TEST_F(ClockSettingsTest, SavingWritesTheWindowThenTheFieldsInOrder) {
                                 {"back", 0},
                                 {"ledcolor", 0},
                                 {"ledshape", 0},
-                                {"movearound", 0}}));
+                                {"movearound", 0},
+                                {"scale", 0}}));
 }
 
 TEST_F(ClockSettingsTest, AFirstSaveAddsTheSizeAndKeepsTheRest) {
@@ -305,4 +306,23 @@ TEST_F(ClockSettingsTest, ACorruptedFileIsSetAsideAndTheClockStartsOnDefaults) {
     }
     EXPECT_EQ(aside, 1);
 }
+}  // namespace
+
+namespace {
+
+TEST_F(ClockSettingsTest, TheScaleIsStoredAsItIsAndReadAsAChoiceWithin100To400) {
+    ClockSettings settings;
+    LoadSettings(settings, window_);
+    for (int32_t stored : {0, 100, 150, 300, 400, 125, 99, 401, -150, 1000}) {
+        Set("scale", stored);
+        ClockSettings read;
+        LoadSettings(read, window_);
+        EXPECT_EQ(read.Scale, stored) << "kept as stored, " << stored;
+        EXPECT_EQ(ChosenScale(read.Scale), stored >= 100 && stored <= 400 ? stored : 0) << stored;
+        SaveSettings(read, window_);
+        LoadSettings(read, window_);
+        EXPECT_EQ(read.Scale, stored) << "saved as read, " << stored;
+    }
+}
+
 }  // namespace

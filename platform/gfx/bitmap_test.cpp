@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 
 #include "platform/gfx/bmpfile.h"
 #include "platform/gfx/canvas.h"
@@ -221,6 +222,23 @@ TEST(PngFile, WritesColoursAndAlphaThatReadBack) {
     EXPECT_FALSE(SavePngWithAlpha(path, a, std::vector<uint8_t>(3)));
     EXPECT_FALSE(SavePng("/nonexistent-dir/x.png", a));
     std::remove(path.c_str());
+}
+
+TEST(PngFile, ReadsAFileImageInMemory) {
+    std::string path = testing::TempDir() + "/bitmap_test_memory.png";
+    TBitmap a = Gradient(7, 5);
+    ASSERT_TRUE(SavePng(path, a));
+    std::ifstream in(path, std::ios::binary);
+    std::vector<uint8_t> file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::remove(path.c_str());
+    TBitmap b;
+    ASSERT_TRUE(ReadPng(file, b));
+    ExpectSamePixels(a, b);
+    // Anything cut short or not a PNG is refused and leaves the bitmap alone.
+    EXPECT_FALSE(ReadPng(std::span(file).first(file.size() / 2), b));
+    EXPECT_FALSE(ReadPng(WriteBmp(a), b));
+    EXPECT_FALSE(ReadPng({}, b));
+    ExpectSamePixels(a, b);
 }
 
 TEST(Resources, NumberedPicturesLoadOrRaise) {

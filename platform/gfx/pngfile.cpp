@@ -75,25 +75,56 @@ bool SavePngWithAlpha(const std::string& path, const TBitmap& bitmap,
     return Write(path, bitmap, &alpha);
 }
 
-bool LoadPng(const std::string& path, TBitmap& bitmap, std::vector<uint8_t>* alpha) {
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path.c_str())) return false;
+namespace {
+
+// Finishes a read begun with one of libpng's png_image_begin_read calls. Without alpha the
+// rows are decoded straight into the bitmap's, as blue, green, red.
+bool FinishRead(png_image& image, TBitmap& bitmap, std::vector<uint8_t>* alpha) {
+    const int width = int(image.width), height = int(image.height);
+    if (!alpha) {
+        image.format = PNG_FORMAT_BGR;
+        TBitmap result(width, height, pf24bit);
+        if (!png_image_finish_read(&image, nullptr, result.Bits(), result.Stride(), nullptr)) {
+            png_image_free(&image);
+            return false;
+        }
+        bitmap = result;
+        return true;
+    }
     image.format = PNG_FORMAT_RGBA;
     std::vector<uint8_t> pixels(PNG_IMAGE_SIZE(image));
     if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) {
         png_image_free(&image);
         return false;
     }
-    int width = int(image.width), height = int(image.height);
     TBitmap result(width, height, pf24bit);
-    if (alpha) alpha->assign(size_t(width) * height, 0);
-    for (int y = 0; y < height; ++y)
+    alpha->assign(size_t(width) * height, 0);
+    for (int y = 0; y < height; ++y) {
+        uint8_t* row = result.ScanLine(y);
         for (int x = 0; x < width; ++x) {
             const uint8_t* p = &pixels[(size_t(y) * width + x) * 4];
-            result.SetPixel(x, y, RGB(p[0], p[1], p[2]));
-            if (alpha) (*alpha)[size_t(y) * width + x] = p[3];
+            row[3 * x] = p[2];
+            row[3 * x + 1] = p[1];
+            row[3 * x + 2] = p[0];
+            (*alpha)[size_t(y) * width + x] = p[3];
         }
+    }
     bitmap = result;
     return true;
+}
+
+}  // namespace
+
+bool LoadPng(const std::string& path, TBitmap& bitmap, std::vector<uint8_t>* alpha) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, path.c_str())) return false;
+    return FinishRead(image, bitmap, alpha);
+}
+
+bool ReadPng(std::span<const uint8_t> file, TBitmap& bitmap, std::vector<uint8_t>* alpha) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (file.empty() || !png_image_begin_read_from_memory(&image, file.data(), file.size())) return false;
+    return FinishRead(image, bitmap, alpha);
 }

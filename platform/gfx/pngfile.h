@@ -1,7 +1,9 @@
-// PNG files, written through libpng: screenshots and rendered windows.
+// PNG files, written through libpng: screenshots and rendered windows; read from files
+// and from file images in memory (the larger sets of the clock's pictures).
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -18,3 +20,6 @@ bool SavePngWithAlpha(const std::string& path, const TBitmap& bitmap,
 // Reads a PNG into a 24-bit bitmap (alpha dropped) and, when alpha is given, its
 // opacities. Returns false for anything that is not a readable PNG.
 bool LoadPng(const std::string& path, TBitmap& bitmap, std::vector<uint8_t>* alpha = nullptr);
+
+// The same from a whole PNG file image in memory.
+bool ReadPng(std::span<const uint8_t> file, TBitmap& bitmap, std::vector<uint8_t>* alpha = nullptr);

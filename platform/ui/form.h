@@ -20,7 +20,7 @@
 // wherever the focus is.
 //
 // Scale. A scaled form (Scaled, the default) is laid out at the scale of the monitor it
-// is on (TScreen::ScalePercentFor, which also holds the user's choice of a scale): once
+// is on (TScreen::ScalePercentFor): once
 // when it is created, before OnCreate, for the monitor of the window that owns it (the
 // primary monitor when none does); again when its window is made on a monitor of another
 // density; and on WM_DPICHANGED, when its window comes to a monitor of another density,
@@ -87,6 +87,8 @@ public:
     TWindowState WindowState() const;
     void SetWindowState(TWindowState state);
     int PixelsPerInch() const { return pixelsPerInch_; }
+    // Whether the framework scales the form's design (see Scale above); on by default. A
+    // form that draws and sizes itself at its own scale turns it off.
     bool Scaled() const { return scaled_; }
     void SetScaled(bool scaled) { scaled_ = scaled; }
     // Lays the form out for a monitor of this density, keeping the centre of a visible

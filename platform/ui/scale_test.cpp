@@ -305,31 +305,4 @@ TEST(FormScale, AListScalesItsColumnsAndScrollBarWithItself) {
     f->Free();
 }
 
-TEST(FormScale, TheUsersChoiceOfAScaleHoldsForEveryScaledWindow) {
-    THeadlessApp app({4000, 3000}, 96);
-    auto* shown = New<TDesignForm>(Application);
-    shown->SetBounds(1000, 1000, shown->Width(), shown->Height());
-    shown->Show();
-    auto* fixed = New<TDesignForm>(Application, false);
-    const TPoint centre{1000 + 268, 1000 + 161};
-    Screen->SetUserScalePercent(150);
-    EXPECT_EQ(Screen->UserScalePercent(), 150);
-    ExpectLaidOutAt(*shown, 150);
-    EXPECT_EQ((TPoint{shown->Left() + shown->Width() / 2, shown->Top() + shown->Height() / 2}),
-              centre);
-    EXPECT_EQ(fixed->ScalePercent(), 100);
-    auto* later = New<TDesignForm>(Application);
-    ExpectLaidOutAt(*later, 150);
-    // Out of range counts as no choice: each window takes its monitor's scale again.
-    for (int nonsense : {99, 401, -1}) {
-        Screen->SetUserScalePercent(300);
-        Screen->SetUserScalePercent(nonsense);
-        EXPECT_EQ(Screen->UserScalePercent(), 0) << nonsense;
-        ExpectLaidOutAt(*later, 100);
-    }
-    later->Free();
-    fixed->Free();
-    shown->Free();
-}
-
 }  // namespace

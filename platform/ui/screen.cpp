@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "platform/native/native.h"
-#include "platform/ui/form.h"
 #include "platform/ui/winapi.h"
 
 TScreen* Screen = nullptr;
@@ -26,16 +25,7 @@ native::TMonitor TScreen::MonitorAt(TPoint p) const {
 }
 
 int TScreen::ScalePercentFor(int pixelsPerInch) const {
-    if (userScalePercent_) return userScalePercent_;
     return native::ScalePercentForPixelsPerInch(pixelsPerInch);
-}
-
-void TScreen::SetUserScalePercent(int percent) {
-    if (percent < native::kMinScalePercent || percent > native::kMaxScalePercent) percent = 0;
-    if (percent == userScalePercent_) return;
-    userScalePercent_ = percent;
-    for (TCustomForm* form : std::vector<TCustomForm*>(forms_))
-        if (form->Scaled()) form->ScaleForPPI(form->PixelsPerInch());
 }
 
 void TScreen::AddForm(TCustomForm* form) { forms_.push_back(form); }

@@ -23,15 +23,9 @@ public:
     native::TMonitor MonitorAt(TPoint p) const;
     int PixelsPerInchAt(TPoint p) const { return MonitorAt(p).PixelsPerInch; }
 
-    // The scale windows are laid out at on a monitor of this density: the scale the user
-    // chose for every window when there is one, else the density's own (its ratio to 96 in
-    // quarters, from 100 to 400 %).
+    // The scale windows are laid out at on a monitor of this density: its ratio to 96 in
+    // quarters, from 100 to 400 %.
     int ScalePercentFor(int pixelsPerInch) const;
-    // The user's choice of scale for every window: 0 for none (each window takes its
-    // monitor's), else 100 to 400 percent; any other value counts as none. Setting it lays
-    // every scaled form out again.
-    int UserScalePercent() const { return userScalePercent_; }
-    void SetUserScalePercent(int percent);
 
     const std::vector<TCustomForm*>& Forms() const { return forms_; }
     int FormCount() const { return int(forms_.size()); }
@@ -40,7 +34,6 @@ public:
 
 private:
     std::vector<TCustomForm*> forms_;
-    int userScalePercent_ = 0;
 };
 
 extern TScreen* Screen;

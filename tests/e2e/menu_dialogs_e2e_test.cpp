@@ -130,11 +130,11 @@ TEST_F(MenuAndDialogs, TheSettingsDialogIsAFixedTransientDialogThatAnswersEnterA
     Window dialog = WaitForTitled("Clock Settings");
     ASSERT_NE(dialog, 0u);
     TRect r = Geometry(dialog);
-    EXPECT_EQ(r.Width(), 537);
+    EXPECT_EQ(r.Width(), 633);  // the design's 537 and a column for the size
     EXPECT_EQ(r.Height(), 322);
     EXPECT_EQ(TransientFor(dialog), clockWindow);
     EXPECT_EQ(AtomNames(dialog, "_NET_WM_WINDOW_TYPE"), std::vector<std::string>{"_NET_WM_WINDOW_TYPE_DIALOG"});
-    EXPECT_TRUE(FixedSize(dialog, 537, 322));
+    EXPECT_TRUE(FixedSize(dialog, 633, 322));
     EXPECT_TRUE(WaitFor([&] { return FocusWindow() == dialog; })) << "the dialog takes the keyboard";
     Xdotool("key Escape");
     EXPECT_TRUE(Gone("Clock Settings"));

@@ -12,6 +12,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/startdirectory.h"
@@ -224,6 +225,54 @@ TEST_F(ClockCommands, SettingsOkAppliesAndSavesEveryChoice) {
     for (auto [name, value] : {std::pair{"type", 1}, {"ledcolor", 3}, {"ledshape", 2}, {"back", 1},
                                {"secondshide", 1}, {"alwaysontop", 1}, {"24hour", 0}, {"viewerwidth", 76}})
         EXPECT_EQ(Stored(name), value) << name;
+}
+
+TEST_F(ClockCommands, TheSizeAppliesAtOnceAndIsStored) {
+    StartPastGreeting();
+    const int64_t pictures = TBitmap::LiveCount();
+    // Item, the window's width after Ok, and the stored value.
+    const std::tuple<int, int, int> choices[] = {{3, 300, 200}, {2, 225, 150}, {4, 450, 300}, {0, 150, 0}};
+    for (auto [item, width, stored] : choices) {
+        SCOPED_TRACE(item);
+        Choose(cmSettings);
+        TFormClockConfig* dialog = nullptr;
+        const int pick = item;
+        Then([&, pick] {
+            dialog = Open<TFormClockConfig>();
+            ASSERT_NE(dialog, nullptr);
+            ClickItem(dialog->RadioGroupSize, pick);
+        });
+        Then([&] { ClickButton(dialog->ButtonOk); });
+        RunAll();
+        EXPECT_EQ(Window().Bounds().Width(), width);
+        EXPECT_EQ(form->BinaryClock->Scale(), width * 100 / 150);
+        EXPECT_EQ(Stored("scale"), stored);
+        EXPECT_EQ(Stored("viewerwidth"), width);
+    }
+    // Back at 100 %, only the pictures of 100 % are held.
+    EXPECT_EQ(TBitmap::LiveCount(), pictures);
+}
+
+TEST_F(ClockCommands, TheSizeListShowsTheStoredScaleAndKeepsOneItDoesNotOffer) {
+    // Stored, the item the dialog shows, and what Ok stores.
+    const std::tuple<int, int, int> cases[] = {{200, 3, 200}, {0, 0, 0}, {50, 0, 0}, {125, -1, 125}};
+    for (auto [stored, item, after] : cases) {
+        SCOPED_TRACE(stored);
+        DestroyApplicationForms();
+        Store("scale", stored);
+        StartPastGreeting();
+        Choose(cmSettings);
+        int shown = -2;
+        Then([&] {
+            TFormClockConfig* dialog = Open<TFormClockConfig>();
+            ASSERT_NE(dialog, nullptr);
+            shown = dialog->RadioGroupSize->ItemIndex();
+            ClickButton(dialog->ButtonOk);
+        });
+        RunAll();
+        EXPECT_EQ(shown, item);
+        EXPECT_EQ(Stored("scale"), after);
+    }
 }
 
 TEST_F(ClockCommands, CancelLeavesTheSettingsButAppliesSavesAndRewritesTheRunEntry) {

@@ -20,11 +20,11 @@ TEST_F(ClockWindow, FirstStartShowsThePanelForFiveSecondsAtTheMiddleOfTheScreen)
     EXPECT_EQ(Window().Bounds(), (TRect{512, 384, 512 + 150, 384 + 90}));
     EXPECT_TRUE(form->PanelStartup->Visible());
     EXPECT_FALSE(form->BinaryClock->Visible());
-    // The fourteen defaults are stored at once.
+    // The fifteen defaults are stored at once.
     for (auto [name, value] : {std::pair{"viewertop", 384}, {"viewerleft", 512}, {"alwaysontop", 0},
                                {"24hour", 1}, {"bcd", 1}, {"bcdhide", 1}, {"secondshide", 0}, {"autoload", 0},
                                {"hidetask", 1}, {"type", 0}, {"back", 0}, {"ledcolor", 0}, {"ledshape", 0},
-                               {"movearound", 0}})
+                               {"movearound", 0}, {"scale", 0}})
         EXPECT_EQ(Stored(name), value) << name;
     EXPECT_FALSE(Stored("viewerwidth"));
     app.Run(4999);

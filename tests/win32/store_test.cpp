@@ -97,13 +97,13 @@ public:
     int left_ = 0, top_ = 0;
 };
 
-TEST_F(StoreTest, FirstLoadStoresFourteenValuesAndSavingKeepsThePosition) {
+TEST_F(StoreTest, FirstLoadStoresFifteenValuesAndSavingKeepsThePosition) {
     ClockSettings settings;
     TWindowStub window;
     LoadSettings(settings, window);
     for (const char* name :
          {"viewertop", "viewerleft", "alwaysontop", "24hour", "bcd", "bcdhide", "secondshide",
-          "autoload", "hidetask", "type", "back", "ledcolor", "ledshape", "movearound"})
+          "autoload", "hidetask", "type", "back", "ledcolor", "ledshape", "movearound", "scale"})
         EXPECT_TRUE(Stored(name)) << name;
     EXPECT_EQ(Stored("hidetask"), 1);
     window.SetLeft(33);

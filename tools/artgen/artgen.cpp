@@ -80,18 +80,23 @@ std::vector<int> ArtIds() {
     return ids;
 }
 
-TBitmap DrawArt(int id) {
+std::vector<int> ArtFactors() {
+    return {1, 2, 3, 4};
+}
+
+TBitmap DrawArt(int id, int factor) {
+    if (factor < 1) throw std::invalid_argument("No picture at factor " + std::to_string(factor));
     for (const TArtEntry& entry : kArt) {
         if (entry.Id != id) continue;
         switch (entry.Kind) {
             case akLed:
-                return DrawLed(entry.Led);
+                return DrawLed(entry.Led, factor);
             case akSwitch:
-                return DrawSwitch(entry.SwitchSet);
+                return DrawSwitch(entry.SwitchSet, factor);
             case akBackground:
-                return DrawBackground(entry.Format, entry.Finish);
+                return DrawBackground(entry.Format, entry.Finish, factor);
             case akDipSwitch:
-                return DrawDipSwitchBlocks();
+                return DrawDipSwitchBlocks(factor);
         }
     }
     throw std::out_of_range("No picture number " + std::to_string(id));

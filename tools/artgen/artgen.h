@@ -9,5 +9,11 @@
 // Every picture number, ascending: the 18 LED and switch pictures and the 19 backgrounds.
 std::vector<int> ArtIds();
 
-// Draws picture id as a 24-bit bitmap; raises std::out_of_range for an unknown number.
-TBitmap DrawArt(int id);
+// The sets of pictures: the design size (1) and the whole multiples of it that the clock
+// draws larger faces from, ascending.
+std::vector<int> ArtFactors();
+
+// Draws picture id as a 24-bit bitmap at factor times its design size (every pixel worked
+// out at that size, not enlarged); raises std::out_of_range for an unknown number and
+// std::invalid_argument for a factor below 1.
+TBitmap DrawArt(int id, int factor = 1);

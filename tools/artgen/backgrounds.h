@@ -2,6 +2,10 @@
 // rounded corners inside a pure white margin, in three finishes. All pictures of one format
 // share one outline, so switching the finish never changes the window's shape; the white
 // bottom-left pixel tells the window what lies outside.
+//
+// A picture drawn at a whole multiple (factor) of its design size is drawn anew at that
+// size: the rounded corners follow the design's curve through the finer grid, and the
+// bevel, the brushing and the grain are worked out for every one of its pixels.
 #pragma once
 
 #include <vector>
@@ -45,7 +49,10 @@ struct TBodyRow {
     bool Contains(int x) const { return x >= Left && x <= Right; }
 };
 
-// The body's outline, one entry per picture row.
-std::vector<TBodyRow> BodyOutline(TBackgroundFormat format);
+// The body's outline at factor times the design size, one entry per picture row. At
+// factor 1 the corners step in by CornerInsets; at larger factors they follow the line
+// through those steps (each taken at the middle of its row), so that the body keeps its
+// box, exactly factor times the design's, and its shape.
+std::vector<TBodyRow> BodyOutline(TBackgroundFormat format, int factor = 1);
 
-TBitmap DrawBackground(TBackgroundFormat format, TBodyFinish finish);
+TBitmap DrawBackground(TBackgroundFormat format, TBodyFinish finish, int factor = 1);

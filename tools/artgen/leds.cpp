@@ -98,12 +98,16 @@ TColor LedCentreColor(TLedHue hue, bool lit) {
     return lit ? c.On : c.Off;
 }
 
-TBitmap DrawLed(const TLedLook& look) {
-    TBitmap bitmap(kLedSize, kLedSize);
-    for (int y = 0; y < kLedSize; ++y) {
-        for (int x = 0; x < kLedSize; ++x) {
-            double px = x + 0.5;
-            double py = y + 0.5;
+TBitmap DrawLed(const TLedLook& look, int factor) {
+    // Everything is worked out in the coordinates of the 18 x 18 design; a pixel of a
+    // larger picture covers 1 / factor of a design pixel.
+    const int size = kLedSize * factor;
+    const double k = factor;
+    TBitmap bitmap(size, size);
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            double px = (x + 0.5) / k;
+            double py = (y + 0.5) / k;
             bool inside = Radius(px, py) <= 1.0;
             TColor color;
             if (look.Keyed) {
@@ -115,7 +119,8 @@ TBitmap DrawLed(const TLedLook& look) {
                 int covered = 0;
                 for (int sy = 0; sy < 4; ++sy)
                     for (int sx = 0; sx < 4; ++sx)
-                        if (Radius(x + (sx + 0.5) / 4, y + (sy + 0.5) / 4) <= 1.0) ++covered;
+                        if (Radius((x + (sx + 0.5) / 4) / k, (y + (sy + 0.5) / 4) / k) <= 1.0)
+                            ++covered;
                 TShade c = Mix(Surround(look, px, py), Dome(look, px, py), covered / 16.0);
                 color = ToColor(c, 1);
             }

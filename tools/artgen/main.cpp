@@ -1,11 +1,13 @@
 // artgen: draws the clock's numbered pictures.
 //
 //   artgen <outdir>                 writes <outdir>/<id>.bmp for every picture (24-bit,
-//                                   bottom-up)
+//                                   bottom-up) and <outdir>/<n>x/<id>.png for every picture
+//                                   drawn at n times its size (n = 2, 3, 4)
 //   artgen --sheet <png> [<png>]    writes a contact sheet of all pictures and, when a
 //                                   second name is given, a preview of the clock faces
 #include <cstdio>
 #include <exception>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <string_view>
@@ -30,11 +32,17 @@ bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
 }
 
 int WritePictures(const std::string& dir) {
-    for (int id : ArtIds()) {
-        std::string path = dir + "/" + std::to_string(id) + ".bmp";
-        if (!WriteFile(path, WriteBmp(DrawArt(id)))) {
-            std::fprintf(stderr, "artgen: cannot write %s\n", path.c_str());
-            return 1;
+    for (int factor : ArtFactors()) {
+        const std::string set = factor == 1 ? dir : dir + "/" + std::to_string(factor) + "x";
+        std::error_code error;
+        std::filesystem::create_directories(set, error);
+        for (int id : ArtIds()) {
+            const TBitmap picture = DrawArt(id, factor);
+            const std::string path = set + "/" + std::to_string(id) + (factor == 1 ? ".bmp" : ".png");
+            if (factor == 1 ? !WriteFile(path, WriteBmp(picture)) : !SavePng(path, picture)) {
+                std::fprintf(stderr, "artgen: cannot write %s\n", path.c_str());
+                return 1;
+            }
         }
     }
     return 0;

@@ -5,6 +5,10 @@
 // A switch cell is a one-pixel red housing frame round a pale slot of 7 x 22 pixels (set:
 // 7 x 21, which stretching to 9 x 25 makes 7 x 22). The block picture has the same housing
 // red and an empty slot under every cell, so a drawn cell blends into its block.
+//
+// Drawn at a whole multiple (factor) of the design size, the parts keep their places and
+// sizes in design pixels while the lines that shade them become ramps across their width,
+// the grip ridges finer lines and the printing smooth strokes.
 #pragma once
 
 #include "platform/gfx/bitmap.h"
@@ -23,7 +27,7 @@ constexpr int DipCellLeft(int group, int k) {
 constexpr int kDipCellTop = 8;
 
 // Draws the switch for a set bit (knob up, "on") or a clear bit (knob down).
-TBitmap DrawSwitch(bool set);
+TBitmap DrawSwitch(bool set, int factor = 1);
 
 // Draws the three switch blocks: x 1-88, 97-183 and 192-278, rows 2-38, on pure black.
-TBitmap DrawDipSwitchBlocks();
+TBitmap DrawDipSwitchBlocks(int factor = 1);

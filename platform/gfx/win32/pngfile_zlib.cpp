@@ -135,6 +135,10 @@ bool LoadPng(const std::string& path, TBitmap& bitmap, std::vector<uint8_t>* alp
     if (!in) return false;
     std::vector<uint8_t> file((std::istreambuf_iterator<char>(in)),
                               std::istreambuf_iterator<char>());
+    return ReadPng(file, bitmap, alpha);
+}
+
+bool ReadPng(std::span<const uint8_t> file, TBitmap& bitmap, std::vector<uint8_t>* alpha) {
     if (file.size() < kSignature.size() ||
         !std::equal(kSignature.begin(), kSignature.end(), file.begin()))
         return false;
