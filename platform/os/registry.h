@@ -86,7 +86,10 @@ struct TRegValueWrite {
 // the program reads the key with all of them or with none, and two copies storing batches
 // at the same time leave one whole batch, the later one, never a mix of both. Nothing is
 // stored when one of the names cannot be (ERROR_INVALID_PARAMETER); values of the Run key
-// are not batched (ERROR_INVALID_PARAMETER).
+// are not batched (ERROR_INVALID_PARAMETER). On Windows, whose registry stores one value
+// at a time, the copies of the program take turns for their batches (a mutex of the
+// session, waited for at most a second), which keeps two batches from mixing; a reader
+// there may see a batch half stored.
 LONG RegSetValues(HKEY key, const std::vector<TRegValueWrite>& values);
 
 // Removes value name; ERROR_FILE_NOT_FOUND when there is none.
