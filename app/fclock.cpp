@@ -9,6 +9,7 @@
 #include "dialogs/faboutclock.h"
 #include "dialogs/fclockconfig.h"
 #include "dialogs/product.h"
+#include "platform/native/native.h"
 #include "platform/os/shell.h"
 #include "platform/os/wallclock.h"
 #include "platform/ui/application.h"
@@ -171,6 +172,9 @@ int TForm1::ScreenHeight() const { return Screen->Height(); }
 // Start-up and shutdown --------------------------------------------------------------------------
 
 void TForm1::FormCreate(TObject*) {
+    // Should the display go away, the window's last place and the settings are kept: the
+    // file needs no display.
+    native::SetConnectionLostHandler([this] { SaveSettings(); });
     store_->Load(Settings, *this);
     ApplySettings();
     if (Settings.Type == ctLargeStandard && Settings.SecondsHide == 0) {
@@ -185,9 +189,19 @@ void TForm1::FormCreate(TObject*) {
         LabelLink->SetLeft(1);
         LabelRight->SetLeft(1);
     }
+    BringOntoScreen();
 }
 
-void TForm1::FormDestroy(TObject*) { SaveSettings(); }
+void TForm1::BringOntoScreen() {
+    const TRect bounds = BoundsRect();
+    const TRect reachable = ReachableBounds(bounds, Screen->MonitorBounds());
+    if (reachable != bounds) SetBounds(reachable.Left, reachable.Top, reachable.Width(), reachable.Height());
+}
+
+void TForm1::FormDestroy(TObject*) {
+    native::SetConnectionLostHandler(nullptr);
+    SaveSettings();
+}
 
 void TForm1::SaveSettings() { store_->Save(Settings, *this); }
 
@@ -292,8 +306,11 @@ void TForm1::WMTimeChange(TMessage&) {
     TimerClock->SetEnabled(true);
 }
 
+void TForm1::WMDisplayChange(TMessage&) { BringOntoScreen(); }
+
 void TForm1::Dispatch(TMessage& message) {
     if (message.Msg == WM_TIMECHANGE) WMTimeChange(message);
+    if (message.Msg == WM_DISPLAYCHANGE) WMDisplayChange(message);
     TForm::Dispatch(message);
 }
 

@@ -290,19 +290,20 @@ std::optional<TRegFile> TRegFile::Parse(std::string_view text, TRegParseReport* 
         std::string_view content = Trim(line);
         if (content.empty() || content.front() == ';') continue;
         const size_t number = lines.Number();
-        if (content.find('\0') != std::string_view::npos) {
-            skip(std::string(line), number);
-            continue;
-        }
+        const bool damaged = content.find('\0') != std::string_view::npos;
         if (content.front() == '[') {
-            if (content.back() == ']' && content.size() >= 3 && content[1] != '-') {
+            if (!damaged && content.back() == ']' && content.size() >= 3 && content[1] != '-') {
                 current = file.KeyIndexFor(content.substr(1, content.size() - 2));
             } else {
-                // A section that cannot be read, or that deletes a key: what follows it
-                // belongs to no key that could be named.
-                skip(std::string(line), number);
+                // A section that cannot be read, or that deletes a key: it and what follows
+                // it, until the next section, belong to no key that could be named.
                 current.reset();
+                skip(std::string(line), number);
             }
+            continue;
+        }
+        if (damaged) {
+            skip(std::string(line), number);
             continue;
         }
         if (!current) {

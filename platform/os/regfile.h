@@ -79,10 +79,11 @@ public:
     //
     // As the registry editor's import does, a line that cannot be read is skipped and the
     // rest is read: a malformed value, a value outside any section, a line holding a NUL
-    // byte (or, in UTF-16, a unit that is no character), a malformed section line (the
-    // values after it, until the next section, belong to no key and are skipped too) and a
-    // section that deletes a key ([-...]), which is not carried out. Skipped lines are kept
-    // (TRegKey::Unreadable, PreambleLines) and told in report. A text of blanks only is an
+    // byte (or, in UTF-16, a unit that is no character), a malformed section line and a
+    // section that deletes a key ([-...]), which is not carried out (both belong to no
+    // key, and so do the values after them until the next section). Skipped lines are kept
+    // (TRegKey::Unreadable, or PreambleLines when they belong to no key) and told in
+    // report. A text of blanks only is an
     // empty registry. Nothing when the text has no header before its first line of
     // content: it is not a registry file.
     static std::optional<TRegFile> Parse(std::string_view text, TRegParseReport* report = nullptr);

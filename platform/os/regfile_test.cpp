@@ -242,6 +242,7 @@ TEST(RegFile, LinesThatBelongToNoKeyAreSkippedAndKeptAfterTheHeader) {
     EXPECT_EQ(file->FindValue("HKEY_CURRENT_USER\\B", "b"), nullptr);
     EXPECT_NE(file->FindValue("HKEY_CURRENT_USER\\B", "c"), nullptr);
     EXPECT_EQ(file->PreambleLines(), (std::vector<std::string>{"\"early\"=dword:00000001",
+                                                               "[HKEY_CURRENT_USER\\Cut",
                                                                "\"lost\"=dword:00000003",
                                                                "[-HKEY_CURRENT_USER\\A]",
                                                                "\"alsolost\"=dword:00000004"}));
@@ -252,6 +253,30 @@ TEST(RegFile, LinesThatBelongToNoKeyAreSkippedAndKeptAfterTheHeader) {
     ASSERT_TRUE(again.has_value());
     EXPECT_EQ(again->Serialise(), written);
     EXPECT_EQ(again->FindValue("HKEY_CURRENT_USER\\B", "b"), nullptr) << "still cut after the rewrite";
+}
+
+TEST(RegFile, ARewriteKeepsEveryUnreadableLineWithTheKeyItWasIn) {
+    // Found by fuzzing: a damaged section between two parts of a key's section must not
+    // carry the key's later unreadable lines off to no key when written back.
+    const std::string texts[] = {
+        "Windows Registry Editor Version 5.00\n"
+        "[HKEY_CURRENT_USER\\A]\n\"x\"=bad\n[HKEY_CURRENT_USER\\Cut\n"
+        "[HKEY_CURRENT_USER\\A]\n\"y\"=bad\n\"z\"=dword:00000001\n",
+        "Windows Registry Editor Version 5.00\n"
+        "[HKEY_CURRENT_USER\\A]\n\"x\"=bad\n[HKEY_CURRENT_USER\\\0B]\n\"y\"=bad\n",
+    };
+    for (const std::string& text : texts) {
+        auto file = TRegFile::Parse(text);
+        ASSERT_TRUE(file.has_value());
+        const std::string written = file->Serialise();
+        auto again = TRegFile::Parse(written);
+        ASSERT_TRUE(again.has_value());
+        EXPECT_EQ(again->PreambleLines(), file->PreambleLines());
+        ASSERT_EQ(again->Keys().size(), file->Keys().size());
+        for (size_t k = 0; k < file->Keys().size(); ++k)
+            EXPECT_EQ(again->Keys()[k].Unreadable, file->Keys()[k].Unreadable) << file->Keys()[k].Path;
+        EXPECT_EQ(again->Serialise(), written);
+    }
 }
 
 TEST(RegFile, KeysAndValuesOfOtherProgramsAreWrittenBackAsTheyWere) {

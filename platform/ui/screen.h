@@ -1,5 +1,5 @@
-// TScreen: the primary screen (size, pixels per inch, pointer position) and the list of
-// forms.
+// TScreen: the primary screen (size, pixels per inch, pointer position), the desktop's
+// monitors and the list of forms.
 #pragma once
 
 #include <vector>
@@ -17,6 +17,9 @@ public:
     int Height() const;
     int PixelsPerInch() const;
     TPoint CursorPos() const;
+    // The rectangle of each monitor of the desktop in screen pixels, the primary first;
+    // never empty (the system's monitor list, EnumDisplayMonitors on Windows).
+    std::vector<TRect> MonitorBounds() const;
 
     const std::vector<TCustomForm*>& Forms() const { return forms_; }
     int FormCount() const { return int(forms_.size()); }
