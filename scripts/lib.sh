@@ -9,6 +9,8 @@ ZT_PACKAGES=(
     libxtst-dev xvfb xauth openbox xdotool x11-utils x11-xserver-utils
     # the Debian package: its build and its checks
     debhelper dpkg-dev file lintian appstream desktop-file-utils mandoc
+    # a screen that changes size under a running program (Xorg with the dummy driver)
+    xserver-xorg-video-dummy
 )
 
 zt_root() { cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd; }

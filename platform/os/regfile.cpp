@@ -44,8 +44,8 @@ std::string_view Trim(std::string_view s) {
     return TrimLeft(TrimRight(s));
 }
 
-// The lines of a text one after another, each without its line end (LF, or CRLF), with
-// their numbers from 1.
+// The lines of a text one after another, each without its line end (LF, or CRLF; carriage
+// returns before the LF are all part of the line end), with their numbers from 1.
 class TLineReader {
 public:
     explicit TLineReader(std::string_view text) : text_(text) {}
@@ -54,7 +54,8 @@ public:
         size_t end = text_.find('\n', pos_);
         if (end == std::string_view::npos) end = text_.size();
         line = text_.substr(pos_, end - pos_);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        while (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
         pos_ = end + 1;
         ++number_;
         return true;

@@ -264,6 +264,8 @@ TEST(RegFile, ARewriteKeepsEveryUnreadableLineWithTheKeyItWasIn) {
         "[HKEY_CURRENT_USER\\A]\n\"y\"=bad\n\"z\"=dword:00000001\n",
         "Windows Registry Editor Version 5.00\n"
         "[HKEY_CURRENT_USER\\A]\n\"x\"=bad\n[HKEY_CURRENT_USER\\\0B]\n\"y\"=bad\n",
+        // And one that ends in carriage returns, which are part of its line end.
+        "REGEDIT4\r\n[HKEY_CURRENT_USER\\Cut\\\r\n  02,FF\r\n\"gone\"=\"x\"\r\r\n",
     };
     for (const std::string& text : texts) {
         auto file = TRegFile::Parse(text);
