@@ -37,8 +37,9 @@ std::string RegistryText(size_t size) {
     return text;
 }
 
+// 1 KB to 1 MB by fours, then just under the 4 MB the store reads.
 void Sizes(benchmark::internal::Benchmark* b) {
-    for (int64_t size = 1024; size <= 4 * 1024 * 1024; size *= 4)
+    for (int64_t size = 1024; size <= 1024 * 1024; size *= 4)
         b->Arg(size);
     b->Arg(4 * 1024 * 1024 - 4096);
 }

@@ -411,13 +411,15 @@ std::string TRegFile::Serialise() const {
     text.reserve(estimate);
     text += kHeader;
     text += "\n\n";
-    // Lines kept as they stood; one that ends in a backslash gets a blank line after it,
-    // so that it does not take the next line in as its continuation when read again.
+    // Lines kept as they stood; one that ends in a backslash (blanks after it aside) gets a
+    // blank line after it, so that it does not take the next line in as its continuation
+    // when read again.
     auto appendLines = [&](const std::vector<std::string>& lines) {
         for (const std::string& line : lines) {
             text += line;
             text += '\n';
-            if (!line.empty() && line.back() == '\\') text += '\n';
+            const std::string_view content = TrimRight(line);
+            if (!content.empty() && content.back() == '\\') text += '\n';
         }
     };
     if (!preamble_.empty()) {

@@ -266,6 +266,8 @@ TEST(RegFile, ARewriteKeepsEveryUnreadableLineWithTheKeyItWasIn) {
         "[HKEY_CURRENT_USER\\A]\n\"x\"=bad\n[HKEY_CURRENT_USER\\\0B]\n\"y\"=bad\n",
         // And one that ends in carriage returns, which are part of its line end.
         "REGEDIT4\r\n[HKEY_CURRENT_USER\\Cut\\\r\n  02,FF\r\n\"gone\"=\"x\"\r\r\n",
+        // And a continued value cut by a blank line, whose backslash has blanks after it.
+        "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n\"b\"=hex:01,\\\r \n \n03\n",
     };
     for (const std::string& text : texts) {
         auto file = TRegFile::Parse(text);

@@ -5,18 +5,23 @@
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
+#include <functional>
 #include <mutex>
+#include <string_view>
 
 #include "platform/os/atomicfile.h"
 #include "platform/os/configdir.h"
 #include "platform/os/report.h"
 
 namespace {
-// The last file parsed: its path, which version of the file it was, and what it holds.
+// The last file parsed: its path, which version of the file it was (identity, and a hash
+// of its text with the text's size), and what it holds.
 struct TCache {
     std::mutex Mutex;
     std::string Path;
     TFileIdentity Identity;
+    size_t Size = 0;
+    size_t Hash = 0;
     std::shared_ptr<TRegFile> File;
 };
 
@@ -25,18 +30,38 @@ TCache& Cache() {
     return cache;
 }
 
-std::shared_ptr<TRegFile> Cached(const std::string& path, const TFileIdentity& identity) {
+size_t HashOf(std::string_view text) {
+    return std::hash<std::string_view>{}(text);
+}
+
+// The parse of the file as it was when its identity was taken. A quick look, for reads:
+// a file replaced and its inode used again within the file system's clock tick would go
+// unseen, which a reader may miss (it might as well have read a moment earlier).
+std::shared_ptr<TRegFile> CachedByIdentity(const std::string& path, const TFileIdentity& identity) {
     TCache& cache = Cache();
     std::lock_guard guard(cache.Mutex);
     if (cache.File && cache.Path == path && cache.Identity == identity) return cache.File;
     return nullptr;
 }
 
-void Remember(const std::string& path, const TFileIdentity& identity, std::shared_ptr<TRegFile> file) {
+// The parse of exactly this text, for a change made under the lock, which must start from
+// what the file holds now.
+std::shared_ptr<TRegFile> CachedByText(const std::string& path, std::string_view text) {
+    TCache& cache = Cache();
+    std::lock_guard guard(cache.Mutex);
+    if (cache.File && cache.Path == path && cache.Size == text.size() && cache.Hash == HashOf(text))
+        return cache.File;
+    return nullptr;
+}
+
+void Remember(const std::string& path, const TFileIdentity& identity, std::string_view text,
+              std::shared_ptr<TRegFile> file) {
     TCache& cache = Cache();
     std::lock_guard guard(cache.Mutex);
     cache.Path = path;
     cache.Identity = identity;
+    cache.Size = text.size();
+    cache.Hash = HashOf(text);
     cache.File = std::move(file);
 }
 
@@ -71,16 +96,18 @@ TRegStore::TRegStore() {
 }
 
 void TRegStore::ForgetCache() {
-    Remember({}, {}, nullptr);
+    Remember({}, {}, {}, nullptr);
 }
 
 int TRegStore::Load(std::shared_ptr<TRegFile>& file, bool locked) const {
     file = std::make_shared<TRegFile>();
     int error = 0;
-    if (std::optional<TFileIdentity> identity = IdentityOf(path_, error)) {
-        if (auto cached = Cached(path_, *identity)) {
-            file = std::move(cached);
-            return 0;
+    if (!locked) {
+        if (std::optional<TFileIdentity> identity = IdentityOf(path_, error)) {
+            if (auto cached = CachedByIdentity(path_, *identity)) {
+                file = std::move(cached);
+                return 0;
+            }
         }
     }
     TFileIdentity read;
@@ -88,11 +115,16 @@ int TRegStore::Load(std::shared_ptr<TRegFile>& file, bool locked) const {
     if (!text && error == ENOENT) return 0;
     if (!text && error != EFBIG) return error;
     if (text) {
+        if (auto cached = CachedByText(path_, *text)) {
+            file = std::move(cached);
+            Remember(path_, read, *text, file);
+            return 0;
+        }
         TRegParseReport report;
         if (auto parsed = TRegFile::Parse(*text, &report)) {
             ReportSkipped(path_, report);
             file = std::make_shared<TRegFile>(std::move(*parsed));
-            Remember(path_, read, file);
+            Remember(path_, read, *text, file);
             return 0;
         }
         error = 0;
@@ -178,9 +210,10 @@ LONG TRegStore::Update(const std::function<bool(TRegFile&)>& change) const {
     if (file.use_count() > 2) file = std::make_shared<TRegFile>(*file);
     ForgetCache();
     if (!change(*file)) return ERROR_SUCCESS;
-    if (int error = WriteFileAtomic(path_, file->Serialise(), 0600)) return fail("", error);
+    const std::string text = file->Serialise();
+    if (int error = WriteFileAtomic(path_, text, 0600)) return fail("", error);
     int error = 0;
-    if (auto identity = IdentityOf(path_, error)) Remember(path_, *identity, file);
+    if (auto identity = IdentityOf(path_, error)) Remember(path_, *identity, text, file);
     ReportSuccess(TFileTask::SaveSettings);
     return ERROR_SUCCESS;
 }

@@ -5,10 +5,12 @@
 // running copies never lose each other's values and a crash never leaves half a file.
 //
 // The file is parsed once for as long as it stays the same: the parsed file is kept with
-// the file's identity (atomicfile.h) until ForgetCache, and a read or change that finds
-// the same file on disk uses it again. So a program that opens a key, reads a few values
-// and stores a batch parses the file once, however large it is. The registry keeps the
-// parsed file while keys are open and forgets it when the last one closes.
+// the file's identity (atomicfile.h) and a hash of its text until ForgetCache. A read that
+// finds the file of the same identity on disk uses it again; a change, under the lock,
+// reads the file and uses it again when the text is the same. So a program that opens a
+// key, reads a few values and stores a batch parses the file once, however large it is,
+// and a save is one read and one write under one lock. The registry keeps the parsed
+// file while keys are open and forgets it when the last one closes.
 //
 // Nothing fails in silence: each problem (a file that cannot be read or written, a lock
 // that cannot be had, unreadable lines skipped, an unreadable file moved aside) is told on
