@@ -193,6 +193,8 @@ void TForm1::FormCreate(TObject*) {
 }
 
 void TForm1::BringOntoScreen() {
+    // A minimised or maximised window is where the system keeps it.
+    if (MinimizedOrMaximized()) return;
     const TRect bounds = BoundsRect();
     const TRect reachable = ReachableBounds(bounds, Screen->MonitorBounds());
     if (reachable != bounds) SetBounds(reachable.Left, reachable.Top, reachable.Width(), reachable.Height());

@@ -6,7 +6,8 @@
 // - RegFileParse / RegFileSerialise: the text alone, in memory.
 // - LoadSettings / SaveSettings: what the clock does at start and at each save, through the
 //   parameter store and the per-user registry, on a file in a temporary folder (/dev/shm
-//   where there is one, so that the disk's flushes do not drown the figures).
+//   where there is one, so that the disk's flushes do not drown the figures); once more
+//   with all the other values in one key.
 //
 // Each grows in proportion to the file's size: the time per byte (bytes_per_second) stays
 // about the same from 1 KB to 4 MB.
@@ -21,8 +22,9 @@
 
 namespace {
 
-// A registry file of about size bytes: the clock's key, then other programs' values.
-std::string RegistryText(size_t size) {
+// A registry file of about size bytes: the clock's key, then other programs' values, a
+// new key every 64 values (as exports mix keys and values) or, with oneKey, all in one.
+std::string RegistryText(size_t size, bool oneKey = false) {
     std::string text =
         "Windows Registry Editor Version 5.00\n\n"
         "[HKEY_CURRENT_USER\\Software\\Kelbrin\\QVZentick]\n"
@@ -30,8 +32,7 @@ std::string RegistryText(size_t size) {
         "\"type\"=dword:00000000\n\"back\"=dword:00000001\n\n"
         "[HKEY_CURRENT_USER\\Software\\Other]\n";
     for (int i = 0; text.size() < size; ++i) {
-        // A new key every 64 values, as exports mix keys and values.
-        if (i % 64 == 63) text += "\n[HKEY_CURRENT_USER\\Software\\Other\\K" + std::to_string(i) + "]\n";
+        if (!oneKey && i % 64 == 63) text += "\n[HKEY_CURRENT_USER\\Software\\Other\\K" + std::to_string(i) + "]\n";
         text += "\"name" + std::to_string(i) + "\"=dword:0000002a\n";
     }
     return text;
@@ -86,8 +87,8 @@ private:
 struct TBenchHome {
     TTempConfigHome home;
     size_t size = 0;
-    explicit TBenchHome(size_t wanted) {
-        const std::string text = RegistryText(wanted);
+    explicit TBenchHome(size_t wanted, bool oneKey = false) {
+        const std::string text = RegistryText(wanted, oneKey);
         size = text.size();
         std::filesystem::create_directories(home.ConfigHome() + "/zentick");
         std::ofstream(home.RegistryFile(), std::ios::binary) << text;
@@ -105,6 +106,19 @@ void LoadSettingsFromFile(benchmark::State& state) {
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(home.size));
 }
 BENCHMARK(LoadSettingsFromFile)->Apply(Sizes)->Unit(benchmark::kMicrosecond);
+
+// The same with every other value in one key: 130 000 of them at 4 MB.
+void LoadSettingsFromOneLargeKey(benchmark::State& state) {
+    TBenchHome home(size_t(state.range(0)), true);
+    TBenchWindow window;
+    for (auto _ : state) {
+        ClockSettings settings;
+        LoadSettings(settings, window);
+        benchmark::DoNotOptimize(settings);
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(home.size));
+}
+BENCHMARK(LoadSettingsFromOneLargeKey)->Apply(Sizes)->Unit(benchmark::kMicrosecond);
 
 void SaveSettingsToFile(benchmark::State& state) {
     TBenchHome home(size_t(state.range(0)));

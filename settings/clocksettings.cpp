@@ -27,7 +27,6 @@ constexpr TSettingField kFields[] = {
     {"movearound", &ClockSettings::MoveAround},
 };
 
-
 // Window positions are 16-bit numbers for the window system (X11 wraps the rest round).
 int32_t WindowCoordinate(int32_t stored) {
     return std::clamp(stored, kMinWindowCoordinate, kMaxWindowCoordinate);

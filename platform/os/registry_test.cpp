@@ -260,7 +260,7 @@ TEST_F(RegistryTest, AnUnreadableLineIsSkippedSaidAndKept) {
     ASSERT_EQ(lines_.size(), 1u) << "told once, though read again to save";
     EXPECT_EQ(lines_[0], "zentick: " + home_.RegistryFile() +
                              ": 1 line could not be read and was skipped (line 4); the rest was "
-                             "read, and the file keeps them as they are");
+                             "read, and it stays in the file as it is");
     int error = 0;
     const std::string text = ReadWholeFile(home_.RegistryFile(), error).value_or("");
     EXPECT_NE(text.find("\"type\"=dword:100000001\n"), std::string::npos) << text;

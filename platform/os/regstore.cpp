@@ -76,7 +76,8 @@ void ReportSkipped(const std::string& path, const TRegParseReport& report) {
     for (size_t i = 0; i < count && i < 5; ++i)
         line += (i ? ", " : "") + std::to_string(report.SkippedLines[i]);
     if (count > 5) line += ", ...";
-    line += "); the rest was read, and the file keeps them as they are";
+    line += std::string("); the rest was read, and ") + (count == 1 ? "it stays" : "they stay") +
+            " in the file as " + (count == 1 ? "it is" : "they are");
     ReportProblem(TFileTask::SkipLines, line, path);
 }
 
