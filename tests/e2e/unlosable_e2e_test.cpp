@@ -100,7 +100,7 @@ protected:
         if (display) XCloseDisplay(display);
     }
 
-    // The clock's top-level window (its only one with WM_CLASS zentick), or 0.
+    // The clock's top-level window (its only one of the instance name zentick), or 0.
     Window FindClock() {
         Window root = 0, parent = 0, *children = nullptr;
         unsigned count = 0;
@@ -110,7 +110,7 @@ protected:
             XClassHint hint{};
             XWindowAttributes a{};
             if (XGetClassHint(display, children[i], &hint)) {
-                if (hint.res_class && std::string(hint.res_class) == "zentick" &&
+                if (hint.res_name && std::string(hint.res_name) == "zentick" &&
                     XGetWindowAttributes(display, children[i], &a) && a.map_state == IsViewable &&
                     !a.override_redirect)
                     found = children[i];
