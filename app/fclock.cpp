@@ -10,6 +10,7 @@
 #include "dialogs/fclockconfig.h"
 #include "dialogs/product.h"
 #include "platform/native/monitor.h"
+#include "platform/native/native.h"
 #include "platform/os/shell.h"
 #include "platform/os/wallclock.h"
 #include "platform/ui/application.h"
@@ -194,6 +195,9 @@ int TForm1::ScreenHeight() const { return Screen->Height(); }
 // Start-up and shutdown --------------------------------------------------------------------------
 
 void TForm1::FormCreate(TObject*) {
+    // Should the display go away, the window's last place and the settings are kept: the
+    // file needs no display.
+    native::SetConnectionLostHandler([this] { SaveSettings(); });
     store_->Load(Settings, *this);
     ApplySettings();
     if (Settings.Type == ctLargeStandard && Settings.SecondsHide == 0) {
@@ -203,9 +207,21 @@ void TForm1::FormCreate(TObject*) {
     } else {
         PanelStartup->Hide();
     }
+    BringOntoScreen();
 }
 
-void TForm1::FormDestroy(TObject*) { SaveSettings(); }
+void TForm1::BringOntoScreen() {
+    // A minimised or maximised window is where the system keeps it.
+    if (MinimizedOrMaximized()) return;
+    const TRect bounds = BoundsRect();
+    const TRect reachable = ReachableBounds(bounds, Screen->MonitorBounds());
+    if (reachable != bounds) SetBounds(reachable.Left, reachable.Top, reachable.Width(), reachable.Height());
+}
+
+void TForm1::FormDestroy(TObject*) {
+    native::SetConnectionLostHandler(nullptr);
+    SaveSettings();
+}
 
 void TForm1::SaveSettings() { store_->Save(Settings, *this); }
 
@@ -370,9 +386,12 @@ void TForm1::WMDpiChanged(TMessage& message) {
     ApplySettings();
 }
 
+void TForm1::WMDisplayChange(TMessage&) { BringOntoScreen(); }
+
 void TForm1::Dispatch(TMessage& message) {
     if (message.Msg == WM_TIMECHANGE) WMTimeChange(message);
     if (message.Msg == WM_DPICHANGED) WMDpiChanged(message);
+    if (message.Msg == WM_DISPLAYCHANGE) WMDisplayChange(message);
     TForm::Dispatch(message);
 }
 

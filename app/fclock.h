@@ -4,7 +4,9 @@
 // face, and one popup menu (PopupMenu1) that a click on the clock opens: Settings, Users
 // Manual, About, Resume, Quit. The settings record is read when the window is created,
 // applied to window and clock (ApplySettings), and written after a drag, after every use
-// of the settings dialog and when the window is destroyed.
+// of the settings dialog, when the window is destroyed (also by another program) and when
+// the display goes away. A window that no screen shows is brought back onto one, at start
+// and when the monitors change.
 //
 // The window draws itself at a scale (Scale): the stored "scale" when it chooses one, else
 // the scale of the density of the monitor the window is on, which the window follows when
@@ -79,6 +81,14 @@ public:
 
     // Makes window, shape, transparency, stacking, scale and clock agree with Settings.
     void ApplySettings();
+    // A window of which no piece the user could take hold of lies on a monitor is moved
+    // onto the nearest one, the least way (ReachableBounds, settings/formutil.h): at start
+    // and when the monitors change. The window never moves by itself otherwise; the stored
+    // place changes at the next save.
+    void BringOntoScreen();
+    // Saves the settings record and the window's place (also when the display is gone:
+    // it needs none).
+    void SaveSettings();
     // Colour-key transparency (black) on for background 3, off for any other.
     void SetWindowTransparency(int32_t back);
     // The background picture for a format and background at a scale, decoded anew on every
@@ -108,6 +118,9 @@ public:
     // The window came to a monitor of another density: with the automatic size the clock
     // is drawn anew at that scale, about the centre of the rectangle the system suggests.
     void WMDpiChanged(TMessage& message);
+    // The monitors changed (WM_DISPLAYCHANGE): a window left where no screen shows it
+    // comes back (BringOntoScreen).
+    void WMDisplayChange(TMessage& message);
     void Dispatch(TMessage& message) override;
     void TimerStartupTimer(TObject* sender);
     void Label4Click(TObject* sender);
@@ -153,7 +166,6 @@ public:
     static TGeometry ScaledGeometry(int32_t type, int scalePercent);
 
 private:
-    void SaveSettings();
     TMenuItem* AddMenuItem(const char* name, const char* caption, TNotifyEvent onClick);
     TLabel* MakeLabel(int left, int top, const char* caption, TColor color);
     // Places the start-up panel and its labels at the scale, with their fonts in points at

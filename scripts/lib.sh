@@ -10,6 +10,8 @@ ZT_PACKAGES=(
     xserver-xorg-core xserver-xorg-video-dummy
     # the Debian package: its build and its checks
     debhelper dpkg-dev file lintian appstream desktop-file-utils mandoc
+    # a screen that changes size under a running program (Xorg with the dummy driver)
+    xserver-xorg-video-dummy
 )
 
 zt_root() { cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd; }

@@ -1,5 +1,7 @@
 #include "settings/clocksettings.h"
 
+#include <algorithm>
+
 #include "settings/paramstore.h"
 
 namespace {
@@ -25,6 +27,11 @@ constexpr TSettingField kFields[] = {
     {"movearound", &ClockSettings::MoveAround},
     {"scale", &ClockSettings::Scale},
 };
+
+// Window positions are 16-bit numbers for the window system (X11 wraps the rest round).
+int32_t WindowCoordinate(int32_t stored) {
+    return std::clamp(stored, kMinWindowCoordinate, kMaxWindowCoordinate);
+}
 }  // namespace
 
 int32_t ChosenScale(int32_t stored) {
@@ -34,8 +41,10 @@ int32_t ChosenScale(int32_t stored) {
 void LoadSettings(ClockSettings& settings, TSettingsWindow& window) {
     ParamStore store;
     ParamOpen(kAppKey, kAppKey, &store, 1);
-    window.SetTop(ParamReadInt(&store, "viewertop", window.ScreenHeight() / 2));
-    window.SetLeft(ParamReadInt(&store, "viewerleft", window.ScreenWidth() / 2));
+    // On the first run the reads store their defaults: all in one change.
+    ParamBeginBatch(&store);
+    window.SetTop(WindowCoordinate(ParamReadInt(&store, "viewertop", window.ScreenHeight() / 2)));
+    window.SetLeft(WindowCoordinate(ParamReadInt(&store, "viewerleft", window.ScreenWidth() / 2)));
     for (const TSettingField& field : kFields) {
         settings.*field.Field = ParamReadInt(&store, field.Name, settings.*field.Field);
     }
@@ -45,6 +54,9 @@ void LoadSettings(ClockSettings& settings, TSettingsWindow& window) {
 void SaveSettings(const ClockSettings& settings, const TSettingsWindow& window) {
     ParamStore store;
     ParamOpen(kAppKey, kAppKey, &store, 1);
+    // The whole record in one change, so that two clocks saving at once leave one's whole
+    // record rather than a mix of both.
+    ParamBeginBatch(&store);
     if (!window.MinimizedOrMaximized()) {
         ParamWriteInt(&store, "viewertop", window.Top());
         ParamWriteInt(&store, "viewerleft", window.Left());

@@ -42,13 +42,19 @@ public:
     virtual int ScreenHeight() const = 0;
 };
 
+// The range of a window position: window systems keep coordinates in 16 bits.
+constexpr int32_t kMinWindowCoordinate = -32768;
+constexpr int32_t kMaxWindowCoordinate = 32767;
+
 // Reads the window position ("viewertop", then "viewerleft"; by default the middle of the
-// primary screen) and every field of settings, each with its current value as the default,
-// in one opening of the store "QVZentick". On the first run this stores all fifteen
-// values with their defaults.
+// primary screen; a stored value outside kMinWindowCoordinate..kMaxWindowCoordinate is
+// taken as the nearest end) and every field of settings, each with its current value as
+// the default, in one opening of the store "QVZentick", which reads the file once. On the
+// first run this stores all fifteen values with their defaults, in one change.
 void LoadSettings(ClockSettings& settings, TSettingsWindow& window);
 
 // Writes "viewertop", "viewerleft", "viewerwidth" and "viewerheight" (unless the window is
 // minimised or maximised, when the stored position stays as it was) and every field of
-// settings, in one opening of the store.
+// settings, in one opening of the store and as one transaction: another clock saving at
+// the same time leaves its whole record or this one's, never a mix.
 void SaveSettings(const ClockSettings& settings, const TSettingsWindow& window);

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -291,11 +292,24 @@ TEST_F(ClockSettingsTest, AFileFromTheRegistryEditorIsReadAndWrittenBackAsUtf8) 
         EXPECT_EQ(entry.path().filename().string().find(".corrupt-"), std::string::npos);
 }
 
-TEST_F(ClockSettingsTest, ACorruptedFileIsSetAsideAndTheClockStartsOnDefaults) {
+TEST_F(ClockSettingsTest, ADamagedLineCostsOnlyItsOwnSetting) {
     std::filesystem::create_directories(home_.ConfigHome() + "/zentick");
     std::ofstream(home_.RegistryFile())
         << "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\"
-           "Software\\Kelbrin\\QVZentick]\n\"type\"=dword:0000\x01\x02";
+           "Software\\Kelbrin\\QVZentick]\n\"viewerleft\"=dword:00000064\n"
+           "\"type\"=dword:0000\x01\x02\n\"back\"=dword:00000002\n";
+    ClockSettings settings;
+    LoadSettings(settings, window_);
+    EXPECT_EQ(settings.Type, 0);
+    EXPECT_EQ(settings.Back, 2);
+    EXPECT_EQ(window_.left, 100);
+    for (const auto& entry : std::filesystem::directory_iterator(home_.ConfigHome() + "/zentick"))
+        EXPECT_EQ(entry.path().filename().string().rfind("user.reg.corrupt-", 0), std::string::npos);
+}
+
+TEST_F(ClockSettingsTest, AFileThatIsNoRegistryFileIsSetAsideAndTheClockStartsOnDefaults) {
+    std::filesystem::create_directories(home_.ConfigHome() + "/zentick");
+    std::ofstream(home_.RegistryFile()) << "\x01\x02 not a registry file\n";
     ClockSettings settings;
     LoadSettings(settings, window_);
     EXPECT_EQ(settings.Type, 0);
@@ -305,6 +319,44 @@ TEST_F(ClockSettingsTest, ACorruptedFileIsSetAsideAndTheClockStartsOnDefaults) {
         aside += entry.path().filename().string().rfind("user.reg.corrupt-", 0) == 0;
     }
     EXPECT_EQ(aside, 1);
+}
+
+TEST_F(ClockSettingsTest, StoredPositionsBeyondSixteenBitsAreTakenAsTheNearestEnd) {
+    const struct {
+        int32_t Stored;
+        int Used;
+    } cases[] = {{40000, 32767}, {32767, 32767}, {-32768, -32768}, {-40000, -32768}, {INT32_MIN, -32768}, {12, 12}};
+    ClockSettings first;
+    LoadSettings(first, window_);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Stored);
+        Set("viewerleft", c.Stored);
+        Set("viewertop", c.Stored);
+        ClockSettings settings;
+        TFakeWindow window;
+        LoadSettings(settings, window);
+        EXPECT_EQ(window.left, c.Used);
+        EXPECT_EQ(window.top, c.Used);
+    }
+}
+
+TEST_F(ClockSettingsTest, LaterLoadsAndUnchangedSavesWriteNothing) {
+    // The file is replaced by a rename at each change: its inode tells how many there were.
+    auto inode = [&] {
+        struct stat st {};
+        return stat(home_.RegistryFile().c_str(), &st) == 0 ? st.st_ino : ino_t(0);
+    };
+    ClockSettings settings;
+    LoadSettings(settings, window_);  // the first run: the key, then the defaults
+    const ino_t created = inode();
+    EXPECT_EQ(Stored(), FirstRunValues());
+    LoadSettings(settings, window_);
+    EXPECT_EQ(inode(), created) << "a later load writes nothing";
+    SaveSettings(settings, window_);
+    const ino_t saved = inode();
+    EXPECT_NE(saved, created);
+    SaveSettings(settings, window_);
+    EXPECT_EQ(inode(), saved) << "an unchanged record writes nothing";
 }
 }  // namespace
 

@@ -1,6 +1,9 @@
 #include "settings/formutil.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
+#include <optional>
 
 #include "platform/ui/form.h"
 #include "platform/ui/screen.h"
@@ -63,4 +66,32 @@ void PlaceDialog(TCustomForm* owner, TControl* dialog) {
     } else {
         CenterOverForm(owner, dialog);
     }
+}
+
+TRect ReachableBounds(const TRect& bounds, const std::vector<TRect>& monitors) {
+    const int pieceWidth = std::min(kReachablePiece, bounds.Width());
+    const int pieceHeight = std::min(kReachablePiece, bounds.Height());
+    for (const TRect& monitor : monitors) {
+        const TRect shown = bounds.Intersect(monitor);
+        if (!shown.IsEmpty() && shown.Width() >= pieceWidth && shown.Height() >= pieceHeight)
+            return bounds;
+    }
+    // Where the window would be on each monitor, and how far that is.
+    std::optional<TRect> best;
+    int64_t bestDistance = 0;
+    for (const TRect& monitor : monitors) {
+        if (monitor.IsEmpty()) continue;
+        auto place = [](int at, int size, int start, int end) {
+            return std::max(start, std::min(at, end - size));
+        };
+        const int left = place(bounds.Left, bounds.Width(), monitor.Left, monitor.Right);
+        const int top = place(bounds.Top, bounds.Height(), monitor.Top, monitor.Bottom);
+        const int64_t dx = int64_t(left) - bounds.Left;
+        const int64_t dy = int64_t(top) - bounds.Top;
+        if (!best || dx * dx + dy * dy < bestDistance) {
+            best = TRect::FromSize(left, top, bounds.Width(), bounds.Height());
+            bestDistance = dx * dx + dy * dy;
+        }
+    }
+    return best.value_or(bounds);
 }

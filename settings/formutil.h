@@ -26,10 +26,26 @@
 // Sizes are the windows' own, as laid out at their scale; the fixed distances above (the
 // band of 50, the nudge of 15 within 10, the gap of 10) are at 100 % and scale with the
 // placed window.
+//
+// ReachableBounds: where a window is to be so that the user can reach it, given the
+// desktop's monitors. A window of which a piece of kReachablePiece x kReachablePiece
+// pixels (all of it, when it is smaller than that) lies on one monitor can be reached and
+// stays where it is: the bounds come back unchanged. Any other window is moved the least
+// distance that brings it wholly onto a monitor, the one that needs the shortest move (its
+// top-left corner on the monitor's when it is larger than the monitor). So a clock stored
+// at a place that no screen shows any more (a monitor unplugged, a smaller screen) comes
+// back, and one the user put partly off screen stays there.
 #pragma once
+
+#include <vector>
+
+#include "platform/gfx/types.h"
 
 class TControl;
 class TCustomForm;
+
+constexpr int kReachablePiece = 32;
+TRect ReachableBounds(const TRect& bounds, const std::vector<TRect>& monitors);
 
 void CenterOverForm(TCustomForm* owner, TControl* window);
 void PlaceAboveForm(TCustomForm* owner, TControl* window, int gap);

@@ -281,4 +281,42 @@ TEST(Placement, AMissingOwnerOrWindowChangesNothing) {
     dialog->Free();
     owner->Free();
 }
+TEST(Reachable, OnlyAWindowNobodyCouldReachIsMoved) {
+    const TRect small{0, 0, 640, 480};
+    const std::vector<TRect> two = {{0, 0, 1024, 768}, {1024, 0, 1024 + 1280, 1024}};
+    const struct {
+        const char* Name;
+        std::vector<TRect> Monitors;
+        TRect Window;
+        TRect Expected;
+    } cases[] = {
+        {"on the screen", {small}, TRect::FromSize(100, 100, 150, 90), TRect::FromSize(100, 100, 150, 90)},
+        {"a corner of 32 x 32 on the screen", {small}, TRect::FromSize(608, 448, 150, 90),
+         TRect::FromSize(608, 448, 150, 90)},
+        {"a corner of 31 x 32 on the screen", {small}, TRect::FromSize(609, 448, 150, 90),
+         TRect::FromSize(490, 390, 150, 90)},
+        {"a strip 31 pixels high", {small}, TRect::FromSize(100, 449, 150, 90), TRect::FromSize(100, 390, 150, 90)},
+        {"stored for a larger screen", {small}, TRect::FromSize(1700, 950, 150, 90),
+         TRect::FromSize(490, 390, 150, 90)},
+        {"left of and above everything", {small}, TRect::FromSize(-32768, -500, 150, 90),
+         TRect::FromSize(0, 0, 150, 90)},
+        {"beyond the left edge, at a height on the screen", {small}, TRect::FromSize(-140, 200, 150, 90),
+         TRect::FromSize(0, 200, 150, 90)},
+        // A window lower than the piece needs all of its height on the screen.
+        {"a thin clock all on the screen", {small}, TRect::FromSize(10, 471, 132, 9), TRect::FromSize(10, 471, 132, 9)},
+        {"a thin clock half off", {small}, TRect::FromSize(10, 475, 132, 9), TRect::FromSize(10, 471, 132, 9)},
+        // With two monitors, the one that needs the shortest move.
+        {"below the second monitor", two, TRect::FromSize(1500, 1100, 150, 90), TRect::FromSize(1500, 934, 150, 90)},
+        {"below the first monitor", two, TRect::FromSize(300, 900, 150, 90), TRect::FromSize(300, 678, 150, 90)},
+        {"across both", two, TRect::FromSize(1000, 300, 150, 90), TRect::FromSize(1000, 300, 150, 90)},
+        {"a piece on the second", two, TRect::FromSize(1000, 800, 150, 90), TRect::FromSize(1000, 800, 150, 90)},
+        {"in the gap under the first", two, TRect::FromSize(800, 800, 150, 90), TRect::FromSize(800, 678, 150, 90)},
+        {"further into the gap", two, TRect::FromSize(880, 900, 150, 90), TRect::FromSize(1024, 900, 150, 90)},
+        {"larger than the monitor", {small}, TRect::FromSize(700, 500, 800, 600), TRect::FromSize(0, 0, 800, 600)},
+        {"no monitors", {}, TRect::FromSize(5000, 5000, 150, 90), TRect::FromSize(5000, 5000, 150, 90)},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ReachableBounds(c.Window, c.Monitors), c.Expected) << c.Name;
+    }
+}
 }  // namespace

@@ -32,6 +32,32 @@ bool CopyName(const char* name, char (&field)[MAX_PATH]) {
     return true;
 }
 
+// Value names compare as the registry compares them: without regard to ASCII case.
+bool SameName(const std::string& a, const char* b) {
+    auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+    size_t i = 0;
+    for (; i < a.size() && b[i] != '\0'; ++i)
+        if (fold(a[i]) != fold(b[i])) return false;
+    return i == a.size() && b[i] == '\0';
+}
+
+// The value of name that the open batch holds, or null: its last write of that name.
+const TRegValueWrite* Batched(const ParamStore* p, const char* name) {
+    if (!p->Batch) return nullptr;
+    for (auto it = p->Batch->rbegin(); it != p->Batch->rend(); ++it)
+        if (SameName(it->Name, name)) return &*it;
+    return nullptr;
+}
+
+// Stores a value at once, or keeps it in the open batch.
+void Store(ParamStore* p, const char* name, DWORD type, const BYTE* data, DWORD size) {
+    if (p->Batch) {
+        p->Batch->push_back(TRegValueWrite{name, type, std::vector<BYTE>(data, data + size)});
+        return;
+    }
+    RegSetValueExA(p->Key, name, 0, type, data, size);
+}
+
 // atol for a 32-bit long: leading blanks, a sign, then decimal digits; anything else reads
 // as 0, and a number beyond the range gives the nearest limit.
 int32_t TextToInt(const char* text) {
@@ -62,9 +88,25 @@ void ParamOpen(const char* file, const char* app, ParamStore* p, int useRegistry
 }
 
 void ParamClose(ParamStore* p) {
-    if (p == nullptr || !RegistryOpen(p)) return;
+    if (p == nullptr) return;
+    ParamCommit(p);
+    if (!RegistryOpen(p)) return;
     RegCloseKey(p->Key);
     p->Key = nullptr;
+}
+
+void ParamBeginBatch(ParamStore* p) {
+    if (p == nullptr || !RegistryOpen(p) || p->Batch) return;
+    p->Batch.emplace();
+}
+
+LONG ParamCommit(ParamStore* p) {
+    if (p == nullptr || !p->Batch) return ERROR_SUCCESS;
+    std::vector<TRegValueWrite> writes = std::move(*p->Batch);
+    p->Batch.reset();
+    if (writes.empty()) return ERROR_SUCCESS;
+    if (!RegistryOpen(p)) return ERROR_INVALID_HANDLE;
+    return RegSetValues(p->Key, writes);
 }
 
 int32_t ParamReadInt(ParamStore* p, const char* name, int32_t def) {
@@ -79,14 +121,16 @@ int32_t ParamReadInt(ParamStore* p, const char* name, int32_t def) {
     if (!RegistryOpen(p)) return def;
     BYTE bytes[4];
     DwordBytes(def, bytes);
-    if (p->Disposition == REG_CREATED_NEW_KEY) {
-        RegSetValueExA(p->Key, name, 0, REG_DWORD, bytes, sizeof bytes);
-        return def;
-    }
     DWORD type = REG_NONE;
     DWORD size = sizeof bytes;
-    if (RegQueryValueExA(p->Key, name, nullptr, &type, bytes, &size) != ERROR_SUCCESS ||
-        type != REG_DWORD || size != sizeof bytes) {
+    if (const TRegValueWrite* batched = Batched(p, name)) {
+        if (batched->Type != REG_DWORD || batched->Data.size() != sizeof bytes) return def;
+        std::memcpy(bytes, batched->Data.data(), sizeof bytes);
+    } else if (p->Disposition == REG_CREATED_NEW_KEY) {
+        Store(p, name, REG_DWORD, bytes, sizeof bytes);
+        return def;
+    } else if (RegQueryValueExA(p->Key, name, nullptr, &type, bytes, &size) != ERROR_SUCCESS ||
+               type != REG_DWORD || size != sizeof bytes) {
         return def;
     }
     return static_cast<int32_t>(static_cast<uint32_t>(bytes[0]) | bytes[1] << 8 | bytes[2] << 16 |
@@ -104,7 +148,7 @@ void ParamWriteInt(ParamStore* p, const char* name, int32_t value) {
     if (!RegistryOpen(p)) return;
     BYTE bytes[4];
     DwordBytes(value, bytes);
-    RegSetValueExA(p->Key, name, 0, REG_DWORD, bytes, sizeof bytes);
+    Store(p, name, REG_DWORD, bytes, sizeof bytes);
 }
 
 void ParamReadString(ParamStore* p, const char* name, const char* def, char* dst, int size) {
@@ -125,9 +169,18 @@ void ParamReadString(ParamStore* p, const char* name, const char* def, char* dst
         return;
     }
     if (!RegistryOpen(p)) return;
+    if (const TRegValueWrite* batched = Batched(p, name)) {
+        // As the read of a stored value below: text only, and only when it fits.
+        if ((batched->Type != REG_SZ && batched->Type != REG_EXPAND_SZ) ||
+            batched->Data.size() > capacity - 1)
+            return;
+        std::memcpy(dst, batched->Data.data(), batched->Data.size());
+        dst[batched->Data.size()] = '\0';
+        return;
+    }
     if (p->Disposition == REG_CREATED_NEW_KEY) {
-        RegSetValueExA(p->Key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(fallback.c_str()),
-                       static_cast<DWORD>(fallback.size() + 1));
+        Store(p, name, REG_SZ, reinterpret_cast<const BYTE*>(fallback.c_str()),
+              static_cast<DWORD>(fallback.size() + 1));
         return;
     }
     // At most size - 1 bytes are read, so a value without its terminator still fits with
@@ -151,6 +204,6 @@ void ParamWriteString(ParamStore* p, const char* name, const char* text) {
         return;
     }
     if (!RegistryOpen(p)) return;
-    RegSetValueExA(p->Key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
-                   static_cast<DWORD>(std::strlen(text) + 1));
+    Store(p, name, REG_SZ, reinterpret_cast<const BYTE*>(text),
+          static_cast<DWORD>(std::strlen(text) + 1));
 }

@@ -220,4 +220,65 @@ TEST_F(ParamStoreTest, TheProfileBackendReadsIntegersLikeAtol) {
     EXPECT_NE(text.find("type=-12\n"), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(home_.RegistryFile()));
 }
+TEST_F(ParamStoreTest, BatchedWritesAreStoredTogetherAndSeenBeforehand) {
+    { ParamStore first = Open(); ParamClose(&first); }
+    Store("kept", REG_DWORD, Dword(9));
+    ParamStore store = Open();
+    ParamBeginBatch(&store);
+    ParamWriteInt(&store, "a", 1);
+    ParamWriteString(&store, "name", "text");
+    ParamWriteInt(&store, "A", 2);
+    // Nothing is stored yet, but the store's own reads see the batch.
+    EXPECT_FALSE(Stored("a").has_value());
+    EXPECT_FALSE(Stored("name").has_value());
+    EXPECT_EQ(ParamReadInt(&store, "a", 0), 2);
+    EXPECT_EQ(ParamReadInt(&store, "name", 7), 7) << "text is no integer";
+    EXPECT_EQ(ParamReadInt(&store, "kept", 0), 9);
+    char buffer[8];
+    ParamReadString(&store, "NAME", "", buffer, sizeof buffer);
+    EXPECT_STREQ(buffer, "text");
+    char small[4] = "def";
+    ParamReadString(&store, "name", small, small, sizeof small);
+    EXPECT_STREQ(small, "def") << "too long for the buffer: the default stays";
+
+    EXPECT_EQ(ParamCommit(&store), ERROR_SUCCESS);
+    EXPECT_EQ(Stored("a"), std::make_pair(REG_DWORD, Dword(2)));
+    EXPECT_EQ(Stored("name"), std::make_pair(REG_SZ, std::string("text", 5)));
+    // After the commit writes go straight to the store again.
+    ParamWriteInt(&store, "b", 3);
+    EXPECT_EQ(Stored("b"), std::make_pair(REG_DWORD, Dword(3)));
+    // Closing commits a batch still open.
+    ParamBeginBatch(&store);
+    ParamWriteInt(&store, "c", 4);
+    EXPECT_FALSE(Stored("c").has_value());
+    ParamClose(&store);
+    EXPECT_EQ(Stored("c"), std::make_pair(REG_DWORD, Dword(4)));
+}
+
+TEST_F(ParamStoreTest, TheFirstRunsDefaultsAreBatchedToo) {
+    ParamStore store = Open();
+    ASSERT_EQ(store.Disposition, REG_CREATED_NEW_KEY);
+    ParamBeginBatch(&store);
+    EXPECT_EQ(ParamReadInt(&store, "x", 5), 5);
+    char buffer[8];
+    ParamReadString(&store, "s", "dflt", buffer, sizeof buffer);
+    EXPECT_FALSE(Stored("x").has_value());
+    // Read again in the same opening, a default is what was stored for it.
+    EXPECT_EQ(ParamReadInt(&store, "x", 6), 5);
+    ParamClose(&store);
+    EXPECT_EQ(Stored("x"), std::make_pair(REG_DWORD, Dword(5)));
+    EXPECT_EQ(Stored("s"), std::make_pair(REG_SZ, std::string("dflt", 5)));
+}
+
+TEST_F(ParamStoreTest, AFailedCommitStoresNothing) {
+    { ParamStore first = Open(); ParamClose(&first); }
+    ParamStore store = Open();
+    ParamBeginBatch(&store);
+    ParamWriteInt(&store, "good", 1);
+    ParamWriteInt(&store, "bad\nname", 2);
+    EXPECT_EQ(ParamCommit(&store), ERROR_INVALID_PARAMETER);
+    EXPECT_FALSE(Stored("good").has_value());
+    EXPECT_EQ(ParamCommit(&store), ERROR_SUCCESS) << "the batch is gone";
+    ParamClose(&store);
+}
 }  // namespace

@@ -140,6 +140,46 @@ TEST_F(ReliabilityTest, ConcurrentCopiesLoseNoValueAndLeaveAWholeFile) {
     EXPECT_EQ(CountFiles("user.reg.tmp-"), 0);
 }
 
+TEST_F(ReliabilityTest, TwoClocksSavingTogetherLeaveOneWholeRecord) {
+    constexpr int kRounds = 200;
+    Save(0, 0);
+    for (int round = 1; round <= kRounds; ++round) {
+        // Both wait on a pipe that the test closes, so that they save at the same moment.
+        int start[2];
+        ASSERT_EQ(pipe(start), 0);
+        pid_t children[2];
+        for (int writer = 1; writer <= 2; ++writer) {
+            pid_t child = fork();
+            ASSERT_GE(child, 0);
+            if (child == 0) {
+                close(start[1]);
+                char byte;
+                if (read(start[0], &byte, 1) != 0) _exit(1);
+                Save(writer, round);
+                _exit(0);
+            }
+            children[writer - 1] = child;
+        }
+        close(start[0]);
+        close(start[1]);
+        for (pid_t child : children) {
+            int status = 0;
+            ASSERT_EQ(waitpid(child, &status, 0), child);
+            ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        }
+        auto file = FileOnDisk();
+        ASSERT_TRUE(file.has_value());
+        // Every one of the sixteen values is from the same writer's save of this round.
+        const int32_t first = Number(*file->FindValue(kKey, kNames[0]));
+        for (int i = 0; i < 16; ++i) {
+            const int32_t code = Number(*file->FindValue(kKey, kNames[i]));
+            ASSERT_EQ(code >> 4 & 0xFFF, round) << kNames[i] << " in round " << round;
+            ASSERT_EQ(code >> 16 & 0x3FFF, first >> 16 & 0x3FFF)
+                << "a mixed record in round " << round << ": " << kNames[i];
+        }
+    }
+}
+
 TEST_F(ReliabilityTest, AWriterKilledMidSaveNeverLeavesAPartialFile) {
     constexpr int kKills = 40;
     Save(0, 0);

@@ -339,6 +339,11 @@ void THeadlessBackend::RequestClose(TNativeWindow* window) {
     Post(MakeEvent(TEventKind::CloseRequest, window, cursor_));
 }
 
+void THeadlessBackend::DestroyByAnotherProgram(TNativeWindow* window) {
+    static_cast<THeadlessWindow*>(window)->visible_ = false;
+    Post(MakeEvent(TEventKind::Destroyed, window, cursor_));
+}
+
 std::vector<THeadlessWindow*> THeadlessBackend::Windows() const {
     std::vector<THeadlessWindow*> ordered = windows_;
     std::stable_sort(ordered.begin(), ordered.end(),

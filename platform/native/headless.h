@@ -98,6 +98,9 @@ public:
     void TypeChar(uint32_t ch, unsigned modifiers = 0);
     // Asks window to close as a window manager would.
     void RequestClose(TNativeWindow* window);
+    // Destroys window as another program can on X (xdotool windowclose): it leaves the
+    // screen and a Destroyed event reports it. The object stays until the program lets go.
+    void DestroyByAnotherProgram(TNativeWindow* window);
     // Moves or resizes window as a window manager does (or the user through its frame):
     // the bounds change and a Moved event reports them.
     void MoveByWindowManager(TNativeWindow* window, const TRect& bounds);

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -32,6 +33,7 @@ enum class TEventKind {
     KeyUp,
     Char,
     CloseRequest,  // the window manager asks the window to close
+    Destroyed,     // another program destroyed the window: it is gone from the screen
     Exposed,       // part of the window must be shown again (Rect, window coordinates)
     Moved,         // the window system moved or resized the window (Rect, screen)
     Wake,          // Wake() was called
@@ -169,5 +171,14 @@ public:
 TBackend& Backend();
 bool HasBackend();
 void SetBackend(std::unique_ptr<TBackend> backend);
+
+// When the connection to the window system breaks (the X server went away with the
+// session, or was killed), the backend says so on stderr, runs this handler and ends the
+// program with exit status 1. The windows are gone by then: the handler must touch none of
+// them (nor the window system), only keep what needs no display, as the settings file.
+// None: the program just ends.
+void SetConnectionLostHandler(std::function<void()> handler);
+// For backends: runs the handler, once however often it is called.
+void RunConnectionLostHandler();
 
 }  // namespace native

@@ -40,9 +40,10 @@
 // - A TX11Window must be destroyed before its backend.
 // - The backend needs a 24-bit TrueColor visual stored as 32 bits a pixel (every current
 //   X server has one); without it CreateX11Backend explains on stderr and returns none.
-// - X protocol errors (a window that is gone, say) are counted and otherwise ignored. When
-//   the connection to the X server breaks, the program says so on stderr and ends with
-//   exit status 0: the desktop session is over, which is no failure of the clock.
+// - X protocol errors (a window that is gone, say) are counted and otherwise ignored. A
+//   window that another client destroys is reported as Destroyed. When the connection to
+//   the X server breaks, the program says so on stderr, runs the connection-lost handler
+//   (native.h) and ends with exit status 1: it could not go on.
 #pragma once
 
 #include <memory>

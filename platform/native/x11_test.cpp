@@ -655,6 +655,18 @@ TEST_F(X11Test, DeleteWindowMessageIsACloseRequest) {
     EXPECT_EQ(events.back().Window, window.get());
 }
 
+TEST_F(X11Test, AWindowDestroyedByAnotherClientIsReported) {
+    auto window = MakeWindow(TRect::FromSize(10, 10, 50, 50));
+    auto own = MakeWindow(TRect::FromSize(100, 10, 50, 50));
+    own.reset();  // the program's own doing: not reported
+    XDestroyWindow(observer, window->Id());
+    XSync(observer, False);
+    std::vector<TEvent> events = Collect([](const TEvent& e) { return e.Kind == TEventKind::Destroyed; });
+    std::erase_if(events, [](const TEvent& e) { return e.Kind != TEventKind::Destroyed; });
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events.back().Window, window.get());
+}
+
 TEST_F(X11Test, WakeEndsAWaitWithoutLimit) {
     std::vector<TEvent> events;
     backend->Wake();
@@ -781,12 +793,18 @@ TEST_F(X11Test, RequestsAboutAVanishedWindowAreHarmless) {
     Sync();
 }
 
-TEST_F(X11Test, LosingTheServerEndsTheProgramQuietly) {
+TEST_F(X11Test, LosingTheServerRunsTheHandlerAndEndsWithStatusOne) {
     std::string display = server->Display();
     EXPECT_EXIT(
         {
             std::unique_ptr<TBackend> lost = CreateX11Backend(display.c_str());
             if (!lost) std::_Exit(3);
+            // What the clock does: keep what needs no display.
+            SetConnectionLostHandler([] {
+                static const char saved[] = "saved without the display\n";
+                ssize_t written = write(STDERR_FILENO, saved, sizeof saved - 1);
+                (void)written;
+            });
             // As if the server went away: the connection reads its end.
             shutdown(ConnectionNumber(static_cast<TX11Backend*>(lost.get())->XDisplay()),
                      SHUT_RDWR);
@@ -794,7 +812,7 @@ TEST_F(X11Test, LosingTheServerEndsTheProgramQuietly) {
             lost->WaitEvents(-1, events);
             std::_Exit(4);
         },
-        ::testing::ExitedWithCode(0), "connection to the X server was lost");
+        ::testing::ExitedWithCode(1), "connection to the X server was lost\nsaved without the display");
 }
 
 TEST_F(X11Test, TimeFromStartToMappedWindow) {

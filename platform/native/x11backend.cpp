@@ -49,17 +49,20 @@ int OnXError(Display*, XErrorEvent* error) {
     return 0;
 }
 
-// The connection broke: the X server is gone with the desktop session, and so is the
-// clock. Xlib ends the process if this returns, so it ends it itself, with status 0; the
-// owned X resources are not freed any more (see X11ConnectionLost).
+// The connection broke: the X server is gone (with the desktop session, or killed), and
+// the program cannot go on. Xlib ends the process if this returns, so it ends it itself,
+// with status 1, once the program has kept what needs no display (the connection-lost
+// handler: the clock saves its settings); the owned X resources are not freed any more
+// (see X11ConnectionLost).
 int OnXIOError(Display*) {
-    connectionLost.store(true);
+    if (connectionLost.exchange(true)) _exit(1);  // lost again inside the handler
     static const char message[] = ": the connection to the X server was lost\n";
     const char* program = program_invocation_short_name;
     ssize_t written = write(STDERR_FILENO, program, std::strlen(program));
     written = write(STDERR_FILENO, message, sizeof message - 1);
     (void)written;
-    std::exit(0);
+    RunConnectionLostHandler();
+    std::exit(1);
 }
 
 void InstallErrorHandlers() {
@@ -694,6 +697,13 @@ void TX11Backend::Translate(XEvent& event, std::vector<TEvent>& out, size_t star
             return;
         case ReparentNotify:
             window->Reparented(event.xreparent.parent);
+            return;
+        case DestroyNotify:
+            // Only another client can have destroyed it: the program's own windows leave
+            // the table before they are destroyed.
+            if (event.xdestroywindow.window != window->Id()) return;
+            e.Kind = TEventKind::Destroyed;
+            out.push_back(e);
             return;
         case MapNotify:
         case VisibilityNotify:

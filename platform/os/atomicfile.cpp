@@ -6,8 +6,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstring>
+#include <ctime>
 #include <vector>
 
 namespace {
@@ -30,6 +33,35 @@ TFileHandle OpenRegular(const std::string& path, int flags, int& error) {
     if ((error = RegularFileError(st)) != 0) return {};
     return file;
 }
+
+int64_t MonotonicMs() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return int64_t(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
+// Pauses the calling thread for ms milliseconds (again after a signal).
+void PauseMs(int64_t ms) {
+    timespec wait{time_t(ms / 1000), long(ms % 1000) * 1000000};
+    while (nanosleep(&wait, &wait) != 0 && errno == EINTR) {
+    }
+}
+
+// Replaces a lock file this user cannot open by an empty one of this user's, when the
+// folder it lives in is this user's: nothing else is kept in a lock file, and only this
+// program's copies use it. True when replaced.
+bool ReplaceLockFile(const std::string& path) {
+    const std::string dir = DirectoryOf(path);
+    struct stat folder {};
+    if (::stat(dir.c_str(), &folder) != 0 || folder.st_uid != ::geteuid()) return false;
+    std::string tempPath = dir + "/." + BaseNameOf(path) + ".new-XXXXXX";
+    TFileHandle temp(::mkostemp(tempPath.data(), O_CLOEXEC));
+    if (!temp.Valid()) return false;
+    const bool replaced = ::fchmod(temp.Get(), 0600) == 0 &&
+                          ::rename(tempPath.c_str(), path.c_str()) == 0;
+    if (!replaced) ::unlink(tempPath.c_str());
+    return replaced;
+}
 }  // namespace
 
 TFileHandle& TFileHandle::operator=(TFileHandle&& other) noexcept {
@@ -51,35 +83,61 @@ void TFileHandle::Close() {
     fd_ = -1;
 }
 
+// A read-only descriptor is enough for flock, and opens a lock file of mode 0444 too.
 TFileLock::TFileLock(const std::string& lockPath) {
-    LockPath(lockPath, O_RDWR | O_CREAT);
+    const int64_t deadline = MonotonicMs() + kLockWaitMs;
+    bool replaced = false;
+    // A lock file replaced while it was being locked (see ReplaceLockFile) is locked again.
+    while (!LockPath(lockPath, O_RDONLY | O_CREAT, deadline) || !HeldOn(lockPath)) {
+        if (Locked()) {
+            file_.Close();
+            error_ = EWOULDBLOCK;
+            if (MonotonicMs() >= deadline) return;
+            continue;
+        }
+        if ((error_ != EACCES && error_ != EPERM) || replaced) return;
+        if (!ReplaceLockFile(lockPath)) return;
+        replaced = true;
+    }
 }
 
-bool TFileLock::LockPath(const std::string& path, int flags) {
+bool TFileLock::LockPath(const std::string& path, int flags, int64_t deadlineMs) {
     file_.Close();
     TFileHandle file = OpenRegular(path, flags, error_);
     if (!file.Valid()) return false;
-    while (::flock(file.Get(), LOCK_EX) != 0) {
-        if (errno != EINTR) {
+    // The pauses between tries grow from 1 ms to 16 ms: a save holds the lock for a few
+    // milliseconds, and a waiter should not keep a core busy.
+    int64_t pause = 1;
+    while (::flock(file.Get(), LOCK_EX | LOCK_NB) != 0) {
+        if (errno == EINTR) continue;
+        if (errno != EWOULDBLOCK) {
             error_ = errno;
             return false;
         }
+        const int64_t left = deadlineMs - MonotonicMs();
+        if (left <= 0) {
+            error_ = EWOULDBLOCK;
+            return false;
+        }
+        PauseMs(std::min(pause, left));
+        pause = std::min<int64_t>(pause * 2, 16);
     }
     error_ = 0;
     file_ = std::move(file);
     return true;
 }
 
+bool TFileLock::HeldOn(const std::string& path) const {
+    struct stat held {};
+    struct stat named {};
+    return ::fstat(file_.Get(), &held) == 0 && ::stat(path.c_str(), &named) == 0 &&
+           held.st_dev == named.st_dev && held.st_ino == named.st_ino;
+}
+
 TFileLock TFileLock::OnFile(const std::string& path, bool create) {
     TFileLock lock;
-    // A read-only descriptor is enough for flock and works on a read-only file.
-    while (lock.LockPath(path, O_RDONLY | (create ? O_CREAT : 0))) {
-        struct stat held {};
-        struct stat named {};
-        if (::fstat(lock.file_.Get(), &held) == 0 && ::stat(path.c_str(), &named) == 0 &&
-            held.st_dev == named.st_dev && held.st_ino == named.st_ino) {
-            break;
-        }
+    const int64_t deadline = MonotonicMs() + kLockWaitMs;
+    while (lock.LockPath(path, O_RDONLY | (create ? O_CREAT : 0), deadline) && !lock.HeldOn(path)) {
     }
     return lock;
 }
@@ -88,7 +146,23 @@ std::string LockPathFor(const std::string& path) {
     return path + ".lock";
 }
 
-std::optional<std::string> ReadWholeFile(const std::string& path, int& error) {
+TFileIdentity TFileIdentity::Of(const struct stat& st) {
+    auto ns = [](const timespec& t) { return int64_t(t.tv_sec) * 1000000000 + t.tv_nsec; };
+    return {st.st_dev, st.st_ino, st.st_size, ns(st.st_mtim), ns(st.st_ctim)};
+}
+
+std::optional<TFileIdentity> IdentityOf(const std::string& path, int& error) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        error = errno;
+        return std::nullopt;
+    }
+    error = 0;
+    return TFileIdentity::Of(st);
+}
+
+std::optional<std::string> ReadWholeFile(const std::string& path, int& error,
+                                         TFileIdentity* identity) {
     error = 0;
     // The type is looked at before the file is opened, so that no device is opened at all;
     // the descriptor's own type is checked again in case the path changed in between.
@@ -100,6 +174,7 @@ std::optional<std::string> ReadWholeFile(const std::string& path, int& error) {
     if ((error = RegularFileError(st)) != 0) return std::nullopt;
     TFileHandle file = OpenRegular(path, O_RDONLY, error);
     if (!file.Valid()) return std::nullopt;
+    if (identity != nullptr && ::fstat(file.Get(), &st) == 0) *identity = TFileIdentity::Of(st);
     std::string contents;
     char chunk[16384];
     for (;;) {
@@ -131,6 +206,27 @@ std::string BaseNameOf(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+std::optional<std::string> FollowLinks(const std::string& path, int& error) {
+    error = 0;
+    std::string current = path;
+    for (int links = 0;; ++links) {
+        struct stat st {};
+        if (::lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return current;
+        if (links == 40) {
+            error = ELOOP;
+            return std::nullopt;
+        }
+        std::vector<char> target(PATH_MAX);
+        const ssize_t length = ::readlink(current.c_str(), target.data(), target.size());
+        if (length < 0 || size_t(length) >= target.size()) {
+            error = length < 0 ? errno : ENAMETOOLONG;
+            return std::nullopt;
+        }
+        std::string next(target.data(), size_t(length));
+        current = next.front() == '/' ? next : DirectoryOf(current) + "/" + next;
+    }
+}
+
 int WriteAll(int fd, std::string_view contents) {
     while (!contents.empty()) {
         ssize_t put = ::write(fd, contents.data(), contents.size());
@@ -160,10 +256,14 @@ void RemoveStaleTemporaries(const std::string& dir, const std::string& prefix) {
 }
 }  // namespace
 
-int WriteFileAtomic(const std::string& path, std::string_view contents, mode_t mode) {
+int WriteFileAtomic(const std::string& linkOrFile, std::string_view contents, mode_t mode) {
+    int error = 0;
+    const std::optional<std::string> target = FollowLinks(linkOrFile, error);
+    if (!target) return error;
+    const std::string& path = *target;
     struct stat st {};
     if (::stat(path.c_str(), &st) == 0) {
-        if (int error = RegularFileError(st)) return error;
+        if (int odd = RegularFileError(st)) return odd;
     }
     const std::string dir = DirectoryOf(path);
     const std::string prefix = BaseNameOf(path) + ".tmp-";
@@ -172,7 +272,6 @@ int WriteFileAtomic(const std::string& path, std::string_view contents, mode_t m
     std::string tempPath = dir + "/" + prefix + "XXXXXX";
     TFileHandle temp(::mkostemp(tempPath.data(), O_CLOEXEC));
     if (!temp.Valid()) return errno;
-    int error = 0;
     if (::fchmod(temp.Get(), mode) != 0) error = errno;
     if (error == 0) error = WriteAll(temp.Get(), contents);
     if (error == 0 && ::fsync(temp.Get()) != 0) error = errno;

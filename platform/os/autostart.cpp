@@ -11,6 +11,7 @@
 #include "platform/os/configdir.h"
 #include "platform/os/desktopentry.h"
 #include "platform/os/regfile.h"
+#include "platform/os/report.h"
 
 namespace {
 constexpr std::string_view kSuffix = ".desktop";
@@ -89,10 +90,22 @@ LONG WriteRunValue(std::string_view name, std::string_view commandLine) {
     std::vector<std::string> arguments = SplitCommandLine(commandLine);
     if (arguments.empty() || arguments.front().empty()) return ERROR_INVALID_PARAMETER;
     auto dir = AutostartDir();
+    const std::string entry = (dir ? *dir : std::string("autostart")) + "/" + std::string(name) +
+                              std::string(kSuffix);
+    auto fail = [&](const std::string& why, LONG error) {
+        ReportProblem(TFileTask::Autostart, "cannot write the entry that starts the clock at "
+                                            "log-on, " + entry + ": " + why);
+        return error;
+    };
+    if (!IsValidUtf8(commandLine)) {
+        return fail("the command line \"" + ShowUtf8(commandLine) +
+                        "\" is not UTF-8 text, which a desktop entry must be; the entry is left as it was",
+                    ERROR_NO_UNICODE_TRANSLATION);
+    }
     std::string lockPath;
-    if (!dir) return ERROR_PATH_NOT_FOUND;
-    if (LONG error = LockPath(lockPath)) return error;
-    if (int error = MakeDirectories(*dir)) return ErrorFromErrno(error);
+    if (!dir) return fail("neither XDG_CONFIG_HOME nor HOME is an absolute path", ERROR_PATH_NOT_FOUND);
+    if (LONG error = LockPath(lockPath)) return fail("cannot make the settings folder", error);
+    if (int error = MakeDirectories(*dir)) return fail(ReasonOf(error), ErrorFromErrno(error));
 
     std::string text = "[Desktop Entry]\n";
     text += "Type=Application\n";
@@ -101,29 +114,46 @@ LONG WriteRunValue(std::string_view name, std::string_view commandLine) {
     text += std::string(kCommandLineKey) + "=" + EscapeDesktopValue(commandLine) + "\n";
 
     TFileLock lock(lockPath);
-    if (!lock.Locked()) return ErrorFromErrno(lock.Error());
+    if (!lock.Locked()) return fail("cannot lock " + lockPath + ": " + ReasonOf(lock.Error()),
+                                    ErrorFromErrno(lock.Error()));
     std::string file = FindEntryFile(*dir, name);
     if (file.empty()) file = std::string(name) + std::string(kSuffix);
-    return ErrorFromErrno(WriteFileAtomic(*dir + "/" + file, text, 0644));
+    if (int error = WriteFileAtomic(*dir + "/" + file, text, 0644))
+        return fail(ReasonOf(error), ErrorFromErrno(error));
+    ReportSuccess(TFileTask::Autostart);
+    return ERROR_SUCCESS;
 }
 
 LONG DeleteRunValue(std::string_view name) {
     auto dir = AutostartDir();
     if (!IsUsableName(name) || !dir) return ERROR_FILE_NOT_FOUND;
     if (FindEntryFile(*dir, name).empty()) return ERROR_FILE_NOT_FOUND;
+    auto fail = [&](const std::string& entry, const std::string& why, LONG error) {
+        ReportProblem(TFileTask::Autostart,
+                      "cannot remove the entry that starts the clock at log-on, " + entry + ": " + why);
+        return error;
+    };
     std::string lockPath;
-    if (LONG error = LockPath(lockPath)) return error;
+    if (LONG error = LockPath(lockPath)) return fail(*dir, "cannot make the settings folder", error);
     TFileLock lock(lockPath);
-    if (!lock.Locked()) return ErrorFromErrno(lock.Error());
+    if (!lock.Locked()) {
+        return fail(*dir, "cannot lock " + lockPath + ": " + ReasonOf(lock.Error()),
+                    ErrorFromErrno(lock.Error()));
+    }
     std::string file = FindEntryFile(*dir, name);
     if (file.empty()) return ERROR_FILE_NOT_FOUND;
+    const std::string entry = *dir + "/" + file;
     // Only an entry file is removed: a folder, FIFO or device of that name stays.
     struct stat st {};
-    if (stat((*dir + "/" + file).c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
-        return ErrorFromErrno(S_ISDIR(st.st_mode) ? EISDIR : kNotRegularFile);
+    if (stat(entry.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+        const int error = S_ISDIR(st.st_mode) ? EISDIR : kNotRegularFile;
+        return fail(entry, ReasonOf(error), ErrorFromErrno(error));
     }
-    if (unlink((*dir + "/" + file).c_str()) != 0) {
-        return errno == ENOENT ? ERROR_FILE_NOT_FOUND : ErrorFromErrno(errno);
+    if (unlink(entry.c_str()) != 0) {
+        if (errno == ENOENT) return ERROR_FILE_NOT_FOUND;
+        const int error = errno;
+        return fail(entry, ReasonOf(error), ErrorFromErrno(error));
     }
+    ReportSuccess(TFileTask::Autostart);
     return ERROR_SUCCESS;
 }

@@ -38,8 +38,12 @@ LONG ReadRunValue(std::string_view name, std::string& commandLine);
 
 // Writes (or replaces) value name. ERROR_INVALID_PARAMETER for a name that cannot be a
 // file name (empty, ".", "..", holding '/' or a line break) or a command line with no
-// program; the failure's code when the folder or file cannot be written.
+// program; ERROR_NO_UNICODE_TRANSLATION for a command line that is not UTF-8 (a path in
+// another encoding), which a desktop entry cannot hold: the desktop would ignore the
+// entry, so none is written and an existing one stays; the failure's code when the
+// folder or file cannot be written. Each failure to write is told on stderr (report.h).
 LONG WriteRunValue(std::string_view name, std::string_view commandLine);
 
-// Removes value name. ERROR_FILE_NOT_FOUND when there is no such entry.
+// Removes value name. ERROR_FILE_NOT_FOUND when there is no such entry. A failure to
+// remove an existing entry is told on stderr.
 LONG DeleteRunValue(std::string_view name);

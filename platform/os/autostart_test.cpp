@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -10,6 +11,7 @@
 
 #include "platform/os/cmdline.h"
 #include "platform/os/desktopentry.h"
+#include "platform/os/report.h"
 #include "platform/os/tempconfighome.h"
 #include "platform/os/testchild.h"
 
@@ -216,6 +218,66 @@ TEST_F(AutostartTest, AnEntryThatIsAFifoNeverBlocksAndIsLeftAlone) {
     });
     EXPECT_TRUE(outcome.Passed) << outcome.Describe();
     EXPECT_TRUE(std::filesystem::is_fifo(entry));
+}
+
+TEST_F(AutostartTest, APathThatIsNotUtf8IsRefusedAndTheEntryKept) {
+    std::vector<std::string> lines;
+    SetProblemSink([&](const std::string& line) { lines.push_back(line); });
+    ASSERT_EQ(WriteRunValue("QVZentick", "\"/opt/zeit \xC3\xBC/zentick\" -autominimize"), ERROR_SUCCESS);
+    const std::string kept = EntryText();
+    // Latin-1 bytes, as a path from another system may hold: no desktop would start it.
+    EXPECT_EQ(WriteRunValue("QVZentick", "\"/opt/zeit \xFC/zentick\" -autominimize"),
+              ERROR_NO_UNICODE_TRANSLATION);
+    EXPECT_EQ(EntryText(), kept);
+    EXPECT_EQ(lines, (std::vector<std::string>{
+                         "zentick: cannot write the entry that starts the clock at log-on, " +
+                         home_.AutostartDir() +
+                         "/QVZentick.desktop: the command line \"\"/opt/zeit \\xfc/zentick\" "
+                         "-autominimize\" is not UTF-8 text, which a desktop entry must be; the "
+                         "entry is left as it was"}));
+    EXPECT_EQ(WriteRunValue("QVZentick", "\"/opt/zeit \xFC/zentick\" -autominimize"),
+              ERROR_NO_UNICODE_TRANSLATION);
+    EXPECT_EQ(lines.size(), 1u) << "the same problem is told once";
+    // None is made where there was none.
+    EXPECT_EQ(WriteRunValue("Other", "\"/opt/\xFF\" -autominimize"), ERROR_NO_UNICODE_TRANSLATION);
+    EXPECT_FALSE(std::filesystem::exists(home_.AutostartDir() + "/Other.desktop"));
+    SetProblemSink(nullptr);
+}
+
+TEST_F(AutostartTest, TheEntryIsOneThatDesktopsAccept) {
+    ASSERT_EQ(WriteRunValue("QVZentick", "\"/opt/zeit \xC3\xBC \\ $x/zentick\" -autominimize"), ERROR_SUCCESS);
+    const std::string command = "desktop-file-validate '" + home_.AutostartDir() + "/QVZentick.desktop' 2>&1";
+    FILE* validate = popen(command.c_str(), "r");
+    ASSERT_NE(validate, nullptr);
+    std::string output;
+    char chunk[1024];
+    for (size_t got; (got = fread(chunk, 1, sizeof chunk, validate)) > 0;)
+        output.append(chunk, got);
+    const int status = pclose(validate);
+    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_NE(WEXITSTATUS(status), 127) << "desktop-file-validate is not installed";
+    EXPECT_EQ(WEXITSTATUS(status), 0) << output;
+    EXPECT_EQ(output.find("error"), std::string::npos) << output;
+}
+
+TEST(DesktopEntry, Utf8IsCheckedAndShown) {
+    const struct {
+        std::string Text;
+        bool Valid;
+        std::string Shown;
+    } cases[] = {
+        {"plain /opt/x", true, "plain /opt/x"},
+        {"zeit \xC3\xBC \xF0\x9F\x95\x90", true, "zeit \xC3\xBC \xF0\x9F\x95\x90"},
+        {"latin \xFC", false, "latin \\xfc"},
+        {"cut \xC3", false, "cut \\xc3"},
+        {"overlong \xC0\xAF", false, "overlong \\xc0\\xaf"},
+        {"surrogate \xED\xA0\x80", false, "surrogate \\xed\\xa0\\x80"},
+        {"stray \x80 and \xC3\xBC", false, "stray \\x80 and \xC3\xBC"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(IsValidUtf8(c.Text), c.Valid) << c.Text;
+        EXPECT_EQ(ShowUtf8(c.Text), c.Shown);
+    }
 }
 
 TEST(DesktopEntry, ValuesKeepEveryCharacter) {

@@ -1,6 +1,7 @@
 #include "platform/os/desktopentry.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace {
 bool IsPlainChar(char c) {
@@ -17,12 +18,65 @@ std::string_view Trim(std::string_view s) {
     return s;
 }
 
+// The length of the UTF-8 character at text[pos] (1 to 4), or 0 when the bytes there are
+// none: a stray continuation byte, a truncated or overlong sequence, a surrogate, or a
+// value above U+10FFFF.
+size_t Utf8Length(std::string_view text, size_t pos) {
+    const auto byte = [&](size_t i) { return uint8_t(text[i]); };
+    const uint8_t lead = byte(pos);
+    if (lead < 0x80) return 1;
+    size_t length = 0;
+    uint32_t cp = 0, least = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2, cp = lead & 0x1F, least = 0x80;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3, cp = lead & 0x0F, least = 0x800;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4, cp = lead & 0x07, least = 0x10000;
+    } else {
+        return 0;
+    }
+    if (text.size() - pos < length) return 0;
+    for (size_t i = 1; i < length; ++i) {
+        if ((byte(pos + i) & 0xC0) != 0x80) return 0;
+        cp = cp << 6 | (byte(pos + i) & 0x3F);
+    }
+    if (cp < least || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+    return length;
+}
+
 // Field codes a launcher replaces by files, URLs, the icon, the name or the file itself,
 // or that are deprecated and expand to nothing.
 bool IsFieldCode(char c) {
     return std::string_view("fFuUdDnNickvm").find(c) != std::string_view::npos;
 }
 }  // namespace
+
+bool IsValidUtf8(std::string_view text) {
+    for (size_t pos = 0; pos < text.size();) {
+        const size_t length = Utf8Length(text, pos);
+        if (length == 0) return false;
+        pos += length;
+    }
+    return true;
+}
+
+std::string ShowUtf8(std::string_view text) {
+    std::string shown;
+    for (size_t pos = 0; pos < text.size();) {
+        if (const size_t length = Utf8Length(text, pos)) {
+            shown.append(text.substr(pos, length));
+            pos += length;
+            continue;
+        }
+        static constexpr char kDigits[] = "0123456789abcdef";
+        shown += "\\x";
+        shown += kDigits[uint8_t(text[pos]) >> 4];
+        shown += kDigits[uint8_t(text[pos]) & 15];
+        ++pos;
+    }
+    return shown;
+}
 
 std::string EscapeDesktopValue(std::string_view value) {
     // Spaces at either end are written as \s so that no reader trims them away.

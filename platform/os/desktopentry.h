@@ -30,6 +30,13 @@ std::string ExecValue(const std::vector<std::string>& arguments);
 // are dropped. Nothing when the value is malformed (an unclosed quote).
 std::optional<std::vector<std::string>> ParseExecValue(std::string_view value);
 
+// Desktop entry files are UTF-8 text: a value of any other bytes makes the file invalid,
+// and desktops then ignore the whole entry.
+bool IsValidUtf8(std::string_view text);
+// The text with each byte that is not part of a UTF-8 character written as \xNN, for
+// showing it.
+std::string ShowUtf8(std::string_view text);
+
 // The keys of the "[Desktop Entry]" group of a file's text, values still escaped. Comment
 // lines and other groups are skipped; the first of a repeated key counts.
 std::map<std::string, std::string> ReadDesktopEntry(std::string_view text);

@@ -1,9 +1,12 @@
 #include "platform/os/registry.h"
 
+#include <algorithm>
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "platform/os/autostart.h"
@@ -81,12 +84,26 @@ bool IsRoot(std::string_view path) {
 std::string ValueName(const char* name) {
     return name == nullptr ? std::string() : name;
 }
+
+// Each call is one scope of the file's parse: kept for the next call while a key is open,
+// let go once none is (a clock holds no key between user actions, and so no parse).
+class TParseScope {
+public:
+    TParseScope() = default;
+    TParseScope(const TParseScope&) = delete;
+    TParseScope& operator=(const TParseScope&) = delete;
+    ~TParseScope() {
+        std::lock_guard guard(HandlesMutex());
+        if (OpenHandles().empty()) TRegStore::ForgetCache();
+    }
+};
 }  // namespace
 
 LONG RegCreateKeyExA(HKEY key, const char* subKey, DWORD reserved, const char* /*keyClass*/,
                      DWORD /*options*/, REGSAM /*access*/, const SECURITY_ATTRIBUTES* /*security*/,
                      HKEY* result, DWORD* disposition) {
     if (result == nullptr || subKey == nullptr || reserved != 0) return ERROR_INVALID_PARAMETER;
+    TParseScope scope;
     *result = nullptr;
     auto base = PathOf(key);
     if (!base) return ERROR_INVALID_HANDLE;
@@ -96,8 +113,11 @@ LONG RegCreateKeyExA(HKEY key, const char* subKey, DWORD reserved, const char* /
     DWORD what = REG_OPENED_EXISTING_KEY;
     if (!IsRoot(path) && !(AlwaysExists(path) && UserConfigHome())) {
         TRegStore store;
-        if (!store.Available()) return ERROR_PATH_NOT_FOUND;
-        if (!store.Read().KeyExists(path)) {
+        if (!store.Available()) {
+            TRegStore::ReportUnavailable();
+            return ERROR_PATH_NOT_FOUND;
+        }
+        if (!store.Read()->KeyExists(path)) {
             LONG error = store.Update([&](TRegFile& file) {
                 if (file.KeyExists(path)) return false;
                 file.CreateKey(path);
@@ -114,6 +134,7 @@ LONG RegCreateKeyExA(HKEY key, const char* subKey, DWORD reserved, const char* /
 
 LONG RegOpenKeyA(HKEY key, const char* subKey, HKEY* result) {
     if (result == nullptr) return ERROR_INVALID_PARAMETER;
+    TParseScope scope;
     *result = nullptr;
     auto base = PathOf(key);
     if (!base) return ERROR_INVALID_HANDLE;
@@ -121,8 +142,11 @@ LONG RegOpenKeyA(HKEY key, const char* subKey, HKEY* result) {
     if (LONG error = JoinPath(*base, subKey, path)) return error;
     if (!IsRoot(path) && !(AlwaysExists(path) && UserConfigHome())) {
         TRegStore store;
-        if (!store.Available()) return ERROR_PATH_NOT_FOUND;
-        if (!store.Read().KeyExists(path)) return ERROR_FILE_NOT_FOUND;
+        if (!store.Available()) {
+            TRegStore::ReportUnavailable();
+            return ERROR_PATH_NOT_FOUND;
+        }
+        if (!store.Read()->KeyExists(path)) return ERROR_FILE_NOT_FOUND;
     }
     *result = NewHandle(path);
     return ERROR_SUCCESS;
@@ -135,6 +159,7 @@ LONG RegQueryValueExA(HKEY key, const char* name, DWORD* reserved, DWORD* type, 
     }
     auto path = PathOf(key);
     if (!path) return ERROR_INVALID_HANDLE;
+    TParseScope scope;
 
     DWORD valueType = REG_NONE;
     std::vector<BYTE> valueData;
@@ -145,8 +170,8 @@ LONG RegQueryValueExA(HKEY key, const char* name, DWORD* reserved, DWORD* type, 
         valueData.assign(commandLine.begin(), commandLine.end());
         valueData.push_back(0);
     } else {
-        TRegFile file = TRegStore().Read();
-        const TRegValue* value = file.FindValue(*path, ValueName(name));
+        std::shared_ptr<const TRegFile> file = TRegStore().Read();
+        const TRegValue* value = file->FindValue(*path, ValueName(name));
         if (value == nullptr) return ERROR_FILE_NOT_FOUND;
         valueType = value->Type;
         valueData = value->Data;
@@ -181,16 +206,42 @@ LONG RegSetValueExA(HKEY key, const char* name, DWORD reserved, DWORD type, cons
         std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
         return WriteRunValue(valueName, text.substr(0, text.find('\0')));
     }
-    // A value that already holds these bytes needs no write (nor a writable folder).
-    TRegStore store;
+    return RegSetValues(key, {TRegValueWrite{valueName, type, std::move(bytes)}});
+}
+
+LONG RegSetValues(HKEY key, const std::vector<TRegValueWrite>& values) {
+    auto path = PathOf(key);
+    if (!path) return ERROR_INVALID_HANDLE;
+    if (IsRunKey(*path)) return ERROR_INVALID_PARAMETER;
+    for (const TRegValueWrite& value : values)
+        if (!IsStorableRegName(value.Name)) return ERROR_INVALID_PARAMETER;
+    TParseScope scope;
+    // The last value of each name, in the order of their first appearance.
+    std::vector<TRegValueWrite> last;
+    std::unordered_map<std::string_view, size_t, TRegNameHash, TRegNameEqual> places;
+    last.reserve(values.size());
+    for (const TRegValueWrite& value : values) {
+        auto [place, added] = places.try_emplace(value.Name, last.size());
+        if (added) {
+            last.push_back(value);
+        } else {
+            last[place->second].Type = value.Type;
+            last[place->second].Data = value.Data;
+        }
+    }
+    // Values that already hold these bytes need no write (nor a writable folder).
     auto unchanged = [&](const TRegFile& file) {
-        const TRegValue* old = file.FindValue(*path, valueName);
-        return old != nullptr && old->Type == type && old->Data == bytes;
+        return std::all_of(last.begin(), last.end(), [&](const TRegValueWrite& value) {
+            const TRegValue* old = file.FindValue(*path, value.Name);
+            return old != nullptr && old->Type == value.Type && old->Data == value.Data;
+        });
     };
-    if (unchanged(store.Read())) return ERROR_SUCCESS;
+    TRegStore store;
+    if (unchanged(*store.Read())) return ERROR_SUCCESS;
     return store.Update([&](TRegFile& file) {
         if (unchanged(file)) return false;
-        file.SetValue(*path, valueName, type, std::move(bytes));
+        for (const TRegValueWrite& value : last)
+            file.SetValue(*path, value.Name, value.Type, value.Data);
         return true;
     });
 }
@@ -200,8 +251,9 @@ LONG RegDeleteValueA(HKEY key, const char* name) {
     if (!path) return ERROR_INVALID_HANDLE;
     const std::string valueName = ValueName(name);
     if (IsRunKey(*path)) return DeleteRunValue(valueName);
+    TParseScope scope;
     TRegStore store;
-    if (store.Read().FindValue(*path, valueName) == nullptr) return ERROR_FILE_NOT_FOUND;
+    if (store.Read()->FindValue(*path, valueName) == nullptr) return ERROR_FILE_NOT_FOUND;
     bool found = false;
     LONG error = store.Update([&](TRegFile& file) {
         found = file.DeleteValue(*path, valueName);
@@ -213,6 +265,7 @@ LONG RegDeleteValueA(HKEY key, const char* name) {
 
 LONG RegCloseKey(HKEY key) {
     if (key == HKEY_CURRENT_USER) return ERROR_SUCCESS;
+    TParseScope scope;
     {
         std::lock_guard guard(HandlesMutex());
         if (OpenHandles().erase(key) == 0) return ERROR_INVALID_HANDLE;

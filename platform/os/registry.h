@@ -5,10 +5,15 @@
 // (see autostart.h). Key paths are backslash-separated; key and value names compare
 // without regard to ASCII case. A handle only names a key: every call reads the current
 // file and every change is written at once, so other running copies see it immediately.
+// (While keys are open, a file that has not changed on disk is not parsed again: see
+// regstore.h.) RegSetValues stores several values in one change of the file.
 //
 // Every call returns ERROR_SUCCESS or a system error code; none of them throws or shows
 // anything.
 #pragma once
+
+#include <string>
+#include <vector>
 
 #include "platform/os/wintypes.h"
 
@@ -69,6 +74,23 @@ LONG RegQueryValueExA(HKEY key, const char* name, DWORD* reserved, DWORD* type, 
 // key must be REG_SZ or REG_EXPAND_SZ.
 LONG RegSetValueExA(HKEY key, const char* name, DWORD reserved, DWORD type, const BYTE* data,
                     DWORD size);
+
+// One value of a batch: its name, type and data, as RegSetValueExA takes them.
+struct TRegValueWrite {
+    std::string Name;
+    DWORD Type = REG_NONE;
+    std::vector<BYTE> Data;
+};
+
+// Stores values (later ones of the same name win) as one transaction: another copy of
+// the program reads the key with all of them or with none, and two copies storing batches
+// at the same time leave one whole batch, the later one, never a mix of both. Nothing is
+// stored when one of the names cannot be (ERROR_INVALID_PARAMETER); values of the Run key
+// are not batched (ERROR_INVALID_PARAMETER). On Windows, whose registry stores one value
+// at a time, the copies of the program take turns for their batches (a mutex of the
+// session, waited for at most a second), which keeps two batches from mixing; a reader
+// there may see a batch half stored.
+LONG RegSetValues(HKEY key, const std::vector<TRegValueWrite>& values);
 
 // Removes value name; ERROR_FILE_NOT_FOUND when there is none.
 LONG RegDeleteValueA(HKEY key, const char* name);

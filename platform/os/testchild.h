@@ -12,6 +12,10 @@
 //   capability (effective, permitted and inheritable), so file permission bits bind it as
 //   they bind an ordinary user, even when the tests run as root (as they do in CI). As an
 //   ordinary user this changes nothing.
+// - As another user: with options.User set, a child of a test run as root becomes that
+//   user (and group) first, so that files root owns are another user's to it; GiveTo hands
+//   it the files it is to own. A test run as an ordinary user cannot, and the option is
+//   then ignored: such a test makes its "other user's" files unreadable by mode instead.
 //
 // Objects of the test are copied into the child; the child ends with _exit, so none of
 // their destructors runs there (the parent's copies clean up as usual).
@@ -24,17 +28,44 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <grp.h>
+
 #include <cerrno>
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <string>
 
 namespace ztest {
 
+// The unprivileged user (nobody) that tests run as root switch to.
+constexpr uid_t kOtherUser = 65534;
+
+// Whether the tests run as root, and so can act as another user.
+inline bool RunningAsRoot() {
+    return geteuid() == 0;
+}
+
+// Makes user the owner of path and everything below it (only root can).
+inline void GiveTo(const std::string& path, uid_t user) {
+    std::error_code ignored;
+    if (lchown(path.c_str(), user, user) != 0) return;
+    if (!std::filesystem::is_directory(std::filesystem::symlink_status(path, ignored))) return;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(path, ignored))
+        if (lchown(entry.path().c_str(), user, user) != 0) return;
+}
+
 struct TChildOptions {
     unsigned TimeoutSeconds = 20;
     bool DropPrivileges = false;
+    int User = -1;  // a user to become (root only); -1: stay who the test is
 };
+
+// Becomes user (its group too, and no supplementary groups); false when refused.
+inline bool BecomeUser(uid_t user) {
+    return setgroups(0, nullptr) == 0 && setresgid(user, user, user) == 0 &&
+           setresuid(user, user, user) == 0;
+}
 
 // What became of the child.
 struct TChildOutcome {
@@ -63,6 +94,11 @@ inline TChildOutcome RunInChild(const std::function<void()>& body, TChildOptions
     if (child == 0) {
         signal(SIGALRM, SIG_DFL);
         alarm(options.TimeoutSeconds);
+        if (options.User >= 0 && RunningAsRoot() && !BecomeUser(uid_t(options.User))) {
+            std::printf("could not become user %d: errno %d\n", options.User, errno);
+            std::fflush(stdout);
+            _exit(2);
+        }
         if (options.DropPrivileges && !DropAllCapabilities()) {
             std::printf("could not give up the capabilities: errno %d\n", errno);
             std::fflush(stdout);

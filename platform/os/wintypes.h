@@ -33,6 +33,7 @@ constexpr LONG ERROR_DISK_FULL = 112;
 constexpr LONG ERROR_INSUFFICIENT_BUFFER = 122;
 constexpr LONG ERROR_BAD_PATHNAME = 161;
 constexpr LONG ERROR_MORE_DATA = 234;
+constexpr LONG ERROR_NO_UNICODE_TRANSLATION = 1113;
 
 // Longest path the system's fixed path buffers hold, terminator included.
 constexpr DWORD MAX_PATH = 260;

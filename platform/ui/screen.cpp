@@ -28,5 +28,12 @@ int TScreen::ScalePercentFor(int pixelsPerInch) const {
     return native::ScalePercentForPixelsPerInch(pixelsPerInch);
 }
 
+std::vector<TRect> TScreen::MonitorBounds() const {
+    std::vector<TRect> bounds;
+    for (const native::TMonitor& monitor : native::Backend().Monitors())
+        bounds.push_back(monitor.Bounds);
+    return bounds;
+}
+
 void TScreen::AddForm(TCustomForm* form) { forms_.push_back(form); }
 void TScreen::RemoveForm(TCustomForm* form) { std::erase(forms_, form); }

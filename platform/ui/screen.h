@@ -1,5 +1,5 @@
-// TScreen: the primary screen (size, pixels per inch, pointer position), the density of
-// the monitors, the scale windows are laid out at, and the list of forms.
+// TScreen: the primary screen (size, pixels per inch, pointer position), the desktop's
+// monitors and their density, the scale windows are laid out at, and the list of forms.
 #pragma once
 
 #include <vector>
@@ -26,6 +26,9 @@ public:
     // The scale windows are laid out at on a monitor of this density: its ratio to 96 in
     // quarters, from 100 to 400 %.
     int ScalePercentFor(int pixelsPerInch) const;
+    // The rectangle of each monitor of the desktop in screen pixels, the primary first;
+    // never empty (the system's monitor list, EnumDisplayMonitors on Windows).
+    std::vector<TRect> MonitorBounds() const;
 
     const std::vector<TCustomForm*>& Forms() const { return forms_; }
     int FormCount() const { return int(forms_.size()); }

@@ -197,6 +197,12 @@ void Deliver(const native::TEvent& e) {
         case native::TEventKind::CloseRequest:
             if (EnabledInTree(top)) Post(top, WM_CLOSE, 0, 0);
             break;
+        case native::TEventKind::Destroyed:
+            // The window is gone, whatever the program thinks of it: it is closed, also
+            // under a modal dialog, so that a main window saves and its program ends
+            // rather than run on with nothing on the screen.
+            Post(top, WM_CLOSE, 0, 0);
+            break;
         case native::TEventKind::Exposed:
             if (top->native && top->update.IsEmpty()) top->native->Present(top->frame, e.Rect);
             break;

@@ -128,13 +128,6 @@ TEST_F(ClockWindow, AClickWithoutMovingSavesNothing) {
     EXPECT_FALSE(Stored("viewerwidth"));
 }
 
-TEST_F(ClockWindow, AStoredPositionFarOffTheScreenIsUsedUnchanged) {
-    Store("viewertop", 5000);
-    Store("viewerleft", -300);
-    Start();
-    EXPECT_EQ(Window().Bounds().TopLeft(), (TPoint{-300, 5000}));
-}
-
 TEST_F(ClockWindow, QuitSavesEverythingWithThePosition) {
     Store("type", 1);
     Start();

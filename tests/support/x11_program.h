@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cctype>
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <string>
@@ -79,9 +80,10 @@ protected:
         if (display) XCloseDisplay(display);
     }
 
-    // The X server the fixture starts: Xvfb with one 1024 x 768 screen and serverOptions.
+    // The X server the fixture starts: Xvfb with one screen of ScreenGeometry() and
+    // serverOptions.
     virtual std::unique_ptr<ztest::TXServer> MakeServer() {
-        return std::make_unique<ztest::TXServer>("1024x768x24", 20000, serverOptions);
+        return std::make_unique<ztest::TXServer>(ScreenGeometry(), 20000, serverOptions);
     }
 
     // The colour of a pixel of a window (its own coordinates), as 0xRRGGBB.
@@ -92,6 +94,9 @@ protected:
         XDestroyImage(image);
         return pixel;
     }
+
+    // The size and depth of the server's screen.
+    virtual std::string ScreenGeometry() const { return "1024x768x24"; }
 
     // The program the fixture starts, and whether a title is its main window's.
     virtual std::string ProgramPath() const {
@@ -115,8 +120,31 @@ protected:
         env.insert(env.end(), extraEnv.begin(), extraEnv.end());
         std::vector<std::string> argv = {ProgramPath()};
         argv.insert(argv.end(), arguments.begin(), arguments.end());
-        ASSERT_TRUE(clock.Start(argv, env));
+        ASSERT_TRUE(clock.Start(argv, env, -1, ErrorsPath()));
         ASSERT_TRUE(WaitFor([&] { return Find() != 0; })) << "the program's window did not appear";
+    }
+
+    // Where the program's stderr goes, and what it wrote there.
+    std::string ErrorsPath() const { return home.Root() + "/stderr"; }
+    std::string Errors() const {
+        std::string text;
+        if (FILE* file = std::fopen(ErrorsPath().c_str(), "r")) {
+            char chunk[1024];
+            for (size_t got; (got = std::fread(chunk, 1, sizeof chunk, file)) > 0;)
+                text.append(chunk, got);
+            std::fclose(file);
+        }
+        return text;
+    }
+
+    // Waits for the program to end by itself; its exit status, or -1 when it does not end
+    // in time.
+    int WaitForExit(std::chrono::milliseconds timeout = 10000ms) {
+        int status = -1;
+        const pid_t pid = clock.Pid();
+        if (!WaitFor([&] { return waitpid(pid, &status, WNOHANG) == pid; }, timeout)) return -1;
+        clock = ztest::TChildProcess();  // already reaped
+        return status;
     }
 
     // The process that owns a window (_NET_WM_PID), or 0.

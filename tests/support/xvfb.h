@@ -97,10 +97,11 @@ public:
         return *this;
     }
 
-    // Starts argv[0], found on PATH, with its output thrown away. extraEnv entries
-    // ("NAME=value") replace or add to the environment; inheritFd stays open in the child.
+    // Starts argv[0], found on PATH, with its output thrown away (its stderr goes to the
+    // file errorsPath instead, when given). extraEnv entries ("NAME=value") replace or add
+    // to the environment; inheritFd stays open in the child.
     bool Start(const std::vector<std::string>& argv, const std::vector<std::string>& extraEnv = {},
-               int inheritFd = -1) {
+               int inheritFd = -1, const std::string& errorsPath = {}) {
         Stop();
         std::vector<std::string> env;
         for (char** e = environ; *e; ++e) {
@@ -120,12 +121,14 @@ public:
             envp.push_back(const_cast<char*>(e.c_str()));
         envp.push_back(nullptr);
         int devNull = open("/dev/null", O_RDWR | O_CLOEXEC);
+        int errors = errorsPath.empty() ? -1
+                                        : open(errorsPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
         pid_t pid = fork();
         if (pid == 0) {
             if (devNull >= 0) {
                 dup2(devNull, STDIN_FILENO);
                 dup2(devNull, STDOUT_FILENO);
-                dup2(devNull, STDERR_FILENO);
+                dup2(errors >= 0 ? errors : devNull, STDERR_FILENO);
             }
             if (inheritFd >= 0) fcntl(inheritFd, F_SETFD, 0);
             // The server must not outlive a test binary that crashes.
@@ -134,15 +137,16 @@ public:
             _exit(127);
         }
         if (devNull >= 0) close(devNull);
+        if (errors >= 0) close(errors);
         if (pid < 0) return false;
         pid_ = pid;
         return true;
     }
 
-    // Ends the process (SIGTERM) and waits for it.
-    void Stop() {
+    // Ends the process (SIGTERM, or the signal given) and waits for it.
+    void Stop(int signal = SIGTERM) {
         if (pid_ <= 0) return;
-        kill(pid_, SIGTERM);
+        kill(pid_, signal);
         int status = 0;
         while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
         }
@@ -264,6 +268,12 @@ public:
     }
 
     void StopWindowManager() { windowManager_.Stop(); }
+    // Kills the server (and its window manager) as a crash would: its clients lose their
+    // connections.
+    void KillServer() {
+        server_.Stop(SIGKILL);
+        windowManager_.Stop();
+    }
 
 private:
     struct TNoServer {};

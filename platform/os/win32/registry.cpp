@@ -58,6 +58,25 @@ LONG RegSetValueExA(HKEY key, const char* name, DWORD, DWORD type, const BYTE* d
     return winsys::SetValue(SystemKey(key), name, type, data, size);
 }
 
+// The system's registry stores one value at a time. The programs of the session take
+// turns through a mutex for their batches, so that two of them storing batches at once
+// leave one whole batch; like the files' locks elsewhere, it is waited for at most a
+// second.
+LONG RegSetValues(HKEY key, const std::vector<TRegValueWrite>& values) {
+    constexpr LONG kErrorTimeout = 1460;  // ERROR_TIMEOUT
+    if (key == nullptr) return ERROR_INVALID_HANDLE;
+    void* turn = winsys::AcquireSessionMutex("zentick-registry-batch", 1000);
+    if (turn == nullptr) return kErrorTimeout;
+    LONG result = ERROR_SUCCESS;
+    for (const TRegValueWrite& value : values) {
+        result = winsys::SetValue(SystemKey(key), value.Name.c_str(), value.Type, value.Data.data(),
+                                  static_cast<uint32_t>(value.Data.size()));
+        if (result != ERROR_SUCCESS) break;
+    }
+    winsys::ReleaseSessionMutex(turn);
+    return result;
+}
+
 LONG RegDeleteValueA(HKEY key, const char* name) {
     return winsys::DeleteValue(SystemKey(key), name);
 }

@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <future>
 #include <string>
+#include <thread>
 
 #include "platform/os/registry.h"
 #include "platform/os/win32/regoverride.h"
+#include "platform/os/win32/winsys.h"
 
 namespace {
 
@@ -133,4 +136,39 @@ TEST(RegistryHandleTest, ClosingNothingIsAnError) {
     EXPECT_EQ(RegCloseKey(HKEY_CURRENT_USER), ERROR_SUCCESS);
 }
 
+TEST_F(OpenKeyTest, ABatchStoresEveryValueAndTheLaterOfTwoNamesWins) {
+    const std::vector<TRegValueWrite> batch = {
+        {"one", REG_DWORD, {1, 0, 0, 0}},
+        {"two", REG_SZ, {'t', 'w', 'o', 0}},
+        {"one", REG_DWORD, {3, 0, 0, 0}},
+    };
+    ASSERT_EQ(RegSetValues(key_, batch), ERROR_SUCCESS);
+    int32_t value = 0;
+    DWORD type = REG_NONE, size = sizeof value;
+    ASSERT_EQ(RegQueryValueExA(key_, "one", nullptr, &type, reinterpret_cast<BYTE*>(&value), &size),
+              ERROR_SUCCESS);
+    EXPECT_EQ(value, 3);
+    char text[8] = {};
+    size = sizeof text;
+    ASSERT_EQ(RegQueryValueExA(key_, "two", nullptr, &type, reinterpret_cast<BYTE*>(text), &size),
+              ERROR_SUCCESS);
+    EXPECT_STREQ(text, "two");
+}
+
+TEST_F(OpenKeyTest, ABatchWaitsForAnotherAtMostASecond) {
+    // Another program's batch, in the middle of being stored, holds the turn.
+    std::promise<void> held;
+    std::promise<void> done;
+    std::thread other([&] {
+        void* turn = winsys::AcquireSessionMutex("zentick-registry-batch", 1000);
+        held.set_value();
+        done.get_future().wait();
+        winsys::ReleaseSessionMutex(turn);
+    });
+    held.get_future().wait();
+    EXPECT_EQ(RegSetValues(key_, {{"late", REG_DWORD, {1, 0, 0, 0}}}), 1460);  // ERROR_TIMEOUT
+    done.set_value();
+    other.join();
+    EXPECT_EQ(RegSetValues(key_, {{"late", REG_DWORD, {1, 0, 0, 0}}}), ERROR_SUCCESS);
+}
 }  // namespace

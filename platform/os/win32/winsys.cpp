@@ -11,6 +11,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <string>
 #include <vector>
 
 namespace winsys {
@@ -85,6 +86,22 @@ int32_t CloseKey(void* key) {
 
 int32_t DeleteTree(void* key, const char* subKey) {
     return ::RegDeleteTreeA(Key(key), subKey);
+}
+
+void* AcquireSessionMutex(const char* name, uint32_t timeoutMs) {
+    HANDLE mutex = ::CreateMutexA(nullptr, FALSE, (std::string("Local\\") + name).c_str());
+    if (mutex == nullptr) return nullptr;
+    // A holder that ended without giving it back leaves it abandoned: it is had all the same.
+    const DWORD waited = ::WaitForSingleObject(mutex, timeoutMs);
+    if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) return mutex;
+    ::CloseHandle(mutex);
+    return nullptr;
+}
+
+void ReleaseSessionMutex(void* mutex) {
+    if (mutex == nullptr) return;
+    ::ReleaseMutex(static_cast<HANDLE>(mutex));
+    ::CloseHandle(static_cast<HANDLE>(mutex));
 }
 
 int32_t OverrideCurrentUser(const char* subKey) {

@@ -32,6 +32,12 @@ int32_t CloseKey(void* key);
 // Removes subKey of key with everything below it (for tests and clean-up).
 int32_t DeleteTree(void* key, const char* subKey);
 
+// A mutex that every program of the user's session shares by its name: Acquire waits at
+// most timeoutMs for another holder and returns it held (null when it was not had, or
+// cannot be made); Release gives it back and closes it.
+void* AcquireSessionMutex(const char* name, uint32_t timeoutMs);
+void ReleaseSessionMutex(void* mutex);
+
 // For tests: makes HKEY_CURRENT_USER of this process stand for subKey of the real one
 // (created when missing), so that nothing a test writes reaches the user's own keys.
 // Restore undoes it. Both return the system's result.
