@@ -38,6 +38,12 @@ struct TX11Atoms {
     Atom _NET_WM_WINDOW_TYPE_POPUP_MENU;
     Atom _NET_ACTIVE_WINDOW;
     Atom _MOTIF_WM_HINTS;
+    Atom _NET_WM_STATE_MODAL;
+    Atom _NET_WM_WINDOW_TYPE_TOOLTIP;
+    Atom _NET_WM_USER_TIME;
+    Atom _NET_FRAME_EXTENTS;
+    Atom _NET_REQUEST_FRAME_EXTENTS;
+    Atom _NET_SUPPORTED;
 };
 
 class TX11Backend : public TBackend {
@@ -90,6 +96,13 @@ public:
     Time LastInputTime() const { return lastInputTime_; }
     // The windows whose owner is window.
     std::vector<TX11Window*> OwnedBy(const TX11Window* window) const;
+    // The input method (composed and dead-key input), none where the locale has none.
+    XIM InputMethod() const { return inputMethod_; }
+    // Whether the window manager says it supports an EWMH atom (_NET_SUPPORTED).
+    bool WindowManagerSupports(Atom atom) const;
+    // Waits at most timeoutMs for a property notification of window about property,
+    // leaving every other event queued in order. True when one came.
+    bool WaitForPropertyChange(Window window, Atom property, int timeoutMs);
 
     // The window list, kept by the windows themselves.
     void Register(TX11Window* window);
@@ -105,6 +118,8 @@ private:
     void NothingWaiting();
     bool KnownQuiet() const;
     void Translate(XEvent& event, std::vector<TEvent>& out, size_t start);
+    void TranslateKey(XKeyEvent& key, TX11Window* window, std::vector<TEvent>& out);
+    void OpenInputMethod();
     // The Xft.dpi resource (what the user set for the whole desktop), 0 when unset.
     int ReadXftDpi() const;
     // The monitors as RandR tells them (the primary first); none without RandR 1.5.
@@ -143,6 +158,7 @@ private:
     std::unordered_map<Window, TX11Window*> windows_;
     TX11Window* capture_ = nullptr;
     bool keyboardGrab_ = false;
+    XIM inputMethod_ = nullptr;
     Time lastInputTime_ = CurrentTime;
     TXGC outlineGC_;
     std::map<int, TXCursor> cursors_;

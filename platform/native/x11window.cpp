@@ -28,6 +28,9 @@ constexpr long kMwmDecorMenu = 16;
 // Bounds kept for matching configure notifications against own requests.
 constexpr size_t kMaxRequests = 32;
 
+// How long a window waits for the window manager to say how large its frame will be.
+constexpr int kFrameExtentsWaitMs = 1000;
+
 // A UTF-8 text as Latin-1, when every character has a Latin-1 code.
 std::optional<std::string> Latin1(const std::string& utf8) {
     std::string out;
@@ -71,7 +74,8 @@ TX11Window::TX11Window(TX11Backend& backend, const TWindowParams& params)
       parent_(backend.Root()),
       stayOnTop_(params.StayOnTop),
       taskbarButton_(params.TaskbarButton),
-      borderless_(params.Borderless) {
+      borderless_(params.Borderless),
+      resizable_(params.Resizable) {
     const TX11Atoms& atoms = backend_.Atoms();
     int width = std::max(1, bounds_.Width());
     int height = std::max(1, bounds_.Height());
@@ -80,10 +84,11 @@ TX11Window::TX11Window(TX11Backend& backend, const TWindowParams& params)
     attributes.border_pixel = 0;
     attributes.colormap = backend_.XColormap();
     attributes.event_mask = StructureNotifyMask | ButtonPressMask | ButtonReleaseMask |
-                            PointerMotionMask | KeyPressMask | KeyReleaseMask;
+                            PointerMotionMask | KeyPressMask | KeyReleaseMask |
+                            FocusChangeMask | PropertyChangeMask;
     // A dialog learns when it becomes viewable (its frame mapped too), to take the focus.
     if (kind_ == TWindowKind::Dialog) attributes.event_mask |= VisibilityChangeMask;
-    attributes.override_redirect = kind_ == TWindowKind::Popup;
+    attributes.override_redirect = IsUnmanaged(kind_);
     // No cursor of its own yet: the arrow is defined when the pointer first comes over the
     // window (SetCursorShape), so starting does not load the cursor theme.
     unsigned long mask =
@@ -113,20 +118,39 @@ TX11Window::TX11Window(TX11Backend& backend, const TWindowParams& params)
     hints.initial_state = NormalState;
     XSetWMHints(display_, Id(), &hints);
     WriteNormalHints();
-    Atom type = kind_ == TWindowKind::Dialog  ? atoms._NET_WM_WINDOW_TYPE_DIALOG
-                : kind_ == TWindowKind::Popup ? atoms._NET_WM_WINDOW_TYPE_POPUP_MENU
-                                              : atoms._NET_WM_WINDOW_TYPE_NORMAL;
+    Atom type = kind_ == TWindowKind::Dialog    ? atoms._NET_WM_WINDOW_TYPE_DIALOG
+                : kind_ == TWindowKind::Popup   ? atoms._NET_WM_WINDOW_TYPE_POPUP_MENU
+                : kind_ == TWindowKind::Tooltip ? atoms._NET_WM_WINDOW_TYPE_TOOLTIP
+                                                : atoms._NET_WM_WINDOW_TYPE_NORMAL;
     XChangeProperty(display_, Id(), atoms._NET_WM_WINDOW_TYPE, XA_ATOM, 32, PropModeReplace,
                     reinterpret_cast<unsigned char*>(&type), 1);
     if (kind_ == TWindowKind::Dialog && owner_) XSetTransientForHint(display_, Id(), owner_->Id());
+    if (!params.ActivateOnShow) {
+        // A user time of 0: the window manager does not give it the focus when it maps.
+        long never = 0;
+        XChangeProperty(display_, Id(), atoms._NET_WM_USER_TIME, XA_CARDINAL, 32,
+                        PropModeReplace, reinterpret_cast<unsigned char*>(&never), 1);
+    }
     WriteMotifHints();
     WriteState();
     Resize(width, height);
+    if (kind_ == TWindowKind::Tooltip && backend_.HasShape()) {
+        // The pointer goes through a tip to the window under it: an empty input shape.
+        XShapeCombineRectangles(display_, Id(), ShapeInput, 0, 0, nullptr, 0, ShapeSet, YXBanded);
+    }
+    if (XIM im = backend_.InputMethod(); im && !IsUnmanaged(kind_)) {
+        inputContext_ = XCreateIC(im, XNInputStyle, XIMPreeditNothing | XIMStatusNothing,
+                                  XNClientWindow, Id(), XNFocusWindow, Id(), nullptr);
+        long filter = 0;
+        if (inputContext_ && !XGetICValues(inputContext_, XNFilterEvents, &filter, nullptr))
+            XSelectInput(display_, Id(), attributes.event_mask | filter);
+    }
     backend_.Register(this);
 }
 
 TX11Window::~TX11Window() {
     backend_.Unregister(this);
+    if (inputContext_ && !X11ConnectionLost()) XDestroyIC(inputContext_);
     image_.reset();
     gc_.Reset();
     pixmap_.Reset();
@@ -154,7 +178,9 @@ void TX11Window::WriteNormalHints() {
     hints.width = std::max(1, bounds_.Width());
     hints.height = std::max(1, bounds_.Height());
     hints.win_gravity = StaticGravity;
-    if (kind_ == TWindowKind::Dialog) {
+    // A window of fixed size says so: a tiling window manager then floats it at its size
+    // instead of stretching it over a tile.
+    if (!resizable_) {
         hints.flags |= PMinSize | PMaxSize;
         hints.min_width = hints.max_width = hints.width;
         hints.min_height = hints.max_height = hints.height;
@@ -164,9 +190,10 @@ void TX11Window::WriteNormalHints() {
 
 void TX11Window::WriteState() {
     aboveApplied_ = StaysAbove();
-    if (kind_ == TWindowKind::Popup) return;
+    if (IsUnmanaged(kind_)) return;
     const TX11Atoms& atoms = backend_.Atoms();
     std::vector<Atom> state;
+    if (modal_) state.push_back(atoms._NET_WM_STATE_MODAL);
     if (aboveApplied_) state.push_back(atoms._NET_WM_STATE_ABOVE);
     if (!taskbarButton_) {
         state.push_back(atoms._NET_WM_STATE_SKIP_TASKBAR);
@@ -183,7 +210,7 @@ void TX11Window::ChangeState(bool add, Atom first, Atom second) {
 }
 
 void TX11Window::WriteMotifHints() {
-    if (kind_ == TWindowKind::Popup) return;
+    if (IsUnmanaged(kind_)) return;
     Atom motif = backend_.Atoms()._MOTIF_WM_HINTS;
     // Fields: flags, functions, decorations, input mode, status.
     long hints[5] = {};
@@ -229,7 +256,7 @@ void TX11Window::SetStayOnTop(bool onTop) {
 void TX11Window::UpdateAbove(bool force) {
     bool above = StaysAbove();
     if (above != aboveApplied_ || force) {
-        if (kind_ != TWindowKind::Popup && visible_) {
+        if (!IsUnmanaged(kind_) && visible_) {
             aboveApplied_ = above;
             ChangeState(above, backend_.Atoms()._NET_WM_STATE_ABOVE, 0);
         } else {
@@ -245,9 +272,69 @@ void TX11Window::OwnerGone() {
     UpdateAbove(false);
 }
 
+void TX11Window::SetModal(bool modal) {
+    if (modal == modal_) return;
+    modal_ = modal;
+    if (IsUnmanaged(kind_)) return;
+    if (visible_) {
+        ChangeState(modal, backend_.Atoms()._NET_WM_STATE_MODAL, 0);
+    } else {
+        WriteState();
+    }
+    Flush();
+}
+
+bool TX11Window::ReadFrameExtents() {
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    bool found = false;
+    if (XGetWindowProperty(display_, Id(), backend_.Atoms()._NET_FRAME_EXTENTS, 0, 4, False,
+                           XA_CARDINAL, &type, &format, &count, &after, &data) == Success &&
+        data && format == 32 && count == 4) {
+        const auto* values = reinterpret_cast<const long*>(data);
+        auto side = [](long v) { return int(std::clamp(v, 0L, 1000L)); };
+        frameExtents_ = {side(values[0]), side(values[2]), side(values[1]), side(values[3])};
+        frameExtentsKnown_ = found = true;
+    }
+    if (data) XFree(data);
+    return found;
+}
+
+// The window manager sets _NET_FRAME_EXTENTS when it frames the window; before the first
+// map a window asks for it (_NET_REQUEST_FRAME_EXTENTS), where the window manager offers
+// that, and waits a moment for the answer.
+TFrameExtents TX11Window::FrameExtents() {
+    if (IsUnmanaged(kind_)) return {};
+    if (frameExtentsKnown_ || ReadFrameExtents()) return frameExtents_;
+    const TX11Atoms& atoms = backend_.Atoms();
+    if (!borderless_ && !visible_ && !frameExtentsAsked_ &&
+        backend_.WindowManagerSupports(atoms._NET_REQUEST_FRAME_EXTENTS)) {
+        frameExtentsAsked_ = true;
+        backend_.SendToRoot(Id(), atoms._NET_REQUEST_FRAME_EXTENTS, 0);
+        if (backend_.WaitForPropertyChange(Id(), atoms._NET_FRAME_EXTENTS, kFrameExtentsWaitMs))
+            ReadFrameExtents();
+    }
+    return frameExtents_;
+}
+
+void TX11Window::PropertyChanged(Atom property) {
+    if (property == backend_.Atoms()._NET_FRAME_EXTENTS) ReadFrameExtents();
+}
+
+void TX11Window::FocusChanged(bool focused) {
+    if (!inputContext_) return;
+    if (focused) {
+        XSetICFocus(inputContext_);
+    } else {
+        XUnsetICFocus(inputContext_);
+    }
+}
+
 void TX11Window::SetTaskbarButton(bool visible) {
     taskbarButton_ = visible;
-    if (kind_ == TWindowKind::Popup) return;
+    if (IsUnmanaged(kind_)) return;
     if (visible_) {
         const TX11Atoms& atoms = backend_.Atoms();
         ChangeState(!visible, atoms._NET_WM_STATE_SKIP_TASKBAR, atoms._NET_WM_STATE_SKIP_PAGER);
@@ -270,7 +357,7 @@ void TX11Window::SetBounds(const TRect& screenBounds) {
     bounds_ = screenBounds;
     int width = std::max(1, bounds_.Width());
     int height = std::max(1, bounds_.Height());
-    if (kind_ == TWindowKind::Dialog) WriteNormalHints();
+    if (!resizable_) WriteNormalHints();
     // The new background first: the server paints a grown window's new part from it (the
     // old one would be tiled there until the next present).
     Resize(width, height);
@@ -314,7 +401,7 @@ void TX11Window::Show(bool visible) {
     visible_ = visible;
     focusPending_ = false;
     if (visible) {
-        if (kind_ == TWindowKind::Popup) {
+        if (IsUnmanaged(kind_)) {
             XMapRaised(display_, Id());
         } else {
             // The window manager drops the state of a withdrawn window: write it again.
@@ -332,7 +419,7 @@ void TX11Window::Show(bool visible) {
                                 long(backend_.LastInputTime()), ownerId);
         }
     } else {
-        if (kind_ == TWindowKind::Popup) {
+        if (IsUnmanaged(kind_)) {
             XUnmapWindow(display_, Id());
         } else {
             XWithdrawWindow(display_, Id(), XDefaultScreen(display_));

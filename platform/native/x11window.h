@@ -39,6 +39,8 @@ public:
     void Raise() override;
     void Present(const TBitmap& frame, const TRect& dirty) override;
     void SetCursorShape(int cursor) override;
+    TFrameExtents FrameExtents() override;
+    void SetModal(bool modal) override;
 
     Window Id() const { return window_.Get(); }
     TWindowKind Kind() const { return kind_; }
@@ -59,6 +61,12 @@ public:
     void MaybeTakeFocus();
     // From the backend: the owner is being destroyed.
     void OwnerGone();
+    // The window's input context (none without an input method).
+    XIC InputContext() const { return inputContext_; }
+    // The window got (true) or lost the keyboard focus.
+    void FocusChanged(bool focused);
+    // A property of the window changed (the window manager's frame extents, say).
+    void PropertyChanged(Atom property);
 
 private:
     void WriteNormalHints();
@@ -71,6 +79,8 @@ private:
     void Resize(int width, int height);
     void ApplyShape();
     void Flush();
+    // Reads _NET_FRAME_EXTENTS; false when the window manager has not set it.
+    bool ReadFrameExtents();
 
     TX11Backend& backend_;
     Display* display_;
@@ -92,6 +102,12 @@ private:
     bool focusPending_ = false;  // a dialog shown that has not taken the focus yet
     bool taskbarButton_;
     bool borderless_;
+    bool resizable_;
+    bool modal_ = false;
+    XIC inputContext_ = nullptr;
+    TFrameExtents frameExtents_;
+    bool frameExtentsKnown_ = false;
+    bool frameExtentsAsked_ = false;
     std::optional<TRegion> shape_;
     std::optional<TColor> colorKey_;
     TX11KeyMask keyMask_;

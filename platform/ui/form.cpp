@@ -251,11 +251,13 @@ TModalResult TCustomForm::ShowModal() {
         }
     modal_ = true;
     modalResult_ = mrNone;
+    SetWindowModal(Handle(), true);
     auto restore = [&] {
         modal_ = false;
         for (HWND h : disabled)
             EnableWindow(h, true);
         if (!destroyed_) Hide();
+        if (HandleAllocated()) SetWindowModal(Handle(), false);
         // The window that had the focus before gets it back, as when a dialog closes
         // and its owner is active again.
         if (IsWindow(focusBefore) && IsWindowEnabled(focusBefore)) ::SetFocus(focusBefore);

@@ -52,7 +52,9 @@ bool EnabledInTree(HWND h) {
 // the modal frame (a form's bsDialog), or the dialog frame without the thin border; an
 // owned window with a caption is one too. (WS_CAPTION holds the WS_DLGFRAME bit.)
 native::TWindowKind KindFor(DWORD style, DWORD exStyle, HWND owner) {
-    if ((style & WS_POPUP) && (exStyle & WS_EX_TOOLWINDOW)) return native::TWindowKind::Popup;
+    if ((style & WS_POPUP) && (exStyle & WS_EX_TOOLWINDOW))
+        return exStyle & WS_EX_TRANSPARENT ? native::TWindowKind::Tooltip
+                                           : native::TWindowKind::Popup;
     if ((exStyle & WS_EX_DLGMODALFRAME) || (style & WS_CAPTION) == WS_DLGFRAME ||
         (owner && (style & WS_DLGFRAME)))
         return native::TWindowKind::Dialog;
@@ -155,6 +157,8 @@ HWND CreateWindowExA(DWORD exStyle, const std::string& windowName, DWORD style, 
         params.Borderless = (style & WS_CAPTION) != WS_CAPTION;
         params.StayOnTop = exStyle & WS_EX_TOPMOST;
         params.TaskbarButton = HasTaskbarButton(h);
+        params.Resizable = style & WS_THICKFRAME;
+        params.ActivateOnShow = !(params.Kind == native::TWindowKind::Normal && params.Borderless);
         h->dpi = MonitorDpi(h->rect);
         h->native = Backend().CreateNativeWindow(params);
         s.byNative[h->native.get()] = h;
@@ -266,6 +270,8 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         case WM_CONTEXTMENU:
+        case WM_MOUSEWHEEL:
+        case WM_MOUSEHWHEEL:
             if (hwnd->child) return SendMessage(hwnd->parent, msg, wParam, lParam);
             return 0;
         case WM_SETCURSOR:
@@ -283,6 +289,19 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         default:
             return 0;
     }
+}
+
+native::TFrameExtents GetWindowFrameExtents(HWND hwnd) {
+    if (!Alive(hwnd) || !hwnd->native) return {};
+    return hwnd->native->FrameExtents();
+}
+
+void SetWindowModal(HWND hwnd, bool modal) {
+    if (Alive(hwnd) && hwnd->native) hwnd->native->SetModal(modal);
+}
+
+void SetWindowAccessibleName(HWND hwnd, const std::string& name) {
+    if (Alive(hwnd) && hwnd->native) hwnd->native->SetAccessibleName(name);
 }
 
 bool SetWindowTextA(HWND hwnd, const std::string& text) {
