@@ -75,7 +75,7 @@ TX11Window::TX11Window(TX11Backend& backend, const TWindowParams& params)
       stayOnTop_(params.StayOnTop),
       taskbarButton_(params.TaskbarButton),
       borderless_(params.Borderless),
-      resizable_(params.Resizable) {
+      resizable_(params.Resizable && params.Kind != TWindowKind::Dialog) {
     const TX11Atoms& atoms = backend_.Atoms();
     int width = std::max(1, bounds_.Width());
     int height = std::max(1, bounds_.Height());
