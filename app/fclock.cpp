@@ -5,6 +5,7 @@
 #include <span>
 
 #include "app/startdirectory.h"
+#include "app/timetext.h"
 #include "art/clockart.h"
 #include "dialogs/faboutclock.h"
 #include "dialogs/fclockconfig.h"
@@ -59,6 +60,8 @@ TForm1::TForm1(TComponent* owner, TClockSettingsStore* store) : TForm(owner), st
     SetText("Form1");
     SetBounds(Left(), Top(), 150, 90);
     SetColor(clBlack);
+    // A gadget on the desktop: starting it leaves the keyboard where it is.
+    SetShowWithoutActivating(true);
     Font().SetName("MS Sans Serif");
     Font().SetHeight(-11);
     // Visible by design: Application->Run shows the main form once it is set up.
@@ -116,6 +119,8 @@ TForm1::TForm1(TComponent* owner, TClockSettingsStore* store) : TForm(owner), st
     BinaryClock->OnClick = Method(this, &TForm1::BinaryClockClick);
     BinaryClock->OnContextPopup = Method(this, &TForm1::BinaryClockContextPopup);
     PanelStartup->OnContextPopup = Method(this, &TForm1::PanelStartupContextPopup);
+    ClockTip = std::make_unique<TClockTip>(this, BinaryClock, [this] { return TimeText(); });
+    OnKeyDown = Method(this, &TForm1::FormKeyDown);
 
     TimerClock = new TTimer(this);
     TimerClock->SetName("TimerClock");
@@ -124,14 +129,14 @@ TForm1::TForm1(TComponent* owner, TClockSettingsStore* store) : TForm(owner), st
 
     PopupMenu1 = new TPopupMenu(this);
     PopupMenu1->SetName("PopupMenu1");
-    Settings1 = AddMenuItem("Settings1", "Settings", Method(this, &TForm1::Settings1Click));
+    Settings1 = AddMenuItem("Settings1", "&Settings", Method(this, &TForm1::Settings1Click));
     AddMenuItem("N1", "-", nullptr);
-    UsersManual1 = AddMenuItem("UsersManual1", "Users Manual", Method(this, &TForm1::UsersManual1Click));
+    UsersManual1 = AddMenuItem("UsersManual1", "&Users Manual", Method(this, &TForm1::UsersManual1Click));
     AddMenuItem("N2", "-", nullptr);
-    About1 = AddMenuItem("About1", "About", Method(this, &TForm1::About1Click));
+    About1 = AddMenuItem("About1", "&About", Method(this, &TForm1::About1Click));
     AddMenuItem("N3", "-", nullptr);
-    Resume1 = AddMenuItem("Resume1", "Resume", nullptr);
-    Quit1 = AddMenuItem("Quit1", "Quit", Method(this, &TForm1::Quit1Click));
+    Resume1 = AddMenuItem("Resume1", "&Resume", nullptr);
+    Quit1 = AddMenuItem("Quit1", "&Quit", Method(this, &TForm1::Quit1Click));
 
     TimerStartup = new TTimer(this);
     TimerStartup->SetName("TimerStartup");
@@ -163,6 +168,11 @@ TLabel* TForm1::MakeLabel(int left, int top, const char* caption, TColor color) 
     label->SetBounds(left, top, label->Width(), label->Height());
     label->SetText(caption);
     return label;
+}
+
+void TForm1::CreateParams(TCreateParams& params) {
+    TForm::CreateParams(params);
+    params.Caption = kProgramName;
 }
 
 int TForm1::ScreenWidth() const { return Screen->Width(); }
@@ -263,6 +273,8 @@ void TForm1::ApplySettings() {
     BinaryClock->SetType(Settings.Type);
     BinaryClock->SetLedColor(Settings.Color);
     BinaryClock->SetModeShape(Settings.Shape);
+    // No taskbar button from the first showing on, rather than from the first tick.
+    if (Settings.HideTask != 0) ShowWindow(Application->Handle(), SW_HIDE);
     BinaryClock->Invalidate();
     BinaryClock->Repaint();
     fcImageForm1->Invalidate();
@@ -276,6 +288,7 @@ void TForm1::ApplySettings() {
 
 void TForm1::TimerClockTimer(TObject*) {
     if (Settings.HideTask != 0) ShowWindow(Application->Handle(), SW_HIDE);
+    SetWindowAccessibleName(Handle(), TimeText());
     // The next tick comes just after the face next changes: it then changes within a few
     // milliseconds of each second (or minute), and the program wakes once a second (or
     // once a minute) instead of four times a second. Waking up is most of what a clock
@@ -312,6 +325,7 @@ void TForm1::LabelLinkClick(TObject*) {
 // Dragging by the clock face ----------------------------------------------------------------------
 
 void TForm1::BinaryClockMouseDown(TObject*, TMouseButton button, TShiftState, int x, int y) {
+    ClockTip->Pressed();
     if (button != mbLeft) return;
     Dragging = true;
     DragMoved = false;
@@ -320,6 +334,7 @@ void TForm1::BinaryClockMouseDown(TObject*, TMouseButton button, TShiftState, in
 }
 
 void TForm1::BinaryClockMouseMove(TObject*, TShiftState, int x, int y) {
+    if (!Dragging) ClockTip->PointerMoved();
     if (!Dragging) return;
     if (std::abs(DragStartX - x) <= 1 && std::abs(DragStartY - y) <= 1) return;
     MoveWindow(Handle(), Left() + (x - DragStartX), Top() + (y - DragStartY), Width(), Height(), true);
@@ -420,3 +435,14 @@ void TForm1::About1Click(TObject*) {
 }
 
 void TForm1::Quit1Click(TObject*) { Close(); }
+
+void TForm1::FormKeyDown(TObject*, uint16_t& key, TShiftState shift) {
+    bool menuKey = key == VK_APPS || key == VK_RETURN || (key == VK_F10 && !(shift & (ssCtrl | ssAlt)));
+    if (!menuKey || (shift & ssCtrl)) return;
+    key = 0;
+    ClockTip->Hide();
+    TPoint corner = ClientToScreen({0, 0});
+    PopupMenu1->Popup(corner.X, corner.Y);
+}
+
+std::string TForm1::TimeText() const { return TimeInWords(LocalTimeNow(), Settings.Hour24 != 0); }

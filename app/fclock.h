@@ -4,11 +4,14 @@
 // face, and one popup menu (PopupMenu1) that a click on the clock opens: Settings, Users
 // Manual, About, Resume, Quit. The settings record is read when the window is created,
 // applied to window and clock (ApplySettings), and written after a drag, after every use
-// of the settings dialog and when the window is destroyed.
+// of the settings dialog and when the window is destroyed. The window's title is the
+// program's name. With the keyboard focus (a click gives it), Menu, Shift+F10, F10 and
+// Return open the menu; resting the pointer on the clock shows the time in words.
 #pragma once
 
 #include <memory>
 
+#include "app/clocktip.h"
 #include "clock/binaryclock.h"
 #include "dialogs/fclockconfig.h"
 #include "platform/ui/form.h"
@@ -61,6 +64,8 @@ public:
     TMenuItem* Resume1 = nullptr;
     TMenuItem* Quit1 = nullptr;
     TTimer* TimerStartup = nullptr;
+    // The time in words when the pointer rests on the clock.
+    std::unique_ptr<TClockTip> ClockTip;
 
     ClockSettings Settings;
 
@@ -109,6 +114,11 @@ public:
     void UsersManual1Click(TObject* sender);
     void About1Click(TObject* sender);
     void Quit1Click(TObject* sender);
+    // The keyboard: Menu, Shift+F10, F10 and Return open the menu at the clock's top-left
+    // corner.
+    void FormKeyDown(TObject* sender, uint16_t& key, TShiftState shift);
+    // The time and date in words, as the tooltip shows them and screen readers read them.
+    std::string TimeText() const;
 
     // Fills the settings dialog's controls from Settings (the move-around box hidden), and
     // reads them back into Settings: what the Settings command does around showing it.
@@ -131,6 +141,10 @@ public:
         int ClockLeft, ClockTop, ClockWidth, ClockHeight, WindowWidth, WindowHeight;
     };
     static const TGeometry kGeometry[7];
+
+protected:
+    // The window's title is the program's name: "Form1" is only the design-time caption.
+    void CreateParams(TCreateParams& params) override;
 
 private:
     void SaveSettings();

@@ -295,10 +295,12 @@ TEST_P(HexEditClosing, UndoAfterASaveMarksTheTitleAndClosingAsks) {
 
 INSTANTIATE_TEST_SUITE_P(Answers, HexEditClosing,
                          ::testing::Values(TCloseCase{"Cancel", false, false},
-                                           TCloseCase{"No", true, false},
-                                           TCloseCase{"Yes", true, true}),
+                                           TCloseCase{"&No", true, false},
+                                           TCloseCase{"&Yes", true, true}),
                          [](const ::testing::TestParamInfo<TCloseCase>& info) {
-                             return std::string(info.param.answer);
+                             std::string name = info.param.answer;
+                             std::erase(name, '&');  // the access letter's mark
+                             return name;
                          });
 
 TEST_F(HexEdit, EveryWayOfClosingAsksAboutUnsavedChanges) {
@@ -345,7 +347,7 @@ TEST_F(HexEdit, ASaveThatFailsKeepsTheWindowAndTheChanges) {
     app.Run();
     fs::remove_all(dir);  // nowhere to write to now
     Then([this] { Ctrl('Q'); });
-    Then([this] { Answer("Yes"); });
+    Then([this] { Answer("&Yes"); });
     Then([this] { Answer("OK"); });
     RunAll();
     ASSERT_EQ(boxes.size(), 2u);

@@ -423,7 +423,6 @@ THeadlessWindow::THeadlessWindow(THeadlessBackend& backend, const TWindowParams&
       taskbarButton_(params.TaskbarButton),
       borderless_(params.Borderless),
       resizable_(params.Resizable && params.Kind != TWindowKind::Dialog),
-      activateOnShow_(params.ActivateOnShow),
       pixels_(std::max(0, params.Bounds.Width()), std::max(0, params.Bounds.Height()), pf24bit) {}
 
 THeadlessWindow::~THeadlessWindow() {

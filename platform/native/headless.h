@@ -166,6 +166,7 @@ public:
     TFrameExtents FrameExtents() override;
     void SetModal(bool modal) override { modal_ = modal; }
     void SetAccessibleName(const std::string& name) override { accessibleName_ = name; }
+    void SetActivateOnShow(bool activate) override { activateOnShow_ = activate; }
 
     // What a test can see.
     const std::string& Title() const { return title_; }
@@ -204,7 +205,7 @@ private:
     std::optional<TRegion> shape_;
     std::optional<TColor> colorKey_;
     bool resizable_;
-    bool activateOnShow_;
+    bool activateOnShow_ = true;
     bool modal_ = false;
     std::string accessibleName_;
     int cursorShape_ = 0;

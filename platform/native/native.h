@@ -98,9 +98,6 @@ struct TWindowParams {
     // The user may resize it through the window manager; otherwise its size is fixed
     // (the hints say min = max = its size), and a tiling window manager floats it.
     bool Resizable = true;
-    // Whether showing it first takes the keyboard focus; a desktop gadget leaves the focus
-    // where it is until it is clicked.
-    bool ActivateOnShow = true;
 };
 
 // The room a window manager's decoration takes on each side of a window (pixels).
@@ -135,6 +132,9 @@ public:
     // system can tell (the window manager's frame, a Windows caption and border); nothing
     // for a borderless window or where nobody tells.
     virtual TFrameExtents FrameExtents() { return {}; }
+    // Whether the next Show(true) takes the keyboard focus (the default); a window shown
+    // without it (a desktop gadget) gets the focus when it is clicked.
+    virtual void SetActivateOnShow(bool) {}
     // A modal dialog: the window manager keeps it above its owner and offers no minimise.
     virtual void SetModal(bool) {}
     // What a screen reader reads for the window (it may change often; the title does not).

@@ -621,9 +621,10 @@ TEST_F(X11Test, AFixedSizeWindowSaysSoAndItsHintsFollowItsSize) {
     TWindowParams params;
     params.Resizable = false;
     params.Borderless = true;
-    params.ActivateOnShow = false;
     auto gadget = MakeWindow(TRect::FromSize(50, 50, 150, 90), params);
+    gadget->SetActivateOnShow(false);
     auto resizable = MakeWindow(TRect::FromSize(50, 50, 300, 200));
+    resizable->SetActivateOnShow(true);
     Sync();
     auto sizes = [&](Window w) {
         XSizeHints hints{};

@@ -125,12 +125,6 @@ TX11Window::TX11Window(TX11Backend& backend, const TWindowParams& params)
     XChangeProperty(display_, Id(), atoms._NET_WM_WINDOW_TYPE, XA_ATOM, 32, PropModeReplace,
                     reinterpret_cast<unsigned char*>(&type), 1);
     if (kind_ == TWindowKind::Dialog && owner_) XSetTransientForHint(display_, Id(), owner_->Id());
-    if (!params.ActivateOnShow) {
-        // A user time of 0: the window manager does not give it the focus when it maps.
-        long never = 0;
-        XChangeProperty(display_, Id(), atoms._NET_WM_USER_TIME, XA_CARDINAL, 32,
-                        PropModeReplace, reinterpret_cast<unsigned char*>(&never), 1);
-    }
     WriteMotifHints();
     WriteState();
     Resize(width, height);
@@ -270,6 +264,19 @@ void TX11Window::UpdateAbove(bool force) {
 void TX11Window::OwnerGone() {
     owner_ = nullptr;
     UpdateAbove(false);
+}
+
+void TX11Window::SetActivateOnShow(bool activate) {
+    if (IsUnmanaged(kind_) || visible_) return;
+    Atom userTime = backend_.Atoms()._NET_WM_USER_TIME;
+    if (activate) {
+        XDeleteProperty(display_, Id(), userTime);
+    } else {
+        // A user time of 0: the window manager does not give it the focus when it maps.
+        long never = 0;
+        XChangeProperty(display_, Id(), userTime, XA_CARDINAL, 32, PropModeReplace,
+                        reinterpret_cast<unsigned char*>(&never), 1);
+    }
 }
 
 void TX11Window::SetModal(bool modal) {

@@ -41,6 +41,7 @@ public:
     void SetCursorShape(int cursor) override;
     TFrameExtents FrameExtents() override;
     void SetModal(bool modal) override;
+    void SetActivateOnShow(bool activate) override;
 
     Window Id() const { return window_.Get(); }
     TWindowKind Kind() const { return kind_; }

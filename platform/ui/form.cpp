@@ -131,7 +131,7 @@ void TCustomForm::SetVisible(bool visible) {
     if (visible) {
         Handle();
         PlaceOnShow();
-        ShowWindow(Handle(), SW_SHOW);
+        ShowWindow(Handle(), showWithoutActivating_ ? SW_SHOWNA : SW_SHOW);
         if (OnShow) OnShow(this);
         FocusFirstControl();
     } else {

@@ -76,6 +76,10 @@ public:
     int PixelsPerInch() const { return pixelsPerInch_; }
     void SetPixelsPerInch(int ppi) { pixelsPerInch_ = ppi; }
     bool KeyPreview() const { return keyPreview_; }
+    // Shown without taking the keyboard focus from the window that has it (a desktop
+    // gadget); it takes the focus when clicked. Off by default.
+    bool ShowWithoutActivating() const { return showWithoutActivating_; }
+    void SetShowWithoutActivating(bool on) { showWithoutActivating_ = on; }
     void SetKeyPreview(bool on) { keyPreview_ = on; }
 
     void SetClientWidth(int v) override { SetWidth(v); }
@@ -128,6 +132,8 @@ public:
 
 protected:
     void CreateParams(TCreateParams& params) override;
+    // A form takes the focus when shown, unless ShowWithoutActivating.
+    int ShowCommandOnCreate() const override { return showWithoutActivating_ ? SW_SHOWNA : SW_SHOW; }
     void PaintWindow(HDC dc) override;
     virtual void Paint();
     virtual bool CloseQuery();
@@ -148,6 +154,7 @@ private:
     TPosition position_ = poDesigned;
     int pixelsPerInch_ = 96;
     bool keyPreview_ = false;
+    bool showWithoutActivating_ = false;
     TModalResult modalResult_ = mrNone;
     bool modal_ = false;
     bool destroyed_ = false;

@@ -76,8 +76,8 @@ constexpr UINT WM_RBUTTONUP = 0x0205;
 constexpr UINT WM_MBUTTONDOWN = 0x0207;
 constexpr UINT WM_MBUTTONUP = 0x0208;
 constexpr UINT WM_MOUSELAST = 0x0209;
-// The wheel: sent to the focus window, and passed on to its parent by a window that does
-// not scroll. wParam: the key state in the low half (MK_...), the distance turned in the
+// The wheel: sent to the window under the pointer, and passed on to its parent by a
+// window that does not scroll. wParam: the key state in the low half (MK_...), the distance turned in the
 // high half (signed, WHEEL_DELTA a notch; positive away from the user, or to the right
 // for WM_MOUSEHWHEEL); lParam: the pointer on the screen.
 constexpr UINT WM_MOUSEWHEEL = 0x020A;

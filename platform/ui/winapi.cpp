@@ -158,7 +158,6 @@ HWND CreateWindowExA(DWORD exStyle, const std::string& windowName, DWORD style, 
         params.StayOnTop = exStyle & WS_EX_TOPMOST;
         params.TaskbarButton = HasTaskbarButton(h);
         params.Resizable = style & WS_THICKFRAME;
-        params.ActivateOnShow = !(params.Kind == native::TWindowKind::Normal && params.Borderless);
         h->dpi = MonitorDpi(h->rect);
         h->native = Backend().CreateNativeWindow(params);
         s.byNative[h->native.get()] = h;
@@ -408,6 +407,7 @@ bool ShowWindow(HWND hwnd, int cmd) {
     InvalidateWhole(hwnd);
     if (hwnd->native) {
         PaintTop(hwnd);  // the first frame is ready before the window appears
+        hwnd->native->SetActivateOnShow(cmd != SW_SHOWNA && cmd != SW_SHOWNOACTIVATE);
         hwnd->native->Show(true);
         if (cmd != SW_SHOWNA && cmd != SW_SHOWNOACTIVATE) s.active = hwnd;
     }
@@ -482,7 +482,9 @@ HWND WindowFromPoint(TPoint screenPoint) {
     TWindowSystem& s = Sys();
     for (auto it = s.topLevels.rbegin(); it != s.topLevels.rend(); ++it) {
         HWND top = *it;
-        if ((top->style & WS_VISIBLE) && top->rect.Contains(screenPoint))
+        // A tooltip lets the pointer through.
+        if ((top->style & WS_VISIBLE) && !(top->exStyle & WS_EX_TRANSPARENT) &&
+            top->rect.Contains(screenPoint))
             return DeepestAt(top, screenPoint - top->rect.TopLeft());
     }
     return nullptr;

@@ -18,11 +18,13 @@
 // through; a dialog frame (WS_EX_DLGMODALFRAME, or WS_DLGFRAME without WS_BORDER),
 // or a caption on an owned window, makes a fixed-size dialog, owned or not; the rest are
 // normal windows. Normal windows and dialogs without an owner have a taskbar button.
-// Windows without WS_THICKFRAME have a fixed size for the window manager. A borderless
-// normal window (a desktop gadget) does not take the focus when shown, only when clicked.
+// Windows without WS_THICKFRAME have a fixed size for the window manager. A top-level
+// window shown with SW_SHOWNA or SW_SHOWNOACTIVATE does not take the focus until clicked.
 //
-// The wheel (WM_MOUSEWHEEL, WM_MOUSEHWHEEL) goes to the window that has the keyboard, as
-// keys do; a character typed with Alt held comes as WM_SYSCHAR.
+// The wheel (WM_MOUSEWHEEL, WM_MOUSEHWHEEL) goes to the window under the pointer, as
+// current systems send it (with a menu open, or over a window disabled under a modal
+// dialog, where the keys go); a window that does not scroll passes it to its parent. A
+// character typed with Alt held comes as WM_SYSCHAR.
 #pragma once
 
 #include <functional>

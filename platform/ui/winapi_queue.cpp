@@ -129,9 +129,15 @@ std::optional<MSG> Route(const native::TEvent& e) {
             return m;
         }
         case native::TEventKind::Wheel: {
-            // As the keys: to the window that has the keyboard, whichever window is under
-            // the pointer.
-            m.hwnd = KeyTarget(top);
+            // To the window under the pointer, as current systems send it; over a window
+            // that cannot take input now (the owner of a modal dialog), or with a menu
+            // open, where the keys go.
+            bool menuOpen = Alive(s.capture) && Top(s.capture)->native &&
+                            native::IsUnmanaged(KindFor(Top(s.capture)->style,
+                                                        Top(s.capture)->exStyle,
+                                                        Top(s.capture)->parent));
+            m.hwnd = !menuOpen && TakesKeys(top) ? DeepestAt(top, e.ScreenPos - top->rect.TopLeft())
+                                                 : KeyTarget(top);
             if (!m.hwnd) return std::nullopt;
             m.message = e.Horizontal ? WM_MOUSEHWHEEL : WM_MOUSEWHEEL;
             m.wParam = MAKEWPARAM(int(MouseKeys(e.Modifiers)), e.Delta);

@@ -68,8 +68,7 @@ TWin32Window::TWin32Window(TWin32Backend& backend, const TWindowParams& params)
       bounds_(params.Bounds),
       stayOnTop_(params.StayOnTop),
       taskbarButton_(params.TaskbarButton),
-      borderless_(params.Borderless),
-      activateOnShow_(params.ActivateOnShow) {
+      borderless_(params.Borderless) {
     cursorHandle_ = LoadCursorW(nullptr, IDC_ARROW);
     HWND ownerHandle = owner_ && owner_->Handle() ? owner_->Handle()
                        : OwnedByApplication()     ? backend_.ApplicationWindow()

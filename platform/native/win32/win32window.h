@@ -35,6 +35,7 @@ public:
     void Present(const TBitmap& frame, const TRect& dirty) override;
     void SetCursorShape(int cursor) override;
     TFrameExtents FrameExtents() override;
+    void SetActivateOnShow(bool activate) override { activateOnShow_ = activate; }
 
     HWND Handle() const { return hwnd_; }
     TWindowKind Kind() const { return kind_; }
@@ -79,7 +80,7 @@ private:
     bool stayOnTop_;
     bool taskbarButton_;
     bool borderless_;
-    bool activateOnShow_;
+    bool activateOnShow_ = true;
     std::optional<TRegion> shape_;
     std::optional<TColor> colorKey_;
     int cursor_ = 0;
