@@ -614,4 +614,37 @@ TEST(HexEditOptions, ReadsTheFileNameAndTheInformationOptions) {
     EXPECT_NE(HexEditUsage().find("--version"), std::string::npos);
 }
 
+TEST_F(HexEdit, TheWheelScrollsThreeRowsANotchAndAltFOpensFileWithoutTyping) {
+    std::string many(64 * 16, 'z');
+    WriteFile(file, many);
+    Start(file.string());
+    TPoint p = Editor().ClientToScreen({40, 40});
+    screen.Wheel(p.X, p.Y, -WHEEL_DELTA);
+    app.Run();
+    EXPECT_EQ(form->ScrollBar1->Position(), 3);
+    screen.Wheel(p.X, p.Y, -2 * WHEEL_DELTA);
+    app.Run();
+    EXPECT_EQ(form->ScrollBar1->Position(), 9);
+    screen.Wheel(p.X, p.Y, WHEEL_DELTA);
+    app.Run();
+    EXPECT_EQ(form->ScrollBar1->Position(), 6);
+
+    int open = -2;
+    Then([this] {
+        screen.KeyDown(VK_MENU, native::kAlt);
+        screen.KeyDown('F', native::kAlt);
+        screen.TypeSysChar('f');
+        screen.KeyUp('F', native::kAlt);
+        screen.KeyUp(VK_MENU);
+    });
+    Then([&] {
+        open = form->MainMenu1->OpenIndex();
+        screen.PressKey(VK_ESCAPE);
+    });
+    RunAll();
+    EXPECT_EQ(open, 0);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(Editor().Data()), many.size()), many);
+    EXPECT_EQ(form->Caption().front(), 'd');  // no "*": nothing changed
+}
+
 }  // namespace

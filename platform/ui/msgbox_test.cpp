@@ -127,4 +127,30 @@ TEST_F(MessageBox, YesNoStillIgnoresEscapeAndTheCloseBox) {
     EXPECT_TRUE(openAfter);
 }
 
+TEST_F(MessageBox, YAndNPressYesAndNoAloneOrWithAlt) {
+    struct TCase {
+        const char* how;
+        std::function<void()> answer;
+        int expected;
+    };
+    const std::vector<TCase> cases = {
+        {"y", [&] { screen.PressKey('Y', 'y'); }, IDYES},
+        {"n", [&] { screen.PressKey('N', 'n'); }, IDNO},
+        {"Alt+N", [&] {
+             screen.KeyDown('N', native::kAlt);
+             screen.TypeSysChar('n');
+             screen.KeyUp('N', native::kAlt);
+         }, IDNO},
+        {"Shift+Y", [&] { screen.PressKey('Y', 'Y', native::kShift); }, IDYES},
+    };
+    for (const TCase& c : cases)
+        EXPECT_EQ(Ask(MB_YESNOCANCEL, c.answer), c.expected) << c.how;
+    // Another letter answers nothing: Escape does, later.
+    EXPECT_EQ(Ask(MB_YESNOCANCEL, [&] {
+                  screen.PressKey('Q', 'q');
+                  screen.After(10, [&] { screen.PressKey(VK_ESCAPE); });
+              }),
+              IDCANCEL);
+}
+
 }  // namespace
