@@ -219,7 +219,8 @@ TX11Backend::TX11Backend(TDisplayPtr display, Visual* visual, TUniqueFd wakeRead
                            "_NET_WM_USER_TIME",
                            "_NET_FRAME_EXTENTS",
                            "_NET_REQUEST_FRAME_EXTENTS",
-                           "_NET_SUPPORTED"};
+                           "_NET_SUPPORTED",
+                           "WM_STATE"};
     constexpr int count = int(sizeof names / sizeof names[0]);
     static_assert(sizeof(TX11Atoms) == count * sizeof(Atom));
     Atom atoms[count];
@@ -707,6 +708,9 @@ void TX11Backend::Translate(XEvent& event, std::vector<TEvent>& out, size_t star
             // The state is that before the event: a press holds its button, a release not.
             e.Modifiers = down ? (Modifiers(b.state) | bit) : (Modifiers(b.state) & ~bit);
             lastPointer_ = e.ScreenPos;
+            // A click gives a managed window the keyboard, also where the window manager
+            // does not (a window shown without taking the focus, under some managers).
+            if (down && !IsUnmanaged(window->Kind())) window->TakeFocusOnClick(b.time);
             out.push_back(e);
             return;
         }

@@ -44,6 +44,7 @@ struct TX11Atoms {
     Atom _NET_FRAME_EXTENTS;
     Atom _NET_REQUEST_FRAME_EXTENTS;
     Atom _NET_SUPPORTED;
+    Atom WM_STATE;
 };
 
 class TX11Backend : public TBackend {

@@ -327,10 +327,40 @@ TFrameExtents TX11Window::FrameExtents() {
 }
 
 void TX11Window::PropertyChanged(Atom property) {
-    if (property == backend_.Atoms()._NET_FRAME_EXTENTS) ReadFrameExtents();
+    const TX11Atoms& atoms = backend_.Atoms();
+    if (property == atoms._NET_FRAME_EXTENTS) ReadFrameExtents();
+    if (property == atoms.WM_STATE && modal_ && visible_) {
+        // A modal dialog is not minimised, whatever the window manager offers: minimised,
+        // it would leave its owner disabled and nothing on the screen to bring either back.
+        Atom type = 0;
+        int format = 0;
+        unsigned long count = 0, after = 0;
+        unsigned char* data = nullptr;
+        if (XGetWindowProperty(display_, Id(), atoms.WM_STATE, 0, 2, False, atoms.WM_STATE, &type,
+                               &format, &count, &after, &data) == Success &&
+            data && format == 32 && count >= 1 &&
+            reinterpret_cast<const long*>(data)[0] == IconicState) {
+            XMapWindow(display_, Id());
+            long ownerId = owner_ ? long(owner_->Id()) : 0;
+            backend_.SendToRoot(Id(), atoms._NET_ACTIVE_WINDOW, 1, long(backend_.LastInputTime()), ownerId);
+            Flush();
+        }
+        if (data) XFree(data);
+    }
+}
+
+void TX11Window::TakeFocusOnClick(Time time) {
+    if (!visible_) return;
+    // The user's last use of the window, as window managers weigh it for focus.
+    long userTime = long(time);
+    XChangeProperty(display_, Id(), backend_.Atoms()._NET_WM_USER_TIME, XA_CARDINAL, 32,
+                    PropModeReplace, reinterpret_cast<unsigned char*>(&userTime), 1);
+    if (!focused_) XSetInputFocus(display_, Id(), RevertToParent, time);
+    Flush();
 }
 
 void TX11Window::FocusChanged(bool focused) {
+    focused_ = focused;
     if (!inputContext_) return;
     if (focused) {
         XSetICFocus(inputContext_);
@@ -429,6 +459,10 @@ void TX11Window::Show(bool visible) {
         if (IsUnmanaged(kind_)) {
             XUnmapWindow(display_, Id());
         } else {
+            // A dialog that had the keyboard hands it back to its owner, as on Windows,
+            // rather than to whatever window the window manager would pick.
+            if (kind_ == TWindowKind::Dialog && focused_ && owner_ && owner_->visible_)
+                XSetInputFocus(display_, owner_->Id(), RevertToParent, CurrentTime);
             XWithdrawWindow(display_, Id(), XDefaultScreen(display_));
         }
     }

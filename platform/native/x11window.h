@@ -66,6 +66,9 @@ public:
     XIC InputContext() const { return inputContext_; }
     // The window got (true) or lost the keyboard focus.
     void FocusChanged(bool focused);
+    // A button went down on the window at the server time given: it takes the focus when
+    // it does not have it.
+    void TakeFocusOnClick(Time time);
     // A property of the window changed (the window manager's frame extents, say).
     void PropertyChanged(Atom property);
 
@@ -106,6 +109,7 @@ private:
     bool resizable_;
     bool modal_ = false;
     XIC inputContext_ = nullptr;
+    bool focused_ = false;
     TFrameExtents frameExtents_;
     bool frameExtentsKnown_ = false;
     bool frameExtentsAsked_ = false;
