@@ -249,9 +249,13 @@ TX11Backend::TX11Backend(TDisplayPtr display, Visual* visual, TUniqueFd wakeRead
     clockWatch_ = TUniqueFd(timerfd_create(CLOCK_REALTIME, TFD_NONBLOCK | TFD_CLOEXEC));
     ArmClockWatch();
     OpenInputMethod();
+#ifdef ZT_HAVE_ATSPI
+    accessibility_ = StartX11Accessibility(d, root_);
+#endif
 }
 
 TX11Backend::~TX11Backend() {
+    accessibility_.reset();
     if (inputMethod_ && !X11ConnectionLost()) XCloseIM(inputMethod_);
     cursors_.clear();
     outlineGC_.Reset();
@@ -338,6 +342,7 @@ void TX11Backend::Register(TX11Window* window) {
 
 void TX11Backend::Unregister(TX11Window* window) {
     std::erase_if(windows_, [window](const auto& entry) { return entry.second == window; });
+    if (accessibility_) accessibility_->WindowGone(window->Id());
     for (TX11Window* owned : OwnedBy(window))
         owned->OwnerGone();
     // The server ends the grabs of a window that is no longer viewable.
@@ -345,6 +350,10 @@ void TX11Backend::Unregister(TX11Window* window) {
         capture_ = nullptr;
         keyboardGrab_ = false;
     }
+}
+
+void TX11Backend::AccessibleChanged(const TX11Window& window) {
+    if (accessibility_) accessibility_->WindowChanged(window.AccessibleState());
 }
 
 std::vector<TX11Window*> TX11Backend::OwnedBy(const TX11Window* window) const {
@@ -571,11 +580,16 @@ bool TX11Backend::ClockWasSet() {
     return got < 0 && errno == ECANCELED;
 }
 
-void TX11Backend::WatchedFds(pollfd (&fds)[3]) const {
+int TX11Backend::WatchedFds(pollfd (&fds)[kMaxWatched]) const {
     // A negative descriptor is skipped by poll.
     fds[0] = {ConnectionNumber(display_.get()), POLLIN, 0};
     fds[1] = {wakeRead_.Get(), POLLIN, 0};
     fds[2] = {clockWatch_.Get(), POLLIN, 0};
+    return 3 + (accessibility_ ? accessibility_->Watch(fds + 3) : 0);
+}
+
+void TX11Backend::ServeAccessibility(const pollfd (&fds)[kMaxWatched], int count) {
+    if (accessibility_) accessibility_->Service(fds + 3, count - 3);
 }
 
 void TX11Backend::WaitEvents(int64_t deadlineMs, std::vector<TEvent>& out) {
@@ -590,13 +604,19 @@ void TX11Backend::WaitEvents(int64_t deadlineMs, std::vector<TEvent>& out) {
             if (left <= 0) return;
             timeout = int(std::min<int64_t>(left, INT_MAX));
         }
+        // An accessibility bus with a call under way wants to be served by its time-out.
+        if (int64_t busDeadline = accessibility_ ? accessibility_->DeadlineMs() : -1; busDeadline >= 0) {
+            int left = int(std::clamp<int64_t>(busDeadline - NowMs(), 0, INT_MAX));
+            timeout = timeout < 0 ? left : std::min(timeout, left);
+        }
         // Send what is buffered; sending may read events too, which must not wait.
         XFlush(d);
         if (XEventsQueued(d, QueuedAlready) > 0) continue;
-        pollfd fds[3];
-        WatchedFds(fds);
-        const int ready = poll(fds, 3, timeout);
+        pollfd fds[kMaxWatched];
+        const int count = WatchedFds(fds);
+        const int ready = poll(fds, nfds_t(count), timeout);
         if (ready < 0 && errno != EINTR) return;
+        ServeAccessibility(fds, ready > 0 ? count : 3);
         if (ready == 0)
             NothingWaiting();
         else
@@ -622,9 +642,11 @@ void TX11Backend::Drain(std::vector<TEvent>& out, size_t start) {
     // before the loop sleeps.)
     if (XEventsQueued(d, QueuedAlready) == 0) {
         if (KnownQuiet()) return;
-        pollfd fds[3];
-        WatchedFds(fds);
-        if (poll(fds, 3, 0) == 0) {
+        pollfd fds[kMaxWatched];
+        const int count = WatchedFds(fds);
+        const int ready = poll(fds, nfds_t(count), 0);
+        ServeAccessibility(fds, ready > 0 ? count : 3);
+        if (ready == 0) {
             NothingWaiting();
             return;
         }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/native/native.h"
+#include "platform/native/x11atspi.h"
 #include "platform/native/x11handles.h"
 
 namespace native {
@@ -108,6 +109,12 @@ public:
     // The window list, kept by the windows themselves.
     void Register(TX11Window* window);
     void Unregister(TX11Window* window);
+    // A window's name, title, bounds, visibility or focus changed: what screen readers
+    // learn of it (x11atspi.h) follows.
+    void AccessibleChanged(const TX11Window& window);
+    // The windows on the accessibility bus; none where no assistive technology can be
+    // reached (or the program is built without it).
+    TX11Accessibility* Accessibility() const { return accessibility_.get(); }
 
     // X protocol errors seen by any connection of the process, and the last error's code.
     static int ErrorCount();
@@ -125,8 +132,12 @@ private:
     int ReadXftDpi() const;
     // The monitors as RandR tells them (the primary first); none without RandR 1.5.
     std::vector<TMonitor> ReadMonitors() const;
-    // The descriptors a wait watches: the connection, the wake pipe, the clock watch.
-    void WatchedFds(pollfd (&fds)[3]) const;
+    // The descriptors a wait watches: the connection, the wake pipe, the clock watch, and
+    // the accessibility buses. Returns how many.
+    static constexpr int kMaxWatched = 3 + TX11Accessibility::kMaxWatched;
+    int WatchedFds(pollfd (&fds)[kMaxWatched]) const;
+    // Serves the accessibility buses after a poll of the descriptors.
+    void ServeAccessibility(const pollfd (&fds)[kMaxWatched], int count);
     // Arms the clock watch: a timer on the wall clock, a year ahead, that the kernel cancels
     // when the wall clock is set (timerfd, TFD_TIMER_CANCEL_ON_SET).
     void ArmClockWatch();
@@ -167,6 +178,7 @@ private:
     mutable std::optional<TSize> screenSize_;
     mutable std::optional<std::vector<TMonitor>> monitors_;  // read on first use after a change
     mutable TPoint lastPointer_;
+    std::unique_ptr<TX11Accessibility> accessibility_;
 };
 
 }  // namespace native

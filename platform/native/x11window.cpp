@@ -239,6 +239,27 @@ void TX11Window::SetTitle(const std::string& title) {
     XChangeProperty(display_, Id(), atoms._NET_WM_NAME, atoms.UTF8_STRING, 8, PropModeReplace,
                     bytes(title), int(title.size()));
     Flush();
+    title_ = title;
+    backend_.AccessibleChanged(*this);
+}
+
+void TX11Window::SetAccessibleName(const std::string& name) {
+    if (name == accessibleName_) return;
+    accessibleName_ = name;
+    backend_.AccessibleChanged(*this);
+}
+
+atspi::TAccessibleWindow TX11Window::AccessibleState() const {
+    atspi::TAccessibleWindow state;
+    state.Id = Id();
+    state.Name = accessibleName_;
+    state.Title = title_;
+    state.Bounds = bounds_;
+    state.Visible = visible_;
+    state.Focused = focused_;
+    state.Dialog = kind_ == TWindowKind::Dialog;
+    state.Modal = modal_;
+    return state;
 }
 
 void TX11Window::SetStayOnTop(bool onTop) {
@@ -289,6 +310,7 @@ void TX11Window::SetModal(bool modal) {
         WriteState();
     }
     Flush();
+    backend_.AccessibleChanged(*this);
 }
 
 bool TX11Window::ReadFrameExtents() {
@@ -360,7 +382,10 @@ void TX11Window::TakeFocusOnClick(Time time) {
 }
 
 void TX11Window::FocusChanged(bool focused) {
-    focused_ = focused;
+    if (focused != focused_) {
+        focused_ = focused;
+        backend_.AccessibleChanged(*this);
+    }
     if (!inputContext_) return;
     if (focused) {
         XSetICFocus(inputContext_);
@@ -402,6 +427,7 @@ void TX11Window::SetBounds(const TRect& screenBounds) {
     requested_.push_back(TRect::FromSize(bounds_.Left, bounds_.Top, width, height));
     if (requested_.size() > kMaxRequests) requested_.pop_front();
     Flush();
+    backend_.AccessibleChanged(*this);
 }
 
 std::optional<TRect> TX11Window::Configured(const XConfigureEvent& event) {
@@ -430,6 +456,7 @@ std::optional<TRect> TX11Window::Configured(const XConfigureEvent& event) {
         reported.Height() == std::max(1, bounds_.Height()))
         return bounds_;
     bounds_ = reported;
+    backend_.AccessibleChanged(*this);
     return reported;
 }
 
@@ -467,6 +494,7 @@ void TX11Window::Show(bool visible) {
         }
     }
     Flush();
+    backend_.AccessibleChanged(*this);
 }
 
 void TX11Window::MaybeTakeFocus() {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/native/native.h"
+#include "platform/native/x11atspitree.h"
 #include "platform/native/x11handles.h"
 #include "platform/native/x11keymask.h"
 
@@ -42,6 +43,7 @@ public:
     TFrameExtents FrameExtents() override;
     void SetModal(bool modal) override;
     void SetActivateOnShow(bool activate) override;
+    void SetAccessibleName(const std::string& name) override;
 
     Window Id() const { return window_.Get(); }
     TWindowKind Kind() const { return kind_; }
@@ -71,6 +73,8 @@ public:
     void TakeFocusOnClick(Time time);
     // A property of the window changed (the window manager's frame extents, say).
     void PropertyChanged(Atom property);
+    // What a screen reader learns of the window (x11atspi.h).
+    atspi::TAccessibleWindow AccessibleState() const;
 
 private:
     void WriteNormalHints();
@@ -119,6 +123,8 @@ private:
     std::optional<std::vector<TRect>> appliedShape_;  // none: the window is not shaped
     int cursor_ = 0;
     bool cursorDefined_ = false;
+    std::string title_;
+    std::string accessibleName_;
 };
 
 }  // namespace native
