@@ -195,6 +195,9 @@ void TForm1::FormCreate(TObject*) {
         LabelLink->SetLeft(1);
         LabelRight->SetLeft(1);
     }
+    // Named before it is first shown: a screen reader never finds the window without its
+    // time, even before the first tick.
+    SetWindowAccessibleName(Handle(), TimeText());
 }
 
 void TForm1::FormDestroy(TObject*) { SaveSettings(); }

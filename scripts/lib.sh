@@ -7,6 +7,7 @@ ZT_PACKAGES=(
     libx11-dev libxext-dev libxrandr-dev
     libgtest-dev libbenchmark-dev
     libxtst-dev xvfb xauth openbox icewm i3-wm xdotool x11-utils x11-xserver-utils
+    libsystemd-dev dbus at-spi2-core python3-pyatspi
 )
 
 zt_root() { cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd; }

@@ -556,6 +556,13 @@ TEST_F(ClockKeyboardAndTip, TheTimeInWordsShowsAfterASecondsRestAndGoesOnLeaveOr
     EXPECT_FALSE(tip.Visible());
 }
 
+TEST_F(ClockKeyboardAndTip, TheWindowHasTheTimeInWordsForScreenReadersBeforeItsFirstTick) {
+    Store("24hour", 1);
+    Start();
+    auto* clockWindow = static_cast<native::THeadlessWindow*>(NativeWindow(form->Handle()));
+    EXPECT_EQ(clockWindow->AccessibleName(), TimeInWords(LocalTimeNow(), true));
+}
+
 TEST_F(ClockKeyboardAndTip, TwelveHourTimeInWordsHasItsHalfOfTheDay) {
     std::tm t{};
     t.tm_year = 126;
