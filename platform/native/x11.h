@@ -32,7 +32,10 @@
 //   monitor that tells none; 96 for one of several).
 //   DragFullWindows is true: an X desktop moves whole windows.
 // - Waiting: WaitEvents blocks in poll() on the X connection and a self-pipe that Wake()
-//   writes to, with the deadline as timeout.
+//   writes to, with the deadline as timeout (and the accessibility buses, when there are).
+// - Screen readers: a shown window with an accessible name is an object on the desktop's
+//   AT-SPI accessibility bus, named with it (x11atspi.h); where no accessibility bus runs,
+//   nothing is connected and the name is only kept.
 // - Without the SHAPE extension windows stay rectangular and the colour key shows its
 //   pixels. Frames go to the server with plain XPutImage (no shared memory): the clock's
 //   windows are small and change once a second.
