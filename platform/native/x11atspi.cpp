@@ -64,10 +64,7 @@ int64_t MonotonicUs() {
 }
 
 // The root window's AT_SPI_BUS, or empty.
-std::string AccessibilityBusOfDisplay(Display* display, Window root) {
-    // Without the atom there is no such property, and no need to ask for it.
-    Atom property = XInternAtom(display, "AT_SPI_BUS", True);
-    if (property == 0) return {};
+std::string AccessibilityBusOfDisplay(Display* display, Window root, Atom property) {
     Atom type = 0;
     int format = 0;
     unsigned long count = 0, after = 0;
@@ -876,9 +873,9 @@ void TAtspiBus::Emit(const std::string& path, const char* interface, const char*
 
 }  // namespace
 
-std::unique_ptr<TX11Accessibility> StartX11Accessibility(Display* display, Window root) {
+std::unique_ptr<TX11Accessibility> StartX11Accessibility(Display* display, Window root, Atom atSpiBus) {
     auto bus = std::make_unique<TAtspiBus>();
-    if (!bus->Begin(AccessibilityBusOfDisplay(display, root))) return nullptr;
+    if (!bus->Begin(AccessibilityBusOfDisplay(display, root, atSpiBus))) return nullptr;
     return bus;
 }
 

@@ -57,8 +57,9 @@ public:
     virtual bool Embedded() const = 0;
 };
 
-// Starts looking for the accessibility bus of the display's desktop; none when there is
-// no way to reach one (no AT_SPI_BUS and no session bus).
-std::unique_ptr<TX11Accessibility> StartX11Accessibility(Display* display, Window root);
+// Starts looking for the accessibility bus of the display's desktop (atSpiBus: the atom
+// AT_SPI_BUS); none when there is no way to reach one (no AT_SPI_BUS on the root window
+// and no session bus).
+std::unique_ptr<TX11Accessibility> StartX11Accessibility(Display* display, Window root, Atom atSpiBus);
 
 }  // namespace native

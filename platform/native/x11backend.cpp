@@ -220,7 +220,8 @@ TX11Backend::TX11Backend(TDisplayPtr display, Visual* visual, TUniqueFd wakeRead
                            "_NET_FRAME_EXTENTS",
                            "_NET_REQUEST_FRAME_EXTENTS",
                            "_NET_SUPPORTED",
-                           "WM_STATE"};
+                           "WM_STATE",
+                           "AT_SPI_BUS"};
     constexpr int count = int(sizeof names / sizeof names[0]);
     static_assert(sizeof(TX11Atoms) == count * sizeof(Atom));
     Atom atoms[count];
@@ -250,7 +251,7 @@ TX11Backend::TX11Backend(TDisplayPtr display, Visual* visual, TUniqueFd wakeRead
     ArmClockWatch();
     OpenInputMethod();
 #ifdef ZT_HAVE_ATSPI
-    accessibility_ = StartX11Accessibility(d, root_);
+    accessibility_ = StartX11Accessibility(d, root_, atoms_.AT_SPI_BUS);
 #endif
 }
 

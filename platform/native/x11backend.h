@@ -46,6 +46,7 @@ struct TX11Atoms {
     Atom _NET_REQUEST_FRAME_EXTENTS;
     Atom _NET_SUPPORTED;
     Atom WM_STATE;
+    Atom AT_SPI_BUS;
 };
 
 class TX11Backend : public TBackend {
