@@ -246,6 +246,26 @@ TEST_F(ScreenReader, TheClockJoinsTheDesktopWhenAScreenReaderIsSwitchedOn) {
     EXPECT_GE(SecondsFromNow((*window)[2]), 0) << (*window)[2];
 }
 
+TEST_F(ScreenReader, TheClockOutlivesItsAccessibilityBusAndJoinsTheNextOne) {
+    StartSessionBus();
+    StartLauncher(true);
+    Start(Environment());
+    ASSERT_NE(LineOf(Reader("read zentick"), "app"), nullptr);
+    // The launcher ends, and its bus with it; another starts, and a screen reader turns
+    // accessibility on.
+    launcher.Stop();
+    StartLauncher(false);
+    Run("dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus "
+        "org.freedesktop.DBus.Properties.Set string:org.a11y.Status string:IsEnabled "
+        "variant:boolean:true");
+    TLines lines = Reader("read zentick");
+    SCOPED_TRACE(Dump(lines));
+    EXPECT_EQ(kill(clock.Pid(), 0), 0) << "the clock ended";
+    ASSERT_NE(LineOf(lines, "app"), nullptr) << "the clock is not on the new bus";
+    ASSERT_NE(LineOf(lines, "window"), nullptr);
+    EXPECT_NE(LineOf(lines, "event"), nullptr);
+}
+
 TEST_F(ScreenReader, WithoutAccessibilityTheClockNeverStartsTheLauncher) {
     StartSessionBus();
     // Everything on the session bus, as it happens: the clock's question to the launcher,
