@@ -2,8 +2,9 @@
 // launcher (at-spi2-core) on a private Xvfb with openbox, the real clock, and a reader
 // built on the library Orca reads the desktop with (atspi_reader.py beside this file). The
 // reader finds the clock among the desktop's applications, reads its window's name (the
-// time in words) and hears it change; where accessibility is off the clock stays off the
-// bus, and it never starts the launcher itself.
+// time in words), hears it change and hears the window activated when it takes the
+// keyboard; where accessibility is off the clock stays off the bus, it never starts the
+// launcher itself, and it outlives the accessibility bus and joins the next one.
 #ifdef ZT_HAVE_ATSPI
 
 #include <gtest/gtest.h>
@@ -224,6 +225,34 @@ TEST_F(ScreenReader, FindsTheClockReadsItsTimeInWordsAndHearsItChange) {
     EXPECT_NE((*event)[1], (*window)[2]);
     off = SecondsFromNow((*event)[1]);
     EXPECT_TRUE(off >= 0 && off <= 3) << (*event)[1];
+}
+
+TEST_F(ScreenReader, TheClockTakingTheKeyboardActivatesItsWindow) {
+    StartSessionBus();
+    StartLauncher(true);
+    Start(Environment());
+    Window clockWindow = Find();
+    // The reader listens while the window manager gives the clock the keyboard, as when
+    // the user switches to it.
+    std::string command = "env";
+    for (const std::string& e : Environment())
+        command += " '" + e + "'";
+    command += std::string(" ") + kPython + " " + ZT_ATSPI_READER_PATH + " activate zentick";
+    FILE* reader = popen(command.c_str(), "r");
+    ASSERT_NE(reader, nullptr);
+    EXPECT_EQ(ztest::ReadLineFrom(fileno(reader), 20000), "listening");
+    Xdotool("windowactivate " + std::to_string(clockWindow));
+    const std::string heard = ztest::ReadLineFrom(fileno(reader), 15000);
+    pclose(reader);
+    // activated <name> <states>
+    std::vector<std::string> fields;
+    std::istringstream split(heard);
+    for (std::string field; std::getline(split, field, '\t');)
+        fields.push_back(field);
+    ASSERT_EQ(fields.size(), 3u) << heard;
+    EXPECT_EQ(fields[0], "activated");
+    EXPECT_GE(SecondsFromNow(fields[1]), 0) << heard;
+    EXPECT_NE(fields[2].find("active"), std::string::npos) << heard;
 }
 
 TEST_F(ScreenReader, TheClockJoinsTheDesktopWhenAScreenReaderIsSwitchedOn) {

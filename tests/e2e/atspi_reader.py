@@ -10,6 +10,9 @@
 #               for each of its children (the extents in screen coordinates)
 #       event   <name>   for the first name change of its first child within 5 s,
 #               or "noevent"
+#   atspi_reader.py activate NAME   waits up to 10 s for the application NAME, prints
+#       listening, then for the first window of it activated within 10 s
+#       activated <name> <states>, or "noevent"
 import sys
 import time
 
@@ -64,6 +67,27 @@ def read(name):
     return 0
 
 
+def activate(name):
+    app = find(name, 10)
+    if app is None:
+        line("noapp")
+        return 1
+    heard = []
+
+    def on_event(event):
+        if event.source.getApplication() == app and not heard:
+            states = ",".join(sorted(pyatspi.stateToString(s) for s in event.source.getState().getStates()))
+            heard.append((event.source.name, states))
+            pyatspi.Registry.stop()
+
+    pyatspi.Registry.registerEventListener(on_event, "window:activate")
+    GLib.idle_add(lambda: line("listening"))
+    GLib.timeout_add(10000, pyatspi.Registry.stop)
+    pyatspi.Registry.start()
+    line("activated", *heard[0]) if heard else line("noevent")
+    return 0
+
+
 def main():
     if sys.argv[1:] == ["apps"]:
         for app in applications():
@@ -71,7 +95,9 @@ def main():
         return 0
     if len(sys.argv) == 3 and sys.argv[1] == "read":
         return read(sys.argv[2])
-    print("usage: atspi_reader.py apps | read NAME", file=sys.stderr)
+    if len(sys.argv) == 3 and sys.argv[1] == "activate":
+        return activate(sys.argv[2])
+    print("usage: atspi_reader.py apps | read NAME | activate NAME", file=sys.stderr)
     return 2
 
 
