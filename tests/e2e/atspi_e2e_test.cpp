@@ -8,14 +8,12 @@
 #ifdef ZT_HAVE_ATSPI
 
 #include <gtest/gtest.h>
-#include <dirent.h>
-#include <stdio.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
-#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -38,18 +36,20 @@ using TLines = std::vector<std::vector<std::string>>;
 // How far (seconds, either way) the time in words "13:47:05 — Wednesday 9 December 2026"
 // is from now; -1 when text is not the time in words of today.
 int SecondsFromNow(const std::string& text) {
-    static const std::regex words("(\\d\\d):(\\d\\d):(\\d\\d) \u2014 (\\w+) (\\d+) (\\w+) (\\d{4})");
-    std::smatch match;
-    if (!std::regex_match(text, match, words)) return -1;
+    int hours = 0, minutes = 0, seconds = 0, day = 0, year = 0, used = 0;
+    char weekday[32] = {}, month[32] = {};
+    if (std::sscanf(text.c_str(), "%2d:%2d:%2d \u2014 %31s %d %31s %4d%n", &hours, &minutes,
+                    &seconds, weekday, &day, month, &year, &used) != 7 ||
+        size_t(used) != text.size())
+        return -1;
     std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);
     char date[64];
     std::strftime(date, sizeof date, "%A %B %Y", &local);
-    if (std::string(match[4]) + " " + std::string(match[6]) + " " + std::string(match[7]) != date ||
-        std::stoi(match[5]) != local.tm_mday)
+    if (std::string(weekday) + " " + month + " " + std::to_string(year) != date || day != local.tm_mday)
         return -1;
-    int shown = std::stoi(match[1]) * 3600 + std::stoi(match[2]) * 60 + std::stoi(match[3]);
+    int shown = hours * 3600 + minutes * 60 + seconds;
     int actual = local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec;
     int off = std::abs(actual - shown) % 86400;
     return std::min(off, 86400 - off);
