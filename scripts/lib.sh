@@ -8,6 +8,8 @@ ZT_PACKAGES=(
     libgtest-dev libbenchmark-dev
     libxtst-dev xvfb xauth openbox icewm i3-wm xdotool x11-utils x11-xserver-utils
     libsystemd-dev dbus at-spi2-core python3-pyatspi
+    # the Debian package: its build and its checks
+    debhelper dpkg-dev file lintian appstream desktop-file-utils mandoc
 )
 
 zt_root() { cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd; }

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -85,10 +86,20 @@ constexpr bool IsUnmanaged(TWindowKind kind) {
     return kind == TWindowKind::Popup || kind == TWindowKind::Tooltip;
 }
 
+// A program's icon at one size: Width x Height pixels, row by row, each 0xAARRGGBB (not
+// premultiplied), in static storage.
+struct TIconImage {
+    int Width = 0;
+    int Height = 0;
+    const uint32_t* Pixels = nullptr;
+};
+
 struct TWindowParams {
     TRect Bounds;  // screen pixels, frame included (the framework draws no frame)
     TWindowKind Kind = TWindowKind::Normal;
     std::string Title;
+    // The program the window belongs to, as the desktop groups windows: its name, written
+    // as X11's WM_CLASS (instance "zentick-hexedit", class "Zentick-hexedit").
     std::string ClassName = "zentick";
     // A window stays above its owner: with an owner that stays on top, it does too.
     TNativeWindow* Owner = nullptr;
@@ -98,6 +109,9 @@ struct TWindowParams {
     // The user may resize it through the window manager; otherwise its size is fixed
     // (the hints say min = max = its size), and a tiling window manager floats it.
     bool Resizable = true;
+    // The program's icon in a few sizes, for the window system to show beside the window
+    // (X11: _NET_WM_ICON; Windows uses the executable's icon resource instead).
+    std::span<const TIconImage> Icon;
 };
 
 // The room a window manager's decoration takes on each side of a window (pixels).
