@@ -6,7 +6,7 @@ ZT_PACKAGES=(
     libfreetype-dev libfontconfig1-dev fonts-dejavu-core fonts-dejavu-extra libpng-dev
     libx11-dev libxext-dev libxrandr-dev
     libgtest-dev libbenchmark-dev
-    libxtst-dev xvfb xauth openbox icewm i3-wm xdotool x11-utils x11-xserver-utils
+    libxtst-dev xvfb xauth openbox icewm fluxbox i3-wm xdotool x11-utils x11-xserver-utils
 )
 
 zt_root() { cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd; }
