@@ -6,7 +6,7 @@ ZT_PACKAGES=(
     libfreetype-dev libfontconfig1-dev fonts-dejavu-core fonts-dejavu-extra libpng-dev
     libx11-dev libxext-dev libxrandr-dev
     libgtest-dev libbenchmark-dev
-    libxtst-dev xvfb xauth openbox icewm i3-wm xdotool x11-utils x11-xserver-utils
+    libxtst-dev xvfb xauth openbox icewm fluxbox i3-wm xdotool x11-utils x11-xserver-utils
     libsystemd-dev dbus at-spi2-core python3-pyatspi
     # the Debian package: its build and its checks
     debhelper dpkg-dev file lintian appstream desktop-file-utils mandoc

@@ -747,6 +747,124 @@ TEST_F(X11Test, MovesByOthersAreReportedAndOwnOvertakenOnesAreNot) {
     EXPECT_EQ(window->Bounds(), second);
 }
 
+// A window manager within the test: it maps a window offset further in than the window
+// asked (as i3 does with a borderless window) and then honours the moves it is asked for,
+// or refuses them (and says so with a synthetic configure notification, as it must).
+class TMisplacingManager {
+public:
+    TMisplacingManager(const std::string& display, TPoint offset, bool honoursMoves)
+        : display_(XOpenDisplay(display.c_str())), offset_(offset), honoursMoves_(honoursMoves) {
+        if (!display_) return;
+        XSelectInput(display_, DefaultRootWindow(display_),
+                     SubstructureRedirectMask | SubstructureNotifyMask);
+        XSync(display_, False);
+    }
+    ~TMisplacingManager() {
+        if (display_) XCloseDisplay(display_);
+    }
+    bool Ok() const { return display_ != nullptr; }
+    int MoveRequests() const { return moveRequests_; }
+
+    // Handles what the window manager was asked so far.
+    void Handle() {
+        XSync(display_, False);
+        while (XPending(display_)) {
+            XEvent event;
+            XNextEvent(display_, &event);
+            if (event.type == MapRequest) {
+                Window client = event.xmaprequest.window;
+                XWindowAttributes a{};
+                XGetWindowAttributes(display_, client, &a);
+                XMoveWindow(display_, client, a.x + offset_.X, a.y + offset_.Y);
+                XMapWindow(display_, client);
+            } else if (event.type == ConfigureRequest) {
+                const XConfigureRequestEvent& r = event.xconfigurerequest;
+                XWindowAttributes a{};
+                XGetWindowAttributes(display_, r.window, &a);
+                if (!a.map_state) {  // not placed yet: any request is fine
+                    XWindowChanges changes{r.x, r.y, r.width, r.height, 0, 0, 0};
+                    XConfigureWindow(display_, r.window, unsigned(r.value_mask & 0xF), &changes);
+                    continue;
+                }
+                ++moveRequests_;
+                if (honoursMoves_) {
+                    XWindowChanges changes{r.x, r.y, r.width, r.height, 0, 0, 0};
+                    XConfigureWindow(display_, r.window, unsigned(r.value_mask & 0xF), &changes);
+                } else {
+                    XEvent notify{};
+                    notify.xconfigure.type = ConfigureNotify;
+                    notify.xconfigure.event = notify.xconfigure.window = r.window;
+                    notify.xconfigure.x = a.x;
+                    notify.xconfigure.y = a.y;
+                    notify.xconfigure.width = a.width;
+                    notify.xconfigure.height = a.height;
+                    XSendEvent(display_, r.window, False, StructureNotifyMask, &notify);
+                }
+            }
+        }
+        XSync(display_, False);
+    }
+
+private:
+    Display* display_;
+    TPoint offset_;
+    bool honoursMoves_;
+    int moveRequests_ = 0;
+};
+
+// A window mapped elsewhere than it asked asks once more: where the window manager then
+// honours that, the window stands where the program put it and never reported the place
+// it had in between; where it refuses, the window keeps the place it was given.
+TEST_F(X11Test, AWindowMappedElsewhereAsksOnceMoreAndKeepsTheAnswer) {
+    for (bool honours : {true, false}) {
+        SCOPED_TRACE(honours ? "the window manager honours moves" : "it refuses them");
+        TMisplacingManager manager(server->Display(), {2, 18}, honours);
+        ASSERT_TRUE(manager.Ok());
+        const TRect asked = TRect::FromSize(200, 150, 150, 90);
+        const TRect misplaced = TRect::FromSize(202, 168, 150, 90);
+        TWindowParams params;
+        params.Borderless = true;
+        params.Resizable = false;
+        auto window = MakeWindow(asked, params);
+        window->Present(MakeFrame(150, 90, [](int x, int y) { return Pattern(x, y, 30); }),
+                        {0, 0, 150, 90});
+        window->Show(true);
+        std::vector<TRect> moves;  // what the window reported
+        const TRect expected = honours ? asked : misplaced;
+        int64_t deadline = backend->NowMs() + 5000;
+        while (backend->NowMs() < deadline &&
+               (moves.empty() || moves.back() != expected || manager.MoveRequests() == 0)) {
+            Sync();
+            manager.Handle();
+            std::vector<TEvent> events;
+            backend->WaitEvents(backend->NowMs() + 20, events);
+            for (const TEvent& e : events)
+                if (e.Kind == TEventKind::Moved) moves.push_back(e.Rect);
+        }
+        ASSERT_FALSE(moves.empty()) << "no answer was reported";
+        EXPECT_EQ(moves.back(), expected);
+        for (const TRect& r : moves)
+            EXPECT_EQ(r, expected) << r.Left << "," << r.Top;
+        EXPECT_EQ(window->Bounds(), expected);
+        EXPECT_EQ(RootPosition(window->Id()), expected.TopLeft());
+        // Asked once, and not again.
+        manager.Handle();
+        Pending();
+        manager.Handle();
+        EXPECT_EQ(manager.MoveRequests(), 1);
+        // Settled: a move by someone else is news again.
+        if (honours) {
+            XMoveWindow(observer, window->Id(), 300, 222);
+            XSync(observer, False);
+            manager.Handle();
+            std::vector<TEvent> events =
+                Collect([](const TEvent& e) { return e.Kind == TEventKind::Moved; });
+            ASSERT_FALSE(events.empty());
+            EXPECT_EQ(events.back().Rect, TRect::FromSize(300, 222, 150, 90));
+        }
+    }
+}
+
 TEST_F(X11Test, DeleteWindowMessageIsACloseRequest) {
     auto window = MakeWindow(TRect::FromSize(10, 10, 50, 50));
     XEvent event{};

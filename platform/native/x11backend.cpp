@@ -779,6 +779,9 @@ void TX11Backend::Translate(XEvent& event, std::vector<TEvent>& out, size_t star
             window->Reparented(event.xreparent.parent);
             return;
         case MapNotify:
+            window->Mapped();
+            window->MaybeTakeFocus();
+            return;
         case VisibilityNotify:
             window->MaybeTakeFocus();
             return;

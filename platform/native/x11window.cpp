@@ -440,20 +440,38 @@ void TX11Window::SetBorderless(bool borderless) {
 void TX11Window::SetBounds(const TRect& screenBounds) {
     if (screenBounds == bounds_) return;
     bounds_ = screenBounds;
-    int width = std::max(1, bounds_.Width());
-    int height = std::max(1, bounds_.Height());
     if (!resizable_) WriteNormalHints();
     // The new background first: the server paints a grown window's new part from it (the
     // old one would be tiled there until the next present).
-    Resize(width, height);
-    XMoveResizeWindow(display_, Id(), bounds_.Left, bounds_.Top, unsigned(width), unsigned(height));
-    requested_.push_back(TRect::FromSize(bounds_.Left, bounds_.Top, width, height));
-    if (requested_.size() > kMaxRequests) requested_.pop_front();
+    Resize(std::max(1, bounds_.Width()), std::max(1, bounds_.Height()));
+    RequestBounds();
     Flush();
     backend_.AccessibleChanged(*this);
 }
 
+void TX11Window::RequestBounds() {
+    int width = std::max(1, bounds_.Width());
+    int height = std::max(1, bounds_.Height());
+    XMoveResizeWindow(display_, Id(), bounds_.Left, bounds_.Top, unsigned(width), unsigned(height));
+    requested_.push_back(TRect::FromSize(bounds_.Left, bounds_.Top, width, height));
+    if (requested_.size() > kMaxRequests) requested_.pop_front();
+}
+
+TRect TX11Window::ServerBounds() const {
+    Window root = 0, child = 0;
+    int x = 0, y = 0;
+    unsigned width = 0, height = 0, border = 0, depth = 0;
+    XGetGeometry(display_, Id(), &root, &x, &y, &width, &height, &border, &depth);
+    XTranslateCoordinates(display_, Id(), backend_.Root(), 0, 0, &x, &y, &child);
+    return TRect::FromSize(x, y, int(width), int(height));
+}
+
 std::optional<TRect> TX11Window::Configured(const XConfigureEvent& event) {
+    if (placement_ == TPlacement::Awaited) return std::nullopt;
+    if (placement_ == TPlacement::Correcting) {
+        if (event.serial < correctionSerial_) return std::nullopt;
+        placement_ = TPlacement::Settled;
+    }
     TRect reported;
     if (event.send_event || parent_ == backend_.Root()) {
         // Synthetic notifications (from the window manager) are in root coordinates, and
@@ -483,10 +501,32 @@ std::optional<TRect> TX11Window::Configured(const XConfigureEvent& event) {
     return reported;
 }
 
+// Window managers place a new window where it asks to be, its own top-left corner there
+// (static gravity), or elsewhere if they must; the window learns where once it is mapped.
+// Some place it elsewhere at first only: i3 puts a borderless window a frame's width and
+// title bar further in, and then honours a move like any other. So a window placed
+// elsewhere than it asked asks once more, and whatever the answer, keeps it.
+void TX11Window::Mapped() {
+    if (placement_ != TPlacement::Awaited) return;
+    const TRect placed = ServerBounds();
+    const TRect asked = TRect::FromSize(bounds_.Left, bounds_.Top, std::max(1, bounds_.Width()),
+                                        std::max(1, bounds_.Height()));
+    if (placed == asked) {
+        placement_ = TPlacement::Settled;
+        return;
+    }
+    placement_ = TPlacement::Correcting;
+    correctionSerial_ = NextRequest(display_);
+    requested_.clear();
+    RequestBounds();
+    Flush();
+}
+
 void TX11Window::Show(bool visible) {
     if (visible == visible_) return;
     visible_ = visible;
     focusPending_ = false;
+    placement_ = visible && !IsUnmanaged(kind_) ? TPlacement::Awaited : TPlacement::Settled;
     if (visible) {
         if (IsUnmanaged(kind_)) {
             XMapRaised(display_, Id());

@@ -59,6 +59,8 @@ public:
     // for before a newer request.
     std::optional<TRect> Configured(const XConfigureEvent& event);
     void Reparented(Window parent) { parent_ = parent; }
+    // A map notification: the window manager has placed the window (see Show).
+    void Mapped();
     // A map or visibility notification: a dialog shown since it last had the focus takes
     // it once it is viewable.
     void MaybeTakeFocus();
@@ -90,6 +92,16 @@ private:
     void Flush();
     // Reads _NET_FRAME_EXTENTS; false when the window manager has not set it.
     bool ReadFrameExtents();
+    // Asks the server for the window's bounds (a round trip).
+    TRect ServerBounds() const;
+    // Asks for bounds_ and remembers the request to recognise its confirmation.
+    void RequestBounds();
+
+    // Where a managed window is in being placed by the window manager after Show(true):
+    // Awaited until it is mapped (what the window manager reports meanwhile is passing),
+    // Correcting after it was placed elsewhere than asked and asked once more (reports
+    // older than that request are passing too), Settled when reports are news.
+    enum class TPlacement { Settled, Awaited, Correcting };
 
     TX11Backend& backend_;
     Display* display_;
@@ -104,6 +116,8 @@ private:
     TXImagePtr image_;              // over pixels_
     TRect bounds_;
     std::deque<TRect> requested_;  // bounds asked of the server and not yet confirmed
+    TPlacement placement_ = TPlacement::Settled;
+    unsigned long correctionSerial_ = 0;  // the request that asked once more
     Window parent_;
     bool visible_ = false;
     bool stayOnTop_;

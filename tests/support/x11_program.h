@@ -50,7 +50,7 @@ protected:
     std::unique_ptr<ztest::TXvfb> x;
     Display* display = nullptr;
     ztest::TChildProcess clock;
-    ztest::TChildProcess otherManager_;
+    ztest::TChildProcess otherManager_{SIGKILL};  // a window manager has nothing to save
     std::string managerHome_;
 
     void SetUp() override {
@@ -79,7 +79,7 @@ protected:
         if (display) XCloseDisplay(display);
     }
 
-    // The window manager the program runs under: openbox, or "icewm" or "i3".
+    // The window manager the program runs under: openbox, or "icewm", "fluxbox" or "i3".
     virtual std::string WindowManager() const { return "openbox"; }
 
     // Starts a window manager other than openbox with its built-in settings (a home of its

@@ -79,16 +79,22 @@ inline std::string ReadLineFrom(int fd, int timeoutMs) {
     }
 }
 
-// A child process started from an argument vector, ended with SIGTERM when it goes.
+// A child process started from an argument vector, ended with SIGTERM (or the signal
+// given) when it goes.
 class TChildProcess {
 public:
     TChildProcess() = default;
+    // A process ended with stopSignal: SIGKILL for one that may not end on SIGTERM (fluxbox
+    // can hang in its handler) and has nothing to save.
+    explicit TChildProcess(int stopSignal) : stopSignal_(stopSignal) {}
     ~TChildProcess() { Stop(); }
-    TChildProcess(TChildProcess&& o) noexcept : pid_(std::exchange(o.pid_, -1)) {}
+    TChildProcess(TChildProcess&& o) noexcept
+        : pid_(std::exchange(o.pid_, -1)), stopSignal_(o.stopSignal_) {}
     TChildProcess& operator=(TChildProcess&& o) noexcept {
         if (this != &o) {
             Stop();
             pid_ = std::exchange(o.pid_, -1);
+            stopSignal_ = o.stopSignal_;
         }
         return *this;
     }
@@ -124,8 +130,8 @@ public:
                 dup2(devNull, STDERR_FILENO);
             }
             if (inheritFd >= 0) fcntl(inheritFd, F_SETFD, 0);
-            // The server must not outlive a test binary that crashes.
-            prctl(PR_SET_PDEATHSIG, SIGTERM);
+            // The process must not outlive a test binary that crashes.
+            prctl(PR_SET_PDEATHSIG, stopSignal_);
             execvpe(args[0], args.data(), envp.data());
             _exit(127);
         }
@@ -135,10 +141,10 @@ public:
         return true;
     }
 
-    // Ends the process (SIGTERM) and waits for it.
+    // Ends the process (with its stop signal) and waits for it.
     void Stop() {
         if (pid_ <= 0) return;
-        kill(pid_, SIGTERM);
+        kill(pid_, stopSignal_);
         int status = 0;
         while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
         }
@@ -149,6 +155,7 @@ public:
 
 private:
     pid_t pid_ = -1;
+    int stopSignal_ = SIGTERM;
 };
 
 class TXvfb {
