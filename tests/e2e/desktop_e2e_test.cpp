@@ -257,6 +257,7 @@ protected:
     bool IsMainTitle(const std::string& title) const override {
         return title.find(" - zentick-hexedit") != std::string::npos;
     }
+    std::string InstanceName() const override { return "zentick-hexedit"; }
     void SetUp() override {
         if (ProgramPath().empty()) GTEST_SKIP() << "zentick-hexedit is not built";
         ztest::TProgramFixture::SetUp();
