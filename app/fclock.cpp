@@ -5,6 +5,7 @@
 #include <span>
 
 #include "app/startdirectory.h"
+#include "app/timetext.h"
 #include "art/clockart.h"
 #include "dialogs/faboutclock.h"
 #include "dialogs/fclockconfig.h"
@@ -88,6 +89,8 @@ TForm1::TForm1(TComponent* owner, TClockSettingsStore* store) : TForm(owner), st
     SetText("Form1");
     SetBounds(Left(), Top(), 150, 90);
     SetColor(clBlack);
+    // A gadget on the desktop: starting it leaves the keyboard where it is.
+    SetShowWithoutActivating(true);
     Font().SetName("MS Sans Serif");
     Font().SetHeight(-11);
     // Visible by design: Application->Run shows the main form once it is set up.
@@ -140,6 +143,8 @@ TForm1::TForm1(TComponent* owner, TClockSettingsStore* store) : TForm(owner), st
     BinaryClock->OnClick = Method(this, &TForm1::BinaryClockClick);
     BinaryClock->OnContextPopup = Method(this, &TForm1::BinaryClockContextPopup);
     PanelStartup->OnContextPopup = Method(this, &TForm1::PanelStartupContextPopup);
+    ClockTip = std::make_unique<TClockTip>(this, BinaryClock, [this] { return TimeText(); });
+    OnKeyDown = Method(this, &TForm1::FormKeyDown);
 
     TimerClock = new TTimer(this);
     TimerClock->SetName("TimerClock");
@@ -148,14 +153,14 @@ TForm1::TForm1(TComponent* owner, TClockSettingsStore* store) : TForm(owner), st
 
     PopupMenu1 = new TPopupMenu(this);
     PopupMenu1->SetName("PopupMenu1");
-    Settings1 = AddMenuItem("Settings1", "Settings", Method(this, &TForm1::Settings1Click));
+    Settings1 = AddMenuItem("Settings1", "&Settings", Method(this, &TForm1::Settings1Click));
     AddMenuItem("N1", "-", nullptr);
-    UsersManual1 = AddMenuItem("UsersManual1", "Users Manual", Method(this, &TForm1::UsersManual1Click));
+    UsersManual1 = AddMenuItem("UsersManual1", "&Users Manual", Method(this, &TForm1::UsersManual1Click));
     AddMenuItem("N2", "-", nullptr);
-    About1 = AddMenuItem("About1", "About", Method(this, &TForm1::About1Click));
+    About1 = AddMenuItem("About1", "&About", Method(this, &TForm1::About1Click));
     AddMenuItem("N3", "-", nullptr);
-    Resume1 = AddMenuItem("Resume1", "Resume", nullptr);
-    Quit1 = AddMenuItem("Quit1", "Quit", Method(this, &TForm1::Quit1Click));
+    Resume1 = AddMenuItem("Resume1", "&Resume", nullptr);
+    Quit1 = AddMenuItem("Quit1", "&Quit", Method(this, &TForm1::Quit1Click));
 
     TimerStartup = new TTimer(this);
     TimerStartup->SetName("TimerStartup");
@@ -189,6 +194,11 @@ TLabel* TForm1::MakeLabel(int left, int top, const char* caption, TColor color) 
     return label;
 }
 
+void TForm1::CreateParams(TCreateParams& params) {
+    TForm::CreateParams(params);
+    params.Caption = kProgramName;
+}
+
 int TForm1::ScreenWidth() const { return Screen->Width(); }
 int TForm1::ScreenHeight() const { return Screen->Height(); }
 
@@ -208,6 +218,9 @@ void TForm1::FormCreate(TObject*) {
         PanelStartup->Hide();
     }
     BringOntoScreen();
+    // Named before it is first shown: a screen reader never finds the window without its
+    // time, even before the first tick.
+    SetWindowAccessibleName(Handle(), TimeText());
 }
 
 void TForm1::BringOntoScreen() {
@@ -335,6 +348,8 @@ void TForm1::ApplySettings() {
     BinaryClock->SetType(Settings.Type);
     BinaryClock->SetLedColor(Settings.Color);
     BinaryClock->SetModeShape(Settings.Shape);
+    // No taskbar button from the first showing on, rather than from the first tick.
+    if (Settings.HideTask != 0) ShowWindow(Application->Handle(), SW_HIDE);
     BinaryClock->Invalidate();
     BinaryClock->Repaint();
     fcImageForm1->Invalidate();
@@ -350,6 +365,7 @@ void TForm1::ApplySettings() {
 
 void TForm1::TimerClockTimer(TObject*) {
     if (Settings.HideTask != 0) ShowWindow(Application->Handle(), SW_HIDE);
+    SetWindowAccessibleName(Handle(), TimeText());
     // The next tick comes just after the face next changes: it then changes within a few
     // milliseconds of each second (or minute), and the program wakes once a second (or
     // once a minute) instead of four times a second. Waking up is most of what a clock
@@ -410,6 +426,7 @@ void TForm1::LabelLinkClick(TObject*) {
 // Dragging by the clock face ----------------------------------------------------------------------
 
 void TForm1::BinaryClockMouseDown(TObject*, TMouseButton button, TShiftState, int x, int y) {
+    ClockTip->Pressed();
     if (button != mbLeft) return;
     Dragging = true;
     DragMoved = false;
@@ -418,6 +435,7 @@ void TForm1::BinaryClockMouseDown(TObject*, TMouseButton button, TShiftState, in
 }
 
 void TForm1::BinaryClockMouseMove(TObject*, TShiftState, int x, int y) {
+    if (!Dragging) ClockTip->PointerMoved();
     if (!Dragging) return;
     if (std::abs(DragStartX - x) <= 1 && std::abs(DragStartY - y) <= 1) return;
     MoveWindow(Handle(), Left() + (x - DragStartX), Top() + (y - DragStartY), Width(), Height(), true);
@@ -521,3 +539,14 @@ void TForm1::About1Click(TObject*) {
 }
 
 void TForm1::Quit1Click(TObject*) { Close(); }
+
+void TForm1::FormKeyDown(TObject*, uint16_t& key, TShiftState shift) {
+    bool menuKey = key == VK_APPS || key == VK_RETURN || (key == VK_F10 && !(shift & (ssCtrl | ssAlt)));
+    if (!menuKey || (shift & ssCtrl)) return;
+    key = 0;
+    ClockTip->Hide();
+    TPoint corner = ClientToScreen({0, 0});
+    PopupMenu1->Popup(corner.X, corner.Y);
+}
+
+std::string TForm1::TimeText() const { return TimeInWords(LocalTimeNow(), Settings.Hour24 != 0); }

@@ -14,10 +14,15 @@
 // clock geometry of every format, the outline and the start-up panel are the design's at
 // that scale; the framework does not scale this form (Scaled is off). Positions stay in
 // screen pixels.
+//
+// The window's title is the program's name. With the keyboard focus (a click gives it),
+// Menu, Shift+F10, F10 and Return open the menu; resting the pointer on the clock shows the
+// time in words.
 #pragma once
 
 #include <memory>
 
+#include "app/clocktip.h"
 #include "clock/binaryclock.h"
 #include "dialogs/fclockconfig.h"
 #include "platform/ui/form.h"
@@ -70,6 +75,8 @@ public:
     TMenuItem* Resume1 = nullptr;
     TMenuItem* Quit1 = nullptr;
     TTimer* TimerStartup = nullptr;
+    // The time in words when the pointer rests on the clock.
+    std::unique_ptr<TClockTip> ClockTip;
 
     ClockSettings Settings;
 
@@ -139,6 +146,11 @@ public:
     void UsersManual1Click(TObject* sender);
     void About1Click(TObject* sender);
     void Quit1Click(TObject* sender);
+    // The keyboard: Menu, Shift+F10, F10 and Return open the menu at the clock's top-left
+    // corner.
+    void FormKeyDown(TObject* sender, uint16_t& key, TShiftState shift);
+    // The time and date in words, as the tooltip shows them and screen readers read them.
+    std::string TimeText() const;
 
     // Fills the settings dialog's controls from Settings (the move-around box hidden, the
     // size shown as "Automatic" when the stored one reads so), and reads them back into
@@ -164,6 +176,10 @@ public:
     static const TGeometry kGeometry[7];
     // The geometry of a format (0..6) at a scale: every number of kGeometry scaled.
     static TGeometry ScaledGeometry(int32_t type, int scalePercent);
+
+protected:
+    // The window's title is the program's name: "Form1" is only the design-time caption.
+    void CreateParams(TCreateParams& params) override;
 
 private:
     TMenuItem* AddMenuItem(const char* name, const char* caption, TNotifyEvent onClick);

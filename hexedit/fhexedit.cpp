@@ -70,23 +70,23 @@ void TFormHexEdit::BuildMenus() {
     MainMenu1 = new TMainMenu(this);
     TMenuItem* bar = MainMenu1->Items();
 
-    File1 = AddItem(bar, "File", 0, nullptr);
-    Open1 = AddItem(File1, "Open...", scCtrl | 'O', Method(this, &TFormHexEdit::Open1Click));
-    Save1 = AddItem(File1, "Save", scCtrl | 'S', Method(this, &TFormHexEdit::Save1Click));
-    SaveAs1 = AddItem(File1, "Save As...", 0, Method(this, &TFormHexEdit::SaveAs1Click));
+    File1 = AddItem(bar, "&File", 0, nullptr);
+    Open1 = AddItem(File1, "&Open...", scCtrl | 'O', Method(this, &TFormHexEdit::Open1Click));
+    Save1 = AddItem(File1, "&Save", scCtrl | 'S', Method(this, &TFormHexEdit::Save1Click));
+    SaveAs1 = AddItem(File1, "Save &As...", 0, Method(this, &TFormHexEdit::SaveAs1Click));
     AddItem(File1, "-", 0, nullptr);
-    Exit1 = AddItem(File1, "Exit", scCtrl | 'Q', Method(this, &TFormHexEdit::Exit1Click));
+    Exit1 = AddItem(File1, "E&xit", scCtrl | 'Q', Method(this, &TFormHexEdit::Exit1Click));
 
-    Edit1 = AddItem(bar, "Edit", 0, nullptr);
-    Undo1 = AddItem(Edit1, "Undo", scCtrl | 'Z', Method(this, &TFormHexEdit::Undo1Click));
-    Redo1 = AddItem(Edit1, "Redo", scCtrl | 'Y', Method(this, &TFormHexEdit::Redo1Click));
+    Edit1 = AddItem(bar, "&Edit", 0, nullptr);
+    Undo1 = AddItem(Edit1, "&Undo", scCtrl | 'Z', Method(this, &TFormHexEdit::Undo1Click));
+    Redo1 = AddItem(Edit1, "&Redo", scCtrl | 'Y', Method(this, &TFormHexEdit::Redo1Click));
 
-    Search1 = AddItem(bar, "Search", 0, nullptr);
-    Find1 = AddItem(Search1, "Find...", scCtrl | 'F', Method(this, &TFormHexEdit::Find1Click));
+    Search1 = AddItem(bar, "&Search", 0, nullptr);
+    Find1 = AddItem(Search1, "&Find...", scCtrl | 'F', Method(this, &TFormHexEdit::Find1Click));
     FindNext1 =
-        AddItem(Search1, "Find Next", VK_F1 + 2, Method(this, &TFormHexEdit::FindNext1Click));
+        AddItem(Search1, "Find &Next", VK_F1 + 2, Method(this, &TFormHexEdit::FindNext1Click));
 
-    View1 = AddItem(bar, "View", 0, nullptr);
+    View1 = AddItem(bar, "&View", 0, nullptr);
     HexBytes1 = AddViewItem(View1, "Hex bytes", [](THexEditor& e) { e.SetBaseBytes(16); });
     DecimalBytes1 = AddViewItem(View1, "Decimal bytes", [](THexEditor& e) { e.SetBaseBytes(10); });
     AddItem(View1, "-", 0, nullptr);

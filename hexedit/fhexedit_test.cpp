@@ -298,10 +298,12 @@ TEST_P(HexEditClosing, UndoAfterASaveMarksTheTitleAndClosingAsks) {
 
 INSTANTIATE_TEST_SUITE_P(Answers, HexEditClosing,
                          ::testing::Values(TCloseCase{"Cancel", false, false},
-                                           TCloseCase{"No", true, false},
-                                           TCloseCase{"Yes", true, true}),
+                                           TCloseCase{"&No", true, false},
+                                           TCloseCase{"&Yes", true, true}),
                          [](const ::testing::TestParamInfo<TCloseCase>& info) {
-                             return std::string(info.param.answer);
+                             std::string name = info.param.answer;
+                             std::erase(name, '&');  // the access letter's mark
+                             return name;
                          });
 
 TEST_F(HexEdit, EveryWayOfClosingAsksAboutUnsavedChanges) {
@@ -348,7 +350,7 @@ TEST_F(HexEdit, ASaveThatFailsKeepsTheWindowAndTheChanges) {
     app.Run();
     fs::remove_all(dir);  // nowhere to write to now
     Then([this] { Ctrl('Q'); });
-    Then([this] { Answer("Yes"); });
+    Then([this] { Answer("&Yes"); });
     Then([this] { Answer("OK"); });
     RunAll();
     ASSERT_EQ(boxes.size(), 2u);
@@ -651,6 +653,39 @@ TEST(HexEditScale, TheWindowAndItsDialogsAreTheirDesignAtEveryScale) {
         form->Free();
     }
     SetFontProvider(CreateFixedFontProvider());
+}
+
+TEST_F(HexEdit, TheWheelScrollsThreeRowsANotchAndAltFOpensFileWithoutTyping) {
+    std::string many(64 * 16, 'z');
+    WriteFile(file, many);
+    Start(file.string());
+    TPoint p = Editor().ClientToScreen({40, 40});
+    screen.Wheel(p.X, p.Y, -WHEEL_DELTA);
+    app.Run();
+    EXPECT_EQ(form->ScrollBar1->Position(), 3);
+    screen.Wheel(p.X, p.Y, -2 * WHEEL_DELTA);
+    app.Run();
+    EXPECT_EQ(form->ScrollBar1->Position(), 9);
+    screen.Wheel(p.X, p.Y, WHEEL_DELTA);
+    app.Run();
+    EXPECT_EQ(form->ScrollBar1->Position(), 6);
+
+    int open = -2;
+    Then([this] {
+        screen.KeyDown(VK_MENU, native::kAlt);
+        screen.KeyDown('F', native::kAlt);
+        screen.TypeSysChar('f');
+        screen.KeyUp('F', native::kAlt);
+        screen.KeyUp(VK_MENU);
+    });
+    Then([&] {
+        open = form->MainMenu1->OpenIndex();
+        screen.PressKey(VK_ESCAPE);
+    });
+    RunAll();
+    EXPECT_EQ(open, 0);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(Editor().Data()), many.size()), many);
+    EXPECT_EQ(form->Caption().front(), 'd');  // no "*": nothing changed
 }
 
 }  // namespace

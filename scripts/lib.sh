@@ -6,12 +6,12 @@ ZT_PACKAGES=(
     libfreetype-dev libfontconfig1-dev fonts-dejavu-core fonts-dejavu-extra libpng-dev
     libx11-dev libxext-dev libxrandr-dev
     libgtest-dev libbenchmark-dev
-    libxtst-dev xvfb xauth openbox xdotool x11-utils x11-xserver-utils
-    xserver-xorg-core xserver-xorg-video-dummy
+    libxtst-dev xvfb xauth openbox icewm fluxbox i3-wm xdotool x11-utils x11-xserver-utils
+    libsystemd-dev dbus at-spi2-core python3-pyatspi
     # the Debian package: its build and its checks
     debhelper dpkg-dev file lintian appstream desktop-file-utils mandoc
     # a screen that changes size under a running program (Xorg with the dummy driver)
-    xserver-xorg-video-dummy
+    xserver-xorg-core xserver-xorg-video-dummy
 )
 
 zt_root() { cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd; }

@@ -7,6 +7,7 @@
 
 #include "platform/ui/form.h"
 #include "platform/ui/screen.h"
+#include "platform/ui/wincontrol.h"
 
 namespace {
 // At 100 %; they scale with the placed window.
@@ -17,54 +18,92 @@ constexpr int kBottomBand = 50;
 constexpr int kSameSize = 10;
 constexpr int kNudge = 15;
 constexpr int kDialogGap = 10;
+
+// A window as the placement sees it: its outer rectangle, the window manager's frame
+// included. Setting Left or Top moves the window at once, its frame to that place.
+class TOuter {
+public:
+    explicit TOuter(TControl* control) : control_(control) {
+        // A top-level window knows its frame once it exists: it is made now (hidden).
+        auto* windowed = dynamic_cast<TWinControl*>(control);
+        if (windowed && windowed->IsForm()) extents_ = GetWindowFrameExtents(windowed->Handle());
+    }
+    int Left() const { return control_->Left() - extents_.Left; }
+    int Top() const { return control_->Top() - extents_.Top; }
+    int Width() const { return control_->Width() + extents_.Left + extents_.Right; }
+    int Height() const { return control_->Height() + extents_.Top + extents_.Bottom; }
+    // A length at 100 % at the window's scale.
+    int Scaled(int length) const { return control_->ScaleValue(length); }
+    void SetLeft(int left) { control_->SetLeft(left + extents_.Left); }
+    void SetTop(int top) { control_->SetTop(top + extents_.Top); }
+
+private:
+    TControl* control_;
+    native::TFrameExtents extents_;
+};
+
+void Center(const TOuter& owner, TOuter& window) {
+    window.SetTop(owner.Top() + (owner.Height() - window.Height()) / 2);
+    window.SetLeft(owner.Left() + (owner.Width() - window.Width()) / 2);
+    if (window.Top() < 0) window.SetTop(0);
+    if (window.Left() < 0) window.SetLeft(0);
+    const int sameSize = window.Scaled(kSameSize), nudge = window.Scaled(kNudge);
+    const int bottomBand = window.Scaled(kBottomBand);
+    if (std::abs(owner.Width() - window.Width()) < sameSize) window.SetLeft(window.Left() + nudge);
+    if (std::abs(owner.Height() - window.Height()) < sameSize) window.SetTop(window.Top() + nudge);
+    const int screenHeight = Screen->Height();
+    const int screenWidth = Screen->Width();
+    if (window.Top() + window.Height() >= screenHeight - bottomBand)
+        window.SetTop(screenHeight - bottomBand - window.Height());
+    if (window.Left() + window.Width() >= screenWidth) window.SetLeft(screenWidth - window.Width());
+}
+
+void Above(const TOuter& owner, TOuter& window, int gap) {
+    Center(owner, window);
+    const int top = owner.Top() - window.Height() - gap;
+    window.SetTop(top < 0 ? 0 : top);
+}
+
+void Below(const TOuter& owner, TOuter& window, int gap) {
+    Center(owner, window);
+    int top = owner.Top() + owner.Height() + gap;
+    if (Screen->Height() - window.Height() < top) top = Screen->Height() - window.Height();
+    window.SetTop(top);
+}
+
 }  // namespace
 
 void CenterOverForm(TCustomForm* owner, TControl* window) {
     if (owner == nullptr || window == nullptr) return;
-    const int sameSize = window->ScaleValue(kSameSize), nudge = window->ScaleValue(kNudge);
-    const int bottomBand = window->ScaleValue(kBottomBand);
-    window->SetTop(owner->Top() + (owner->Height() - window->Height()) / 2);
-    window->SetLeft(owner->Left() + (owner->Width() - window->Width()) / 2);
-    if (window->Top() < 0) window->SetTop(0);
-    if (window->Left() < 0) window->SetLeft(0);
-    if (std::abs(owner->Width() - window->Width()) < sameSize)
-        window->SetLeft(window->Left() + nudge);
-    if (std::abs(owner->Height() - window->Height()) < sameSize)
-        window->SetTop(window->Top() + nudge);
-    const int screenHeight = Screen->Height();
-    const int screenWidth = Screen->Width();
-    if (window->Top() + window->Height() >= screenHeight - bottomBand)
-        window->SetTop(screenHeight - bottomBand - window->Height());
-    if (window->Left() + window->Width() >= screenWidth)
-        window->SetLeft(screenWidth - window->Width());
+    TOuter outer(window);
+    Center(TOuter(owner), outer);
 }
 
 void PlaceAboveForm(TCustomForm* owner, TControl* window, int gap) {
     if (owner == nullptr || window == nullptr) return;
-    CenterOverForm(owner, window);
-    const int top = owner->Top() - window->Height() - gap;
-    window->SetTop(top < 0 ? 0 : top);
+    TOuter outer(window);
+    Above(TOuter(owner), outer, gap);
 }
 
 void PlaceBelowForm(TCustomForm* owner, TControl* window, int gap) {
     if (owner == nullptr || window == nullptr) return;
-    CenterOverForm(owner, window);
-    int top = owner->Top() + owner->Height() + gap;
-    if (Screen->Height() - window->Height() < top) top = Screen->Height() - window->Height();
-    window->SetTop(top);
+    TOuter outer(window);
+    Below(TOuter(owner), outer, gap);
 }
 
 void PlaceDialog(TCustomForm* owner, TControl* dialog) {
     if (owner == nullptr || dialog == nullptr) return;
+    const int gap = dialog->ScaleValue(kDialogGap);
+    const TOuter outerOwner(owner);
+    TOuter outer(dialog);
     if (owner->FormStyle() == fsStayOnTop) {
-        const int gap = dialog->ScaleValue(kDialogGap);
-        if (owner->Top() > dialog->Height()) {
-            PlaceAboveForm(owner, dialog, gap);
+        if (outerOwner.Top() > outer.Height()) {
+            Above(outerOwner, outer, gap);
         } else {
-            PlaceBelowForm(owner, dialog, gap);
+            Below(outerOwner, outer, gap);
         }
     } else {
-        CenterOverForm(owner, dialog);
+        Center(outerOwner, outer);
     }
 }
 

@@ -1,5 +1,10 @@
 // Placing a dialog relative to the clock window before the dialog is shown.
 //
+// Every position and size below is a window's outer rectangle: the window manager's frame
+// (title bar and borders, GetWindowFrameExtents) included, so that a dialog placed above or
+// below the clock leaves the clock wholly visible. Placing a form makes its window (hidden)
+// to learn its frame. A borderless window, or a control that is no form, has no frame.
+//
 // The owner is the form the dialog belongs to (the clock's main window); the placed window
 // is any control, in practice a dialog form. Positions and sizes are screen pixels. Each
 // step assigns Top or Left on its own, so the placed window moves at once and the next step

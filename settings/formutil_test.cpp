@@ -262,6 +262,42 @@ TEST(Placement, DistancesScaleWithTheDialog) {
     owner->Free();
 }
 
+// A window manager's frame: a 24-pixel title bar and 4-pixel borders. The arithmetic is
+// that of the outer rectangles, so no frame covers the clock.
+TEST(Placement, DialogsArePlacedByTheirFramesAndNeverCoverTheClock) {
+    struct TCase {
+        const char* name;
+        int clockTop;
+        bool above;
+    };
+    for (const TCase& c : {TCase{"above", 600, true}, TCase{"below", 200, false}}) {
+        SCOPED_TRACE(c.name);
+        THeadlessApp app;
+        app.Backend().SetFrameExtents({4, 24, 4, 4});
+        TForm* owner = New<TForm>(Application);
+        owner->SetBorderStyle(bsNone);
+        owner->SetBounds(300, c.clockTop, 150, 90);
+        owner->SetFormStyle(fsStayOnTop);
+        TForm* dialog = New<TForm>(Application);
+        dialog->SetBorderStyle(bsDialog);
+        dialog->SetBounds(0, 0, 403, 349);
+        PlaceDialog(owner, dialog);
+        const TRect clock = owner->BoundsRect();
+        const TRect outer{dialog->Left() - 4, dialog->Top() - 24, dialog->Left() + 403 + 4,
+                          dialog->Top() + 349 + 4};
+        EXPECT_TRUE(outer.Intersect(clock).IsEmpty());
+        // Centred by the outer width: (150 - 411) / 2 = -130 from the clock's left.
+        EXPECT_EQ(outer.Left, 300 - 130);
+        if (c.above) {
+            EXPECT_EQ(outer.Bottom, clock.Top - 10);  // the gap of 10 between frame and clock
+        } else {
+            EXPECT_EQ(outer.Top, clock.Bottom + 10);
+        }
+        dialog->Free();
+        owner->Free();
+    }
+}
+
 TEST(Placement, AMissingOwnerOrWindowChangesNothing) {
     THeadlessApp app;
     TForm* owner = New<TForm>(Application);

@@ -614,6 +614,7 @@ void THexEditor::Dispatch(TMessage& m) {
         m.Result = DLGC_WANTARROWS | DLGC_WANTCHARS;
         return;
     }
+    if (m.Msg == WM_MOUSEWHEEL && MouseWheel(GET_WHEEL_DELTA_WPARAM(m.WParam))) return;
     TCustomControl::Dispatch(m);
 }
 

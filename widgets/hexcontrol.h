@@ -297,6 +297,9 @@ public:
     void Dispatch(TMessage& message) override;
 
 protected:
+    // The wheel: three rows a notch through the scroll bar (hexwheel.cpp); true when the
+    // editor scrolled (or had nothing to scroll), false to pass the wheel on.
+    bool MouseWheel(int delta);
     void Paint() override;
     bool DoKeyDown(uint16_t& key, TShiftState shift) override;
     void KeyPress(char& key) override;
@@ -365,6 +368,7 @@ private:
 
     // View.
     int64_t topOffset_ = 0;
+    int wheelRemainder_ = 0;  // a part of a notch turned, for the next turn
     int64_t firstVisible_ = 0;
     int64_t lastVisible_ = -1;
     int rowsPainted_ = 0;

@@ -15,7 +15,7 @@ namespace {
 // Stacking layers, lowest first. An owned window is never in a lower layer than its owner,
 // so a dialog of a stay-on-top window does not open behind it.
 int Layer(const THeadlessWindow& w) {
-    int own = w.Kind() == TWindowKind::Popup ? 2 : w.StayOnTop() ? 1 : 0;
+    int own = IsUnmanaged(w.Kind()) ? 2 : w.StayOnTop() ? 1 : 0;
     return w.Owner() ? std::max(own, Layer(*w.Owner())) : own;
 }
 
@@ -259,7 +259,7 @@ void THeadlessBackend::MouseDown(int x, int y, int button, unsigned modifiers) {
     if (!target) return;
     auto* w = static_cast<THeadlessWindow*>(target);
     pressed_ = w;
-    if (w->Kind() != TWindowKind::Popup) focused_ = w;
+    if (!IsUnmanaged(w->Kind())) focused_ = w;
     Post(MakeEvent(TEventKind::ButtonDown, target, cursor_, button, modifiers | buttons_));
 }
 
@@ -304,6 +304,24 @@ void THeadlessBackend::TypeChar(uint32_t ch, unsigned modifiers) {
     if (!target) return;
     TEvent e = MakeEvent(TEventKind::Char, target, cursor_, 0, modifiers);
     e.Char = ch;
+    Post(e);
+}
+
+void THeadlessBackend::TypeSysChar(uint32_t ch, unsigned modifiers) {
+    THeadlessWindow* target = KeyTarget();
+    if (!target) return;
+    TEvent e = MakeEvent(TEventKind::SysChar, target, cursor_, 0, modifiers);
+    e.Char = ch;
+    Post(e);
+}
+
+void THeadlessBackend::Wheel(int x, int y, int delta, bool horizontal, unsigned modifiers) {
+    cursor_ = {x, y};
+    TNativeWindow* target = InputTarget(cursor_);
+    if (!target) return;
+    TEvent e = MakeEvent(TEventKind::Wheel, target, cursor_, 0, modifiers | buttons_);
+    e.Delta = delta;
+    e.Horizontal = horizontal;
     Post(e);
 }
 
@@ -369,7 +387,7 @@ THeadlessWindow* THeadlessBackend::WindowAt(TPoint p) const {
     std::vector<THeadlessWindow*> ordered = Windows();
     for (auto it = ordered.rbegin(); it != ordered.rend(); ++it) {
         THeadlessWindow* w = *it;
-        if (w->visible_ && w->bounds_.Contains(p) &&
+        if (w->visible_ && w->kind_ != TWindowKind::Tooltip && w->bounds_.Contains(p) &&
             w->Covers({p.X - w->bounds_.Left, p.Y - w->bounds_.Top}))
             return w;
     }
@@ -423,6 +441,7 @@ THeadlessWindow::THeadlessWindow(THeadlessBackend& backend, const TWindowParams&
       stayOnTop_(params.StayOnTop),
       taskbarButton_(params.TaskbarButton),
       borderless_(params.Borderless),
+      resizable_(params.Resizable && params.Kind != TWindowKind::Dialog),
       pixels_(std::max(0, params.Bounds.Width()), std::max(0, params.Bounds.Height()), pf24bit) {}
 
 THeadlessWindow::~THeadlessWindow() {
@@ -437,12 +456,16 @@ void THeadlessWindow::SetBounds(const TRect& screenBounds) {
 void THeadlessWindow::Show(bool visible) {
     if (visible && !visible_) {
         backend_.Stack(this);
-        if (kind_ != TWindowKind::Popup) backend_.focused_ = this;
+        if (!IsUnmanaged(kind_) && activateOnShow_) backend_.focused_ = this;
     }
     visible_ = visible;
     // As a window manager does when a dialog closes: the focus goes back to its owner.
     if (!visible && backend_.focused_ == this)
         backend_.focused_ = owner_ && owner_->visible_ ? owner_ : nullptr;
+}
+
+TFrameExtents THeadlessWindow::FrameExtents() {
+    return borderless_ || IsUnmanaged(kind_) ? TFrameExtents{} : backend_.frameExtents_;
 }
 
 void THeadlessWindow::SetShape(const TRegion* shape) {

@@ -5,8 +5,8 @@
 // each through its shape and colour key, over a plain desktop colour, with the inverted
 // drag outlines drawn on top. An owned window stays above its owner: it is in its owner's
 // layer when that is higher than its own, and above its owner within the layer.
-// Synthetic input is delivered by screen position through the same shapes, or to the
-// window holding the capture; while a button is held, to the window that got the press
+// Synthetic input is delivered by screen position through the same shapes (tooltips let
+// the pointer through), or to the window holding the capture; while a button is held, to the window that got the press
 // (as the X server's implicit grab does). Keys go to the focused window, or to a popup
 // holding the capture (as the X11 backend's keyboard grab does).
 //
@@ -66,6 +66,9 @@ public:
     // another density, and reports it (TEventKind::DensityChanged).
     void ChangeDensityBySystem(TNativeWindow* window, const TRect& bounds, int pixelsPerInch);
     void SetDragFullWindows(bool on) { dragFullWindows_ = on; }
+    // The decoration a window manager would put around every window that has a frame
+    // (not borderless, not a popup); none by default.
+    void SetFrameExtents(TFrameExtents extents) { frameExtents_ = extents; }
     static constexpr TColor kDesktopColor = RGB(58, 110, 165);
 
     // Clock. At(ms, action) runs action when the virtual clock reaches ms (ms may be in
@@ -96,6 +99,11 @@ public:
     // with all three, as a window system reports them.
     void PressKey(int key, uint32_t ch = 0, unsigned modifiers = 0);
     void TypeChar(uint32_t ch, unsigned modifiers = 0);
+    // A character typed with Alt held (the key of an Alt chord), as WM_SYSCHAR.
+    void TypeSysChar(uint32_t ch, unsigned modifiers = kAlt);
+    // The wheel turned by delta (kWheelNotch a notch) with the pointer at (x, y); the
+    // event goes to the window under the pointer, or the one holding the capture.
+    void Wheel(int x, int y, int delta, bool horizontal = false, unsigned modifiers = 0);
     // Asks window to close as a window manager would.
     void RequestClose(TNativeWindow* window);
     // Destroys window as another program can on X (xdotool windowclose): it leaves the
@@ -104,8 +112,9 @@ public:
     // Moves or resizes window as a window manager does (or the user through its frame):
     // the bounds change and a Moved event reports them.
     void MoveByWindowManager(TNativeWindow* window, const TRect& bounds);
-    // Input for keys goes to the focused window: the last one shown or clicked (popups
-    // never take the focus); when that one hides or goes, its owner if it shows.
+    // Input for keys goes to the focused window: the last one shown (unless it was made
+    // not to take the focus when shown) or clicked (popups never take the focus); when
+    // that one hides or goes, its owner if it shows.
     THeadlessWindow* FocusedWindow() const { return focused_; }
     // Where keys go now: a visible popup holding the capture, else the focused window.
     THeadlessWindow* KeyTarget() const;
@@ -144,6 +153,7 @@ private:
     std::vector<TEvent> pending_;
     std::multimap<int64_t, std::function<void()>> actions_;
     std::vector<uint8_t> outline_;  // one byte a screen pixel: 1 where inverted
+    TFrameExtents frameExtents_;
 };
 
 class THeadlessWindow : public TNativeWindow {
@@ -164,6 +174,10 @@ public:
     void Raise() override;
     void Present(const TBitmap& frame, const TRect& dirty) override;
     void SetCursorShape(int cursor) override { cursorShape_ = cursor; }
+    TFrameExtents FrameExtents() override;
+    void SetModal(bool modal) override { modal_ = modal; }
+    void SetAccessibleName(const std::string& name) override { accessibleName_ = name; }
+    void SetActivateOnShow(bool activate) override { activateOnShow_ = activate; }
 
     // What a test can see.
     const std::string& Title() const { return title_; }
@@ -178,6 +192,9 @@ public:
     const std::optional<TRegion>& Shape() const { return shape_; }
     std::optional<TColor> ColorKey() const { return colorKey_; }
     int CursorShape() const { return cursorShape_; }
+    bool Resizable() const { return resizable_; }
+    bool Modal() const { return modal_; }
+    const std::string& AccessibleName() const { return accessibleName_; }
     int PresentCount() const { return presents_; }
     // The pixels last presented (window-sized).
     const TBitmap& Pixels() const { return pixels_; }
@@ -202,6 +219,10 @@ private:
     bool borderless_;
     std::optional<TRegion> shape_;
     std::optional<TColor> colorKey_;
+    bool resizable_;
+    bool activateOnShow_ = true;
+    bool modal_ = false;
+    std::string accessibleName_;
     int cursorShape_ = 0;
     int presents_ = 0;
     TBitmap pixels_;

@@ -18,5 +18,6 @@ constexpr int VK_UP = 0x26;
 constexpr int VK_RIGHT = 0x27;
 constexpr int VK_DOWN = 0x28;
 constexpr int VK_DELETE = 0x2E;
+constexpr int VK_APPS = 0x5D;  // the Menu (context menu) key
 constexpr int VK_F1 = 0x70;
 constexpr int VK_F10 = 0x79;

@@ -31,7 +31,9 @@ enum class TEventKind {
     ButtonUp,
     KeyDown,
     KeyUp,
-    Char,
+    Char,     // a character typed as text
+    SysChar,  // a character typed with Alt held (Alt+F): an access key, never text
+    Wheel,    // the wheel turned (Delta, Horizontal) with the pointer at ScreenPos
     CloseRequest,  // the window manager asks the window to close
     Destroyed,     // another program destroyed the window: it is gone from the screen
     Exposed,       // part of the window must be shown again (Rect, window coordinates)
@@ -56,6 +58,9 @@ constexpr unsigned kLeftDown = 8;
 constexpr unsigned kRightDown = 16;
 constexpr unsigned kMiddleDown = 32;
 
+// One notch of a mouse wheel, as the system counts it (WHEEL_DELTA).
+constexpr int kWheelNotch = 120;
+
 struct TEvent {
     TEventKind Kind = TEventKind::MouseMove;
     TNativeWindow* Window = nullptr;  // the window the event is for; none for Wake
@@ -63,7 +68,11 @@ struct TEvent {
     int Button = 0;                   // ButtonDown, ButtonUp
     unsigned Modifiers = 0;
     int Key = 0;         // KeyDown, KeyUp: a virtual-key code (VK_RETURN, VK_ESCAPE, ...)
-    uint32_t Char = 0;   // Char: a Unicode code point
+    uint32_t Char = 0;   // Char, SysChar: a Unicode code point
+    // Wheel: how far it turned, kWheelNotch a notch; positive away from the user (up) or,
+    // for the horizontal wheel (tilt), to the right.
+    int Delta = 0;
+    bool Horizontal = false;
     TRect Rect;          // Exposed, Moved, DensityChanged
     int PixelsPerInch = 0;  // DensityChanged
     int64_t TimeMs = 0;  // the backend's clock when the event happened
@@ -73,8 +82,14 @@ enum class TWindowKind {
     Normal,  // an application window with a taskbar button
     Dialog,  // a fixed-size dialog, transient for its owner when it has one; it takes the
              // keyboard focus each time it is shown
-    Popup,   // a menu or tooltip: not managed, no decoration, above everything
+    Popup,   // a menu: not managed, no decoration, above everything
+    Tooltip,  // a tip: like a popup, and the pointer goes through it
 };
+
+// Windows the window manager does not manage: menus and tips.
+constexpr bool IsUnmanaged(TWindowKind kind) {
+    return kind == TWindowKind::Popup || kind == TWindowKind::Tooltip;
+}
 
 // A program's icon at one size: Width x Height pixels, row by row, each 0xAARRGGBB (not
 // premultiplied), in static storage.
@@ -96,9 +111,18 @@ struct TWindowParams {
     bool Borderless = false;
     bool StayOnTop = false;
     bool TaskbarButton = true;
+    // The user may resize it through the window manager; otherwise its size is fixed
+    // (the hints say min = max = its size), and a tiling window manager floats it.
+    bool Resizable = true;
     // The program's icon in a few sizes, for the window system to show beside the window
     // (X11: _NET_WM_ICON; Windows uses the executable's icon resource instead).
     std::span<const TIconImage> Icon;
+};
+
+// The room a window manager's decoration takes on each side of a window (pixels).
+struct TFrameExtents {
+    int Left = 0, Top = 0, Right = 0, Bottom = 0;
+    friend bool operator==(const TFrameExtents&, const TFrameExtents&) = default;
 };
 
 // A top-level window of the window system.
@@ -123,6 +147,17 @@ public:
     virtual void Present(const TBitmap& frame, const TRect& dirty) = 0;
     // The pointer shape over the window (a crXXX cursor number).
     virtual void SetCursorShape(int cursor) = 0;
+    // The decoration around the window, known before it is first shown where the window
+    // system can tell (the window manager's frame, a Windows caption and border); nothing
+    // for a borderless window or where nobody tells.
+    virtual TFrameExtents FrameExtents() { return {}; }
+    // Whether the next Show(true) takes the keyboard focus (the default); a window shown
+    // without it (a desktop gadget) gets the focus when it is clicked.
+    virtual void SetActivateOnShow(bool) {}
+    // A modal dialog: the window manager keeps it above its owner and offers no minimise.
+    virtual void SetModal(bool) {}
+    // What a screen reader reads for the window (it may change often; the title does not).
+    virtual void SetAccessibleName(const std::string&) {}
 };
 
 class TBackend {

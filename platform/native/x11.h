@@ -21,7 +21,9 @@
 //   _NET_WM_ICON holds the program's icon, _NET_WM_PID is set, WM_DELETE_WINDOW becomes a
 //   CloseRequest. Positions are requested with USPosition and static gravity: the window
 //   manager keeps the window's own top-left corner where the program puts it, with any
-//   decoration outside it.
+//   decoration outside it. A window the window manager maps elsewhere than it asked (i3
+//   does so with a borderless one) asks once more, then keeps what it gets; what the
+//   window manager reports before that is not news.
 // - Bounds and Moved: a window's bounds are its X window's geometry on the root window.
 //   A configure notification that only confirms a position the program asked for before a
 //   newer request is not reported, so a fast drag does not see its window jump back.
@@ -33,7 +35,10 @@
 //   monitor that tells none; 96 for one of several).
 //   DragFullWindows is true: an X desktop moves whole windows.
 // - Waiting: WaitEvents blocks in poll() on the X connection and a self-pipe that Wake()
-//   writes to, with the deadline as timeout.
+//   writes to, with the deadline as timeout (and the accessibility buses, when there are).
+// - Screen readers: a shown window with an accessible name is an object on the desktop's
+//   AT-SPI accessibility bus, named with it (x11atspi.h); where no accessibility bus runs,
+//   nothing is connected and the name is only kept.
 // - Without the SHAPE extension windows stay rectangular and the colour key shows its
 //   pixels. Frames go to the server with plain XPutImage (no shared memory): the clock's
 //   windows are small and change once a second.

@@ -101,6 +101,61 @@ TEST(X11Keys, KeysymsGiveVirtualKeysAndCharacters) {
     }
 }
 
+TEST(X11Keys, ChordsTypeNothingOrSystemCharactersAndAltGrStillTypes) {
+    struct TCase {
+        const char* what;
+        unsigned long base, keysym;
+        std::string text;  // what the keymap or input method made of it
+        unsigned state;
+        int key;
+        std::vector<uint32_t> chars;
+        bool system;
+    };
+    constexpr unsigned shift = kXShiftMask, ctrl = kXControlMask, alt = kXMod1Mask,
+                       super = kXMod4Mask, altGr = kXMod5Mask;
+    const TCase cases[] = {
+        {"a", XK_a, XK_a, "a", 0, 'A', {'a'}, false},
+        {"Shift+a", XK_a, XK_A, "A", shift, 'A', {'A'}, false},
+        {"Alt+f", XK_f, XK_f, "f", alt, 'F', {'f'}, true},
+        {"Alt+Shift+f", XK_f, XK_F, "F", alt | shift, 'F', {'F'}, true},
+        {"Ctrl+a", XK_a, XK_a, "\x01", ctrl, 'A', {}, false},
+        {"Ctrl+1", XK_1, XK_1, "1", ctrl, '1', {}, false},
+        {"Ctrl+.", XK_period, XK_period, ".", ctrl, 0, {}, false},
+        {"Ctrl+Alt+x", XK_x, XK_x, "x", ctrl | alt, 'X', {}, false},
+        {"Super+e", XK_e, XK_e, "e", super, 'E', {}, false},
+        {"Ctrl+Backspace", XK_BackSpace, XK_BackSpace, "\b", ctrl, VK_BACK, {}, false},
+        {"AltGr+q on a German keymap", XK_q, XK_at, "@", altGr, 'Q', {'@'}, false},
+        {"AltGr+e on a German keymap", XK_e, XK_EuroSign, "\xE2\x82\xAC", altGr, 'E', {0x20AC}, false},
+        {"Return", XK_Return, XK_Return, "\r", 0, VK_RETURN, {'\r'}, false},
+        {"Delete", XK_Delete, XK_Delete, "\x7F", 0, VK_DELETE, {}, false},
+        {"dead acute", XK_dead_acute, XK_dead_acute, "", 0, 0, {}, false},
+        {"dead circumflex with Shift", XK_grave, XK_dead_circumflex, "", shift, 0, {}, false},
+        {"e after a dead acute", XK_e, XK_eacute, "\xC3\xA9", 0, 'E', {0xE9}, false},
+        {"a composed sequence", 0, 0, "e\xCC\x81", 0, 0, {'e', 0x301}, false},
+        {"no text, a Latin-1 keysym", XK_eacute, XK_eacute, "", 0, 0, {0xE9}, false},
+        {"the Menu key", XK_Menu, XK_Menu, "", 0, VK_APPS, {}, false},
+        {"F10", XK_F10, XK_F10, "", 0, VK_F10, {}, false},
+        {"Shift+F10", XK_F10, XK_F10, "", shift, VK_F10, {}, false},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        TKeyPress press = TranslateKeyPress(c.base, c.keysym, c.text, c.state);
+        EXPECT_EQ(press.Key, c.key);
+        EXPECT_EQ(press.Chars, c.chars);
+        if (!c.chars.empty()) {
+            EXPECT_EQ(press.System, c.system);
+        }
+    }
+}
+
+TEST(X11Keys, Utf8IsDecodedAndMalformedBytesBecomeReplacementCharacters) {
+    EXPECT_EQ(DecodeUtf8("a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80"),
+              (std::vector<uint32_t>{'a', 0xE9, 0x20AC, 0x1F600}));
+    EXPECT_EQ(DecodeUtf8("\xC3"), (std::vector<uint32_t>{0xFFFD}));            // cut short
+    EXPECT_EQ(DecodeUtf8("\xFFz"), (std::vector<uint32_t>{0xFFFD, 'z'}));      // no lead byte
+    EXPECT_EQ(DecodeUtf8("\xED\xA0\x80"), (std::vector<uint32_t>{0xFFFD, 0xFFFD, 0xFFFD}));
+}
+
 // On a server ----------------------------------------------------------------------------------
 
 TColor Pattern(int x, int y, int seed) {
@@ -593,6 +648,60 @@ TEST_F(X11Test, DialogWithoutOwnerIsFixedSizeAndTransientForNothing) {
     EXPECT_EQ(hints.max_height, 160);
 }
 
+TEST_F(X11Test, AFixedSizeWindowSaysSoAndItsHintsFollowItsSize) {
+    TWindowParams params;
+    params.Resizable = false;
+    params.Borderless = true;
+    auto gadget = MakeWindow(TRect::FromSize(50, 50, 150, 90), params);
+    gadget->SetActivateOnShow(false);
+    auto resizable = MakeWindow(TRect::FromSize(50, 50, 300, 200));
+    resizable->SetActivateOnShow(true);
+    Sync();
+    auto sizes = [&](Window w) {
+        XSizeHints hints{};
+        long supplied = 0;
+        XGetWMNormalHints(observer, w, &hints, &supplied);
+        if (!(hints.flags & PMinSize) || !(hints.flags & PMaxSize)) return std::vector<int>{};
+        return std::vector<int>{hints.min_width, hints.min_height, hints.max_width, hints.max_height};
+    };
+    EXPECT_EQ(sizes(gadget->Id()), (std::vector<int>{150, 90, 150, 90}));
+    EXPECT_TRUE(sizes(resizable->Id()).empty());
+    gadget->SetBounds(TRect::FromSize(50, 50, 76, 46));
+    Sync();
+    EXPECT_EQ(sizes(gadget->Id()), (std::vector<int>{76, 46, 76, 46}));
+    // Not focused by the window manager when it maps; a window that is, says nothing.
+    EXPECT_EQ(Property32(gadget->Id(), "_NET_WM_USER_TIME"), std::vector<unsigned long>{0});
+    EXPECT_TRUE(Property32(resizable->Id(), "_NET_WM_USER_TIME").empty());
+}
+
+TEST_F(X11Test, ModalDialogsAndTooltipsTellTheWindowManager) {
+    TWindowParams dialogParams;
+    dialogParams.Kind = TWindowKind::Dialog;
+    auto dialog = MakeWindow(TRect::FromSize(50, 50, 240, 160), dialogParams);
+    dialog->SetModal(true);
+    Sync();
+    EXPECT_TRUE(HasState(dialog->Id(), "_NET_WM_STATE_MODAL"));
+    dialog->SetModal(false);
+    Sync();
+    EXPECT_FALSE(HasState(dialog->Id(), "_NET_WM_STATE_MODAL"));
+
+    TWindowParams tipParams;
+    tipParams.Kind = TWindowKind::Tooltip;
+    auto tip = MakeWindow(TRect::FromSize(60, 60, 100, 20), tipParams);
+    Sync();
+    XWindowAttributes attributes{};
+    ASSERT_TRUE(XGetWindowAttributes(observer, tip->Id(), &attributes));
+    EXPECT_TRUE(attributes.override_redirect);
+    EXPECT_EQ(Property32(tip->Id(), "_NET_WM_WINDOW_TYPE"),
+              std::vector<unsigned long>{AtomOf("_NET_WM_WINDOW_TYPE_TOOLTIP")});
+    int count = -1, ordering = 0;
+    XRectangle* input = XShapeGetRectangles(observer, tip->Id(), ShapeInput, &count, &ordering);
+    if (input) XFree(input);
+    EXPECT_EQ(count, 0);  // the pointer goes through
+    // Without a window manager nobody frames anything.
+    EXPECT_EQ(dialog->FrameExtents(), TFrameExtents{});
+}
+
 TEST_F(X11Test, StateIsWrittenBeforeMapping) {
     TWindowParams params;
     params.StayOnTop = true;
@@ -636,6 +745,124 @@ TEST_F(X11Test, MovesByOthersAreReportedAndOwnOvertakenOnesAreNot) {
     }
     EXPECT_EQ(RootPosition(window->Id()), second.TopLeft());
     EXPECT_EQ(window->Bounds(), second);
+}
+
+// A window manager within the test: it maps a window offset further in than the window
+// asked (as i3 does with a borderless window) and then honours the moves it is asked for,
+// or refuses them (and says so with a synthetic configure notification, as it must).
+class TMisplacingManager {
+public:
+    TMisplacingManager(const std::string& display, TPoint offset, bool honoursMoves)
+        : display_(XOpenDisplay(display.c_str())), offset_(offset), honoursMoves_(honoursMoves) {
+        if (!display_) return;
+        XSelectInput(display_, DefaultRootWindow(display_),
+                     SubstructureRedirectMask | SubstructureNotifyMask);
+        XSync(display_, False);
+    }
+    ~TMisplacingManager() {
+        if (display_) XCloseDisplay(display_);
+    }
+    bool Ok() const { return display_ != nullptr; }
+    int MoveRequests() const { return moveRequests_; }
+
+    // Handles what the window manager was asked so far.
+    void Handle() {
+        XSync(display_, False);
+        while (XPending(display_)) {
+            XEvent event;
+            XNextEvent(display_, &event);
+            if (event.type == MapRequest) {
+                Window client = event.xmaprequest.window;
+                XWindowAttributes a{};
+                XGetWindowAttributes(display_, client, &a);
+                XMoveWindow(display_, client, a.x + offset_.X, a.y + offset_.Y);
+                XMapWindow(display_, client);
+            } else if (event.type == ConfigureRequest) {
+                const XConfigureRequestEvent& r = event.xconfigurerequest;
+                XWindowAttributes a{};
+                XGetWindowAttributes(display_, r.window, &a);
+                if (!a.map_state) {  // not placed yet: any request is fine
+                    XWindowChanges changes{r.x, r.y, r.width, r.height, 0, 0, 0};
+                    XConfigureWindow(display_, r.window, unsigned(r.value_mask & 0xF), &changes);
+                    continue;
+                }
+                ++moveRequests_;
+                if (honoursMoves_) {
+                    XWindowChanges changes{r.x, r.y, r.width, r.height, 0, 0, 0};
+                    XConfigureWindow(display_, r.window, unsigned(r.value_mask & 0xF), &changes);
+                } else {
+                    XEvent notify{};
+                    notify.xconfigure.type = ConfigureNotify;
+                    notify.xconfigure.event = notify.xconfigure.window = r.window;
+                    notify.xconfigure.x = a.x;
+                    notify.xconfigure.y = a.y;
+                    notify.xconfigure.width = a.width;
+                    notify.xconfigure.height = a.height;
+                    XSendEvent(display_, r.window, False, StructureNotifyMask, &notify);
+                }
+            }
+        }
+        XSync(display_, False);
+    }
+
+private:
+    Display* display_;
+    TPoint offset_;
+    bool honoursMoves_;
+    int moveRequests_ = 0;
+};
+
+// A window mapped elsewhere than it asked asks once more: where the window manager then
+// honours that, the window stands where the program put it and never reported the place
+// it had in between; where it refuses, the window keeps the place it was given.
+TEST_F(X11Test, AWindowMappedElsewhereAsksOnceMoreAndKeepsTheAnswer) {
+    for (bool honours : {true, false}) {
+        SCOPED_TRACE(honours ? "the window manager honours moves" : "it refuses them");
+        TMisplacingManager manager(server->Display(), {2, 18}, honours);
+        ASSERT_TRUE(manager.Ok());
+        const TRect asked = TRect::FromSize(200, 150, 150, 90);
+        const TRect misplaced = TRect::FromSize(202, 168, 150, 90);
+        TWindowParams params;
+        params.Borderless = true;
+        params.Resizable = false;
+        auto window = MakeWindow(asked, params);
+        window->Present(MakeFrame(150, 90, [](int x, int y) { return Pattern(x, y, 30); }),
+                        {0, 0, 150, 90});
+        window->Show(true);
+        std::vector<TRect> moves;  // what the window reported
+        const TRect expected = honours ? asked : misplaced;
+        int64_t deadline = backend->NowMs() + 5000;
+        while (backend->NowMs() < deadline &&
+               (moves.empty() || moves.back() != expected || manager.MoveRequests() == 0)) {
+            Sync();
+            manager.Handle();
+            std::vector<TEvent> events;
+            backend->WaitEvents(backend->NowMs() + 20, events);
+            for (const TEvent& e : events)
+                if (e.Kind == TEventKind::Moved) moves.push_back(e.Rect);
+        }
+        ASSERT_FALSE(moves.empty()) << "no answer was reported";
+        EXPECT_EQ(moves.back(), expected);
+        for (const TRect& r : moves)
+            EXPECT_EQ(r, expected) << r.Left << "," << r.Top;
+        EXPECT_EQ(window->Bounds(), expected);
+        EXPECT_EQ(RootPosition(window->Id()), expected.TopLeft());
+        // Asked once, and not again.
+        manager.Handle();
+        Pending();
+        manager.Handle();
+        EXPECT_EQ(manager.MoveRequests(), 1);
+        // Settled: a move by someone else is news again.
+        if (honours) {
+            XMoveWindow(observer, window->Id(), 300, 222);
+            XSync(observer, False);
+            manager.Handle();
+            std::vector<TEvent> events =
+                Collect([](const TEvent& e) { return e.Kind == TEventKind::Moved; });
+            ASSERT_FALSE(events.empty());
+            EXPECT_EQ(events.back().Rect, TRect::FromSize(300, 222, 150, 90));
+        }
+    }
 }
 
 TEST_F(X11Test, DeleteWindowMessageIsACloseRequest) {
@@ -1001,6 +1228,65 @@ TEST_F(X11InputTest, KeysGiveVirtualKeysAndCharacters) {
     EXPECT_EQ(seen, expected);
 }
 
+TEST_F(X11InputTest, AltChordsComeAsSystemCharactersAndCtrlChordsTypeNothing) {
+    auto window = ShownWindow(TRect::FromSize(200, 150, 60, 40),
+                              MakeFrame(60, 40, [](int x, int y) { return Pattern(x, y, 14); }));
+    XSetInputFocus(observer, window->Id(), RevertToParent, CurrentTime);
+    XSync(observer, False);
+    Pending();
+    auto chord = [&](KeySym modifier, KeySym key) {
+        Key(modifier, true);
+        Key(key, true);
+        Key(key, false);
+        Key(modifier, false);
+    };
+    chord(XK_Alt_L, XK_f);
+    chord(XK_Control_L, XK_1);
+    chord(XK_Control_L, XK_period);
+    Key(XK_Return, true);
+    Key(XK_Return, false);
+    std::vector<TEvent> events =
+        Collect([](const TEvent& e) { return e.Kind == TEventKind::KeyUp && e.Key == VK_RETURN; });
+    std::vector<TSeen> typed;
+    for (const TEvent& e : events)
+        if (e.Kind == TEventKind::Char || e.Kind == TEventKind::SysChar)
+            typed.push_back({e.Kind, e.Key, e.Char, e.Modifiers});
+    const std::vector<TSeen> expected = {
+        {TEventKind::SysChar, 0, 'f', kAlt},
+        {TEventKind::Char, 0, '\r', 0},
+    };
+    EXPECT_EQ(typed, expected);
+}
+
+TEST_F(X11InputTest, WheelButtonsAreNotchesOfTheWheel) {
+    auto window = ShownWindow(TRect::FromSize(200, 150, 60, 40),
+                              MakeFrame(60, 40, [](int x, int y) { return Pattern(x, y, 15); }));
+    Pending();
+    MoveTo(220, 170);
+    for (int button : {4, 5, 6, 7}) {
+        Button(button, true);
+        Button(button, false);
+    }
+    Button(1, true);
+    Button(1, false);
+    std::vector<TEvent> events =
+        Collect([](const TEvent& e) { return e.Kind == TEventKind::ButtonUp; });
+    std::vector<std::pair<int, bool>> turns;
+    for (const TEvent& e : events) {
+        if (e.Kind != TEventKind::Wheel) continue;
+        EXPECT_EQ(e.Window, window.get());
+        EXPECT_EQ(e.ScreenPos, (TPoint{220, 170}));
+        turns.emplace_back(e.Delta, e.Horizontal);
+    }
+    const std::vector<std::pair<int, bool>> expected = {
+        {kWheelNotch, false}, {-kWheelNotch, false}, {-kWheelNotch, true}, {kWheelNotch, true}};
+    EXPECT_EQ(turns, expected);
+    auto down = std::find_if(events.begin(), events.end(),
+                             [](const TEvent& e) { return e.Kind == TEventKind::ButtonDown; });
+    ASSERT_NE(down, events.end());
+    EXPECT_EQ(down->Button, kLeftButton);  // the wheel's buttons were no presses
+}
+
 TEST_F(X11InputTest, PopupHoldingTheCaptureGetsTheKeysWithoutTheFocus) {
     auto focused = ShownWindow(TRect::FromSize(200, 150, 60, 40),
                                MakeFrame(60, 40, [](int x, int y) { return Pattern(x, y, 18); }));
@@ -1162,6 +1448,37 @@ TEST_F(X11WindowManagerTest, WindowsStayWhereTheProgramPutsThem) {
         }
     }
     EXPECT_EQ(clock->Bounds(), moved);
+}
+
+TEST_F(X11WindowManagerTest, ADialogKnowsItsFrameBeforeItIsShownAndTheFrameIsThere) {
+    TWindowParams dialogParams;
+    dialogParams.Kind = TWindowKind::Dialog;
+    auto dialog = MakeWindow(TRect::FromSize(300, 300, 200, 120), dialogParams);
+    const TFrameExtents asked = dialog->FrameExtents();
+    EXPECT_GT(asked.Top, asked.Bottom);  // a title bar above, a thin border below
+    EXPECT_GT(asked.Top, 10);
+    dialog->Present(MakeFrame(200, 120, [](int x, int y) { return Pattern(x, y, 20); }),
+                    {0, 0, 200, 120});
+    dialog->Show(true);
+    ASSERT_TRUE(ObserveUntil([&] { return Managed(dialog->Id()); }));
+    // The frame put around it is the one announced: its outer rectangle on the screen.
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned count = 0;
+    ASSERT_TRUE(XQueryTree(observer, dialog->Id(), &root, &parent, &children, &count));
+    if (children) XFree(children);
+    EXPECT_TRUE(ObserveUntil([&] {
+        XWindowAttributes frame{};
+        XGetWindowAttributes(observer, parent, &frame);
+        TPoint frameAt = RootPosition(parent);
+        return frameAt == TPoint{300 - asked.Left, 300 - asked.Top} &&
+               frame.width + 2 * frame.border_width == 200 + asked.Left + asked.Right &&
+               frame.height + 2 * frame.border_width == 120 + asked.Top + asked.Bottom;
+    }));
+    EXPECT_EQ(dialog->FrameExtents(), asked);
+    // A borderless window has none.
+    TWindowParams borderless;
+    borderless.Borderless = true;
+    EXPECT_EQ(MakeWindow(TRect::FromSize(10, 10, 150, 90), borderless)->FrameExtents(), TFrameExtents{});
 }
 
 // Handles the backend's events (a dialog takes the focus on them) until check holds.

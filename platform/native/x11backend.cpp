@@ -1,6 +1,7 @@
 #include "platform/native/x11backend.h"
 
 #include <X11/XKBlib.h>
+#include <X11/Xatom.h>
 #include <X11/Xresource.h>
 #include <X11/cursorfont.h>
 #include <X11/extensions/shape.h>
@@ -220,7 +221,15 @@ TX11Backend::TX11Backend(TDisplayPtr display, Visual* visual, TUniqueFd wakeRead
                            "_NET_WM_WINDOW_TYPE_DIALOG",
                            "_NET_WM_WINDOW_TYPE_POPUP_MENU",
                            "_NET_ACTIVE_WINDOW",
-                           "_MOTIF_WM_HINTS"};
+                           "_MOTIF_WM_HINTS",
+                           "_NET_WM_STATE_MODAL",
+                           "_NET_WM_WINDOW_TYPE_TOOLTIP",
+                           "_NET_WM_USER_TIME",
+                           "_NET_FRAME_EXTENTS",
+                           "_NET_REQUEST_FRAME_EXTENTS",
+                           "_NET_SUPPORTED",
+                           "WM_STATE",
+                           "AT_SPI_BUS"};
     constexpr int count = int(sizeof names / sizeof names[0]);
     static_assert(sizeof(TX11Atoms) == count * sizeof(Atom));
     Atom atoms[count];
@@ -248,12 +257,70 @@ TX11Backend::TX11Backend(TDisplayPtr display, Visual* visual, TUniqueFd wakeRead
     pixelsPerInch_ = xftDpi_ ? xftDpi_ : screenDpi ? screenDpi : 96;
     clockWatch_ = TUniqueFd(timerfd_create(CLOCK_REALTIME, TFD_NONBLOCK | TFD_CLOEXEC));
     ArmClockWatch();
+    OpenInputMethod();
+#ifdef ZT_HAVE_ATSPI
+    accessibility_ = StartX11Accessibility(d, root_, atoms_.AT_SPI_BUS);
+#endif
 }
 
 TX11Backend::~TX11Backend() {
+    accessibility_.reset();
+    if (inputMethod_ && !X11ConnectionLost()) XCloseIM(inputMethod_);
     cursors_.clear();
     outlineGC_.Reset();
     ownColormap_.Reset();
+}
+
+// The input method of the user's locale (XMODIFIERS names a server such as ibus); without
+// one, Xlib's own, which composes dead keys and the Compose key by the locale's tables.
+// Without a locale Xlib supports (LC_CTYPE "C" included), keys are looked up one by one.
+void TX11Backend::OpenInputMethod() {
+    Display* d = display_.get();
+    if (!XSupportsLocale()) return;
+    if (XSetLocaleModifiers("")) inputMethod_ = XOpenIM(d, nullptr, nullptr, nullptr);
+    if (!inputMethod_ && XSetLocaleModifiers("@im=none"))
+        inputMethod_ = XOpenIM(d, nullptr, nullptr, nullptr);
+}
+
+bool TX11Backend::WindowManagerSupports(Atom atom) const {
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    bool found = false;
+    if (XGetWindowProperty(display_.get(), root_, atoms_._NET_SUPPORTED, 0, 4096, False, XA_ATOM,
+                           &type, &format, &count, &after, &data) == Success &&
+        data && format == 32) {
+        const auto* atoms = reinterpret_cast<const unsigned long*>(data);
+        found = std::find(atoms, atoms + count, atom) != atoms + count;
+    }
+    if (data) XFree(data);
+    return found;
+}
+
+bool TX11Backend::WaitForPropertyChange(Window window, Atom property, int timeoutMs) {
+    Display* d = display_.get();
+    struct TWanted {
+        Window window;
+        Atom property;
+    } wanted{window, property};
+    auto matches = [](Display*, XEvent* event, XPointer arg) -> Bool {
+        const auto* w = reinterpret_cast<const TWanted*>(arg);
+        return event->type == PropertyNotify && event->xproperty.window == w->window &&
+               event->xproperty.atom == w->property;
+    };
+    const int64_t deadline = NowMs() + timeoutMs;
+    XFlush(d);
+    for (;;) {
+        XEvent event;
+        if (XCheckIfEvent(d, &event, matches, reinterpret_cast<XPointer>(&wanted))) return true;
+        int64_t left = deadline - NowMs();
+        if (left <= 0) return false;
+        pollfd fd{ConnectionNumber(d), POLLIN, 0};
+        if (poll(&fd, 1, int(left)) < 0 && errno != EINTR) return false;
+        // Reads what arrived into Xlib's queue without taking anything out of it.
+        XEventsQueued(d, QueuedAfterReading);
+    }
 }
 
 int TX11Backend::ReadXftDpi() const {
@@ -284,6 +351,7 @@ void TX11Backend::Register(TX11Window* window) {
 
 void TX11Backend::Unregister(TX11Window* window) {
     std::erase_if(windows_, [window](const auto& entry) { return entry.second == window; });
+    if (accessibility_) accessibility_->WindowGone(window->Id());
     for (TX11Window* owned : OwnedBy(window))
         owned->OwnerGone();
     // The server ends the grabs of a window that is no longer viewable.
@@ -291,6 +359,10 @@ void TX11Backend::Unregister(TX11Window* window) {
         capture_ = nullptr;
         keyboardGrab_ = false;
     }
+}
+
+void TX11Backend::AccessibleChanged(const TX11Window& window) {
+    if (accessibility_) accessibility_->WindowChanged(window.AccessibleState());
 }
 
 std::vector<TX11Window*> TX11Backend::OwnedBy(const TX11Window* window) const {
@@ -517,11 +589,16 @@ bool TX11Backend::ClockWasSet() {
     return got < 0 && errno == ECANCELED;
 }
 
-void TX11Backend::WatchedFds(pollfd (&fds)[3]) const {
+int TX11Backend::WatchedFds(pollfd (&fds)[kMaxWatched]) const {
     // A negative descriptor is skipped by poll.
     fds[0] = {ConnectionNumber(display_.get()), POLLIN, 0};
     fds[1] = {wakeRead_.Get(), POLLIN, 0};
     fds[2] = {clockWatch_.Get(), POLLIN, 0};
+    return 3 + (accessibility_ ? accessibility_->Watch(fds + 3) : 0);
+}
+
+void TX11Backend::ServeAccessibility(const pollfd (&fds)[kMaxWatched], int count) {
+    if (accessibility_) accessibility_->Service(fds + 3, count - 3);
 }
 
 void TX11Backend::WaitEvents(int64_t deadlineMs, std::vector<TEvent>& out) {
@@ -536,13 +613,19 @@ void TX11Backend::WaitEvents(int64_t deadlineMs, std::vector<TEvent>& out) {
             if (left <= 0) return;
             timeout = int(std::min<int64_t>(left, INT_MAX));
         }
+        // An accessibility bus with a call under way wants to be served by its time-out.
+        if (int64_t busDeadline = accessibility_ ? accessibility_->DeadlineMs() : -1; busDeadline >= 0) {
+            int left = int(std::clamp<int64_t>(busDeadline - NowMs(), 0, INT_MAX));
+            timeout = timeout < 0 ? left : std::min(timeout, left);
+        }
         // Send what is buffered; sending may read events too, which must not wait.
         XFlush(d);
         if (XEventsQueued(d, QueuedAlready) > 0) continue;
-        pollfd fds[3];
-        WatchedFds(fds);
-        const int ready = poll(fds, 3, timeout);
+        pollfd fds[kMaxWatched];
+        const int count = WatchedFds(fds);
+        const int ready = poll(fds, nfds_t(count), timeout);
         if (ready < 0 && errno != EINTR) return;
+        ServeAccessibility(fds, ready > 0 ? count : 3);
         if (ready == 0)
             NothingWaiting();
         else
@@ -568,9 +651,11 @@ void TX11Backend::Drain(std::vector<TEvent>& out, size_t start) {
     // before the loop sleeps.)
     if (XEventsQueued(d, QueuedAlready) == 0) {
         if (KnownQuiet()) return;
-        pollfd fds[3];
-        WatchedFds(fds);
-        if (poll(fds, 3, 0) == 0) {
+        pollfd fds[kMaxWatched];
+        const int count = WatchedFds(fds);
+        const int ready = poll(fds, nfds_t(count), 0);
+        ServeAccessibility(fds, ready > 0 ? count : 3);
+        if (ready == 0) {
             NothingWaiting();
             return;
         }
@@ -579,6 +664,9 @@ void TX11Backend::Drain(std::vector<TEvent>& out, size_t start) {
     while (XPending(d) > 0) {
         XEvent event;
         XNextEvent(d, &event);
+        // The input method takes what it composes from (a dead key, say) and gives the
+        // result with a later key press.
+        if (inputMethod_ && XFilterEvent(&event, None)) continue;
         Translate(event, out, start);
     }
     char bytes[64];
@@ -629,8 +717,21 @@ void TX11Backend::Translate(XEvent& event, std::vector<TEvent>& out, size_t star
         case ButtonRelease: {
             const XButtonEvent& b = event.xbutton;
             lastInputTime_ = b.time;
+            if (b.button >= 4 && b.button <= 7) {
+                // The wheel: each notch is a press and a release of button 4 (up), 5
+                // (down), 6 (left) or 7 (right); the press counts.
+                if (event.type != ButtonPress) return;
+                e.Kind = TEventKind::Wheel;
+                e.ScreenPos = {b.x_root, b.y_root};
+                e.Modifiers = Modifiers(b.state);
+                e.Horizontal = b.button >= 6;
+                e.Delta = b.button == 4 || b.button == 7 ? kWheelNotch : -kWheelNotch;
+                lastPointer_ = e.ScreenPos;
+                out.push_back(e);
+                return;
+            }
             unsigned bit = ButtonBit(b.button);
-            if (!bit) return;  // the wheel and extra buttons
+            if (!bit) return;  // the extra buttons
             bool down = event.type == ButtonPress;
             e.Kind = down ? TEventKind::ButtonDown : TEventKind::ButtonUp;
             e.ScreenPos = {b.x_root, b.y_root};
@@ -638,6 +739,9 @@ void TX11Backend::Translate(XEvent& event, std::vector<TEvent>& out, size_t star
             // The state is that before the event: a press holds its button, a release not.
             e.Modifiers = down ? (Modifiers(b.state) | bit) : (Modifiers(b.state) & ~bit);
             lastPointer_ = e.ScreenPos;
+            // A click gives a managed window the keyboard, also where the window manager
+            // does not (a window shown without taking the focus, under some managers).
+            if (down && !IsUnmanaged(window->Kind())) window->TakeFocusOnClick(b.time);
             out.push_back(e);
             return;
         }
@@ -657,37 +761,16 @@ void TX11Backend::Translate(XEvent& event, std::vector<TEvent>& out, size_t star
             return;
         }
         case KeyPress:
-        case KeyRelease: {
-            XKeyEvent& k = event.xkey;
-            lastInputTime_ = k.time;
-            e.ScreenPos = {k.x_root, k.y_root};
-            e.Modifiers = Modifiers(k.state);
-            e.Key = VirtualKeyFromKeysym(XLookupKeysym(&k, 0));
-            if (event.type == KeyRelease) {
-                e.Kind = TEventKind::KeyUp;
-                if (e.Key) out.push_back(e);
-                return;
-            }
-            e.Kind = TEventKind::KeyDown;
-            if (e.Key) out.push_back(e);
-            char text[8] = {};
-            KeySym keysym = 0;
-            int length = XLookupString(&k, text, sizeof text, &keysym, nullptr);
-            uint32_t ch = 0;
-            if (length == 1 && uint8_t(text[0]) != 0x7F) {
-                ch = uint8_t(text[0]);  // ASCII, control characters and Latin-1
-            } else if (length == 0) {
-                ch = CharFromKeysym(keysym);
-            }
-            if (ch) {
-                TEvent c = e;
-                c.Kind = TEventKind::Char;
-                c.Key = 0;
-                c.Char = ch;
-                out.push_back(c);
-            }
+        case KeyRelease:
+            TranslateKey(event.xkey, window, out);
             return;
-        }
+        case FocusIn:
+        case FocusOut:
+            window->FocusChanged(event.type == FocusIn);
+            return;
+        case PropertyNotify:
+            window->PropertyChanged(event.xproperty.atom);
+            return;
         case ConfigureNotify:
             if (std::optional<TRect> moved = window->Configured(event.xconfigure)) {
                 e.Kind = TEventKind::Moved;
@@ -706,6 +789,9 @@ void TX11Backend::Translate(XEvent& event, std::vector<TEvent>& out, size_t star
             out.push_back(e);
             return;
         case MapNotify:
+            window->Mapped();
+            window->MaybeTakeFocus();
+            return;
         case VisibilityNotify:
             window->MaybeTakeFocus();
             return;
@@ -726,6 +812,61 @@ void TX11Backend::Translate(XEvent& event, std::vector<TEvent>& out, size_t star
         }
         default:
             return;
+    }
+}
+
+void TX11Backend::TranslateKey(XKeyEvent& k, TX11Window* window, std::vector<TEvent>& out) {
+    lastInputTime_ = k.time;
+    TEvent e;
+    e.Window = window;
+    e.TimeMs = NowMs();
+    e.ScreenPos = {k.x_root, k.y_root};
+    e.Modifiers = Modifiers(k.state);
+    // An input method may send its text as a press of no key (keycode 0).
+    const unsigned long baseKeysym = k.keycode ? XLookupKeysym(&k, 0) : 0;
+    if (k.type == KeyRelease) {
+        e.Kind = TEventKind::KeyUp;
+        e.Key = VirtualKeyFromKeysym(baseKeysym);
+        if (e.Key) out.push_back(e);
+        return;
+    }
+    std::string text;
+    KeySym keysym = 0;
+    if (XIC context = window->InputContext()) {
+        char buffer[64];
+        Status status = 0;
+        int length = Xutf8LookupString(context, &k, buffer, sizeof buffer, &keysym, &status);
+        if (status == XBufferOverflow) {
+            std::string longer(size_t(length), '\0');
+            length = Xutf8LookupString(context, &k, longer.data(), length, &keysym, &status);
+            text = longer.substr(0, size_t(std::max(length, 0)));
+        } else if (status == XLookupChars || status == XLookupBoth) {
+            text.assign(buffer, size_t(std::max(length, 0)));
+        }
+    } else {
+        // No input method: Latin-1 from the keymap, made UTF-8.
+        char buffer[16] = {};
+        int length = XLookupString(&k, buffer, sizeof buffer, &keysym, nullptr);
+        for (int i = 0; i < length; ++i) {
+            auto c = uint8_t(buffer[i]);
+            if (c < 0x80) {
+                text += char(c);
+            } else {
+                text += char(0xC0 | (c >> 6));
+                text += char(0x80 | (c & 0x3F));
+            }
+        }
+    }
+    TKeyPress press = TranslateKeyPress(baseKeysym, keysym, text, k.state);
+    e.Kind = TEventKind::KeyDown;
+    e.Key = press.Key;
+    if (e.Key) out.push_back(e);
+    for (uint32_t ch : press.Chars) {
+        TEvent c = e;
+        c.Kind = press.System ? TEventKind::SysChar : TEventKind::Char;
+        c.Key = 0;
+        c.Char = ch;
+        out.push_back(c);
     }
 }
 

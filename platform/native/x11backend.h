@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/native/native.h"
+#include "platform/native/x11atspi.h"
 #include "platform/native/x11handles.h"
 
 namespace native {
@@ -39,6 +40,14 @@ struct TX11Atoms {
     Atom _NET_WM_WINDOW_TYPE_POPUP_MENU;
     Atom _NET_ACTIVE_WINDOW;
     Atom _MOTIF_WM_HINTS;
+    Atom _NET_WM_STATE_MODAL;
+    Atom _NET_WM_WINDOW_TYPE_TOOLTIP;
+    Atom _NET_WM_USER_TIME;
+    Atom _NET_FRAME_EXTENTS;
+    Atom _NET_REQUEST_FRAME_EXTENTS;
+    Atom _NET_SUPPORTED;
+    Atom WM_STATE;
+    Atom AT_SPI_BUS;
 };
 
 class TX11Backend : public TBackend {
@@ -91,10 +100,23 @@ public:
     Time LastInputTime() const { return lastInputTime_; }
     // The windows whose owner is window.
     std::vector<TX11Window*> OwnedBy(const TX11Window* window) const;
+    // The input method (composed and dead-key input), none where the locale has none.
+    XIM InputMethod() const { return inputMethod_; }
+    // Whether the window manager says it supports an EWMH atom (_NET_SUPPORTED).
+    bool WindowManagerSupports(Atom atom) const;
+    // Waits at most timeoutMs for a property notification of window about property,
+    // leaving every other event queued in order. True when one came.
+    bool WaitForPropertyChange(Window window, Atom property, int timeoutMs);
 
     // The window list, kept by the windows themselves.
     void Register(TX11Window* window);
     void Unregister(TX11Window* window);
+    // A window's name, title, bounds, visibility or focus changed: what screen readers
+    // learn of it (x11atspi.h) follows.
+    void AccessibleChanged(const TX11Window& window);
+    // The windows on the accessibility bus; none where no assistive technology can be
+    // reached (or the program is built without it).
+    TX11Accessibility* Accessibility() const { return accessibility_.get(); }
 
     // X protocol errors seen by any connection of the process, and the last error's code.
     static int ErrorCount();
@@ -106,12 +128,18 @@ private:
     void NothingWaiting();
     bool KnownQuiet() const;
     void Translate(XEvent& event, std::vector<TEvent>& out, size_t start);
+    void TranslateKey(XKeyEvent& key, TX11Window* window, std::vector<TEvent>& out);
+    void OpenInputMethod();
     // The Xft.dpi resource (what the user set for the whole desktop), 0 when unset.
     int ReadXftDpi() const;
     // The monitors as RandR tells them (the primary first); none without RandR 1.5.
     std::vector<TMonitor> ReadMonitors() const;
-    // The descriptors a wait watches: the connection, the wake pipe, the clock watch.
-    void WatchedFds(pollfd (&fds)[3]) const;
+    // The descriptors a wait watches: the connection, the wake pipe, the clock watch, and
+    // the accessibility buses. Returns how many.
+    static constexpr int kMaxWatched = 3 + TX11Accessibility::kMaxWatched;
+    int WatchedFds(pollfd (&fds)[kMaxWatched]) const;
+    // Serves the accessibility buses after a poll of the descriptors.
+    void ServeAccessibility(const pollfd (&fds)[kMaxWatched], int count);
     // Arms the clock watch: a timer on the wall clock, a year ahead, that the kernel cancels
     // when the wall clock is set (timerfd, TFD_TIMER_CANCEL_ON_SET).
     void ArmClockWatch();
@@ -144,6 +172,7 @@ private:
     std::unordered_map<Window, TX11Window*> windows_;
     TX11Window* capture_ = nullptr;
     bool keyboardGrab_ = false;
+    XIM inputMethod_ = nullptr;
     Time lastInputTime_ = CurrentTime;
     TXGC outlineGC_;
     std::map<int, TXCursor> cursors_;
@@ -151,6 +180,7 @@ private:
     mutable std::optional<TSize> screenSize_;
     mutable std::optional<std::vector<TMonitor>> monitors_;  // read on first use after a change
     mutable TPoint lastPointer_;
+    std::unique_ptr<TX11Accessibility> accessibility_;
 };
 
 }  // namespace native

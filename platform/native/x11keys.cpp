@@ -7,8 +7,15 @@
 namespace native {
 
 namespace {
+
 constexpr int kNumpad0 = 0x60;  // VK_NUMPAD0 .. VK_NUMPAD9 follow it
 constexpr int kInsert = 0x2D;
+
+// The dead keys (dead_grave, dead_acute, ... dead_greek and the rest of their block).
+bool IsDeadKeysym(unsigned long keysym) {
+    return keysym >= XK_dead_grave && keysym <= 0xFE8F;
+}
+
 }  // namespace
 
 int VirtualKeyFromKeysym(unsigned long keysym) {
@@ -72,6 +79,8 @@ int VirtualKeyFromKeysym(unsigned long keysym) {
         case XK_Meta_L:
         case XK_Meta_R:
             return VK_MENU;
+        case XK_Menu:
+            return VK_APPS;
         default:
             return 0;
     }
@@ -101,6 +110,45 @@ uint32_t CharFromKeysym(unsigned long keysym) {
         default:
             return 0;
     }
+}
+
+std::vector<uint32_t> DecodeUtf8(const std::string& text) {
+    std::vector<uint32_t> out;
+    for (size_t i = 0; i < text.size();) {
+        auto lead = uint8_t(text[i]);
+        int length = lead < 0x80 ? 1 : (lead & 0xE0) == 0xC0 ? 2 : (lead & 0xF0) == 0xE0 ? 3
+                                   : (lead & 0xF8) == 0xF0   ? 4
+                                                             : 0;
+        uint32_t cp = length == 1 ? lead : length == 2 ? lead & 0x1F : length == 3 ? lead & 0x0F : lead & 0x07;
+        bool valid = length > 0 && i + size_t(length) <= text.size();
+        for (int k = 1; valid && k < length; ++k) {
+            auto next = uint8_t(text[i + size_t(k)]);
+            if ((next & 0xC0) != 0x80) valid = false;
+            cp = (cp << 6) | (next & 0x3F);
+        }
+        if (valid && (cp > 0x10FFFF || (cp >= 0xD800 && cp < 0xE000))) valid = false;
+        out.push_back(valid ? cp : 0xFFFD);
+        i += valid ? size_t(length) : 1;
+    }
+    return out;
+}
+
+TKeyPress TranslateKeyPress(unsigned long baseKeysym, unsigned long keysym, const std::string& text,
+                            unsigned state) {
+    TKeyPress press;
+    if (IsDeadKeysym(keysym)) return press;
+    press.Key = IsDeadKeysym(baseKeysym) ? 0 : VirtualKeyFromKeysym(baseKeysym);
+    if (state & (kXControlMask | kXMod4Mask)) return press;
+    std::vector<uint32_t> chars = DecodeUtf8(text);
+    if (chars.empty())
+        if (uint32_t ch = CharFromKeysym(keysym)) chars.push_back(ch);
+    for (uint32_t ch : chars) {
+        bool control = ch < 0x20 || ch == 0x7F;
+        bool kept = ch == 0x08 || ch == 0x09 || ch == 0x0D || ch == 0x1B;
+        if (!control || kept) press.Chars.push_back(ch);
+    }
+    press.System = (state & kXMod1Mask) != 0;
+    return press;
 }
 
 }  // namespace native

@@ -28,6 +28,9 @@ constexpr long kMwmDecorMenu = 16;
 // Bounds kept for matching configure notifications against own requests.
 constexpr size_t kMaxRequests = 32;
 
+// How long a window waits for the window manager to say how large its frame will be.
+constexpr int kFrameExtentsWaitMs = 1000;
+
 // A UTF-8 text as Latin-1, when every character has a Latin-1 code.
 std::optional<std::string> Latin1(const std::string& utf8) {
     std::string out;
@@ -71,7 +74,8 @@ TX11Window::TX11Window(TX11Backend& backend, const TWindowParams& params)
       parent_(backend.Root()),
       stayOnTop_(params.StayOnTop),
       taskbarButton_(params.TaskbarButton),
-      borderless_(params.Borderless) {
+      borderless_(params.Borderless),
+      resizable_(params.Resizable && params.Kind != TWindowKind::Dialog) {
     const TX11Atoms& atoms = backend_.Atoms();
     int width = std::max(1, bounds_.Width());
     int height = std::max(1, bounds_.Height());
@@ -80,10 +84,11 @@ TX11Window::TX11Window(TX11Backend& backend, const TWindowParams& params)
     attributes.border_pixel = 0;
     attributes.colormap = backend_.XColormap();
     attributes.event_mask = StructureNotifyMask | ButtonPressMask | ButtonReleaseMask |
-                            PointerMotionMask | KeyPressMask | KeyReleaseMask;
+                            PointerMotionMask | KeyPressMask | KeyReleaseMask |
+                            FocusChangeMask | PropertyChangeMask;
     // A dialog learns when it becomes viewable (its frame mapped too), to take the focus.
     if (kind_ == TWindowKind::Dialog) attributes.event_mask |= VisibilityChangeMask;
-    attributes.override_redirect = kind_ == TWindowKind::Popup;
+    attributes.override_redirect = IsUnmanaged(kind_);
     // No cursor of its own yet: the arrow is defined when the pointer first comes over the
     // window (SetCursorShape), so starting does not load the cursor theme.
     unsigned long mask =
@@ -119,20 +124,33 @@ TX11Window::TX11Window(TX11Backend& backend, const TWindowParams& params)
     hints.initial_state = NormalState;
     XSetWMHints(display_, Id(), &hints);
     WriteNormalHints();
-    Atom type = kind_ == TWindowKind::Dialog  ? atoms._NET_WM_WINDOW_TYPE_DIALOG
-                : kind_ == TWindowKind::Popup ? atoms._NET_WM_WINDOW_TYPE_POPUP_MENU
-                                              : atoms._NET_WM_WINDOW_TYPE_NORMAL;
+    Atom type = kind_ == TWindowKind::Dialog    ? atoms._NET_WM_WINDOW_TYPE_DIALOG
+                : kind_ == TWindowKind::Popup   ? atoms._NET_WM_WINDOW_TYPE_POPUP_MENU
+                : kind_ == TWindowKind::Tooltip ? atoms._NET_WM_WINDOW_TYPE_TOOLTIP
+                                                : atoms._NET_WM_WINDOW_TYPE_NORMAL;
     XChangeProperty(display_, Id(), atoms._NET_WM_WINDOW_TYPE, XA_ATOM, 32, PropModeReplace,
                     reinterpret_cast<unsigned char*>(&type), 1);
     if (kind_ == TWindowKind::Dialog && owner_) XSetTransientForHint(display_, Id(), owner_->Id());
     WriteMotifHints();
     WriteState();
     Resize(width, height);
+    if (kind_ == TWindowKind::Tooltip && backend_.HasShape()) {
+        // The pointer goes through a tip to the window under it: an empty input shape.
+        XShapeCombineRectangles(display_, Id(), ShapeInput, 0, 0, nullptr, 0, ShapeSet, YXBanded);
+    }
+    if (XIM im = backend_.InputMethod(); im && !IsUnmanaged(kind_)) {
+        inputContext_ = XCreateIC(im, XNInputStyle, XIMPreeditNothing | XIMStatusNothing,
+                                  XNClientWindow, Id(), XNFocusWindow, Id(), nullptr);
+        long filter = 0;
+        if (inputContext_ && !XGetICValues(inputContext_, XNFilterEvents, &filter, nullptr))
+            XSelectInput(display_, Id(), attributes.event_mask | filter);
+    }
     backend_.Register(this);
 }
 
 TX11Window::~TX11Window() {
     backend_.Unregister(this);
+    if (inputContext_ && !X11ConnectionLost()) XDestroyIC(inputContext_);
     image_.reset();
     gc_.Reset();
     pixmap_.Reset();
@@ -177,7 +195,9 @@ void TX11Window::WriteNormalHints() {
     hints.width = std::max(1, bounds_.Width());
     hints.height = std::max(1, bounds_.Height());
     hints.win_gravity = StaticGravity;
-    if (kind_ == TWindowKind::Dialog) {
+    // A window of fixed size says so: a tiling window manager then floats it at its size
+    // instead of stretching it over a tile.
+    if (!resizable_) {
         hints.flags |= PMinSize | PMaxSize;
         hints.min_width = hints.max_width = hints.width;
         hints.min_height = hints.max_height = hints.height;
@@ -187,9 +207,10 @@ void TX11Window::WriteNormalHints() {
 
 void TX11Window::WriteState() {
     aboveApplied_ = StaysAbove();
-    if (kind_ == TWindowKind::Popup) return;
+    if (IsUnmanaged(kind_)) return;
     const TX11Atoms& atoms = backend_.Atoms();
     std::vector<Atom> state;
+    if (modal_) state.push_back(atoms._NET_WM_STATE_MODAL);
     if (aboveApplied_) state.push_back(atoms._NET_WM_STATE_ABOVE);
     if (!taskbarButton_) {
         state.push_back(atoms._NET_WM_STATE_SKIP_TASKBAR);
@@ -206,7 +227,7 @@ void TX11Window::ChangeState(bool add, Atom first, Atom second) {
 }
 
 void TX11Window::WriteMotifHints() {
-    if (kind_ == TWindowKind::Popup) return;
+    if (IsUnmanaged(kind_)) return;
     Atom motif = backend_.Atoms()._MOTIF_WM_HINTS;
     // Fields: flags, functions, decorations, input mode, status.
     long hints[5] = {};
@@ -241,6 +262,27 @@ void TX11Window::SetTitle(const std::string& title) {
     XChangeProperty(display_, Id(), atoms._NET_WM_NAME, atoms.UTF8_STRING, 8, PropModeReplace,
                     bytes(title), int(title.size()));
     Flush();
+    title_ = title;
+    backend_.AccessibleChanged(*this);
+}
+
+void TX11Window::SetAccessibleName(const std::string& name) {
+    if (name == accessibleName_) return;
+    accessibleName_ = name;
+    backend_.AccessibleChanged(*this);
+}
+
+atspi::TAccessibleWindow TX11Window::AccessibleState() const {
+    atspi::TAccessibleWindow state;
+    state.Id = Id();
+    state.Name = accessibleName_;
+    state.Title = title_;
+    state.Bounds = bounds_;
+    state.Visible = visible_;
+    state.Focused = focused_;
+    state.Dialog = kind_ == TWindowKind::Dialog;
+    state.Modal = modal_;
+    return state;
 }
 
 void TX11Window::SetStayOnTop(bool onTop) {
@@ -252,7 +294,7 @@ void TX11Window::SetStayOnTop(bool onTop) {
 void TX11Window::UpdateAbove(bool force) {
     bool above = StaysAbove();
     if (above != aboveApplied_ || force) {
-        if (kind_ != TWindowKind::Popup && visible_) {
+        if (!IsUnmanaged(kind_) && visible_) {
             aboveApplied_ = above;
             ChangeState(above, backend_.Atoms()._NET_WM_STATE_ABOVE, 0);
         } else {
@@ -268,9 +310,116 @@ void TX11Window::OwnerGone() {
     UpdateAbove(false);
 }
 
+void TX11Window::SetActivateOnShow(bool activate) {
+    if (IsUnmanaged(kind_) || visible_) return;
+    Atom userTime = backend_.Atoms()._NET_WM_USER_TIME;
+    if (activate) {
+        XDeleteProperty(display_, Id(), userTime);
+    } else {
+        // A user time of 0: the window manager does not give it the focus when it maps.
+        long never = 0;
+        XChangeProperty(display_, Id(), userTime, XA_CARDINAL, 32, PropModeReplace,
+                        reinterpret_cast<unsigned char*>(&never), 1);
+    }
+}
+
+void TX11Window::SetModal(bool modal) {
+    if (modal == modal_) return;
+    modal_ = modal;
+    if (IsUnmanaged(kind_)) return;
+    if (visible_) {
+        ChangeState(modal, backend_.Atoms()._NET_WM_STATE_MODAL, 0);
+    } else {
+        WriteState();
+    }
+    Flush();
+    backend_.AccessibleChanged(*this);
+}
+
+bool TX11Window::ReadFrameExtents() {
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    bool found = false;
+    if (XGetWindowProperty(display_, Id(), backend_.Atoms()._NET_FRAME_EXTENTS, 0, 4, False,
+                           XA_CARDINAL, &type, &format, &count, &after, &data) == Success &&
+        data && format == 32 && count == 4) {
+        const auto* values = reinterpret_cast<const long*>(data);
+        auto side = [](long v) { return int(std::clamp(v, 0L, 1000L)); };
+        frameExtents_ = {side(values[0]), side(values[2]), side(values[1]), side(values[3])};
+        frameExtentsKnown_ = found = true;
+    }
+    if (data) XFree(data);
+    return found;
+}
+
+// The window manager sets _NET_FRAME_EXTENTS when it frames the window; before the first
+// map a window asks for it (_NET_REQUEST_FRAME_EXTENTS), where the window manager offers
+// that, and waits a moment for the answer.
+TFrameExtents TX11Window::FrameExtents() {
+    if (IsUnmanaged(kind_)) return {};
+    if (frameExtentsKnown_ || ReadFrameExtents()) return frameExtents_;
+    const TX11Atoms& atoms = backend_.Atoms();
+    if (!borderless_ && !visible_ && !frameExtentsAsked_ &&
+        backend_.WindowManagerSupports(atoms._NET_REQUEST_FRAME_EXTENTS)) {
+        frameExtentsAsked_ = true;
+        backend_.SendToRoot(Id(), atoms._NET_REQUEST_FRAME_EXTENTS, 0);
+        if (backend_.WaitForPropertyChange(Id(), atoms._NET_FRAME_EXTENTS, kFrameExtentsWaitMs))
+            ReadFrameExtents();
+    }
+    return frameExtents_;
+}
+
+void TX11Window::PropertyChanged(Atom property) {
+    const TX11Atoms& atoms = backend_.Atoms();
+    if (property == atoms._NET_FRAME_EXTENTS) ReadFrameExtents();
+    if (property == atoms.WM_STATE && modal_ && visible_) {
+        // A modal dialog is not minimised, whatever the window manager offers: minimised,
+        // it would leave its owner disabled and nothing on the screen to bring either back.
+        Atom type = 0;
+        int format = 0;
+        unsigned long count = 0, after = 0;
+        unsigned char* data = nullptr;
+        if (XGetWindowProperty(display_, Id(), atoms.WM_STATE, 0, 2, False, atoms.WM_STATE, &type,
+                               &format, &count, &after, &data) == Success &&
+            data && format == 32 && count >= 1 &&
+            reinterpret_cast<const long*>(data)[0] == IconicState) {
+            XMapWindow(display_, Id());
+            long ownerId = owner_ ? long(owner_->Id()) : 0;
+            backend_.SendToRoot(Id(), atoms._NET_ACTIVE_WINDOW, 1, long(backend_.LastInputTime()), ownerId);
+            Flush();
+        }
+        if (data) XFree(data);
+    }
+}
+
+void TX11Window::TakeFocusOnClick(Time time) {
+    if (!visible_) return;
+    // The user's last use of the window, as window managers weigh it for focus.
+    long userTime = long(time);
+    XChangeProperty(display_, Id(), backend_.Atoms()._NET_WM_USER_TIME, XA_CARDINAL, 32,
+                    PropModeReplace, reinterpret_cast<unsigned char*>(&userTime), 1);
+    if (!focused_) XSetInputFocus(display_, Id(), RevertToParent, time);
+    Flush();
+}
+
+void TX11Window::FocusChanged(bool focused) {
+    if (focused != focused_) {
+        focused_ = focused;
+        backend_.AccessibleChanged(*this);
+    }
+    if (!inputContext_) return;
+    if (focused) {
+        XSetICFocus(inputContext_);
+    } else {
+        XUnsetICFocus(inputContext_);
+    }
+}
+
 void TX11Window::SetTaskbarButton(bool visible) {
     taskbarButton_ = visible;
-    if (kind_ == TWindowKind::Popup) return;
+    if (IsUnmanaged(kind_)) return;
     if (visible_) {
         const TX11Atoms& atoms = backend_.Atoms();
         ChangeState(!visible, atoms._NET_WM_STATE_SKIP_TASKBAR, atoms._NET_WM_STATE_SKIP_PAGER);
@@ -291,19 +440,38 @@ void TX11Window::SetBorderless(bool borderless) {
 void TX11Window::SetBounds(const TRect& screenBounds) {
     if (screenBounds == bounds_) return;
     bounds_ = screenBounds;
-    int width = std::max(1, bounds_.Width());
-    int height = std::max(1, bounds_.Height());
-    if (kind_ == TWindowKind::Dialog) WriteNormalHints();
+    if (!resizable_) WriteNormalHints();
     // The new background first: the server paints a grown window's new part from it (the
     // old one would be tiled there until the next present).
-    Resize(width, height);
+    Resize(std::max(1, bounds_.Width()), std::max(1, bounds_.Height()));
+    RequestBounds();
+    Flush();
+    backend_.AccessibleChanged(*this);
+}
+
+void TX11Window::RequestBounds() {
+    int width = std::max(1, bounds_.Width());
+    int height = std::max(1, bounds_.Height());
     XMoveResizeWindow(display_, Id(), bounds_.Left, bounds_.Top, unsigned(width), unsigned(height));
     requested_.push_back(TRect::FromSize(bounds_.Left, bounds_.Top, width, height));
     if (requested_.size() > kMaxRequests) requested_.pop_front();
-    Flush();
+}
+
+TRect TX11Window::ServerBounds() const {
+    Window root = 0, child = 0;
+    int x = 0, y = 0;
+    unsigned width = 0, height = 0, border = 0, depth = 0;
+    XGetGeometry(display_, Id(), &root, &x, &y, &width, &height, &border, &depth);
+    XTranslateCoordinates(display_, Id(), backend_.Root(), 0, 0, &x, &y, &child);
+    return TRect::FromSize(x, y, int(width), int(height));
 }
 
 std::optional<TRect> TX11Window::Configured(const XConfigureEvent& event) {
+    if (placement_ == TPlacement::Awaited) return std::nullopt;
+    if (placement_ == TPlacement::Correcting) {
+        if (event.serial < correctionSerial_) return std::nullopt;
+        placement_ = TPlacement::Settled;
+    }
     TRect reported;
     if (event.send_event || parent_ == backend_.Root()) {
         // Synthetic notifications (from the window manager) are in root coordinates, and
@@ -329,15 +497,38 @@ std::optional<TRect> TX11Window::Configured(const XConfigureEvent& event) {
         reported.Height() == std::max(1, bounds_.Height()))
         return bounds_;
     bounds_ = reported;
+    backend_.AccessibleChanged(*this);
     return reported;
+}
+
+// Window managers place a new window where it asks to be, its own top-left corner there
+// (static gravity), or elsewhere if they must; the window learns where once it is mapped.
+// Some place it elsewhere at first only: i3 puts a borderless window a frame's width and
+// title bar further in, and then honours a move like any other. So a window placed
+// elsewhere than it asked asks once more, and whatever the answer, keeps it.
+void TX11Window::Mapped() {
+    if (placement_ != TPlacement::Awaited) return;
+    const TRect placed = ServerBounds();
+    const TRect asked = TRect::FromSize(bounds_.Left, bounds_.Top, std::max(1, bounds_.Width()),
+                                        std::max(1, bounds_.Height()));
+    if (placed == asked) {
+        placement_ = TPlacement::Settled;
+        return;
+    }
+    placement_ = TPlacement::Correcting;
+    correctionSerial_ = NextRequest(display_);
+    requested_.clear();
+    RequestBounds();
+    Flush();
 }
 
 void TX11Window::Show(bool visible) {
     if (visible == visible_) return;
     visible_ = visible;
     focusPending_ = false;
+    placement_ = visible && !IsUnmanaged(kind_) ? TPlacement::Awaited : TPlacement::Settled;
     if (visible) {
-        if (kind_ == TWindowKind::Popup) {
+        if (IsUnmanaged(kind_)) {
             XMapRaised(display_, Id());
         } else {
             // The window manager drops the state of a withdrawn window: write it again.
@@ -355,13 +546,18 @@ void TX11Window::Show(bool visible) {
                                 long(backend_.LastInputTime()), ownerId);
         }
     } else {
-        if (kind_ == TWindowKind::Popup) {
+        if (IsUnmanaged(kind_)) {
             XUnmapWindow(display_, Id());
         } else {
+            // A dialog that had the keyboard hands it back to its owner, as on Windows,
+            // rather than to whatever window the window manager would pick.
+            if (kind_ == TWindowKind::Dialog && focused_ && owner_ && owner_->visible_)
+                XSetInputFocus(display_, owner_->Id(), RevertToParent, CurrentTime);
             XWithdrawWindow(display_, Id(), XDefaultScreen(display_));
         }
     }
     Flush();
+    backend_.AccessibleChanged(*this);
 }
 
 void TX11Window::MaybeTakeFocus() {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/native/native.h"
+#include "platform/native/x11atspitree.h"
 #include "platform/native/x11handles.h"
 #include "platform/native/x11keymask.h"
 
@@ -39,6 +40,10 @@ public:
     void Raise() override;
     void Present(const TBitmap& frame, const TRect& dirty) override;
     void SetCursorShape(int cursor) override;
+    TFrameExtents FrameExtents() override;
+    void SetModal(bool modal) override;
+    void SetActivateOnShow(bool activate) override;
+    void SetAccessibleName(const std::string& name) override;
 
     Window Id() const { return window_.Get(); }
     TWindowKind Kind() const { return kind_; }
@@ -54,11 +59,24 @@ public:
     // for before a newer request.
     std::optional<TRect> Configured(const XConfigureEvent& event);
     void Reparented(Window parent) { parent_ = parent; }
+    // A map notification: the window manager has placed the window (see Show).
+    void Mapped();
     // A map or visibility notification: a dialog shown since it last had the focus takes
     // it once it is viewable.
     void MaybeTakeFocus();
     // From the backend: the owner is being destroyed.
     void OwnerGone();
+    // The window's input context (none without an input method).
+    XIC InputContext() const { return inputContext_; }
+    // The window got (true) or lost the keyboard focus.
+    void FocusChanged(bool focused);
+    // A button went down on the window at the server time given: it takes the focus when
+    // it does not have it.
+    void TakeFocusOnClick(Time time);
+    // A property of the window changed (the window manager's frame extents, say).
+    void PropertyChanged(Atom property);
+    // What a screen reader learns of the window (x11atspi.h).
+    atspi::TAccessibleWindow AccessibleState() const;
 
 private:
     void WriteNormalHints();
@@ -72,6 +90,18 @@ private:
     void Resize(int width, int height);
     void ApplyShape();
     void Flush();
+    // Reads _NET_FRAME_EXTENTS; false when the window manager has not set it.
+    bool ReadFrameExtents();
+    // Asks the server for the window's bounds (a round trip).
+    TRect ServerBounds() const;
+    // Asks for bounds_ and remembers the request to recognise its confirmation.
+    void RequestBounds();
+
+    // Where a managed window is in being placed by the window manager after Show(true):
+    // Awaited until it is mapped (what the window manager reports meanwhile is passing),
+    // Correcting after it was placed elsewhere than asked and asked once more (reports
+    // older than that request are passing too), Settled when reports are news.
+    enum class TPlacement { Settled, Awaited, Correcting };
 
     TX11Backend& backend_;
     Display* display_;
@@ -86,6 +116,8 @@ private:
     TXImagePtr image_;              // over pixels_
     TRect bounds_;
     std::deque<TRect> requested_;  // bounds asked of the server and not yet confirmed
+    TPlacement placement_ = TPlacement::Settled;
+    unsigned long correctionSerial_ = 0;  // the request that asked once more
     Window parent_;
     bool visible_ = false;
     bool stayOnTop_;
@@ -93,12 +125,21 @@ private:
     bool focusPending_ = false;  // a dialog shown that has not taken the focus yet
     bool taskbarButton_;
     bool borderless_;
+    bool resizable_;
+    bool modal_ = false;
+    XIC inputContext_ = nullptr;
+    bool focused_ = false;
+    TFrameExtents frameExtents_;
+    bool frameExtentsKnown_ = false;
+    bool frameExtentsAsked_ = false;
     std::optional<TRegion> shape_;
     std::optional<TColor> colorKey_;
     TX11KeyMask keyMask_;
     std::optional<std::vector<TRect>> appliedShape_;  // none: the window is not shaped
     int cursor_ = 0;
     bool cursorDefined_ = false;
+    std::string title_;
+    std::string accessibleName_;
 };
 
 }  // namespace native

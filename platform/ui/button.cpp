@@ -1,5 +1,6 @@
 #include "platform/ui/button.h"
 
+#include "platform/ui/accel.h"
 #include "platform/ui/stylepainter.h"
 
 TButton::TButton(TComponent* owner) : TCustomControl(owner) {
@@ -45,6 +46,12 @@ void TButton::Dispatch(TMessage& m) {
             }
             return;
         }
+        case CM_DIALOGCHAR:
+            if (IsAccel(uint32_t(m.WParam), Caption()) && CanFocus() && Showing()) {
+                Click();
+                m.Result = 1;
+            }
+            return;
         case CM_FOCUSCHANGED:
             // The default button's outline moves to a focused button and back.
             if (default_) Invalidate();
@@ -112,9 +119,12 @@ void TButton::Paint() {
     TCanvas& c = Canvas();
     DrawButtonFace(c, ClientRect(), Color(), pressed_, Active());
     c.Font = Font();
-    int w = c.TextWidth(Caption()), h = c.TextHeight(Caption());
+    const TAccelText caption = ParseAccel(Caption());
+    int w = c.TextWidth(caption.Text), h = c.TextHeight(caption.Text);
     int shift = pressed_ ? c.LineWidth() : 0;
-    DrawControlText(c, ClientRect(), (Width() - w) / 2 + shift, (Height() - h) / 2 + shift,
-                    Caption(), Enabled());
+    int x = (Width() - w) / 2 + shift, y = (Height() - h) / 2 + shift;
+    DrawControlText(c, ClientRect(), x, y, caption.Text, Enabled());
+    if (!Enabled()) c.Font.SetColor(clGrayText);
+    DrawAccelUnderline(c, x, y, caption);
     if (Focused()) DrawFocus(c, ClientRect().Inflate(-ScaleValue(4), -ScaleValue(4)));
 }

@@ -342,7 +342,7 @@ TEST_F(FileDialog, SaveAsksBeforeReplacingAFile) {
            [&] {
                question = BoxText();
                caption = Box() ? Box()->Text() : "";
-               ClickButton(Box(), "No");
+               ClickButton(Box(), "&No");
            },
            [&] {
                openAfterNo = Dialog() != nullptr && Box() == nullptr;
@@ -364,7 +364,7 @@ TEST_F(FileDialog, SaveAsksAlsoForAFileDoubleClickedInTheList) {
     Steps({[&] { DoubleClickRow(RowOf("c.dat")); },
            [&] {
                question = BoxText();
-               ClickButton(Box(), "Yes");
+               ClickButton(Box(), "&Yes");
            }});
     EXPECT_TRUE(dialog.Execute());
     EXPECT_EQ(question, "c.dat already exists. Do you want to replace it?");

@@ -189,7 +189,7 @@ void TCustomForm::SetVisible(bool visible) {
     if (visible) {
         Handle();
         PlaceOnShow();
-        ShowWindow(Handle(), SW_SHOW);
+        ShowWindow(Handle(), showWithoutActivating_ ? SW_SHOWNA : SW_SHOW);
         if (OnShow) OnShow(this);
         FocusFirstControl();
     } else {
@@ -309,11 +309,13 @@ TModalResult TCustomForm::ShowModal() {
         }
     modal_ = true;
     modalResult_ = mrNone;
+    SetWindowModal(Handle(), true);
     auto restore = [&] {
         modal_ = false;
         for (HWND h : disabled)
             EnableWindow(h, true);
         if (!destroyed_) Hide();
+        if (HandleAllocated()) SetWindowModal(Handle(), false);
         // The window that had the focus before gets it back, as when a dialog closes
         // and its owner is active again.
         if (IsWindow(focusBefore) && IsWindowEnabled(focusBefore)) ::SetFocus(focusBefore);

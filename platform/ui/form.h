@@ -95,6 +95,10 @@ public:
     // form and the top-left corner of a hidden one (which is placed when it is shown).
     void ScaleForPPI(int pixelsPerInch);
     bool KeyPreview() const { return keyPreview_; }
+    // Shown without taking the keyboard focus from the window that has it (a desktop
+    // gadget); it takes the focus when clicked. Off by default.
+    bool ShowWithoutActivating() const { return showWithoutActivating_; }
+    void SetShowWithoutActivating(bool on) { showWithoutActivating_ = on; }
     void SetKeyPreview(bool on) { keyPreview_ = on; }
 
     void SetClientWidth(int v) override { SetWidth(v); }
@@ -153,6 +157,8 @@ protected:
     // Scaled in one move: centred where it was (a visible form), or in the suggestion of
     // WM_DPICHANGED; a hidden form keeps its top-left corner.
     TRect BoundsAtScale(int fromPercent, int toPercent) const override;
+    // A form takes the focus when shown, unless ShowWithoutActivating.
+    int ShowCommandOnCreate() const override { return showWithoutActivating_ ? SW_SHOWNA : SW_SHOW; }
     void PaintWindow(HDC dc) override;
     virtual void Paint();
     virtual bool CloseQuery();
@@ -177,6 +183,7 @@ private:
     const TRect* scaleAround_ = nullptr;  // while laid out for WM_DPICHANGED: its suggestion
     bool scaled_ = true;
     bool keyPreview_ = false;
+    bool showWithoutActivating_ = false;
     TModalResult modalResult_ = mrNone;
     bool modal_ = false;
     bool destroyed_ = false;

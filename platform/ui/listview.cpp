@@ -6,6 +6,7 @@
 #include "platform/gfx/scale.h"
 #include "platform/ui/scrollbar.h"
 #include "platform/ui/stylepainter.h"
+#include "platform/ui/wheel.h"
 
 namespace {
 
@@ -274,6 +275,10 @@ void TListView::Dispatch(TMessage& m) {
     switch (m.Msg) {
         case WM_GETDLGCODE:
             m.Result = DLGC_WANTARROWS;
+            return;
+        case WM_MOUSEWHEEL:
+            // Three rows a notch; the selection stays where it is.
+            SetTopIndex(TopIndex() + WheelLines(wheelRemainder_, GET_WHEEL_DELTA_WPARAM(m.WParam)));
             return;
         case WM_LBUTTONDBLCLK: {
             // From a window system that tells double clicks itself.

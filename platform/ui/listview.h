@@ -12,7 +12,8 @@
 //
 // Only the rows in view are painted, so long lists (thousands of rows) cost no more to
 // show than short ones. The scroll bar shows only while some rows are out of view; it
-// moves TopIndex, and the list keeps it in step with TopIndex.
+// moves TopIndex, and the list keeps it in step with TopIndex. The wheel scrolls three rows
+// a notch.
 //
 // Keys: from no selection, Down, Up, Home and Page Up select the first row and End the
 // last. Page Down selects the last row in view, or, when that is already selected, the row
@@ -116,6 +117,7 @@ private:
     int topIndex_ = 0;
     int updating_ = 0;
     TScrollBar* scrollBar_ = nullptr;
+    int wheelRemainder_ = 0;  // a part of a notch turned, for the next turn
     // The last left press, for telling a double click.
     int64_t lastPressTime_ = 0;
     TPoint lastPressAt_;

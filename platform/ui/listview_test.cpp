@@ -317,4 +317,25 @@ TEST_F(ListView, ManyRowsScrollToTheEndAndBack) {
     EXPECT_EQ(list->ScrollBar()->Position(), 0);
 }
 
+TEST_F(ListView, TheWheelScrollsThreeRowsANotchAndKeepsTheSelection) {
+    Fill(40);
+    ClickRow(1);
+    ASSERT_EQ(list->ItemIndex(), 1);
+    TPoint p = RowPoint(2);
+    screen.Wheel(p.X, p.Y, -WHEEL_DELTA);  // a notch towards the user: down
+    app.Run();
+    EXPECT_EQ(list->TopIndex(), 3);
+    screen.Wheel(p.X, p.Y, -WHEEL_DELTA / 2);  // half a notch waits for its other half
+    app.Run();
+    EXPECT_EQ(list->TopIndex(), 3);
+    screen.Wheel(p.X, p.Y, -WHEEL_DELTA / 2);
+    app.Run();
+    EXPECT_EQ(list->TopIndex(), 6);
+    screen.Wheel(p.X, p.Y, 5 * WHEEL_DELTA);  // up, past the top
+    app.Run();
+    EXPECT_EQ(list->TopIndex(), 0);
+    EXPECT_EQ(list->ItemIndex(), 1);
+    EXPECT_EQ(list->ScrollBar()->Position(), 0);
+}
+
 }  // namespace

@@ -1,5 +1,6 @@
 #include "platform/ui/menubar.h"
 
+#include "platform/ui/accel.h"
 #include "platform/ui/form.h"
 #include "platform/ui/stylepainter.h"
 #include "platform/ui/winapi.h"
@@ -71,8 +72,8 @@ TRect TMainMenu::TitleRect(int index) const {
     int x = 0;
     for (int i = 0; i < index; ++i)
         if (const TMenuItem* title = items_->Items(i); title->Visible())
-            x += face.TextWidth(title->Caption()) + 2 * padding;
-    int width = face.TextWidth(items_->Items(index)->Caption()) + 2 * padding;
+            x += face.TextWidth(ParseAccel(title->Caption()).Text) + 2 * padding;
+    int width = face.TextWidth(ParseAccel(items_->Items(index)->Caption()).Text) + 2 * padding;
     return {x, 0, x + width, Height()};
 }
 
@@ -121,19 +122,21 @@ void TMainMenu::Paint() {
         TRect r = TitleRect(i);
         if (r.IsEmpty()) continue;
         const TMenuItem* title = items_->Items(i);
-        int y = r.Top + (r.Height() - canvas.TextHeight(title->Caption())) / 2;
+        const TAccelText caption = ParseAccel(title->Caption());
+        int y = r.Top + (r.Height() - canvas.TextHeight(caption.Text)) / 2;
         if (i == open_) {
             canvas.Brush.Style = bsSolid;
             canvas.Brush.Color = clHighlight;
             canvas.FillRect(r);
             canvas.Font.SetColor(clHighlightText);
             canvas.Brush.Style = bsClear;
-            canvas.TextOut(r.Left + ScaleValue(kTitlePadding), y, title->Caption());
-            canvas.Font.SetColor(Font().Color());
+            canvas.TextOut(r.Left + ScaleValue(kTitlePadding), y, caption.Text);
         } else {
-            DrawControlText(canvas, r.Left + ScaleValue(kTitlePadding), y, title->Caption(),
-                            title->Enabled());
+            DrawControlText(canvas, r.Left + ScaleValue(kTitlePadding), y, caption.Text, title->Enabled());
+            canvas.Font.SetColor(title->Enabled() ? Font().Color() : clGrayText);
         }
+        DrawAccelUnderline(canvas, r.Left + ScaleValue(kTitlePadding), y, caption);
+        canvas.Font.SetColor(Font().Color());
     }
 }
 
@@ -259,7 +262,26 @@ bool TMainMenu::FormKey(uint16_t key, TShiftState shift, bool down) {
         OpenMenu(FirstTitle());
         return true;
     }
-    return IsShortCut(key, shift);
+    if (IsShortCut(key, shift)) return true;
+    if ((shift & (ssAlt | ssCtrl)) == ssAlt) {
+        int title = TitleWithAccessKey(key);
+        if (title < 0) return false;
+        // The character of the chord is the bar's: it must not reach the open menu.
+        MSG typed;
+        PeekMessage(&typed, nullptr, WM_SYSCHAR, WM_SYSCHAR, PM_REMOVE);
+        OpenMenu(title);
+        return true;
+    }
+    return false;
+}
+
+int TMainMenu::TitleWithAccessKey(uint16_t key) const {
+    // Letters and digits: the virtual key is the character (upper case for letters).
+    bool letter = (key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9');
+    if (!letter || !items_) return -1;
+    for (int i = 0; i < items_->Count(); ++i)
+        if (CanOpen(i) && IsAccel(key, items_->Items(i)->Caption())) return i;
+    return -1;
 }
 
 void TMainMenu::Dispatch(TMessage& m) {

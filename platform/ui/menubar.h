@@ -1,6 +1,7 @@
 // TMainMenu: the menu bar of a form, a row of titles along the top of its client area,
 // each opening its items as a popup menu just below the title. F10 (or Alt pressed and
-// released) opens the first title; while a menu is open, Left and Right move to the
+// released) opens the first title, Alt with a title's access letter (the letter after "&"
+// in its caption, underlined: Alt+F for "&File") that title; while a menu is open, Left and Right move to the
 // neighbouring title's menu, and so does the pointer moving onto another title; a press
 // on the open menu's own title closes it. Items may carry a short cut
 // (TMenuItem::SetShortCut: Ctrl+S, F3, ...): the form hands every key press to its main
@@ -31,7 +32,8 @@ public:
     void OpenMenu(int index);
     // A key the form hands over before its focused control sees it (down: pressed, else
     // released): F10, and Alt pressed and released with no other key between, open the
-    // first menu; any other press is tried as a short cut. True when the key was used.
+    // first menu; any other press is tried as a short cut, then with Alt as a title's
+    // access letter. True when the key was used.
     bool FormKey(uint16_t key, TShiftState shift, bool down);
 
     // Where title index is drawn, in client coordinates (empty for a hidden or missing
@@ -53,6 +55,8 @@ private:
     // Whether title index can open: it exists, shows and is enabled.
     bool CanOpen(int index) const;
     int FirstTitle() const;
+    // The title that opens with Alt and key (a virtual key), or -1.
+    int TitleWithAccessKey(uint16_t key) const;
     // The next title that can open from index in a direction, wrapping; index itself when
     // there is no other.
     int Neighbour(int index, int direction) const;

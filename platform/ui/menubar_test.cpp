@@ -262,4 +262,32 @@ TEST(ShortCutText, NamesModifiersAndKeys) {
     EXPECT_EQ(item.ShortCutText(), "Ctrl+O");
 }
 
+TEST_F(MainMenu, AltWithATitlesAccessLetterOpensItAndTypesNothing) {
+    bar->Items()->Items(1)->SetCaption("&Edit");
+    bar->Items()->Items(2)->SetCaption("&View");
+    std::vector<uint32_t> typed;
+    control->OnKeyPress = [&](TObject*, char& key) { typed.push_back(uint8_t(key)); };
+    int open = -2;
+    RunSteps({[&] {
+                  screen.KeyDown(VK_MENU, native::kAlt);
+                  screen.KeyDown('V', native::kAlt);
+                  screen.TypeSysChar('v');  // the character of the chord, as X11 and Windows send it
+                  screen.KeyUp('V', native::kAlt);
+                  screen.KeyUp(VK_MENU);
+              },
+              [&] { open = bar->OpenIndex(); },
+              // The chord's character did not reach the open menu: its item still runs.
+              [&] { Press(VK_DOWN); }, [&] { Press(VK_RETURN); }});
+    EXPECT_EQ(open, 2);
+    EXPECT_EQ(ran, std::vector<std::string>{"Next"});
+    EXPECT_TRUE(typed.empty());
+    // A letter no title has opens nothing; without Alt it is the control's.
+    RunSteps({[&] { Press('Q', native::kAlt); }, [&] { open = bar->OpenIndex(); }});
+    EXPECT_EQ(open, -1);
+    RunSteps({[&] { Press('E'); }, [&] { open = bar->OpenIndex(); }});
+    EXPECT_EQ(open, -1);
+    // Underlined: the title is drawn without its "&".
+    EXPECT_EQ(bar->TitleRect(1).Width(), bar->TitleRect(0).Width());  // "File" and "Edit", 4 letters
+}
+
 }  // namespace

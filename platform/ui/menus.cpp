@@ -4,6 +4,7 @@
 
 #include "platform/gfx/font.h"
 #include "platform/gfx/scale.h"
+#include "platform/ui/accel.h"
 #include "platform/ui/application.h"
 #include "platform/ui/screen.h"
 #include "platform/ui/stylepainter.h"
@@ -135,7 +136,7 @@ public:
 private:
     struct TEntry {
         TMenuItem* item;
-        std::string caption;
+        TAccelText caption;  // as shown, with its access letter
         std::string shortCut;
         bool line;
         TRect rect;  // client coordinates
@@ -152,6 +153,9 @@ private:
     void Step(int direction);
     void Choose(int index);
     void KeyDown(int key);
+    // A typed character: the command whose access letter it is runs; with several such
+    // commands, the highlight goes to the next of them.
+    void AccessKey(uint32_t ch);
     bool Inside(TPoint p) const;
 
     TPopupMenu* popup_;
@@ -184,9 +188,9 @@ TMenuWindow::TMenuWindow(TPopupMenu& popup, const std::vector<TMenuItem*>& items
     const TFontFace& face = font_.Face();
     int captionWidth = 0, shortCutWidth = 0, height = border;
     for (TMenuItem* item : items) {
-        TEntry entry{item, item->Caption(), item->ShortCutText(), item->IsLine(), {}};
+        TEntry entry{item, ParseAccel(item->Caption()), item->ShortCutText(), item->IsLine(), {}};
         if (!entry.line) {
-            captionWidth = std::max(captionWidth, face.TextWidth(entry.caption));
+            captionWidth = std::max(captionWidth, face.TextWidth(entry.caption.Text));
             if (!entry.shortCut.empty())
                 shortCutWidth = std::max(shortCutWidth, face.TextWidth(entry.shortCut));
         }
@@ -342,6 +346,19 @@ void TMenuWindow::KeyDown(int key) {
     }
 }
 
+void TMenuWindow::AccessKey(uint32_t ch) {
+    std::vector<int> matches;
+    for (size_t i = 0; i < entries_.size(); ++i)
+        if (Selectable(int(i)) && IsAccel(ch, entries_[i].item->Caption())) matches.push_back(int(i));
+    if (matches.size() == 1) {
+        SetHighlight(matches[0]);
+        Choose(matches[0]);
+    } else if (!matches.empty()) {
+        auto next = std::upper_bound(matches.begin(), matches.end(), highlight_);
+        SetHighlight(next == matches.end() ? matches.front() : *next);
+    }
+}
+
 LRESULT TMenuWindow::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     TPoint p = PointFromLParam(lParam);
     switch (msg) {
@@ -367,6 +384,10 @@ LRESULT TMenuWindow::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
             return 0;  // no context menu of the menu
         case WM_KEYDOWN:
             KeyDown(int(wParam));
+            return 0;
+        case WM_CHAR:
+        case WM_SYSCHAR:
+            AccessKey(uint32_t(wParam));
             return 0;
         case WM_CAPTURECHANGED:
             if (reinterpret_cast<HWND>(lParam) != hwnd) Close(nullptr);
@@ -399,8 +420,18 @@ void TMenuWindow::Paint(HWND hwnd) {
         }
         bool enabled = entry.item && entry.item->Enabled();
         bool highlighted = int(i) == highlight_;
-        DrawMenuItem(canvas, entry.rect, entry.caption, highlighted, enabled);
+        DrawMenuItem(canvas, entry.rect, entry.caption.Text, highlighted, enabled);
         TColor text = !enabled ? clGrayText : highlighted ? clHighlightText : clWindowText;
+        if (entry.caption.HasAccel()) {
+            // Under the caption as DrawMenuItem placed it.
+            TColor before = canvas.Font.Color();
+            canvas.Font.SetColor(text);
+            DrawAccelUnderline(
+                canvas, entry.rect.Left + canvas.ScaleValue(kMenuTextLeft),
+                entry.rect.Top + (entry.rect.Height() - canvas.TextHeight(entry.caption.Text)) / 2,
+                entry.caption);
+            canvas.Font.SetColor(before);
+        }
         // The check mark in the room before the caption.
         if (entry.item && entry.item->Checked())
             DrawCheckMark(canvas,

@@ -61,6 +61,9 @@ constexpr UINT WM_GETDLGCODE = 0x0087;
 constexpr UINT WM_KEYDOWN = 0x0100;
 constexpr UINT WM_KEYUP = 0x0101;
 constexpr UINT WM_CHAR = 0x0102;
+// A character typed with Alt held (Alt+F): an access key for menus and buttons, never
+// text. Controls that take text ignore it.
+constexpr UINT WM_SYSCHAR = 0x0106;
 constexpr UINT WM_COMMAND = 0x0111;
 constexpr UINT WM_TIMER = 0x0113;
 constexpr UINT WM_MOUSEFIRST = 0x0200;
@@ -73,6 +76,13 @@ constexpr UINT WM_RBUTTONUP = 0x0205;
 constexpr UINT WM_MBUTTONDOWN = 0x0207;
 constexpr UINT WM_MBUTTONUP = 0x0208;
 constexpr UINT WM_MOUSELAST = 0x0209;
+// The wheel: sent to the window under the pointer, and passed on to its parent by a
+// window that does not scroll. wParam: the key state in the low half (MK_...), the distance turned in the
+// high half (signed, WHEEL_DELTA a notch; positive away from the user, or to the right
+// for WM_MOUSEHWHEEL); lParam: the pointer on the screen.
+constexpr UINT WM_MOUSEWHEEL = 0x020A;
+constexpr UINT WM_MOUSEHWHEEL = 0x020E;
+constexpr int WHEEL_DELTA = 120;
 constexpr UINT WM_CAPTURECHANGED = 0x0215;
 constexpr UINT WM_QUERYNEWPALETTE = 0x030F;
 constexpr UINT WM_DPICHANGED = 0x02E0;
@@ -82,6 +92,9 @@ constexpr UINT WM_USER = 0x0400;
 constexpr UINT CM_BASE = 0xB000;
 constexpr UINT CM_ACTIVATE = CM_BASE + 0;
 constexpr UINT CM_ENABLEDCHANGED = CM_BASE + 3;
+// Sent through a form's controls for a character that may be an access key (wParam: the
+// character); the control whose caption underlines it acts and answers non-zero.
+constexpr UINT CM_DIALOGCHAR = CM_BASE + 6;
 constexpr UINT CM_COLORCHANGED = CM_BASE + 4;
 constexpr UINT CM_FONTCHANGED = CM_BASE + 14;
 constexpr UINT CM_MOUSEENTER = CM_BASE + 19;
@@ -116,5 +129,7 @@ constexpr WPARAM MAKEWPARAM(int low, int high) {
 }
 constexpr int GET_X_LPARAM(LPARAM lp) { return int16_t(uint16_t(uint32_t(lp) & 0xFFFF)); }
 constexpr int GET_Y_LPARAM(LPARAM lp) { return int16_t(uint16_t((uint32_t(lp) >> 16) & 0xFFFF)); }
+constexpr int GET_WHEEL_DELTA_WPARAM(WPARAM wp) { return int16_t(uint16_t((uint32_t(wp) >> 16) & 0xFFFF)); }
+constexpr unsigned GET_KEYSTATE_WPARAM(WPARAM wp) { return unsigned(wp & 0xFFFF); }
 constexpr TPoint PointFromLParam(LPARAM lp) { return {GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}; }
 constexpr LPARAM PointToLParam(TPoint p) { return MAKELPARAM(p.X, p.Y); }

@@ -58,10 +58,10 @@ int MessageBoxA(HWND owner, const std::string& text, const std::string& caption,
             choices = {{"OK", IDOK}, {"Cancel", IDCANCEL}};
             break;
         case MB_YESNO:
-            choices = {{"Yes", IDYES}, {"No", IDNO}};
+            choices = {{"&Yes", IDYES}, {"&No", IDNO}};
             break;
         case MB_YESNOCANCEL:
-            choices = {{"Yes", IDYES}, {"No", IDNO}, {"Cancel", IDCANCEL}};
+            choices = {{"&Yes", IDYES}, {"&No", IDNO}, {"Cancel", IDCANCEL}};
             break;
         default:
             choices = {{"OK", IDOK}};

@@ -41,5 +41,5 @@ constexpr int IDNO = 7;
 // focus and answers Return: the first one, or the second or third with MB_DEFBUTTON2 or
 // MB_DEFBUTTON3 (the first when the box has fewer buttons). Escape and the close box give
 // IDCANCEL when there is a Cancel button and IDOK with OK alone; a Yes/No box answers
-// only its buttons.
+// only its buttons. Y and N (alone or with Alt) press Yes and No.
 int MessageBoxA(HWND owner, const std::string& text, const std::string& caption, UINT type);

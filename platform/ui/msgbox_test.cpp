@@ -63,8 +63,8 @@ TEST_F(MessageBox, YesNoCancelAnswersEveryWay) {
         {"enter", [&] { screen.PressKey(VK_RETURN); }, IDYES},
         {"escape", [&] { screen.PressKey(VK_ESCAPE); }, IDCANCEL},
         {"close box", [&] { screen.RequestClose(NativeWindow(Box()->Handle())); }, IDCANCEL},
-        {"yes", [&] { Click("Yes"); }, IDYES},
-        {"no", [&] { Click("No"); }, IDNO},
+        {"yes", [&] { Click("&Yes"); }, IDYES},
+        {"no", [&] { Click("&No"); }, IDNO},
         {"cancel", [&] { Click("Cancel"); }, IDCANCEL},
     };
     for (const TCase& c : cases)
@@ -81,7 +81,7 @@ TEST_F(MessageBox, ButtonsOfYesNoCancelInOrder) {
         }
         screen.PressKey(VK_ESCAPE);
     });
-    EXPECT_EQ(captions, (std::vector<std::string>{"Yes", "No", "Cancel"}));
+    EXPECT_EQ(captions, (std::vector<std::string>{"&Yes", "&No", "Cancel"}));
     ASSERT_EQ(lefts.size(), 3u);
     EXPECT_LT(lefts[0], lefts[1]);
     EXPECT_LT(lefts[1], lefts[2]);
@@ -94,12 +94,12 @@ TEST_F(MessageBox, DefaultButtonTakesEnterAndTheFocus) {
         const char* focused;
     };
     const std::vector<TCase> cases = {
-        {MB_YESNOCANCEL | MB_DEFBUTTON2, IDNO, "No"},
+        {MB_YESNOCANCEL | MB_DEFBUTTON2, IDNO, "&No"},
         {MB_YESNOCANCEL | MB_DEFBUTTON3, IDCANCEL, "Cancel"},
-        {MB_YESNO | MB_DEFBUTTON2, IDNO, "No"},
+        {MB_YESNO | MB_DEFBUTTON2, IDNO, "&No"},
         {MB_OKCANCEL | MB_DEFBUTTON2, IDCANCEL, "Cancel"},
-        {MB_YESNO | MB_DEFBUTTON3, IDYES, "Yes"},  // no third button: the first
-        {MB_YESNO, IDYES, "Yes"},
+        {MB_YESNO | MB_DEFBUTTON3, IDYES, "&Yes"},  // no third button: the first
+        {MB_YESNO, IDYES, "&Yes"},
     };
     for (const TCase& c : cases) {
         std::string focused;
@@ -125,6 +125,32 @@ TEST_F(MessageBox, YesNoStillIgnoresEscapeAndTheCloseBox) {
     screen.After(40, [&] { screen.PressKey(VK_RETURN); });
     EXPECT_EQ(MessageBoxA(form->Handle(), "Replace?", "Question", MB_YESNO), IDYES);
     EXPECT_TRUE(openAfter);
+}
+
+TEST_F(MessageBox, YAndNPressYesAndNoAloneOrWithAlt) {
+    struct TCase {
+        const char* how;
+        std::function<void()> answer;
+        int expected;
+    };
+    const std::vector<TCase> cases = {
+        {"y", [&] { screen.PressKey('Y', 'y'); }, IDYES},
+        {"n", [&] { screen.PressKey('N', 'n'); }, IDNO},
+        {"Alt+N", [&] {
+             screen.KeyDown('N', native::kAlt);
+             screen.TypeSysChar('n');
+             screen.KeyUp('N', native::kAlt);
+         }, IDNO},
+        {"Shift+Y", [&] { screen.PressKey('Y', 'Y', native::kShift); }, IDYES},
+    };
+    for (const TCase& c : cases)
+        EXPECT_EQ(Ask(MB_YESNOCANCEL, c.answer), c.expected) << c.how;
+    // Another letter answers nothing: Escape does, later.
+    EXPECT_EQ(Ask(MB_YESNOCANCEL, [&] {
+                  screen.PressKey('Q', 'q');
+                  screen.After(10, [&] { screen.PressKey(VK_ESCAPE); });
+              }),
+              IDCANCEL);
 }
 
 }  // namespace

@@ -52,7 +52,9 @@ bool EnabledInTree(HWND h) {
 // the modal frame (a form's bsDialog), or the dialog frame without the thin border; an
 // owned window with a caption is one too. (WS_CAPTION holds the WS_DLGFRAME bit.)
 native::TWindowKind KindFor(DWORD style, DWORD exStyle, HWND owner) {
-    if ((style & WS_POPUP) && (exStyle & WS_EX_TOOLWINDOW)) return native::TWindowKind::Popup;
+    if ((style & WS_POPUP) && (exStyle & WS_EX_TOOLWINDOW))
+        return exStyle & WS_EX_TRANSPARENT ? native::TWindowKind::Tooltip
+                                           : native::TWindowKind::Popup;
     if ((exStyle & WS_EX_DLGMODALFRAME) || (style & WS_CAPTION) == WS_DLGFRAME ||
         (owner && (style & WS_DLGFRAME)))
         return native::TWindowKind::Dialog;
@@ -173,6 +175,7 @@ HWND CreateWindowExA(DWORD exStyle, const std::string& windowName, DWORD style, 
         params.Borderless = (style & WS_CAPTION) != WS_CAPTION;
         params.StayOnTop = exStyle & WS_EX_TOPMOST;
         params.TaskbarButton = HasTaskbarButton(h);
+        params.Resizable = style & WS_THICKFRAME;
         h->dpi = MonitorDpi(h->rect);
         h->native = Backend().CreateNativeWindow(params);
         s.byNative[h->native.get()] = h;
@@ -284,6 +287,8 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         case WM_CONTEXTMENU:
+        case WM_MOUSEWHEEL:
+        case WM_MOUSEHWHEEL:
             if (hwnd->child) return SendMessage(hwnd->parent, msg, wParam, lParam);
             return 0;
         case WM_SETCURSOR:
@@ -301,6 +306,19 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         default:
             return 0;
     }
+}
+
+native::TFrameExtents GetWindowFrameExtents(HWND hwnd) {
+    if (!Alive(hwnd) || !hwnd->native) return {};
+    return hwnd->native->FrameExtents();
+}
+
+void SetWindowModal(HWND hwnd, bool modal) {
+    if (Alive(hwnd) && hwnd->native) hwnd->native->SetModal(modal);
+}
+
+void SetWindowAccessibleName(HWND hwnd, const std::string& name) {
+    if (Alive(hwnd) && hwnd->native) hwnd->native->SetAccessibleName(name);
 }
 
 bool SetWindowTextA(HWND hwnd, const std::string& text) {
@@ -407,6 +425,7 @@ bool ShowWindow(HWND hwnd, int cmd) {
     InvalidateWhole(hwnd);
     if (hwnd->native) {
         PaintTop(hwnd);  // the first frame is ready before the window appears
+        hwnd->native->SetActivateOnShow(cmd != SW_SHOWNA && cmd != SW_SHOWNOACTIVATE);
         hwnd->native->Show(true);
         if (cmd != SW_SHOWNA && cmd != SW_SHOWNOACTIVATE) s.active = hwnd;
     }
@@ -481,7 +500,9 @@ HWND WindowFromPoint(TPoint screenPoint) {
     TWindowSystem& s = Sys();
     for (auto it = s.topLevels.rbegin(); it != s.topLevels.rend(); ++it) {
         HWND top = *it;
-        if ((top->style & WS_VISIBLE) && top->rect.Contains(screenPoint))
+        // A tooltip lets the pointer through.
+        if ((top->style & WS_VISIBLE) && !(top->exStyle & WS_EX_TRANSPARENT) &&
+            top->rect.Contains(screenPoint))
             return DeepestAt(top, screenPoint - top->rect.TopLeft());
     }
     return nullptr;

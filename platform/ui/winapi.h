@@ -14,9 +14,17 @@
 // them now, such as the owner of a modal dialog.
 //
 // Top-level windows become native windows of a kind: WS_POPUP with WS_EX_TOOLWINDOW is a
-// popup (a menu); a dialog frame (WS_EX_DLGMODALFRAME, or WS_DLGFRAME without WS_BORDER),
+// popup (a menu), and with WS_EX_TRANSPARENT as well a tooltip, which the pointer goes
+// through; a dialog frame (WS_EX_DLGMODALFRAME, or WS_DLGFRAME without WS_BORDER),
 // or a caption on an owned window, makes a fixed-size dialog, owned or not; the rest are
 // normal windows. Normal windows and dialogs without an owner have a taskbar button.
+// Windows without WS_THICKFRAME have a fixed size for the window manager. A top-level
+// window shown with SW_SHOWNA or SW_SHOWNOACTIVATE does not take the focus until clicked.
+//
+// The wheel (WM_MOUSEWHEEL, WM_MOUSEHWHEEL) goes to the window under the pointer, as
+// current systems send it (with a menu open, or over a window disabled under a modal
+// dialog, where the keys go); a window that does not scroll passes it to its parent. A
+// character typed with Alt held comes as WM_SYSCHAR.
 #pragma once
 
 #include <functional>
@@ -229,6 +237,16 @@ bool SetLayeredWindowAttributes(HWND hwnd, TColor key, uint8_t alpha, DWORD flag
 // The application window, which carries the taskbar button: hiding it with ShowWindow
 // removes the button of every normal top-level window, showing it brings them back.
 void SetTaskbarCarrier(HWND hwnd);
+
+// The decoration the window manager puts around a top-level window, known before the
+// window is first shown where the window system can tell (none for a child, a borderless
+// window or a menu): with it a window is placed by its outer rectangle.
+native::TFrameExtents GetWindowFrameExtents(HWND hwnd);
+// Marks a top-level window as a modal dialog for the window manager (kept above its owner,
+// no minimise), from before it is shown until it is hidden.
+void SetWindowModal(HWND hwnd, bool modal);
+// What screen readers read for a top-level window (for the clock: the time in words).
+void SetWindowAccessibleName(HWND hwnd, const std::string& name);
 
 // System settings and metrics.
 bool SystemParametersInfoA(UINT action, UINT param, void* value, UINT winIni);

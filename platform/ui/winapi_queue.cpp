@@ -49,6 +49,8 @@ bool IsInput(native::TEventKind kind) {
         case native::TEventKind::KeyDown:
         case native::TEventKind::KeyUp:
         case native::TEventKind::Char:
+        case native::TEventKind::SysChar:
+        case native::TEventKind::Wheel:
             return true;
         default:
             return false;
@@ -126,13 +128,39 @@ std::optional<MSG> Route(const native::TEvent& e) {
             m.lParam = PointToLParam(e.ScreenPos - ScreenOrigin(target));
             return m;
         }
+        case native::TEventKind::Wheel: {
+            // To the window under the pointer, as current systems send it; over a window
+            // that cannot take input now (the owner of a modal dialog), or with a menu
+            // open, where the keys go.
+            bool menuOpen = Alive(s.capture) && Top(s.capture)->native &&
+                            native::IsUnmanaged(KindFor(Top(s.capture)->style,
+                                                        Top(s.capture)->exStyle,
+                                                        Top(s.capture)->parent));
+            m.hwnd = !menuOpen && TakesKeys(top) ? DeepestAt(top, e.ScreenPos - top->rect.TopLeft())
+                                                 : KeyTarget(top);
+            if (!m.hwnd) return std::nullopt;
+            m.message = e.Horizontal ? WM_MOUSEHWHEEL : WM_MOUSEWHEEL;
+            m.wParam = MAKEWPARAM(int(MouseKeys(e.Modifiers)), e.Delta);
+            m.lParam = PointToLParam(e.ScreenPos);
+            return m;
+        }
         default: {
             m.hwnd = KeyTarget(top);
             if (!m.hwnd) return std::nullopt;
-            m.message = e.Kind == native::TEventKind::KeyDown ? WM_KEYDOWN
-                        : e.Kind == native::TEventKind::KeyUp ? WM_KEYUP
-                                                              : WM_CHAR;
-            m.wParam = e.Kind == native::TEventKind::Char ? WPARAM(e.Char) : WPARAM(e.Key);
+            switch (e.Kind) {
+                case native::TEventKind::KeyDown:
+                    m.message = WM_KEYDOWN;
+                    m.wParam = WPARAM(e.Key);
+                    break;
+                case native::TEventKind::KeyUp:
+                    m.message = WM_KEYUP;
+                    m.wParam = WPARAM(e.Key);
+                    break;
+                default:
+                    m.message = e.Kind == native::TEventKind::SysChar ? WM_SYSCHAR : WM_CHAR;
+                    m.wParam = WPARAM(e.Char);
+                    break;
+            }
             return m;
         }
     }

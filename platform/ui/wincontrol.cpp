@@ -91,7 +91,7 @@ void TWinControl::CreateWnd() {
     if (!h) throw EOutOfResources("Error creating window");
     handle_ = h;
     CreateChildHandles();
-    if (p.Style & WS_VISIBLE) ShowWindow(h, SW_SHOWNA);
+    if (p.Style & WS_VISIBLE) ShowWindow(h, ShowCommandOnCreate());
     for (TControl* c : std::vector<TControl*>(controls_))
         c->Perform(CM_PARENTHANDLECREATED, 0, 0);
 }
@@ -499,10 +499,21 @@ void TWinControl::Dispatch(TMessage& m) {
             break;
         }
         case WM_CHAR: {
+            // A control that takes no text (a button) leaves the letter to the form: it
+            // may be a button's access letter.
+            if (!(Perform(WM_GETDLGCODE, 0, 0) & (DLGC_WANTCHARS | DLGC_WANTALLKEYS)))
+                if (TWinControl* form = ParentForm(); form && form->Broadcast(CM_DIALOGCHAR, m.WParam, 0))
+                    break;
             char key = char(m.WParam);
             KeyPress(key);
             break;
         }
+        case WM_SYSCHAR:
+            // Alt with a letter: an access letter, never text.
+            if (TWinControl* form = ParentForm(); form && form->Broadcast(CM_DIALOGCHAR, m.WParam, 0))
+                break;
+            DefaultHandler(m);
+            break;
         case WM_SETFOCUS:
             if (OnEnter) OnEnter(this);
             Invalidate();

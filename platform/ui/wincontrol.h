@@ -11,7 +11,9 @@
 // OnKeyUp) with the modifiers held at the time, then characters to KeyPress. Return,
 // Escape, Tab and the arrow keys that the control does not claim through WM_GETDLGCODE
 // (DLGC_WANTALLKEYS, DLGC_WANTTAB, DLGC_WANTARROWS) go to its form as CM_DIALOGKEY, which
-// presses the default or cancel button or moves the focus. A left press on a control
+// presses the default or cancel button or moves the focus. A character typed with Alt
+// (WM_SYSCHAR), or typed at a control that takes no text (no DLGC_WANTCHARS), goes through
+// the form's controls as CM_DIALOGCHAR first: a button whose access letter it is clicks. A left press on a control
 // that is a tab stop gives it the focus. Hiding or disabling the control that holds the
 // focus hands the focus to its form, so keys keep reaching the form.
 #pragma once
@@ -114,6 +116,8 @@ public:
 protected:
     virtual void CreateParams(TCreateParams& params);
     virtual void CreateWnd();
+    // How a window made visible is shown when it is created (ShowWindow's command).
+    virtual int ShowCommandOnCreate() const { return SW_SHOWNA; }
     virtual void DestroyWnd();
     void DestroyHandle();
     // Paints the control itself (nothing for a plain windowed control).

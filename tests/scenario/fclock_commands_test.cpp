@@ -16,8 +16,10 @@
 #include <vector>
 
 #include "app/startdirectory.h"
+#include "app/timetext.h"
 #include "dialogs/faboutclock.h"
 #include "dialogs/fclockconfig.h"
+#include "platform/os/wallclock.h"
 #include "platform/ui/screen.h"
 #include "tests/support/clock_fixture.h"
 #include "tests/support/shell_recorder.h"
@@ -494,6 +496,157 @@ TEST_F(ClockCommands, QuitFromTheMenuEndsTheProgramWithTheSettingsSaved) {
     DestroyApplicationForms();
     EXPECT_EQ(Stored("viewerleft"), 300);
     EXPECT_EQ(Stored("viewertop"), 200);
+}
+
+}  // namespace
+
+namespace {
+
+class ClockKeyboardAndTip : public ClockCommands {};
+
+TEST_F(ClockKeyboardAndTip, MenuShiftF10F10AndReturnOpenTheMenuAtTheClocksCorner) {
+    StartPastGreeting();
+    // Started without the keyboard: keys reach the clock only once it is clicked.
+    EXPECT_NE(screen.FocusedWindow(), NativeWindow(form->Handle()));
+    int opened = 0;
+    form->PopupMenu1->OnPopup = [&](TObject*) { ++opened; };
+    TPoint p = ClockPoint();
+    Then([&] { screen.Click(p.X, p.Y); });      // focuses, and opens the menu
+    Then([&] { screen.PressKey(VK_ESCAPE); });  // which Escape closes
+    RunAll();
+    ASSERT_EQ(opened, 1);
+    const TPoint corner = form->ClientToScreen({0, 0});
+    struct TCase {
+        const char* name;
+        int key;
+        unsigned modifiers;
+    };
+    for (const TCase& c : {TCase{"Menu", VK_APPS, 0}, TCase{"Shift+F10", VK_F10, native::kShift},
+                           TCase{"F10", VK_F10, 0}, TCase{"Return", VK_RETURN, 0}}) {
+        SCOPED_TRACE(c.name);
+        std::optional<TRect> menu;
+        Then([&] { screen.PressKey(c.key, c.key == VK_RETURN ? '\r' : 0, c.modifiers); });
+        Then([&] {
+            menu = WindowRectOf(form->PopupMenu1->WindowHandle());
+            screen.PressKey(VK_ESCAPE);
+        });
+        RunAll();
+        ASSERT_TRUE(menu);
+        EXPECT_EQ(menu->TopLeft(), corner);
+    }
+    // Ctrl+F10 and other keys open nothing.
+    int before = opened;
+    Then([&] { screen.PressKey(VK_F10, 0, native::kControl); });
+    Then([&] { screen.PressKey('A', 'a'); });
+    RunAll();
+    EXPECT_EQ(opened, before);
+}
+
+TEST_F(ClockKeyboardAndTip, EachCommandHasItsAccessLetter) {
+    StartPastGreeting();
+    EXPECT_EQ(form->Settings1->Caption(), "&Settings");
+    EXPECT_EQ(form->UsersManual1->Caption(), "&Users Manual");
+    EXPECT_EQ(form->About1->Caption(), "&About");
+    EXPECT_EQ(form->Resume1->Caption(), "&Resume");
+    EXPECT_EQ(form->Quit1->Caption(), "&Quit");
+    TPoint p = ClockPoint();
+    TFormAboutClock* about = nullptr;
+    Then([&] { screen.Click(p.X, p.Y); });
+    Then([&] { screen.TypeChar('a'); });  // About
+    Then([&] {
+        about = Open<TFormAboutClock>();
+        screen.PressKey(VK_RETURN, '\r');
+    });
+    RunAll();
+    EXPECT_NE(about, nullptr);
+    // Q quits, with the settings saved.
+    Then([&] { screen.Click(p.X, p.Y); });
+    Then([&] { screen.TypeChar('Q'); });
+    RunAll();
+    EXPECT_TRUE(Application->Terminated());
+}
+
+TEST_F(ClockKeyboardAndTip, TheTimeInWordsShowsAfterASecondsRestAndGoesOnLeaveOrPress) {
+    Store("24hour", 1);
+    StartPastGreeting();
+    const TToolTip& tip = form->ClockTip->Tip();
+    TPoint p = ClockPoint();
+    screen.MouseMove(p.X, p.Y);
+    app.Run(900);
+    EXPECT_FALSE(tip.Visible()) << "too early";
+    app.Run(400);
+    ASSERT_TRUE(tip.Visible());
+    const std::string first = tip.Text();
+    EXPECT_EQ(first, TimeInWords(LocalTimeNow(), true));
+    EXPECT_EQ(first.substr(0, 6), "13:47:");
+    // Brought up to date while it shows, and below the pointer.
+    app.Run(1000);
+    EXPECT_NE(tip.Text(), first);
+    EXPECT_EQ(tip.Text(), TimeInWords(LocalTimeNow(), true));
+    TRect r;
+    GetWindowRect(tip.Handle(), &r);
+    EXPECT_GT(r.Top, p.Y);
+    // The same text for screen readers, brought up to date with every tick.
+    auto* clockWindow = static_cast<native::THeadlessWindow*>(NativeWindow(form->Handle()));
+    EXPECT_EQ(clockWindow->AccessibleName(), TimeInWords(LocalTimeNow(), true));
+    // A press on the clock takes it away (and opens the menu, closed here); so does
+    // leaving the clock.
+    Then([&] { screen.Click(p.X, p.Y); });
+    Then([&] {
+        EXPECT_FALSE(tip.Visible());
+        screen.PressKey(VK_ESCAPE);
+    });
+    RunAll();
+    screen.MouseMove(p.X + 1, p.Y);
+    app.Run(1300);
+    ASSERT_TRUE(tip.Visible());
+    screen.MouseMove(5, 5);  // off the clock
+    app.Run(300);
+    EXPECT_FALSE(tip.Visible());
+}
+
+TEST_F(ClockKeyboardAndTip, TheWindowHasTheTimeInWordsForScreenReadersBeforeItsFirstTick) {
+    Store("24hour", 1);
+    Start();
+    auto* clockWindow = static_cast<native::THeadlessWindow*>(NativeWindow(form->Handle()));
+    EXPECT_EQ(clockWindow->AccessibleName(), TimeInWords(LocalTimeNow(), true));
+}
+
+TEST_F(ClockKeyboardAndTip, TwelveHourTimeInWordsHasItsHalfOfTheDay) {
+    std::tm t{};
+    t.tm_year = 126;
+    t.tm_mon = 11;
+    t.tm_mday = 9;
+    t.tm_wday = 3;
+    struct TCase {
+        int hour;
+        bool hour24;
+        const char* expected;
+    };
+    for (const TCase& c : {TCase{13, true, "13:47:05 \u2014 Wednesday 9 December 2026"},
+                           TCase{13, false, "1:47:05 PM \u2014 Wednesday 9 December 2026"},
+                           TCase{0, false, "12:47:05 AM \u2014 Wednesday 9 December 2026"},
+                           TCase{12, false, "12:47:05 PM \u2014 Wednesday 9 December 2026"},
+                           TCase{0, true, "00:47:05 \u2014 Wednesday 9 December 2026"}}) {
+        t.tm_hour = c.hour;
+        t.tm_min = 47;
+        t.tm_sec = 5;
+        EXPECT_EQ(TimeInWords(t, c.hour24), c.expected);
+    }
+}
+
+TEST_F(ClockKeyboardAndTip, TheWheelOverTheClockDoesNothing) {
+    StartPastGreeting();
+    TPoint p = ClockPoint();
+    Then([&] { screen.Click(p.X, p.Y); });  // the clock has the keyboard (and a menu)
+    Then([&] { screen.PressKey(VK_ESCAPE); });
+    RunAll();
+    const TRect before = form->BoundsRect();
+    screen.Wheel(p.X, p.Y, -WHEEL_DELTA);
+    screen.Wheel(p.X, p.Y, WHEEL_DELTA, true);
+    app.Run(300);
+    EXPECT_EQ(form->BoundsRect(), before);
+    EXPECT_EQ(form->PopupMenu1->WindowHandle(), nullptr);
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cctype>
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -54,16 +55,21 @@ protected:
     // "Xft.dpi:\t192\n").
     std::vector<std::string> serverOptions;
     std::string resources;
+    ztest::TChildProcess otherManager_{SIGKILL};  // a window manager has nothing to save
+    std::string managerHome_;
 
     void SetUp() override {
-        for (const char* tool : {"Xvfb", "openbox", "xdotool"}) {
+        const std::string manager = WindowManager();
+        for (const std::string& tool : {std::string("Xvfb"), manager, std::string("xdotool")}) {
             if (ProgramOnPath(tool)) continue;
             if (XToolsRequired()) FAIL() << tool << " is not installed (ZT_REQUIRE_X_TOOLS is set)";
             GTEST_SKIP() << tool << " is not installed";
         }
         x = MakeServer();
         ASSERT_TRUE(x && x->Ok()) << (x ? x->Error() : "no server");
-        ASSERT_TRUE(x->StartWindowManager()) << "openbox did not start";
+        if (manager == "openbox") {
+            ASSERT_TRUE(x->StartWindowManager()) << "openbox did not start";
+        }
         display = XOpenDisplay(x->Display().c_str());
         ASSERT_NE(display, nullptr);
         if (!resources.empty()) {
@@ -74,9 +80,12 @@ protected:
         // Windows come and go while the tests walk the window tree: a request about one
         // that has just gone fails, and that is no reason to end the test program.
         XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
+        if (manager != "openbox") StartOtherWindowManager(manager);
     }
     void TearDown() override {
         clock.Stop();
+        otherManager_.Stop();
+        if (!managerHome_.empty()) std::filesystem::remove_all(managerHome_);
         if (display) XCloseDisplay(display);
     }
 
@@ -98,6 +107,41 @@ protected:
     // The size and depth of the server's screen.
     virtual std::string ScreenGeometry() const { return "1024x768x24"; }
 
+    // The window manager the program runs under: openbox, or "icewm", "fluxbox" or "i3".
+    virtual std::string WindowManager() const { return "openbox"; }
+
+    // Starts a window manager other than openbox with its built-in settings (a home of its
+    // own, an empty configuration for i3) and waits until it manages the screen: it then
+    // names itself on the root window (_NET_SUPPORTING_WM_CHECK).
+    void StartOtherWindowManager(const std::string& manager) {
+        char dir[] = "/tmp/zt-wm-XXXXXX";
+        ASSERT_NE(mkdtemp(dir), nullptr);
+        managerHome_ = dir;
+        std::vector<std::string> argv = {manager};
+        if (manager == "i3") {
+            std::string config = managerHome_ + "/i3.config";
+            if (FILE* file = std::fopen(config.c_str(), "w")) {
+                std::fputs("# built-in settings\n", file);
+                std::fclose(file);
+            }
+            argv = {"i3", "-c", config};
+        }
+        ASSERT_TRUE(otherManager_.Start(argv, {"DISPLAY=" + x->Display(), "HOME=" + managerHome_,
+                                               "XDG_CONFIG_HOME=" + managerHome_}));
+        Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False);
+        ASSERT_TRUE(WaitFor([&] {
+            Atom type = 0;
+            int format = 0;
+            unsigned long count = 0, after = 0;
+            unsigned char* data = nullptr;
+            bool set = XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1, False,
+                                          XA_WINDOW, &type, &format, &count, &after, &data) == Success &&
+                       data && count == 1;
+            if (data) XFree(data);
+            return set;
+        }, 20000ms)) << manager << " did not start";
+    }
+
     // The program the fixture starts, and whether a title is its main window's.
     virtual std::string ProgramPath() const {
 #ifdef ZT_ZENTICK_PATH
@@ -107,7 +151,7 @@ protected:
 #endif
     }
     virtual bool IsMainTitle(const std::string& title) const {
-        return title == "Form1";
+        return title == "Tarvo's Binary Clock";
     }
     // The program's WM_CLASS: its instance name; the class is the same capitalised.
     virtual std::string InstanceName() const { return "zentick"; }
@@ -189,7 +233,7 @@ protected:
         };
         return search(DefaultRootWindow(display));
     }
-    // The program's main window: the managed window with its title ("Form1" for the clock).
+    // The program's main window: the managed window with its title (the program's name for the clock).
     Window Find() {
         return FindWindow([&](Window w, const XWindowAttributes& a) {
             return !a.override_redirect && IsMainTitle(Title(w));
@@ -199,9 +243,41 @@ protected:
     Window FindTitled(const std::string& title) {
         return FindWindow([&](Window w, const XWindowAttributes& a) { return !a.override_redirect && Title(w) == title; });
     }
-    // The open popup menu (an override-redirect window), or 0.
+    // The open popup menu (an override-redirect window of the menu type), or 0.
     Window FindMenu() {
-        return FindWindow([](Window, const XWindowAttributes& a) { return a.override_redirect; });
+        return FindWindow([&](Window w, const XWindowAttributes& a) {
+            return a.override_redirect && IsOfType(w, "_NET_WM_WINDOW_TYPE_POPUP_MENU");
+        });
+    }
+    // The tooltip shown, or 0.
+    Window FindTip() {
+        return FindWindow([&](Window w, const XWindowAttributes& a) {
+            return a.override_redirect && IsOfType(w, "_NET_WM_WINDOW_TYPE_TOOLTIP");
+        });
+    }
+    bool IsOfType(Window w, const std::string& type) {
+        auto types = AtomNames(w, "_NET_WM_WINDOW_TYPE");
+        return std::find(types.begin(), types.end(), type) != types.end();
+    }
+    // A window's _NET_FRAME_EXTENTS (left, right, top, bottom), all 0 when it has none.
+    std::vector<long> FrameExtents(Window w) {
+        Atom type = 0;
+        int format = 0;
+        unsigned long count = 0, after = 0;
+        unsigned char* data = nullptr;
+        std::vector<long> extents(4, 0);
+        if (XGetWindowProperty(display, w, XInternAtom(display, "_NET_FRAME_EXTENTS", False), 0, 4, False,
+                               XA_CARDINAL, &type, &format, &count, &after, &data) == Success &&
+            data && count == 4)
+            extents.assign(reinterpret_cast<long*>(data), reinterpret_cast<long*>(data) + 4);
+        if (data) XFree(data);
+        return extents;
+    }
+    // A window's rectangle on the screen with the window manager's frame around it.
+    TRect OuterGeometry(Window w) {
+        TRect r = Geometry(w);
+        std::vector<long> e = FrameExtents(w);
+        return {r.Left - int(e[0]), r.Top - int(e[2]), r.Right + int(e[1]), r.Bottom + int(e[3])};
     }
 
     std::string Title(Window w) {

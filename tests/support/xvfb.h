@@ -83,16 +83,22 @@ inline std::string ReadLineFrom(int fd, int timeoutMs) {
     }
 }
 
-// A child process started from an argument vector, ended with SIGTERM when it goes.
+// A child process started from an argument vector, ended with SIGTERM (or the signal
+// given) when it goes.
 class TChildProcess {
 public:
     TChildProcess() = default;
+    // A process ended with stopSignal: SIGKILL for one that may not end on SIGTERM (fluxbox
+    // can hang in its handler) and has nothing to save.
+    explicit TChildProcess(int stopSignal) : stopSignal_(stopSignal) {}
     ~TChildProcess() { Stop(); }
-    TChildProcess(TChildProcess&& o) noexcept : pid_(std::exchange(o.pid_, -1)) {}
+    TChildProcess(TChildProcess&& o) noexcept
+        : pid_(std::exchange(o.pid_, -1)), stopSignal_(o.stopSignal_) {}
     TChildProcess& operator=(TChildProcess&& o) noexcept {
         if (this != &o) {
             Stop();
             pid_ = std::exchange(o.pid_, -1);
+            stopSignal_ = o.stopSignal_;
         }
         return *this;
     }
@@ -131,8 +137,8 @@ public:
                 dup2(errors >= 0 ? errors : devNull, STDERR_FILENO);
             }
             if (inheritFd >= 0) fcntl(inheritFd, F_SETFD, 0);
-            // The server must not outlive a test binary that crashes.
-            prctl(PR_SET_PDEATHSIG, SIGTERM);
+            // The process must not outlive a test binary that crashes.
+            prctl(PR_SET_PDEATHSIG, stopSignal_);
             execvpe(args[0], args.data(), envp.data());
             _exit(127);
         }
@@ -143,10 +149,10 @@ public:
         return true;
     }
 
-    // Ends the process (SIGTERM, or the signal given) and waits for it.
-    void Stop(int signal = SIGTERM) {
+    // Ends the process (with its stop signal, or the signal given) and waits for it.
+    void Stop(int signal = 0) {
         if (pid_ <= 0) return;
-        kill(pid_, signal);
+        kill(pid_, signal ? signal : stopSignal_);
         int status = 0;
         while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
         }
@@ -157,6 +163,7 @@ public:
 
 private:
     pid_t pid_ = -1;
+    int stopSignal_ = SIGTERM;
 };
 
 class TXServer {

@@ -112,21 +112,21 @@ void TWin32Window::OwnerGone() {
     // Destroying a window destroys the windows it owns: this one is handed to the
     // application window first.
     if (hwnd_) {
-        HWND newOwner = kind_ == TWindowKind::Popup ? nullptr : backend_.ApplicationWindow();
+        HWND newOwner = IsUnmanaged(kind_) ? nullptr : backend_.ApplicationWindow();
         SetWindowLongPtrW(hwnd_, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(newOwner));
     }
 }
 
 DWORD TWin32Window::Style() const {
     DWORD style = WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
-    if (kind_ == TWindowKind::Popup || borderless_) return style | WS_POPUP;
+    if (IsUnmanaged(kind_) || borderless_) return style | WS_POPUP;
     if (kind_ == TWindowKind::Dialog) return style | WS_POPUP | WS_CAPTION | WS_SYSMENU;
     return style | WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX;
 }
 
 DWORD TWin32Window::ExStyle() const {
     DWORD ex = 0;
-    if (kind_ == TWindowKind::Popup) ex |= WS_EX_TOOLWINDOW | WS_EX_TOPMOST | kNoActivate;
+    if (IsUnmanaged(kind_)) ex |= WS_EX_TOOLWINDOW | WS_EX_TOPMOST | kNoActivate;
     if (kind_ == TWindowKind::Dialog && !borderless_) ex |= WS_EX_DLGMODALFRAME;
     if (stayOnTop_) ex |= WS_EX_TOPMOST;
     if (colorKey_) ex |= WS_EX_LAYERED;
@@ -179,6 +179,18 @@ void TWin32Window::MouseEvent(TEventKind kind, int button, WPARAM wParam, LPARAM
     backend_.Post(e);
 }
 
+void TWin32Window::WheelEvent(bool horizontal, WPARAM wParam, LPARAM lParam) {
+    TEvent e;
+    e.Kind = TEventKind::Wheel;
+    e.Window = this;
+    e.ScreenPos = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};  // already on the screen
+    e.Modifiers = Modifiers(GET_KEYSTATE_WPARAM(wParam));
+    e.Delta = GET_WHEEL_DELTA_WPARAM(wParam);
+    e.Horizontal = horizontal;
+    e.TimeMs = backend_.NowMs();
+    backend_.Post(e);
+}
+
 void TWin32Window::KeyEvent(TEventKind kind, WPARAM key) {
     TEvent e;
     e.Kind = kind;
@@ -227,6 +239,19 @@ LRESULT TWin32Window::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_SYSKEYUP:
             // Alt with a key: reported, and left to the system too (Alt+F4 closes).
             KeyEvent(msg == WM_SYSKEYDOWN ? TEventKind::KeyDown : TEventKind::KeyUp, wParam);
+            break;
+        case WM_MOUSEWHEEL:
+        case WM_MOUSEHWHEEL:
+            WheelEvent(msg == WM_MOUSEHWHEEL, wParam, lParam);
+            return msg == WM_MOUSEHWHEEL;  // TRUE: the tilt was used
+        case WM_SYSCHAR:
+            // Alt with a character: an access key, and no beep from the system. Alt+Space
+            // stays the system's (the window menu).
+            if (wParam == WPARAM(' ')) break;
+            KeyEvent(TEventKind::SysChar, wParam);
+            return 0;
+        case WM_NCHITTEST:
+            if (kind_ == TWindowKind::Tooltip) return HTTRANSPARENT;  // the pointer goes through
             break;
         case WM_CHAR: {
             auto unit = wchar_t(wParam);
@@ -282,7 +307,7 @@ LRESULT TWin32Window::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             if (reinterpret_cast<HWND>(lParam) != hwnd_) backend_.CaptureLost(this);
             return 0;
         case WM_MOUSEACTIVATE:
-            if (kind_ == TWindowKind::Popup) return MA_NOACTIVATE;
+            if (IsUnmanaged(kind_)) return MA_NOACTIVATE;
             break;
         case WM_SETCURSOR:
             if (LOWORD(lParam) == HTCLIENT) {
@@ -323,6 +348,12 @@ LRESULT TWin32Window::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcW(hwnd_, msg, wParam, lParam);
 }
 
+TFrameExtents TWin32Window::FrameExtents() {
+    // The window rectangle around the client area: caption and borders.
+    RECT outer = OuterRect({0, 0, 0, 0});
+    return {-outer.left, -outer.top, outer.right, outer.bottom};
+}
+
 // Geometry, visibility, stacking -------------------------------------------------------------
 
 void TWin32Window::SetBounds(const TRect& screenBounds) {
@@ -338,9 +369,10 @@ void TWin32Window::Show(bool visible) {
     if (visible == visible_ || !hwnd_) return;
     visible_ = visible;
     if (visible) {
-        // A dialog and a normal window take the focus; a menu never does.
-        ShowWindow(hwnd_, kind_ == TWindowKind::Popup ? SW_SHOWNOACTIVATE : SW_SHOW);
-        if (kind_ == TWindowKind::Popup)
+        // A dialog and a normal window take the focus; a menu never does, nor a gadget
+        // until it is clicked.
+        ShowWindow(hwnd_, IsUnmanaged(kind_) || !activateOnShow_ ? SW_SHOWNOACTIVATE : SW_SHOW);
+        if (IsUnmanaged(kind_))
             SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         if (kind_ == TWindowKind::Dialog) SetForegroundWindow(hwnd_);
     } else {

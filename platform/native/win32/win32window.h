@@ -34,15 +34,17 @@ public:
     void Raise() override;
     void Present(const TBitmap& frame, const TRect& dirty) override;
     void SetCursorShape(int cursor) override;
+    TFrameExtents FrameExtents() override;
+    void SetActivateOnShow(bool activate) override { activateOnShow_ = activate; }
 
     HWND Handle() const { return hwnd_; }
     TWindowKind Kind() const { return kind_; }
     TWin32Window* Owner() const { return owner_; }
     bool WantsTaskbarButton() const {
-        return visible_ && taskbarButton_ && kind_ != TWindowKind::Popup;
+        return visible_ && taskbarButton_ && !IsUnmanaged(kind_);
     }
     // Whether the window hangs off the application window (it has no owner of its own).
-    bool OwnedByApplication() const { return kind_ != TWindowKind::Popup && !owner_; }
+    bool OwnedByApplication() const { return !IsUnmanaged(kind_) && !owner_; }
     // The region last set, in client coordinates (none: rectangular).
     const std::optional<TRegion>& Shape() const { return shape_; }
     std::optional<TColor> ColorKey() const { return colorKey_; }
@@ -55,6 +57,7 @@ public:
 private:
     LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     void MouseEvent(TEventKind kind, int button, WPARAM wParam, LPARAM lParam);
+    void WheelEvent(bool horizontal, WPARAM wParam, LPARAM lParam);
     void KeyEvent(TEventKind kind, WPARAM key);
     DWORD Style() const;
     DWORD ExStyle() const;
@@ -78,6 +81,7 @@ private:
     bool stayOnTop_;
     bool taskbarButton_;
     bool borderless_;
+    bool activateOnShow_ = true;
     std::optional<TRegion> shape_;
     std::optional<TColor> colorKey_;
     int cursor_ = 0;
