@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "widgets/numbase.h"
-#include "widgets/strutil.h"
+#include "widgets/hex/numbase.h"
+#include "widgets/hex/strutil.h"
 
 namespace {
 

@@ -37,10 +37,13 @@
 // - The backend needs a 24-bit TrueColor visual stored as 32 bits a pixel (every current
 //   X server has one); without it CreateX11Backend explains on stderr and returns none.
 // - X protocol errors (a window that is gone, say) are counted and otherwise ignored. When
-//   the connection to the X server breaks, the program says so on stderr and ends with
-//   exit status 0: the desktop session is over, which is no failure of the clock.
+//   the connection to the X server breaks, the program ends: by default it says so on
+//   stderr and ends with exit status 0 (the desktop session is over, which is no failure
+//   of the clock); a program that set SetX11ConnectionLostHandler has that handler called
+//   instead (it says what it has to say) and ends with the status it returns.
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include "platform/native/native.h"
@@ -50,5 +53,9 @@ namespace native {
 // Opens a connection to the X display (none: $DISPLAY). Returns none when no display can
 // be opened or it cannot show the program's pixels.
 std::unique_ptr<TBackend> CreateX11Backend(const char* display = nullptr);
+
+// Called when the connection to the X server is lost, outside any X call the program can
+// make any more; the program ends with the status it returns.
+void SetX11ConnectionLostHandler(std::function<int()> handler);
 
 }  // namespace native

@@ -20,6 +20,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <functional>
+#include <string>
 #include <mutex>
 
 #include "platform/native/keys.h"
@@ -47,16 +49,32 @@ int OnXError(Display*, XErrorEvent* error) {
     return 0;
 }
 
-// The connection broke: the X server is gone with the desktop session, and so is the
-// clock. Xlib ends the process if this returns, so it ends it itself, with status 0; the
-// owned X resources are not freed any more (see X11ConnectionLost).
+std::function<int()>& ConnectionLostHandler() {
+    static std::function<int()> handler;
+    return handler;
+}
+
+// The connection broke: the X server is gone with the desktop session. Xlib ends the
+// process if this returns, so it ends it itself, after the program's own handler (which
+// may keep what it must not lose), with that handler's status, else 0; the owned X
+// resources are not freed any more (see X11ConnectionLost).
 int OnXIOError(Display*) {
     connectionLost.store(true);
-    static const char message[] = "zentick: the connection to the X server was lost\n";
-    ssize_t written = write(STDERR_FILENO, message, sizeof message - 1);
+    std::string message = std::string(program_invocation_short_name) +
+                          ": the connection to the X server was lost\n";
+    if (ConnectionLostHandler()) std::exit(ConnectionLostHandler()());
+    ssize_t written = write(STDERR_FILENO, message.data(), message.size());
     (void)written;
     std::exit(0);
 }
+
+}  // namespace
+
+void SetX11ConnectionLostHandler(std::function<int()> handler) {
+    ConnectionLostHandler() = std::move(handler);
+}
+
+namespace {
 
 void InstallErrorHandlers() {
     static std::once_flag once;

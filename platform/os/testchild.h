@@ -12,6 +12,8 @@
 //   capability (effective, permitted and inheritable), so file permission bits bind it as
 //   they bind an ordinary user, even when the tests run as root (as they do in CI). As an
 //   ordinary user this changes nothing.
+// - As another user: with options.User (and Group, and the supplementary Groups) the child
+//   becomes that user first. Only root can; IsRoot() tells whether the test may ask.
 //
 // Objects of the test are copied into the child; the child ends with _exit, so none of
 // their destructors runs there (the parent's copies clean up as usual).
@@ -28,13 +30,23 @@
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <vector>
+
+#include <grp.h>
 
 namespace ztest {
 
 struct TChildOptions {
     unsigned TimeoutSeconds = 20;
     bool DropPrivileges = false;
+    int User = -1;   // a user id to become, or -1
+    int Group = -1;  // with User: the group id
+    std::vector<gid_t> Groups = {};
 };
+
+inline bool IsRoot() {
+    return geteuid() == 0;
+}
 
 // What became of the child.
 struct TChildOutcome {
@@ -63,6 +75,13 @@ inline TChildOutcome RunInChild(const std::function<void()>& body, TChildOptions
     if (child == 0) {
         signal(SIGALRM, SIG_DFL);
         alarm(options.TimeoutSeconds);
+        if (options.User >= 0 &&
+            (setgroups(options.Groups.size(), options.Groups.data()) != 0 ||
+             setgid(gid_t(options.Group)) != 0 || setuid(uid_t(options.User)) != 0)) {
+            std::printf("could not become user %d: errno %d\n", options.User, errno);
+            std::fflush(stdout);
+            _exit(2);
+        }
         if (options.DropPrivileges && !DropAllCapabilities()) {
             std::printf("could not give up the capabilities: errno %d\n", errno);
             std::fflush(stdout);
