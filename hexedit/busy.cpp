@@ -14,7 +14,8 @@ void TBusyIndicator::Begin(const std::string& what) {
 
 bool TBusyIndicator::Step(int64_t done, int64_t total) {
     if (!active_) return true;
-    if (!shown_ && (Clock ? Clock() : GetTickCount64()) - start_ >= kDelayMs) {
+    const int64_t now = Clock ? Clock() : GetTickCount64();
+    if (!shown_ && now - start_ >= kDelayMs) {
         shown_ = true;
         label_->SetText(what_ + "... Esc cancels");
         gauge_->SetProgress(0);

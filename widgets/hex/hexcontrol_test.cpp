@@ -859,6 +859,7 @@ TEST_F(HexEditor, PolkaDotsAreAtMost30CirclesThatMoveOnePixelAStepBehindTheText)
     hex->AnimateCursor();
     TRect third = box();
     const int dx = second.Left - first.Left, dy = second.Top - first.Top;
+    EXPECT_TRUE(dx != 0 || dy != 0);
     EXPECT_LE(std::abs(dx), 1);
     EXPECT_LE(std::abs(dy), 1);
     EXPECT_EQ(third.Left - second.Left, dx);

@@ -314,11 +314,15 @@ TFileError THexDocument::Save(const std::string& path, const TProgress& progress
     TDocumentSource source(*this);
     TFileError error = SaveFileSafely(real, source, options);
     if (error) {
-        // A save that had let go of the mapping was rolled back: the same bytes again.
-        if (own && !mapping_.IsOpen() && !mapping_.Open(filePath_)) {
-            base_ = mapping_.Data();
-            baseSize_ = mapping_.Size();
-            size_ = std::min(size_, baseSize_);
+        if (own) {
+            // Rolled back, the file holds its old bytes again, under a new time. A save
+            // that had let go of the mapping maps them again.
+            if (!mapping_.IsOpen() && !mapping_.Open(filePath_)) {
+                base_ = mapping_.Data();
+                baseSize_ = mapping_.Size();
+                size_ = std::min(size_, baseSize_);
+            }
+            IdentityOfPath(filePath_, identity_);
         }
         return error;
     }
