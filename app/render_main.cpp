@@ -4,8 +4,8 @@
 //   zentick-render [--time HH:MM:SS] [--type N] [--back N] [--color N] [--shape N]
 //                  [--hour24 0|1] [--bcd 0|1] [--bcdhide 0|1] [--secondshide 0|1]
 //                  [--ontop 0|1] [--autoload 0|1] [--hidetask 0|1] [--movearound 0|1]
-//                  [--startup 0|1] [--dialog settings|about] --out FILE.png
-//                  [--region FILE.bin]
+//                  [--startup 0|1] [--dialog settings|about] [--control gauge]
+//                  --out FILE.png [--region FILE.bin]
 //
 // Each option sets the settings field of its name before they are applied (the others
 // keep their defaults); numbers are applied as stored ones would be. The PNG is RGBA at the
@@ -13,8 +13,9 @@
 // the window's region as a stored region block (4-byte length, then the region data).
 // --dialog draws the settings dialog, filled from the settings as the Settings command
 // fills it, or the About box, instead of the main window: its client area, without the
-// frame and title bar the window manager adds. --help prints the usage, --version the
-// version; both end the program at once.
+// frame and title bar the window manager adds. --control gauge draws the component set's
+// gauge (TAGauge) instead, once in each of its kinds, at 65 percent. --help prints the
+// usage, --version the version; both end the program at once.
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -33,13 +34,15 @@
 #include "platform/os/wallclock.h"
 #include "platform/ui/application.h"
 #include "shaped/fcregion.h"
+#include "widgets/agauge.h"
 
 namespace {
 
 const char* const kUsage =
     "usage: zentick-render [--time HH:MM:SS] [--type N] [--back N] [--color N] [--shape N] "
     "[--hour24 0|1] [--bcd 0|1] [--bcdhide 0|1] [--secondshide 0|1] [--ontop 0|1] [--autoload 0|1] "
-    "[--hidetask 0|1] [--movearound 0|1] [--startup 0|1] [--dialog settings|about] --out FILE.png "
+    "[--hidetask 0|1] [--movearound 0|1] [--startup 0|1] [--dialog settings|about] "
+    "[--control gauge] --out FILE.png "
     "[--region FILE.bin]\n"
     "       zentick-render --help | --version\n"
     "Draws the clock's main window (or a dialog) headless into a PNG file; see zentick-render(1).\n";
@@ -80,6 +83,35 @@ private:
     ClockSettings settings_;
 };
 
+// A window with a gauge of each kind, at 65 percent, on the dialog face colour.
+TForm* GaugeGallery(TComponent* owner) {
+    auto* form = New<TForm>(owner);
+    form->SetBorderStyle(bsNone);
+    form->SetColor(clBtnFace);
+    form->SetBounds(0, 0, 408, 80);
+    struct TPlace {
+        TGaugeKind Kind;
+        TRect Bounds;
+    };
+    const TPlace places[] = {
+        {gkHorizontalBar, TRect::FromSize(8, 30, 120, 20)}, {gkVerticalBar, TRect::FromSize(136, 8, 20, 64)},
+        {gkPie, TRect::FromSize(164, 8, 64, 64)},           {gkNeedle, TRect::FromSize(236, 8, 96, 64)},
+        {gkText, TRect::FromSize(340, 30, 60, 20)},
+    };
+    for (const TPlace& place : places) {
+        auto* gauge = new TAGauge(form);
+        gauge->SetParent(form);
+        gauge->SetBounds(place.Bounds.Left, place.Bounds.Top, place.Bounds.Width(),
+                         place.Bounds.Height());
+        gauge->SetKind(place.Kind);
+        gauge->SetForeColor(clHighlight);
+        gauge->SetBackColor(clWindow);
+        gauge->SetShowText(place.Kind == gkHorizontalBar || place.Kind == gkText);
+        gauge->SetProgress(65);
+    }
+    return form;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -101,7 +133,7 @@ int main(int argc, char** argv) {
         {"--movearound", &settings.MoveAround},
         {"--startup", &startup},
     };
-    std::string out, regionOut, dialog;
+    std::string out, regionOut, dialog, control;
     bool fixedTime = false;
     int hour = 0, minute = 0, second = 0;
     for (int i = 1; i < argc; ++i) {
@@ -128,6 +160,9 @@ int main(int argc, char** argv) {
         } else if (option == "--dialog") {
             if (value != "settings" && value != "about") Usage("no such dialog: " + value);
             dialog = value;
+        } else if (option == "--control") {
+            if (value != "gauge") Usage("no such control: " + value);
+            control = value;
         } else {
             Usage("unknown option " + option);
         }
@@ -162,6 +197,8 @@ int main(int argc, char** argv) {
             shown = settingsDialog;
         } else if (dialog == "about") {
             shown = New<TFormAboutClock>(form);
+        } else if (control == "gauge") {
+            shown = GaugeGallery(form);
         }
         if (shown != form) {
             shown->Show();

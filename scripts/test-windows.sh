@@ -58,7 +58,8 @@ zt_log "unit tests under Wine, null graphics driver"
 wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
 run_tests "$build"/platform/gfx/zt_gfx_test.exe "$build"/platform/os/zt_os_test.exe \
     "$build"/platform/ui/zt_ui_test.exe "$build"/shaped/zt_shaped_test.exe \
-    "$build"/clock/zt_clock_test.exe "$build"/widgets/zt_widgets_win32_test.exe \
+    "$build"/clock/zt_clock_test.exe "$build"/widgets/zt_widgets_test.exe \
+    "$build"/widgets/hex/zt_hexeditor_test.exe \
     "$build"/hexedit/zt_hexedit_test.exe
 
 zt_log "window tests under Wine on Xvfb"

@@ -121,9 +121,31 @@ TEST(Render, DrawsTheDialogsFilledFromTheOptions) {
     EXPECT_FALSE(DifferIn(plain, dipSwitch, onTopBox));
 }
 
+TEST(Render, DrawsTheGaugeInEachOfItsKinds) {
+    ASSERT_EQ(Render("--control gauge --out " + Temp("gauge.png")).Status, 0);
+    TBitmap picture;
+    ASSERT_TRUE(LoadPng(Temp("gauge.png"), picture));
+    EXPECT_EQ(picture.Width(), 408);
+    EXPECT_EQ(picture.Height(), 80);
+    // Each gauge shows its part done in the highlight colour: the bar's left 65 percent,
+    // the vertical bar's bottom, the pie's right half, the needle right of upright.
+    const TColor done = ColorToRGB(clHighlight);
+    EXPECT_EQ(picture.Pixel(10 + 50, 40), done);
+    EXPECT_NE(picture.Pixel(10 + 110, 40), done);
+    EXPECT_EQ(picture.Pixel(146, 68), done);
+    EXPECT_NE(picture.Pixel(146, 12), done);
+    EXPECT_EQ(picture.Pixel(196 + 12, 40 + 12), done);
+    EXPECT_NE(picture.Pixel(196 - 12, 40 - 12), done);
+    int needle = 0;
+    for (int y = 8; y < 72; ++y)
+        for (int x = 284; x < 332; ++x)
+            needle += picture.Pixel(x, y) == done;
+    EXPECT_GT(needle, 10);
+}
+
 TEST(Render, BadUsageIsRefusedWithExitCodeTwo) {
     for (const char* arguments : {"", "--type 1", "--out x.png --colour 2", "--time 25:00:00 --out x.png",
-                                  "--dialog menu --out x.png",
+                                  "--dialog menu --out x.png", "--control knob --out x.png",
                                   "--time 1:2:3 --out x.png", "--type many --out x.png", "--out"}) {
         TResult result = Render(arguments);
         EXPECT_EQ(result.Status, 2) << arguments;

@@ -242,6 +242,11 @@ public:
     }
 
     void StopWindowManager() { windowManager_.Stop(); }
+    // Ends the window manager and the server: the display goes away under its clients.
+    void StopServer() {
+        windowManager_.Stop();
+        server_.Stop();
+    }
 
 private:
     std::string display_;

@@ -70,9 +70,7 @@ TWin32Window::TWin32Window(TWin32Backend& backend, const TWindowParams& params)
       taskbarButton_(params.TaskbarButton),
       borderless_(params.Borderless) {
     cursorHandle_ = LoadCursorW(nullptr, IDC_ARROW);
-    HWND ownerHandle = owner_ && owner_->Handle() ? owner_->Handle()
-                       : OwnedByApplication()     ? backend_.ApplicationWindow()
-                                                  : nullptr;
+    HWND ownerHandle = owner_ && owner_->Handle() ? owner_->Handle() : OwnerWhenAlone();
     RECT outer = OuterRect(bounds_);
     hwnd_ =
         CreateWindowExW(ExStyle(), TWin32Backend::kWindowClass, Wide(params.Title).c_str(), Style(),
@@ -98,9 +96,14 @@ void TWin32Window::OwnerGone() {
     // Destroying a window destroys the windows it owns: this one is handed to the
     // application window first.
     if (hwnd_) {
-        HWND newOwner = kind_ == TWindowKind::Popup ? nullptr : backend_.ApplicationWindow();
-        SetWindowLongPtrW(hwnd_, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(newOwner));
+        SetWindowLongPtrW(hwnd_, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(OwnerWhenAlone()));
+        SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, LONG_PTR(ExStyle()));
     }
+}
+
+HWND TWin32Window::OwnerWhenAlone() {
+    if (kind_ == TWindowKind::Popup || OwnsTaskbarButton()) return nullptr;
+    return backend_.ApplicationWindow();
 }
 
 DWORD TWin32Window::Style() const {
@@ -115,6 +118,7 @@ DWORD TWin32Window::ExStyle() const {
     if (kind_ == TWindowKind::Popup) ex |= WS_EX_TOOLWINDOW | WS_EX_TOPMOST | kNoActivate;
     if (kind_ == TWindowKind::Dialog && !borderless_) ex |= WS_EX_DLGMODALFRAME;
     if (stayOnTop_) ex |= WS_EX_TOPMOST;
+    if (OwnsTaskbarButton()) ex |= WS_EX_APPWINDOW;
     if (colorKey_) ex |= WS_EX_LAYERED;
     return ex;
 }
@@ -242,6 +246,11 @@ LRESULT TWin32Window::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_MOUSEACTIVATE:
             if (kind_ == TWindowKind::Popup) return MA_NOACTIVATE;
             break;
+        case WM_SYSCOMMAND:
+            // A window without a minimise box (the clock) has no minimised state, also when
+            // its taskbar button asks for one.
+            if ((wParam & 0xFFF0) == SC_MINIMIZE && !(Style() & WS_MINIMIZEBOX)) return 0;
+            break;
         case WM_SETCURSOR:
             if (LOWORD(lParam) == HTCLIENT) {
                 SetCursor(cursorHandle_);
@@ -304,7 +313,6 @@ void TWin32Window::Show(bool visible) {
     } else {
         ShowWindow(hwnd_, SW_HIDE);
     }
-    backend_.UpdateTaskbarButton();
 }
 
 void TWin32Window::SetTitle(const std::string& title) {
@@ -328,8 +336,14 @@ void TWin32Window::SetStayOnTop(bool onTop) {
 }
 
 void TWin32Window::SetTaskbarButton(bool visible) {
+    if (visible == taskbarButton_) return;
     taskbarButton_ = visible;
-    backend_.UpdateTaskbarButton();
+    if (!hwnd_ || kind_ != TWindowKind::Normal || owner_) return;
+    // The taskbar looks at a window when it is shown: it is hidden while it changes hands.
+    if (visible_) ShowWindow(hwnd_, SW_HIDE);
+    SetWindowLongPtrW(hwnd_, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(OwnerWhenAlone()));
+    SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, LONG_PTR(ExStyle()));
+    if (visible_) ShowWindow(hwnd_, SW_SHOWNA);
 }
 
 void TWin32Window::SetBorderless(bool borderless) {

@@ -43,6 +43,12 @@ public:
     }
     // Whether the window hangs off the application window (it has no owner of its own).
     bool OwnedByApplication() const { return kind_ != TWindowKind::Popup && !owner_; }
+    // Whether the window has a taskbar button of its own: a normal window without an owner
+    // that asks for one. The others without an owner hang off the hidden application
+    // window, which keeps them off the taskbar.
+    bool OwnsTaskbarButton() const {
+        return kind_ == TWindowKind::Normal && !owner_ && taskbarButton_;
+    }
     // The region last set, in client coordinates (none: rectangular).
     const std::optional<TRegion>& Shape() const { return shape_; }
     std::optional<TColor> ColorKey() const { return colorKey_; }
@@ -58,6 +64,9 @@ private:
     void KeyEvent(TEventKind kind, WPARAM key);
     DWORD Style() const;
     DWORD ExStyle() const;
+    // The owner of a window without one of its own: none for a popup or a window with its
+    // own taskbar button, else the hidden application window.
+    HWND OwnerWhenAlone();
     // The window rectangle around a client rectangle, for the current styles.
     RECT OuterRect(const TRect& client) const;
     // Where the client area's top-left lies in the window rectangle.
