@@ -115,6 +115,22 @@ TEST_F(HexEdit, AFileCutShortByAnotherProcessIsToldOnceAndTheChangesStay) {
     EXPECT_EQ(form->Caption(), "data.bin - zentick-hexedit");
 }
 
+TEST_F(HexEdit, ASaveThatFailsKeepsTheWindowAndTheChanges) {
+    Start(file.string());
+    Type("X");
+    app.Run();
+    fs::remove_all(dir);  // nowhere to write to now (Windows keeps an open file's folder)
+    Then([this] { Ctrl('Q'); });
+    Then([this] { Answer("Yes"); });
+    Then([this] { Answer("OK"); });
+    RunAll();
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[1], "Cannot save " + file.string() + ": No such file.");
+    EXPECT_FALSE(Application->Terminated());
+    EXPECT_TRUE(Editor().Dirty());
+    EXPECT_EQ(form->Caption(), "*data.bin - zentick-hexedit");
+}
+
 TEST_F(HexEdit, AFifoIsToldToBeNoRegularFileWithoutWaitingForAWriter) {
     fs::path fifo = dir / "fifo";
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);

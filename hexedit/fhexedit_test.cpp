@@ -173,22 +173,6 @@ TEST_F(HexEdit, ClosingWithoutChangesAsksNothing) {
     EXPECT_EQ(Box(), nullptr);
 }
 
-TEST_F(HexEdit, ASaveThatFailsKeepsTheWindowAndTheChanges) {
-    Start(file.string());
-    Type("X");
-    app.Run();
-    fs::remove_all(dir);  // nowhere to write to now
-    Then([this] { Ctrl('Q'); });
-    Then([this] { Answer("Yes"); });
-    Then([this] { Answer("OK"); });
-    RunAll();
-    ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_EQ(boxes[1], "Cannot save " + file.string() + ": No such file.");
-    EXPECT_FALSE(Application->Terminated());
-    EXPECT_TRUE(Editor().Dirty());
-    EXPECT_EQ(form->Caption(), "*data.bin - zentick-hexedit");
-}
-
 // Search --------------------------------------------------------------------------------------
 
 TEST_F(HexEdit, FindMovesTheCursorToTheMatchAndF3ToTheNext) {

@@ -5,15 +5,16 @@
 # the first start creates the settings key with its fourteen values; the window is 150 x 90
 # with the 13-rectangle region; start-up time and a minute's CPU time are measured; closing
 # saves the position; the Settings dialog writes and removes the Run value.
-# zentick-hexedit.exe: started with a file, it takes typed characters, saves them with
-# Ctrl+S and closes; the file then holds exactly what was typed. Installs what it needs
+# zentick-hexedit.exe: started with a file, it maps no window but its own, takes typed
+# characters, saves them with Ctrl+S (leaving no journal) and closes; the file then holds
+# exactly what was typed. Installs what it needs
 # (Debian: mingw-w64, wine, wine64, xvfb).
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 root=$(zt_root)
 cd "$root"
 
-zt_ensure_packages wine wine64 xvfb xauth
+zt_ensure_packages wine wine64 xvfb xauth x11-utils
 ZT_WIN_BUILD=${ZT_WIN_BUILD:-build-win} "$root/scripts/build-windows.sh" --tests
 build=${ZT_WIN_BUILD:-build-win}
 case "$build" in /*) ;; *) build="$root/$build" ;; esac
@@ -182,6 +183,13 @@ wine "$build/tests/win32/zt-wintool.exe" start --title "$title" "$hexedit" \
 hexedit_ms=$(tr -d '\r' <"$work/hexedit-start.txt" | awk '/^ms/ {print $2}')
 w=$(editor_window "$title")
 check "the editor shows data.bin (${hexedit_ms:-no window} ms)" test -n "$w"
+# Nothing the user does not see is mapped beside it: no viewable window of its own name
+# (the program's hidden application window).
+stray=""
+for id in $(xwininfo -root -tree | awk '/"zentick-hexedit":/ {print $1}'); do
+    xwininfo -id "$id" | grep -q 'Map State: IsViewable' && stray="$stray $id"
+done
+check "no stray window is mapped beside the editor (${stray:-none})" test -z "$stray"
 # The cursor starts on the first byte, in the characters panel: each character typed
 # becomes a byte.
 typed=c0ffee42
@@ -195,6 +203,8 @@ saved=$(cat "$files/data.bin")
 check "the file holds exactly what was typed ($saved)" test "$saved" = "$typed"
 left=$(ls -A "$files" | tr '\n' ' ')
 check "no temporary file is left beside it ($left)" test "$left" = "data.bin "
+journals=$(ls -A "$WINEPREFIX/drive_c/users/${USER:-$(id -un)}/AppData/Local/zentick-hexedit" 2>/dev/null | tr '\n' ' ')
+check "no journal is left behind (${journals:-none})" test -z "$journals"
 timeout 20 wineserver -w || wineserver -k
 
 size=$(stat -c %s "$exe")

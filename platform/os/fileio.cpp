@@ -224,7 +224,7 @@ TFileError RemoveFile(const std::string& path) {
     return {};
 }
 
-TFileError ReplaceFile(const std::string& from, const std::string& to) {
+TFileError RenameOver(const std::string& from, const std::string& to) {
     if (::rename(from.c_str(), to.c_str()) != 0) return Errno();
     SyncFolder(FolderOfPath(to));
     return {};

@@ -120,7 +120,7 @@ std::string NameOfPath(const std::string& path);
 std::string JoinPath(const std::string& folder, const std::string& name);
 TFileError RemoveFile(const std::string& path);
 // Renames from over to, replacing a file there, and flushes the folder.
-TFileError ReplaceFile(const std::string& from, const std::string& to);
+TFileError RenameOver(const std::string& from, const std::string& to);
 // Waits until the folder's list of names is on the disk (where the system needs that).
 void SyncFolder(const std::string& folder);
 // Makes a folder and its missing parents (only the user may enter them).

@@ -245,7 +245,7 @@ TFileError SaveNewFile(const std::string& path, const TSaveSource& source,
     if (!error) error = file.Sync();
     TFileError closed = file.Close();
     if (!error) error = closed;
-    if (!error) error = ReplaceFile(temp, path);
+    if (!error) error = RenameOver(temp, path);
     if (error) RemoveFile(temp);
     return error;
 }

@@ -168,7 +168,7 @@ TFileError THexDocument::WriteRecovery(const std::string& recoveryPath) const {
     if (!error) error = file.Sync();
     TFileError closed = file.Close();
     if (!error) error = closed;
-    if (!error) error = ReplaceFile(temp, recoveryPath);
+    if (!error) error = RenameOver(temp, recoveryPath);
     if (error) RemoveFile(temp);
     return error;
 }

@@ -9,13 +9,14 @@
 //   screen pixels: a frame the system draws lies around it (AdjustWindowRectEx), as the
 //   X11 window manager's does.
 // - Taskbar buttons: a Normal window without an owner that asks for a button
-//   (TaskbarButton) has its own (it is unowned, WS_EX_APPWINDOW); the system activates,
-//   minimises and closes it from there. Every other Normal or Dialog window without an
-//   owner of its own is owned by one hidden application-level window (titled with the
-//   program's base name), which keeps it off the taskbar; that window is never shown, so
-//   nothing the user does not see is ever mapped (Wine maps a shown window even of no
-//   size). A change of TaskbarButton hides the window, gives it to its new owner and
-//   shows it again, as the taskbar only looks at a window when it is shown.
+//   (TaskbarButton) has its own (WS_EX_APPWINDOW); the system activates, minimises and
+//   closes it from there. A Dialog without an owner of its own is owned by one hidden
+//   application-level window (titled with the program's base name), which keeps it off
+//   the taskbar; that window is never shown, so nothing the user does not see is ever
+//   mapped (Wine maps a shown window even of no size, and the window manager shows it).
+//   A normal window without a button is a tool window (WS_EX_TOOLWINDOW); a
+//   change of TaskbarButton changes the style and tells the shell's taskbar at once
+//   (ITaskbarList), as the taskbar itself looks at a window only when it is shown.
 // - Frames: every window keeps its pixels in a 32-bit DIB section. Present converts the
 //   dirty part of a frame into it and copies what changed to the window at once; WM_PAINT
 //   copies from it, so the system never waits for the program to repaint.

@@ -164,30 +164,29 @@ TEST_F(Win32Test, StayOnTopIsTheTopmostStyle) {
 
 TEST_F(Win32Test, ANormalWindowHasItsOwnTaskbarButtonAndNothingUnseenIsShown) {
     TWin32Window& w = Make(TWindowKind::Normal, TRect::FromSize(0, 0, 50, 50));
-    auto owner = [&] { return GetWindow(w.Handle(), GW_OWNER); };
-    auto appWindow = [&] { return (GetWindowLongW(w.Handle(), GWL_EXSTYLE) & WS_EX_APPWINDOW) != 0; };
-    EXPECT_EQ(owner(), nullptr);
-    EXPECT_TRUE(appWindow());
+    auto exStyle = [&] { return GetWindowLongW(w.Handle(), GWL_EXSTYLE); };
+    EXPECT_EQ(GetWindow(w.Handle(), GW_OWNER), nullptr);
+    EXPECT_TRUE(exStyle() & WS_EX_APPWINDOW);
     w.Show(true);
+    // Without a button it is a tool window, shown all the while.
+    w.SetTaskbarButton(false);
+    EXPECT_FALSE(exStyle() & WS_EX_APPWINDOW);
+    EXPECT_TRUE(exStyle() & WS_EX_TOOLWINDOW);
+    EXPECT_TRUE(IsWindowVisible(w.Handle()));
+    w.SetTaskbarButton(true);
+    EXPECT_TRUE(exStyle() & WS_EX_APPWINDOW);
+    EXPECT_FALSE(exStyle() & WS_EX_TOOLWINDOW);
+    EXPECT_TRUE(IsWindowVisible(w.Handle()));
+    EXPECT_EQ(GetWindow(w.Handle(), GW_OWNER), nullptr);
+    // A dialog without an owner hangs off the application window, which is never shown.
+    TWin32Window& dialog = Make(TWindowKind::Dialog, TRect::FromSize(0, 0, 50, 50), false);
+    dialog.Show(true);
     HWND application = backend_->ApplicationWindow();
+    EXPECT_EQ(GetWindow(dialog.Handle(), GW_OWNER), application);
+    EXPECT_FALSE(IsWindowVisible(application));
     wchar_t title[64] = {};
     GetWindowTextW(application, title, 64);
     EXPECT_EQ(std::wstring(title), L"zt_native_win32_test");
-    // Without a button it hangs off the application window, which is never shown.
-    w.SetTaskbarButton(false);
-    EXPECT_EQ(owner(), application);
-    EXPECT_FALSE(appWindow());
-    EXPECT_TRUE(IsWindowVisible(w.Handle()));
-    w.SetTaskbarButton(true);
-    EXPECT_EQ(owner(), nullptr);
-    EXPECT_TRUE(appWindow());
-    EXPECT_TRUE(IsWindowVisible(w.Handle()));
-    EXPECT_FALSE(IsWindowVisible(application));
-    // A dialog without an owner has no button either.
-    TWin32Window& dialog = Make(TWindowKind::Dialog, TRect::FromSize(0, 0, 50, 50), false);
-    dialog.Show(true);
-    EXPECT_EQ(GetWindow(dialog.Handle(), GW_OWNER), application);
-    EXPECT_FALSE(IsWindowVisible(application));
 }
 
 TEST_F(Win32Test, OwnedWindowOutlivesItsOwner) {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include <shobjidl.h>
 #include <windowsx.h>
 
 namespace native {
@@ -49,6 +50,28 @@ unsigned Modifiers(WPARAM keys) {
     if (keys & MK_RBUTTON) m |= kRightDown;
     if (keys & MK_MBUTTON) m |= kMiddleDown;
     return m;
+}
+
+// Tells the shell's taskbar at once that a shown window gets or loses its button: the
+// taskbar itself looks at a window's style only when the window is shown, and hiding and
+// showing it again would make it flicker (and, under Wine without a window manager, keep
+// it hidden for a second or two while Wine waits for one).
+void TellTaskbar(HWND hwnd, bool button) {
+    static const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    (void)com;  // already initialised in another mode: the taskbar object still comes
+    ITaskbarList* taskbar = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskbarList,
+                                reinterpret_cast<void**>(&taskbar))) ||
+        !taskbar)
+        return;
+    if (SUCCEEDED(taskbar->HrInit())) {
+        if (button) {
+            taskbar->AddTab(hwnd);
+        } else {
+            taskbar->DeleteTab(hwnd);
+        }
+    }
+    taskbar->Release();
 }
 
 unsigned KeyModifiers() {
@@ -102,8 +125,7 @@ void TWin32Window::OwnerGone() {
 }
 
 HWND TWin32Window::OwnerWhenAlone() {
-    if (kind_ == TWindowKind::Popup || OwnsTaskbarButton()) return nullptr;
-    return backend_.ApplicationWindow();
+    return kind_ == TWindowKind::Dialog ? backend_.ApplicationWindow() : nullptr;
 }
 
 DWORD TWin32Window::Style() const {
@@ -118,7 +140,8 @@ DWORD TWin32Window::ExStyle() const {
     if (kind_ == TWindowKind::Popup) ex |= WS_EX_TOOLWINDOW | WS_EX_TOPMOST | kNoActivate;
     if (kind_ == TWindowKind::Dialog && !borderless_) ex |= WS_EX_DLGMODALFRAME;
     if (stayOnTop_) ex |= WS_EX_TOPMOST;
-    if (OwnsTaskbarButton()) ex |= WS_EX_APPWINDOW;
+    if (kind_ == TWindowKind::Normal && !owner_)
+        ex |= taskbarButton_ ? WS_EX_APPWINDOW : WS_EX_TOOLWINDOW;
     if (colorKey_) ex |= WS_EX_LAYERED;
     return ex;
 }
@@ -339,11 +362,8 @@ void TWin32Window::SetTaskbarButton(bool visible) {
     if (visible == taskbarButton_) return;
     taskbarButton_ = visible;
     if (!hwnd_ || kind_ != TWindowKind::Normal || owner_) return;
-    // The taskbar looks at a window when it is shown: it is hidden while it changes hands.
-    if (visible_) ShowWindow(hwnd_, SW_HIDE);
-    SetWindowLongPtrW(hwnd_, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(OwnerWhenAlone()));
     SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, LONG_PTR(ExStyle()));
-    if (visible_) ShowWindow(hwnd_, SW_SHOWNA);
+    if (visible_) TellTaskbar(hwnd_, visible);
 }
 
 void TWin32Window::SetBorderless(bool borderless) {

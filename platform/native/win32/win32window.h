@@ -44,8 +44,7 @@ public:
     // Whether the window hangs off the application window (it has no owner of its own).
     bool OwnedByApplication() const { return kind_ != TWindowKind::Popup && !owner_; }
     // Whether the window has a taskbar button of its own: a normal window without an owner
-    // that asks for one. The others without an owner hang off the hidden application
-    // window, which keeps them off the taskbar.
+    // that asks for one.
     bool OwnsTaskbarButton() const {
         return kind_ == TWindowKind::Normal && !owner_ && taskbarButton_;
     }
@@ -64,8 +63,8 @@ private:
     void KeyEvent(TEventKind kind, WPARAM key);
     DWORD Style() const;
     DWORD ExStyle() const;
-    // The owner of a window without one of its own: none for a popup or a window with its
-    // own taskbar button, else the hidden application window.
+    // The owner of a window without one of its own: the hidden application window for a
+    // dialog (which keeps it off the taskbar), none for the others.
     HWND OwnerWhenAlone();
     // The window rectangle around a client rectangle, for the current styles.
     RECT OuterRect(const TRect& client) const;

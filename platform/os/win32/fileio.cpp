@@ -311,7 +311,7 @@ TFileError RemoveFile(const std::string& path) {
     return {};
 }
 
-TFileError ReplaceFile(const std::string& from, const std::string& to) {
+TFileError RenameOver(const std::string& from, const std::string& to) {
     if (!MoveFileExW(Wide(from).c_str(), Wide(to).c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return LastError();
