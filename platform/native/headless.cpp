@@ -114,13 +114,43 @@ void THeadlessBackend::Remove(THeadlessWindow* window) {
         if (e.Window == window) e.Window = nullptr;
     std::erase_if(pending_, [](const TEvent& e) {
         return e.Window == nullptr && e.Kind != TEventKind::Wake &&
-               e.Kind != TEventKind::TimeChanged;
+               e.Kind != TEventKind::TimeChanged && e.Kind != TEventKind::ScreenChanged;
     });
 }
 
 void THeadlessBackend::Stack(THeadlessWindow* window) {
     std::erase(windows_, window);
     windows_.push_back(window);
+}
+
+TSize THeadlessBackend::ScreenSize() const {
+    if (monitors_.empty()) return screen_;
+    return {monitors_.front().Bounds.Width(), monitors_.front().Bounds.Height()};
+}
+
+std::vector<TMonitor> THeadlessBackend::Monitors() const {
+    if (!monitors_.empty()) return monitors_;
+    return {TMonitor{{0, 0, screen_.cx, screen_.cy}, pixelsPerInch_}};
+}
+
+void THeadlessBackend::SetMonitors(std::vector<TMonitor> monitors) {
+    monitors_ = std::move(monitors);
+    TSize extent{0, 0};
+    for (const TMonitor& m : monitors_)
+        extent = {std::max(extent.cx, m.Bounds.Right), std::max(extent.cy, m.Bounds.Bottom)};
+    if (extent.cx > screen_.cx || extent.cy > screen_.cy) {
+        // The drag outlines are kept for the composed screen, which grows to hold them all.
+        TSize grown{std::max(extent.cx, screen_.cx), std::max(extent.cy, screen_.cy)};
+        std::vector<uint8_t> outline(size_t(grown.cx) * size_t(grown.cy), 0);
+        for (int y = 0; y < screen_.cy; ++y)
+            std::copy_n(outline_.begin() + ptrdiff_t(y) * screen_.cx, screen_.cx,
+                        outline.begin() + ptrdiff_t(y) * grown.cx);
+        outline_ = std::move(outline);
+        screen_ = grown;
+    }
+    TEvent changed;
+    changed.Kind = TEventKind::ScreenChanged;
+    Post(changed);
 }
 
 void THeadlessBackend::SetCapture(TNativeWindow* window) {
@@ -281,6 +311,16 @@ void THeadlessBackend::PressKey(int key, uint32_t ch, unsigned modifiers) {
     KeyDown(key, modifiers);
     if (ch) TypeChar(ch, modifiers);
     KeyUp(key, modifiers);
+}
+
+void THeadlessBackend::MoveByWindowManager(TNativeWindow* window, const TRect& bounds) {
+    auto* w = static_cast<THeadlessWindow*>(window);
+    w->bounds_ = bounds;
+    TEvent moved;
+    moved.Kind = TEventKind::Moved;
+    moved.Window = w;
+    moved.Rect = bounds;
+    Post(moved);
 }
 
 void THeadlessBackend::RequestClose(TNativeWindow* window) {

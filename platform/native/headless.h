@@ -36,8 +36,9 @@ public:
 
     // TBackend.
     std::unique_ptr<TNativeWindow> CreateNativeWindow(const TWindowParams& params) override;
-    TSize ScreenSize() const override { return screen_; }
+    TSize ScreenSize() const override;
     int PixelsPerInch() const override { return pixelsPerInch_; }
+    std::vector<TMonitor> Monitors() const override;
     int BitsPerPixel() const override { return bitsPerPixel_; }
     TPoint CursorPos() const override { return cursor_; }
     bool DragFullWindows() const override { return dragFullWindows_; }
@@ -50,6 +51,12 @@ public:
 
     // Screen settings.
     void SetPixelsPerInch(int ppi) { pixelsPerInch_ = ppi; }
+    // Lays the desktop out as these monitors (the primary first), and reports the change
+    // (TEventKind::ScreenChanged) as a system does when screens come or go. An empty list
+    // goes back to one monitor, the whole screen at the screen's pixels per inch. The
+    // screen size becomes the primary monitor's; the composed screen stays the rectangle
+    // from the origin to the monitors' right and bottom edges.
+    void SetMonitors(std::vector<TMonitor> monitors);
     void SetBitsPerPixel(int bits) { bitsPerPixel_ = bits; }
     void SetDragFullWindows(bool on) { dragFullWindows_ = on; }
     static constexpr TColor kDesktopColor = RGB(58, 110, 165);
@@ -84,6 +91,9 @@ public:
     void TypeChar(uint32_t ch, unsigned modifiers = 0);
     // Asks window to close as a window manager would.
     void RequestClose(TNativeWindow* window);
+    // Moves or resizes window as a window manager does (or the user through its frame):
+    // the bounds change and a Moved event reports them.
+    void MoveByWindowManager(TNativeWindow* window, const TRect& bounds);
     // Input for keys goes to the focused window: the last one shown or clicked (popups
     // never take the focus); when that one hides or goes, its owner if it shows.
     THeadlessWindow* FocusedWindow() const { return focused_; }
@@ -106,6 +116,7 @@ private:
 
     TSize screen_;
     int pixelsPerInch_;
+    std::vector<TMonitor> monitors_;  // none: one monitor, the whole screen
     int bitsPerPixel_;
     bool dragFullWindows_ = false;
     TPoint cursor_;

@@ -17,6 +17,7 @@
 #include "platform/gfx/color.h"
 #include "platform/gfx/region.h"
 #include "platform/gfx/types.h"
+#include "platform/native/monitor.h"
 
 namespace native {
 
@@ -34,6 +35,7 @@ enum class TEventKind {
     Moved,         // the window system moved or resized the window (Rect, screen)
     Wake,          // Wake() was called
     TimeChanged,   // the wall clock was set (not the ticking of time, nor a change of zone)
+    ScreenChanged,  // monitors came, went, moved, or changed size or density (no Window)
 };
 
 // Mouse buttons, as the X protocol numbers them.
@@ -110,8 +112,14 @@ public:
 
     virtual std::unique_ptr<TNativeWindow> CreateNativeWindow(const TWindowParams& params) = 0;
 
+    // The size of the primary monitor, and the pixels per inch of the desktop as a whole
+    // (the primary monitor's, or what the user set for every monitor).
     virtual TSize ScreenSize() const = 0;
     virtual int PixelsPerInch() const = 0;
+    // Every monitor, the primary first; never empty (a desktop that tells nothing of its
+    // monitors has one, the whole screen). Where the user set one density for the whole
+    // desktop, every monitor has it.
+    virtual std::vector<TMonitor> Monitors() const = 0;
     virtual int BitsPerPixel() const = 0;
     virtual TPoint CursorPos() const = 0;
     // Whether the desktop drags whole windows rather than outlines.

@@ -24,9 +24,12 @@
 // - Bounds and Moved: a window's bounds are its X window's geometry on the root window.
 //   A configure notification that only confirms a position the program asked for before a
 //   newer request is not reported, so a fast drag does not see its window jump back.
-// - Capture is a pointer grab, and for a popup a keyboard grab as well; the screen size is that of
-// the primary output (RandR) and
-//   the pixels per inch come from Xft.dpi, else from the screen's size in millimetres.
+// - Capture is a pointer grab, and for a popup a keyboard grab as well.
+// - Screen: the screen size is that of the primary output (RandR); the monitors are those
+//   RandR 1.5 lists, and a change of them (RRScreenChangeNotify) is reported as
+//   ScreenChanged. The pixels per inch come from Xft.dpi for every monitor when the user
+//   set it, else from each monitor's size in millimetres (the X screen's for a lone
+//   monitor that tells none; 96 for one of several).
 //   DragFullWindows is true: an X desktop moves whole windows.
 // - Waiting: WaitEvents blocks in poll() on the X connection and a self-pipe that Wake()
 //   writes to, with the deadline as timeout.

@@ -688,6 +688,17 @@ TEST_F(X11Test, XftDpiResourceGivesThePixelsPerInch) {
     XSync(observer, False);
     ASSERT_TRUE(other);
     EXPECT_EQ(other->PixelsPerInch(), 120);
+    // What the user set holds for every monitor, whatever size the monitors report.
+    for (const TMonitor& m : other->Monitors())
+        EXPECT_EQ(m.PixelsPerInch, 120);
+}
+
+TEST_F(X11Test, MonitorsCoverTheScreenWithTheirDensity) {
+    std::vector<TMonitor> monitors = backend->Monitors();
+    ASSERT_FALSE(monitors.empty());
+    EXPECT_EQ(monitors[0].Bounds.Width(), backend->ScreenSize().cx);
+    EXPECT_EQ(monitors[0].Bounds.Height(), backend->ScreenSize().cy);
+    EXPECT_EQ(ScalePercentForPixelsPerInch(monitors[0].PixelsPerInch), 100);
 }
 
 TEST_F(X11Test, FocusRectInvertsDottedEdgesAndDrawingAgainRestores) {

@@ -12,6 +12,7 @@
 #include <X11/extensions/Xrandr.h>
 #endif
 
+#include <algorithm>
 #include <atomic>
 #include <bit>
 #include <cerrno>
@@ -243,13 +244,18 @@ TX11Backend::TX11Backend(TDisplayPtr display, Visual* visual, TUniqueFd wakeRead
     if (XRRQueryExtension(d, &randrEventBase_, &errorBase) && XRRQueryVersion(d, &major, &minor) &&
         (major > 1 || (major == 1 && minor >= 3))) {
         randr_ = true;
+        randrMonitors_ = major > 1 || minor >= 5;
         XRRSelectInput(d, root_, RRScreenChangeNotifyMask);
     }
 #endif
     // Held keys repeat as presses only, as on the system the program comes from.
     Bool detectable = False;
     XkbSetDetectableAutoRepeat(d, True, &detectable);
-    pixelsPerInch_ = ReadPixelsPerInch();
+    // Xft.dpi is what the user chose for the whole desktop; without it, the density of the
+    // X screen (which the server takes from the monitor, or from its -dpi option).
+    xftDpi_ = ReadXftDpi();
+    int screenDpi = PixelsPerInchOfSize(DisplayWidth(d, screen_), DisplayWidthMM(d, screen_));
+    pixelsPerInch_ = xftDpi_ ? xftDpi_ : screenDpi ? screenDpi : 96;
     clockWatch_ = TUniqueFd(timerfd_create(CLOCK_REALTIME, TFD_NONBLOCK | TFD_CLOEXEC));
     ArmClockWatch();
 }
@@ -260,10 +266,9 @@ TX11Backend::~TX11Backend() {
     ownColormap_.Reset();
 }
 
-int TX11Backend::ReadPixelsPerInch() const {
-    Display* d = display_.get();
+int TX11Backend::ReadXftDpi() const {
     double dpi = 0;
-    if (const char* resources = XResourceManagerString(d)) {
+    if (const char* resources = XResourceManagerString(display_.get())) {
         XrmInitialize();
         if (XrmDatabase db = XrmGetStringDatabase(resources)) {
             char* type = nullptr;
@@ -273,12 +278,8 @@ int TX11Backend::ReadPixelsPerInch() const {
             XrmDestroyDatabase(db);
         }
     }
-    if (dpi <= 0) {
-        int millimetres = DisplayWidthMM(d, screen_);
-        if (millimetres > 0) dpi = DisplayWidth(d, screen_) * 25.4 / millimetres;
-    }
-    int rounded = int(std::lround(dpi));
-    return rounded >= 48 && rounded <= 480 ? rounded : 96;
+    long rounded = std::lround(dpi);
+    return rounded >= 48 && rounded <= 480 ? int(rounded) : 0;
 }
 
 // Windows ----------------------------------------------------------------------------------------
@@ -368,6 +369,47 @@ TSize TX11Backend::ScreenSize() const {
 #endif
     screenSize_ = size;
     return size;
+}
+
+std::vector<TMonitor> TX11Backend::Monitors() const {
+    if (!monitors_) {
+        monitors_ = ReadMonitors();
+        if (monitors_->empty()) {
+            Display* d = display_.get();
+            monitors_->push_back(
+                {{0, 0, DisplayWidth(d, screen_), DisplayHeight(d, screen_)}, pixelsPerInch_});
+        }
+    }
+    return *monitors_;
+}
+
+// The monitors RandR (1.5) tells, with their density: Xft.dpi when the user set it, else
+// the monitor's size in millimetres. A monitor that reports no size (a virtual screen, a
+// projector) has the density of the X screen when it is the only one, else 96.
+std::vector<TMonitor> TX11Backend::ReadMonitors() const {
+    std::vector<TMonitor> monitors;
+#ifdef ZT_HAVE_XRANDR
+    if (!randrMonitors_) return monitors;
+    Display* d = display_.get();
+    int count = 0;
+    XRRMonitorInfo* info = XRRGetMonitors(d, root_, True, &count);
+    for (int i = 0; i < count; ++i) {
+        const XRRMonitorInfo& m = info[i];
+        if (m.width <= 0 || m.height <= 0) continue;
+        TMonitor monitor{TRect::FromSize(m.x, m.y, m.width, m.height),
+                         PixelsPerInchOfSize(m.width, m.mwidth)};
+        monitors.insert(m.primary ? monitors.begin() : monitors.end(), monitor);
+    }
+    if (info) XRRFreeMonitors(info);
+    const int screenDpi = PixelsPerInchOfSize(DisplayWidth(d, screen_), DisplayWidthMM(d, screen_));
+    for (TMonitor& m : monitors) {
+        if (xftDpi_)
+            m.PixelsPerInch = xftDpi_;
+        else if (m.PixelsPerInch == 0)
+            m.PixelsPerInch = monitors.size() == 1 && screenDpi ? screenDpi : 96;
+    }
+#endif
+    return monitors;
 }
 
 TPoint TX11Backend::CursorPos() const {
@@ -572,6 +614,17 @@ void TX11Backend::Translate(XEvent& event, std::vector<TEvent>& out, size_t star
     if (randr_ && event.type >= randrEventBase_ && event.type < randrEventBase_ + RRNumberEvents) {
         XRRUpdateConfiguration(&event);
         screenSize_.reset();
+        monitors_.reset();
+        // A burst of changes (one for each output) is reported once.
+        bool reported = std::any_of(out.begin() + ptrdiff_t(start), out.end(), [](const TEvent& e) {
+            return e.Kind == TEventKind::ScreenChanged;
+        });
+        if (!reported) {
+            TEvent changed;
+            changed.Kind = TEventKind::ScreenChanged;
+            changed.TimeMs = NowMs();
+            out.push_back(changed);
+        }
         return;
     }
 #endif

@@ -53,6 +53,7 @@ public:
     std::unique_ptr<TNativeWindow> CreateNativeWindow(const TWindowParams& params) override;
     TSize ScreenSize() const override;
     int PixelsPerInch() const override { return pixelsPerInch_; }
+    std::vector<TMonitor> Monitors() const override;
     int BitsPerPixel() const override { return depth_; }
     TPoint CursorPos() const override;
     bool DragFullWindows() const override { return true; }
@@ -104,7 +105,10 @@ private:
     void NothingWaiting();
     bool KnownQuiet() const;
     void Translate(XEvent& event, std::vector<TEvent>& out, size_t start);
-    int ReadPixelsPerInch() const;
+    // The Xft.dpi resource (what the user set for the whole desktop), 0 when unset.
+    int ReadXftDpi() const;
+    // The monitors as RandR tells them (the primary first); none without RandR 1.5.
+    std::vector<TMonitor> ReadMonitors() const;
     // The descriptors a wait watches: the connection, the wake pipe, the clock watch.
     void WatchedFds(pollfd (&fds)[3]) const;
     // Arms the clock watch: a timer on the wall clock, a year ahead, that the kernel cancels
@@ -129,7 +133,9 @@ private:
     TX11Atoms atoms_{};
     bool shape_ = false;
     bool randr_ = false;
+    bool randrMonitors_ = false;  // RandR 1.5: the server lists monitors
     int randrEventBase_ = 0;
+    int xftDpi_ = 0;
     int pixelsPerInch_ = 96;
     TUniqueFd wakeRead_;
     TUniqueFd wakeWrite_;
@@ -142,6 +148,7 @@ private:
     std::map<int, TXCursor> cursors_;
     Font cursorFont_ = 0;  // the server's "cursor" font, loaded with the first cursor
     mutable std::optional<TSize> screenSize_;
+    mutable std::optional<std::vector<TMonitor>> monitors_;  // read on first use after a change
     mutable TPoint lastPointer_;
 };
 

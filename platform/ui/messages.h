@@ -55,6 +55,7 @@ constexpr UINT WM_CANCELMODE = 0x001F;
 constexpr UINT WM_SETCURSOR = 0x0020;
 constexpr UINT WM_WINDOWPOSCHANGED = 0x0047;
 constexpr UINT WM_CONTEXTMENU = 0x007B;
+constexpr UINT WM_DISPLAYCHANGE = 0x007E;
 constexpr UINT WM_NCDESTROY = 0x0082;
 constexpr UINT WM_GETDLGCODE = 0x0087;
 constexpr UINT WM_KEYDOWN = 0x0100;
@@ -74,6 +75,7 @@ constexpr UINT WM_MBUTTONUP = 0x0208;
 constexpr UINT WM_MOUSELAST = 0x0209;
 constexpr UINT WM_CAPTURECHANGED = 0x0215;
 constexpr UINT WM_QUERYNEWPALETTE = 0x030F;
+constexpr UINT WM_DPICHANGED = 0x02E0;
 constexpr UINT WM_USER = 0x0400;
 
 // The framework's own notifications between controls.
@@ -108,6 +110,9 @@ constexpr LRESULT DLGC_WANTCHARS = 0x0080;
 // Packing of points into a message parameter, with sign-extended 16-bit halves.
 constexpr LPARAM MAKELPARAM(int low, int high) {
     return LPARAM(uint32_t(uint16_t(low)) | (uint32_t(uint16_t(high)) << 16));
+}
+constexpr WPARAM MAKEWPARAM(int low, int high) {
+    return WPARAM(uint32_t(uint16_t(low)) | (uint32_t(uint16_t(high)) << 16));
 }
 constexpr int GET_X_LPARAM(LPARAM lp) { return int16_t(uint16_t(uint32_t(lp) & 0xFFFF)); }
 constexpr int GET_Y_LPARAM(LPARAM lp) { return int16_t(uint16_t((uint32_t(lp) >> 16) & 0xFFFF)); }

@@ -155,6 +155,7 @@ HWND CreateWindowExA(DWORD exStyle, const std::string& windowName, DWORD style, 
         params.Borderless = (style & WS_CAPTION) != WS_CAPTION;
         params.StayOnTop = exStyle & WS_EX_TOPMOST;
         params.TaskbarButton = HasTaskbarButton(h);
+        h->dpi = MonitorDpi(h->rect);
         h->native = Backend().CreateNativeWindow(params);
         s.byNative[h->native.get()] = h;
         h->frame.SetSize(h->rect.Width(), h->rect.Height());
@@ -347,6 +348,7 @@ bool SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
                       r.Height(),
                       flags | (moved ? 0 : SWP_NOMOVE) | (resized ? 0 : SWP_NOSIZE)};
         SendMessage(hwnd, WM_WINDOWPOSCHANGED, 0, LPARAM(&pos));
+        if (Alive(hwnd) && !hwnd->child && hwnd->native) CheckDpi(hwnd);
     }
     return true;
 }
@@ -507,6 +509,37 @@ bool SystemParametersInfoA(UINT action, UINT, void* value, UINT) {
         return true;
     }
     return false;
+}
+
+namespace winapi_internal {
+
+int MonitorDpi(const TRect& screenRect) {
+    std::vector<native::TMonitor> monitors = Backend().Monitors();
+    int index = native::MonitorIndexFor(monitors, screenRect);
+    return index >= 0 ? monitors[size_t(index)].PixelsPerInch : Backend().PixelsPerInch();
+}
+
+void CheckDpi(HWND top) {
+    if (!Alive(top) || top->dpiChanging) return;
+    int dpi = MonitorDpi(top->rect);
+    if (dpi == top->dpi) return;
+    const int old = top->dpi;
+    top->dpi = dpi;
+    const TRect& r = top->rect;
+    int width = int((int64_t(r.Width()) * dpi + old / 2) / old);
+    int height = int((int64_t(r.Height()) * dpi + old / 2) / old);
+    TRect suggested = TRect::FromSize(r.Left + (r.Width() - width) / 2,
+                                      r.Top + (r.Height() - height) / 2, width, height);
+    top->dpiChanging = true;
+    SendMessage(top, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), LPARAM(&suggested));
+    if (Alive(top)) top->dpiChanging = false;
+}
+
+}  // namespace winapi_internal
+
+UINT GetDpiForWindow(HWND hwnd) {
+    HWND top = Top(hwnd);
+    return Alive(top) && top->native ? UINT(top->dpi) : UINT(Backend().PixelsPerInch());
 }
 
 int GetSystemMetrics(int index) {

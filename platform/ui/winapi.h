@@ -227,6 +227,13 @@ void SetTaskbarCarrier(HWND hwnd);
 // System settings and metrics.
 bool SystemParametersInfoA(UINT action, UINT param, void* value, UINT winIni);
 int GetSystemMetrics(int index);
+// The pixels per inch of the monitor that holds the window's top-level window (its
+// centre): the density it is to be drawn at. A window that comes to a monitor of another
+// density, by a move or a change of the monitors, gets WM_DPICHANGED: wParam the new
+// density in both halves, lParam a TRect* with the suggested screen rectangle (the window
+// scaled about its centre, so that it stays on that monitor). The window is not resized
+// for it: that is the handler's choice.
+UINT GetDpiForWindow(HWND hwnd);
 
 // Run-time lookup of system functions by library and name, as "user32" and
 // "SetLayeredWindowAttributes".

@@ -33,6 +33,8 @@ struct TWnd {
     TRect update;  // invalid area, window coordinates
     std::unique_ptr<TRegion> region;
     std::optional<TColor> colorKey;
+    int dpi = 96;  // of the monitor that holds the window (its centre)
+    bool dpiChanging = false;  // WM_DPICHANGED is being handled
     // During a paint pass: the area this window may paint, top-level coordinates.
     TRect paintClip;
     bool inPaint = false;
@@ -110,6 +112,11 @@ HWND DeepestAt(HWND h, TPoint p);
 // What the native window of a top-level window with these styles and owner is.
 native::TWindowKind KindFor(DWORD style, DWORD exStyle, HWND owner);
 bool HasTaskbarButton(HWND h);
+// The density of the monitor that holds a top-level window's rectangle.
+int MonitorDpi(const TRect& screenRect);
+// Sends WM_DPICHANGED to a top-level window whose monitor's density is no longer the one
+// it was drawn for, with its rectangle scaled about its centre as the suggestion.
+void CheckDpi(HWND top);
 // Sends the destroy messages through h's tree and forgets every trace of it.
 void DestroyTree(HWND h);
 

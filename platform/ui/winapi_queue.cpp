@@ -162,6 +162,19 @@ void Deliver(const native::TEvent& e) {
             if (!top->messageOnly) Post(top, WM_TIMECHANGE, 0, 0);
         return;
     }
+    if (e.Kind == native::TEventKind::ScreenChanged) {
+        // The same: wParam the bits per pixel, lParam the primary monitor's size.
+        native::TBackend& backend = Backend();
+        TSize screen = backend.ScreenSize();
+        for (HWND top : s.topLevels)
+            if (!top->messageOnly)
+                Post(top, WM_DISPLAYCHANGE, WPARAM(backend.BitsPerPixel()),
+                     MAKELPARAM(screen.cx, screen.cy));
+        // A monitor may have changed its density under a window.
+        for (HWND top : std::vector<HWND>(s.topLevels))
+            if (top->native) CheckDpi(top);
+        return;
+    }
     auto found = s.byNative.find(e.Window);
     if (found == s.byNative.end()) return;
     HWND top = found->second;
@@ -189,6 +202,7 @@ void Deliver(const native::TEvent& e) {
                           e.Rect.Height(),
                           SWP_NOZORDER | SWP_NOACTIVATE};
             SendMessage(top, WM_WINDOWPOSCHANGED, 0, LPARAM(&pos));
+            CheckDpi(top);
             break;
         }
         default:

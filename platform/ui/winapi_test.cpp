@@ -365,3 +365,93 @@ TEST_F(WindowSystem, TheCloseButtonOfAModalDialogClosesItWhileItsOwnerIsDisabled
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(WindowSystem, AChangeOfMonitorsIsBroadcastToEveryTopLevelWindow) {
+    std::vector<UINT> first, second;
+    HWND a = MakeWindow(first, 10, 10);
+    HWND b = MakeWindow(second, 300, 10);
+    screen.SetMonitors({{{0, 0, 640, 480}, 96}, {{640, 0, 1280, 480}, 192}});
+    MSG msg;
+    std::vector<std::pair<HWND, LPARAM>> seen;
+    while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE))
+        if (msg.message == WM_DISPLAYCHANGE) seen.emplace_back(msg.hwnd, msg.lParam);
+    // Each window once, with the primary monitor's size.
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_NE(seen[0].first, seen[1].first);
+    for (const auto& [hwnd, lParam] : seen) {
+        EXPECT_TRUE(hwnd == a || hwnd == b);
+        EXPECT_EQ(lParam, MAKELPARAM(640, 480));
+    }
+    DestroyWindow(a);
+    DestroyWindow(b);
+}
+
+}  // namespace
+
+namespace {
+
+// Two monitors side by side, the right one twice as dense.
+class MonitorDensity : public WindowSystem {
+protected:
+    void SetUp() override {
+        screen.SetMonitors({{{0, 0, 640, 480}, 96}, {{640, 0, 1920, 960}, 192}});
+    }
+    HWND MakeRecorder(std::vector<std::pair<UINT, TRect>>& changes, int x, int y) {
+        return CreateWindowExA(0, "dense", WS_POPUP | WS_VISIBLE, x, y, 100, 60, nullptr,
+                               [&changes](HWND h, UINT msg, WPARAM wp, LPARAM lp) -> LRESULT {
+                                   if (msg == WM_DPICHANGED)
+                                       changes.emplace_back(UINT(wp & 0xFFFF),
+                                                            *reinterpret_cast<TRect*>(lp));
+                                   return DefWindowProc(h, msg, wp, lp);
+                               });
+    }
+};
+
+TEST_F(MonitorDensity, AWindowHasTheDensityOfTheMonitorUnderItsCentre) {
+    std::vector<std::pair<UINT, TRect>> changes;
+    HWND left = MakeRecorder(changes, 10, 10);
+    HWND straddling = MakeRecorder(changes, 600, 10);  // centre at 650: the right monitor
+    EXPECT_EQ(GetDpiForWindow(left), 96u);
+    EXPECT_EQ(GetDpiForWindow(straddling), 192u);
+    EXPECT_TRUE(changes.empty());  // created where they are: nothing changed
+    DestroyWindow(left);
+    DestroyWindow(straddling);
+}
+
+TEST_F(MonitorDensity, MovingAcrossMonitorsSuggestsTheWindowScaledAboutItsCentre) {
+    std::vector<std::pair<UINT, TRect>> changes;
+    HWND w = MakeRecorder(changes, 10, 10);
+    SetWindowPos(w, nullptr, 500, 100, 0, 0, SWP_NOSIZE | SWP_NOZORDER);  // centre 550: left
+    EXPECT_TRUE(changes.empty());
+    SetWindowPos(w, nullptr, 700, 100, 0, 0, SWP_NOSIZE | SWP_NOZORDER);  // centre 750: right
+    ASSERT_EQ(changes.size(), 1u);
+    EXPECT_EQ(changes[0].first, 192u);
+    EXPECT_EQ(changes[0].second, TRect::FromSize(650, 70, 200, 120));
+    EXPECT_EQ(GetDpiForWindow(w), 192u);
+    // A move by the window system (the user dragging the frame) counts the same.
+    screen.MoveByWindowManager(NativeWindow(w), TRect::FromSize(100, 100, 100, 60));
+    MSG m;
+    while (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessage(&m);
+    ASSERT_EQ(changes.size(), 2u);
+    EXPECT_EQ(changes[1].first, 96u);
+    EXPECT_EQ(changes[1].second, TRect::FromSize(125, 115, 50, 30));
+    DestroyWindow(w);
+}
+
+TEST_F(MonitorDensity, AMonitorChangingItsDensityUnderAWindowIsReported) {
+    std::vector<std::pair<UINT, TRect>> changes;
+    HWND w = MakeRecorder(changes, 10, 10);
+    screen.SetMonitors({{{0, 0, 640, 480}, 144}});
+    MSG m;
+    while (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessage(&m);
+    ASSERT_EQ(changes.size(), 1u);
+    EXPECT_EQ(changes[0].first, 144u);
+    EXPECT_EQ(GetDpiForWindow(w), 144u);
+    DestroyWindow(w);
+}
+
+}  // namespace

@@ -128,6 +128,56 @@ TSize TWin32Backend::ScreenSize() const {
     return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
 }
 
+namespace {
+
+// GetDpiForMonitor (shcore.dll, Windows 8.1 and later), looked up at run time.
+using TGetDpiForMonitor = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+
+TGetDpiForMonitor DpiForMonitorCall() {
+    static TGetDpiForMonitor call = [] {
+        HMODULE shcore = LoadLibraryW(L"shcore.dll");
+        return shcore ? reinterpret_cast<TGetDpiForMonitor>(reinterpret_cast<void*>(
+                            GetProcAddress(shcore, "GetDpiForMonitor")))
+                      : nullptr;
+    }();
+    return call;
+}
+
+struct TMonitorList {
+    std::vector<TMonitor> monitors;
+    int fallbackPixelsPerInch;
+};
+
+BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
+    auto& list = *reinterpret_cast<TMonitorList*>(data);
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetMonitorInfoW(monitor, &info)) return TRUE;
+    TMonitor m;
+    m.Bounds = {info.rcMonitor.left, info.rcMonitor.top, info.rcMonitor.right, info.rcMonitor.bottom};
+    m.PixelsPerInch = list.fallbackPixelsPerInch;
+    UINT x = 0, y = 0;
+    constexpr int kEffectiveDpi = 0;  // MDT_EFFECTIVE_DPI: the density the user chose
+    if (TGetDpiForMonitor call = DpiForMonitorCall();
+        call && SUCCEEDED(call(monitor, kEffectiveDpi, &x, &y)) && y >= 48 && y <= 480)
+        m.PixelsPerInch = int(y);
+    bool primary = (info.dwFlags & MONITORINFOF_PRIMARY) != 0;
+    list.monitors.insert(primary ? list.monitors.begin() : list.monitors.end(), m);
+    return TRUE;
+}
+
+}  // namespace
+
+std::vector<TMonitor> TWin32Backend::Monitors() const {
+    TMonitorList list{{}, pixelsPerInch_};
+    EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&list));
+    if (list.monitors.empty()) {
+        TSize screen = ScreenSize();
+        list.monitors.push_back({{0, 0, screen.cx, screen.cy}, pixelsPerInch_});
+    }
+    return list.monitors;
+}
+
 TPoint TWin32Backend::CursorPos() const {
     POINT p{};
     GetCursorPos(&p);
@@ -193,6 +243,10 @@ void TWin32Backend::AskMainWindowToClose() {
 }
 
 void TWin32Backend::Post(const TEvent& event) {
+    if (event.Kind == TEventKind::ScreenChanged &&
+        std::any_of(pending_.begin(), pending_.end(),
+                    [](const TEvent& e) { return e.Kind == TEventKind::ScreenChanged; }))
+        return;
     if (event.Kind == TEventKind::MouseMove && !pending_.empty()) {
         TEvent& last = pending_.back();
         if (last.Kind == TEventKind::MouseMove && last.Window == event.Window &&

@@ -38,6 +38,7 @@ public:
     std::unique_ptr<TNativeWindow> CreateNativeWindow(const TWindowParams& params) override;
     TSize ScreenSize() const override;
     int PixelsPerInch() const override { return pixelsPerInch_; }
+    std::vector<TMonitor> Monitors() const override;
     int BitsPerPixel() const override { return bitsPerPixel_; }
     TPoint CursorPos() const override;
     bool DragFullWindows() const override;

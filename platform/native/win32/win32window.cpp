@@ -263,6 +263,14 @@ LRESULT TWin32Window::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             backend_.Post(e);
             return 0;
         }
+        case WM_DISPLAYCHANGE: {
+            // Sent to every top-level window: the backend reports it once.
+            TEvent e;
+            e.Kind = TEventKind::ScreenChanged;
+            e.TimeMs = backend_.NowMs();
+            backend_.Post(e);
+            break;
+        }
         case WM_CAPTURECHANGED:
             if (reinterpret_cast<HWND>(lParam) != hwnd_) backend_.CaptureLost(this);
             return 0;
