@@ -127,6 +127,7 @@ BENCHMARK(BM_OpenSparseFileAndGoToItsEnd)
     ->Arg(4)
     ->Arg(16)
     ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
     ->Iterations(5);
 
 void Find(benchmark::State& state, const char* text, int mode, int flags) {
@@ -170,10 +171,10 @@ void BM_MemmemOnTheMappedFile(benchmark::State& state) {
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(kTextSize));
 }
 
-BENCHMARK(BM_FindTextMatchCase)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_FindTextAnyCase)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_FindHexBytes)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_MemmemOnTheMappedFile)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FindTextMatchCase)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_FindTextAnyCase)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_FindHexBytes)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_MemmemOnTheMappedFile)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_SaveOneByteEditOf16GiB(benchmark::State& state) {
     TBenchData& data = Data();
@@ -190,6 +191,6 @@ void BM_SaveOneByteEditOf16GiB(benchmark::State& state) {
         if (editor.SaveToFile(path.string()) != hfDone) state.SkipWithError("save failed");
     }
 }
-BENCHMARK(BM_SaveOneByteEditOf16GiB)->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK(BM_SaveOneByteEditOf16GiB)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(10);
 
 }  // namespace

@@ -13,16 +13,6 @@ namespace {
 constexpr int kBytesPerLine[3] = {8, 16, 32};
 constexpr int kBytesPerGroup[4] = {1, 2, 4, 8};
 
-// The file's name without its folder (on Windows, after a "\", a "/" or a drive's ":").
-std::string BaseName(const std::string& path) {
-#ifdef _WIN32
-    size_t slash = path.find_last_of("\\/:");
-#else
-    size_t slash = path.find_last_of('/');
-#endif
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 }  // namespace
 
 TFormHexEdit::TFormHexEdit(TComponent* owner) : TForm(owner) {
@@ -212,7 +202,7 @@ void TFormHexEdit::OpenArgument(const std::string& fileName) {
 }
 
 bool TFormHexEdit::OpenFile(const std::string& fileName) {
-    busy_.Begin("Opening " + BaseName(fileName));
+    busy_.Begin("Opening " + NameOfPath(fileName));
     int result = HexEditor1->LoadFromFile(fileName);
     busy_.End();
     if (result == hfDone || result == hfShortRead) {
@@ -293,7 +283,7 @@ bool TFormHexEdit::SaveTo(const std::string& fileName) {
                         kHexEditName, MB_YESNO | MB_ICONWARNING);
         if (answer != IDYES) return false;
     }
-    busy_.Begin("Saving " + BaseName(fileName));
+    busy_.Begin("Saving " + NameOfPath(fileName));
     int result = HexEditor1->SaveToFile(fileName);
     busy_.End();
     if (result == hfDone) path_ = fileName;
@@ -362,7 +352,7 @@ void TFormHexEdit::CheckFileOnDisk() {
 // Texts ---------------------------------------------------------------------------------------
 
 std::string TFormHexEdit::DisplayName() const {
-    return path_.empty() ? "untitled" : BaseName(path_);
+    return path_.empty() ? "untitled" : NameOfPath(path_);
 }
 
 std::string TFormHexEdit::TitleText() const {

@@ -14,9 +14,6 @@
 
 namespace {
 
-constexpr int kTopMargin = 10;
-constexpr int kBorder = 12;
-constexpr int kGap = 20;
 // The most positions a vertical scroll bar is given; files with more rows scroll in steps.
 constexpr int64_t kMaxBarPositions = int64_t(1) << 30;
 

@@ -281,6 +281,13 @@ protected:
     void Resize() override;
 
 private:
+    // The view's geometry in pixels besides the font's: every other length is a number of
+    // character widths or row heights.
+    static constexpr int kTopMargin = 10;  // above the first row
+    static constexpr int kBorder = 12;     // left of the offsets, right of the characters
+    static constexpr int kGap = 20;        // between the panels, with a separator bar
+    static constexpr int kBarInGap = 9;    // centre of a separator bar from its gap's left
+
     struct TDot {
         int X = 0, Y = 0, VX = 0, VY = 0;
     };

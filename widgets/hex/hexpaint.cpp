@@ -11,9 +11,6 @@
 
 namespace {
 
-constexpr int kTopMargin = 10;
-constexpr int kGap = 20;
-constexpr int kBarInGap = 9;  // centre of a separator bar from the left of its gap
 constexpr int kShadeRange = 150;
 constexpr int kMaxDots = 30;
 constexpr int kDotSize = 30;
