@@ -3,7 +3,7 @@
 // Records the start directory, opens the display, creates the main window and runs the
 // message loop until the window closes (Quit, the window manager's close, or SIGTERM,
 // SIGINT or SIGHUP, which close it the same way so that the settings are saved). Of the
-// command line only --help and --version are read (they print and end the program
+// command line only -h/--help and -V/--version are read (they print and end the program
 // before the display is opened); every other argument is ignored, as the "-autominimize"
 // that the log-on entry passes.
 //
@@ -14,14 +14,15 @@
 
 #include <csignal>
 #include <cstdio>
-#include <cstring>
 
 #include "app/fclock.h"
 #include "app/startdirectory.h"
-#include "dialogs/product.h"
+#include "app/windowicon.h"
 #include "platform/native/x11.h"
+#include "platform/os/cmdoptions.h"
 #include "platform/ui/application.h"
 #include "platform/ui/timer.h"
+#include "platform/ui/winapi.h"
 
 namespace {
 
@@ -45,28 +46,36 @@ void InstallSignalHandlers() {
     });
 }
 
-const char* const kHelp =
-    "Usage: zentick [--help] [--version]\n"
+const TOptionSpec kOptions[] = {
+    {"help", 'h', TOptionValue::None, 0, 0, "", "", "print this help and exit"},
+    {"version", 'V', TOptionValue::None, 0, 0, "", "", "print the version and exit"},
+};
+
+const char* const kAbout =
+    "Usage: zentick [OPTION]...\n"
     "\n"
     "Tarvo's Binary Clock: the local time as LEDs, in binary or binary-coded decimal, in a\n"
     "small shaped window on the X desktop ($DISPLAY). Click the clock for its menu\n"
     "(Settings, Users Manual, About, Resume, Quit); drag it anywhere by its face.\n"
     "Settings are kept in ${XDG_CONFIG_HOME:-~/.config}/zentick/user.reg.\n"
-    "\n"
-    "  --help     print this help and exit\n"
-    "  --version  print the version and exit\n"
+    "\n";
+
+const char* const kMore =
     "\n"
     "Other arguments are ignored. See zentick(1) and the user's manual.\n";
 
-// --help or --version: prints and returns true.
+// --help or --version: prints and returns true. Options the clock does not know are
+// ignored, as the "-autominimize" of the log-on entry.
 bool Informational(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--help") == 0) {
-            std::fputs(kHelp, stdout);
+    const TParsedOptions parsed =
+        ParseOptions(kOptions, Arguments(argc, argv), TUnknownOptions::Ignore);
+    for (const TParsedOption& option : parsed.Options) {
+        if (option.Spec->Long == "help") {
+            std::printf("%s%s%s", kAbout, OptionHelp(kOptions).c_str(), kMore);
             return true;
         }
-        if (std::strcmp(argv[i], "--version") == 0) {
-            std::printf("zentick (%s) %s\n", kProgramName, kProgramVersion);
+        if (option.Spec->Long == "version") {
+            std::fputs(VersionText("zentick").c_str(), stdout);
             return true;
         }
     }
@@ -93,6 +102,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     InstallSignalHandlers();
+    SetProgramWindowClass("zentick", ClockWindowIcon());
     return RunProgram(std::move(backend), [] {
         TForm1* form1 = nullptr;
         Application->CreateForm(form1);

@@ -7,30 +7,31 @@
 //                  [--startup 0|1] [--dialog settings|about] [--control gauge]
 //                  --out FILE.png [--region FILE.bin]
 //
-// Each option sets the settings field of its name before they are applied (the others
-// keep their defaults); numbers are applied as stored ones would be. The PNG is RGBA at the
+// Options are read in the GNU style (platform/os/cmdoptions.h): --type=3 or --type 3, -o
+// FILE. Each option sets the settings field of its name before they are applied (the
+// others keep their defaults). A number outside its range, an unknown option, or --bcd 1
+// with a horizontal format or the dip switches (which show binary, as the Settings dialog
+// insists) is refused with status 2 before anything is written. The PNG is RGBA at the
 // window's size: alpha 0 outside the window's visible shape, 255 inside. --region writes
 // the window's region as a stored region block (4-byte length, then the region data).
 // --dialog draws the settings dialog, filled from the settings as the Settings command
 // fills it, or the About box, instead of the main window: its client area, without the
 // frame and title bar the window manager adds. --control gauge draws the component set's
-// gauge (TAGauge) instead, once in each of its kinds, at 65 percent. --help prints the
-// usage, --version the version; both end the program at once.
-#include <cerrno>
-#include <climits>
+// gauge (TAGauge) instead, once in each of its kinds, at 65 percent. -h/--help prints the
+// usage, -V/--version the version; both end the program at once.
 #include <cstdio>
-#include <cstdlib>
 #include <ctime>
 #include <fstream>
-#include <map>
 #include <string>
+#include <string_view>
+#include <utility>
 
 #include "app/fclock.h"
 #include "app/startdirectory.h"
 #include "dialogs/faboutclock.h"
-#include "dialogs/product.h"
 #include "platform/gfx/pngfile.h"
 #include "platform/native/headless.h"
+#include "platform/os/cmdoptions.h"
 #include "platform/os/wallclock.h"
 #include "platform/ui/application.h"
 #include "shaped/fcregion.h"
@@ -38,28 +39,57 @@
 
 namespace {
 
-const char* const kUsage =
-    "usage: zentick-render [--time HH:MM:SS] [--type N] [--back N] [--color N] [--shape N] "
-    "[--hour24 0|1] [--bcd 0|1] [--bcdhide 0|1] [--secondshide 0|1] [--ontop 0|1] [--autoload 0|1] "
-    "[--hidetask 0|1] [--movearound 0|1] [--startup 0|1] [--dialog settings|about] "
-    "[--control gauge] --out FILE.png "
-    "[--region FILE.bin]\n"
-    "       zentick-render --help | --version\n"
-    "Draws the clock's main window (or a dialog) headless into a PNG file; see zentick-render(1).\n";
+// The options, one row each. A number option that sets a settings field is listed in
+// kSettingsFields as well; the others are read in main.
+const TOptionSpec kOptions[] = {
+    {"time", 0, TOptionValue::Text, 0, 0, "", "HH:MM:SS", "the time shown (default: now)"},
+    {"type", 0, TOptionValue::Number, 0, 6, "", "N",
+     "clock format: 0-2 large, small, tiny standard; 3-5 horizontal; 6 dip switches"},
+    {"back", 0, TOptionValue::Number, 0, 3, "", "N",
+     "background: 0 black, 1 aluminium, 2 mahogany, 3 transparent"},
+    {"color", 0, TOptionValue::Number, 0, 4, "", "N", "LEDs: 0 red, 1 blue, 2 amber, 3 green, 4 switch"},
+    {"shape", 0, TOptionValue::Number, 0, 2, "", "N", "LED shape: 0 round, 1 square, 2 rect"},
+    {"hour24", 0, TOptionValue::Number, 0, 1, "", "0|1", "24-hour time"},
+    {"bcd", 0, TOptionValue::Number, 0, 1, "", "0|1",
+     "BCD digits (standard formats only; the others show binary)"},
+    {"bcdhide", 0, TOptionValue::Number, 0, 1, "", "0|1", "hide the LEDs BCD never uses"},
+    {"secondshide", 0, TOptionValue::Number, 0, 1, "", "0|1", "hide the seconds"},
+    {"ontop", 0, TOptionValue::Number, 0, 1, "", "0|1", "always on top"},
+    {"autoload", 0, TOptionValue::Number, 0, 1, "", "0|1", "start at log-on"},
+    {"hidetask", 0, TOptionValue::Number, 0, 1, "", "0|1", "no taskbar button"},
+    {"movearound", 0, TOptionValue::Number, 0, 1, "", "0|1", "move around"},
+    {"startup", 0, TOptionValue::Number, 0, 1, "", "0|1", "show the start-up greeting"},
+    {"dialog", 0, TOptionValue::Choice, 0, 0, "settings|about", "",
+     "draw this dialog instead of the clock"},
+    {"control", 0, TOptionValue::Choice, 0, 0, "gauge", "",
+     "draw this control of the component set instead of the clock"},
+    {"out", 'o', TOptionValue::Text, 0, 0, "", "FILE.png", "the picture to write (required)"},
+    {"region", 0, TOptionValue::Text, 0, 0, "", "FILE.bin",
+     "also write the window's region as a stored region block"},
+    {"help", 'h', TOptionValue::None, 0, 0, "", "", "print this help and exit"},
+    {"version", 'V', TOptionValue::None, 0, 0, "", "", "print the version and exit"},
+};
 
-[[noreturn]] void Usage(const std::string& error) {
-    std::fprintf(stderr, "zentick-render: %s\n%s", error.c_str(), kUsage);
-    std::exit(2);
-}
+// Options that set the settings field of their name.
+const std::pair<std::string_view, int32_t ClockSettings::*> kSettingsFields[] = {
+    {"type", &ClockSettings::Type},         {"back", &ClockSettings::Back},
+    {"color", &ClockSettings::Color},       {"shape", &ClockSettings::Shape},
+    {"hour24", &ClockSettings::Hour24},     {"bcd", &ClockSettings::Bcd},
+    {"bcdhide", &ClockSettings::BcdHide},   {"secondshide", &ClockSettings::SecondsHide},
+    {"ontop", &ClockSettings::OnTop},       {"autoload", &ClockSettings::AutoLoad},
+    {"hidetask", &ClockSettings::HideTask}, {"movearound", &ClockSettings::MoveAround},
+};
 
-bool ParseInt(const std::string& text, int32_t& value) {
-    if (text.empty()) return false;
-    errno = 0;
-    char* end = nullptr;
-    long v = std::strtol(text.c_str(), &end, 10);
-    if (*end != '\0' || errno == ERANGE || v < INT32_MIN || v > INT32_MAX) return false;
-    value = int32_t(v);
-    return true;
+const char* const kProgram = "zentick-render";
+
+void PrintHelp() {
+    std::printf(
+        "Usage: zentick-render [OPTION]... --out FILE.png\n"
+        "Draws the clock's main window (or a dialog) headless into a PNG file, from the\n"
+        "settings the options give (the others keep their defaults); the user's settings are\n"
+        "not read. See zentick-render(1).\n"
+        "\n%s",
+        OptionHelp(kOptions).c_str());
 }
 
 bool ParseTime(const std::string& text, int& h, int& m, int& s) {
@@ -115,60 +145,48 @@ TForm* GaugeGallery(TComponent* owner) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    CaptureStartDirectory();
-    ClockSettings settings;
-    int32_t startup = 0;
-    std::map<std::string, int32_t*> numbers = {
-        {"--type", &settings.Type},
-        {"--back", &settings.Back},
-        {"--color", &settings.Color},
-        {"--shape", &settings.Shape},
-        {"--hour24", &settings.Hour24},
-        {"--bcd", &settings.Bcd},
-        {"--bcdhide", &settings.BcdHide},
-        {"--secondshide", &settings.SecondsHide},
-        {"--ontop", &settings.OnTop},
-        {"--autoload", &settings.AutoLoad},
-        {"--hidetask", &settings.HideTask},
-        {"--movearound", &settings.MoveAround},
-        {"--startup", &startup},
-    };
-    std::string out, regionOut, dialog, control;
-    bool fixedTime = false;
-    int hour = 0, minute = 0, second = 0;
-    for (int i = 1; i < argc; ++i) {
-        std::string option = argv[i];
-        if (option == "--help") {
-            std::fputs(kUsage, stdout);
-            return 0;
-        }
-        if (option == "--version") {
-            std::printf("zentick-render (%s) %s\n", kProgramName, kProgramVersion);
-            return 0;
-        }
-        if (i + 1 >= argc) Usage("option " + option + " needs a value");
-        std::string value = argv[++i];
-        if (auto it = numbers.find(option); it != numbers.end()) {
-            if (!ParseInt(value, *it->second)) Usage("not a number for " + option + ": " + value);
-        } else if (option == "--time") {
-            if (!ParseTime(value, hour, minute, second)) Usage("not a time (HH:MM:SS): " + value);
-            fixedTime = true;
-        } else if (option == "--out") {
-            out = value;
-        } else if (option == "--region") {
-            regionOut = value;
-        } else if (option == "--dialog") {
-            if (value != "settings" && value != "about") Usage("no such dialog: " + value);
-            dialog = value;
-        } else if (option == "--control") {
-            if (value != "gauge") Usage("no such control: " + value);
-            control = value;
-        } else {
-            Usage("unknown option " + option);
-        }
+    const TParsedOptions parsed = ParseOptions(kOptions, Arguments(argc, argv));
+    if (!parsed.Error.empty()) return OptionError(kProgram, parsed.Error);
+    if (parsed.Has("help")) {
+        PrintHelp();
+        return 0;
     }
-    if (out.empty()) Usage("no --out file given");
-    if (!fixedTime) {
+    if (parsed.Has("version")) {
+        std::fputs(VersionText(kProgram).c_str(), stdout);
+        return 0;
+    }
+    if (!parsed.Operands.empty())
+        return OptionError(kProgram, "unexpected argument '" + parsed.Operands.front() + "'");
+
+    ClockSettings settings;
+    for (const auto& [name, field] : kSettingsFields)
+        if (const TParsedOption* option = parsed.Find(name)) settings.*field = int32_t(option->Number);
+    // The horizontal formats and the dip switches show binary, as the clock shows them:
+    // BCD is refused there, as the Settings dialog refuses it.
+    if (settings.Type >= ctLargeHoriz) {
+        if (parsed.Has("bcd") && settings.Bcd != 0)
+            return OptionError(kProgram, "--bcd 1 needs a standard format (--type 0 to 2): the "
+                                         "horizontal formats and the dip switches show binary");
+        settings.Bcd = 0;
+    }
+    const TParsedOption* startupOption = parsed.Find("startup");
+    const int32_t startup = startupOption ? int32_t(startupOption->Number) : 0;
+    const TParsedOption* dialogOption = parsed.Find("dialog");
+    const std::string dialog = dialogOption ? dialogOption->Text : "";
+    const TParsedOption* controlOption = parsed.Find("control");
+    const std::string control = controlOption ? controlOption->Text : "";
+    const TParsedOption* outOption = parsed.Find("out");
+    const std::string out = outOption ? outOption->Text : "";
+    const TParsedOption* regionOption = parsed.Find("region");
+    const std::string regionOut = regionOption ? regionOption->Text : "";
+    if (out.empty()) return OptionError(kProgram, "no --out file given");
+
+    CaptureStartDirectory();
+    int hour = 0, minute = 0, second = 0;
+    if (const TParsedOption* time = parsed.Find("time")) {
+        if (!ParseTime(time->Text, hour, minute, second))
+            return OptionError(kProgram, "--time must be HH:MM:SS, as 13:47:05");
+    } else {
         std::tm now = LocalTimeNow();
         hour = now.tm_hour;
         minute = now.tm_min;
@@ -206,7 +224,7 @@ int main(int argc, char** argv) {
         }
         auto* window = dynamic_cast<native::THeadlessWindow*>(NativeWindow(shown->Handle()));
         if (!window || !SavePngWithAlpha(out, window->Pixels(), window->VisibleMask())) {
-            std::fprintf(stderr, "zentick-render: cannot write %s\n", out.c_str());
+            std::fprintf(stderr, "%s: cannot write %s\n", kProgram, out.c_str());
             result = 1;
         }
         if (!regionOut.empty()) {
@@ -214,7 +232,7 @@ int main(int argc, char** argv) {
             WriteRegionData(file, GetWindowRgn(shown->Handle()));
             file.flush();
             if (!file) {
-                std::fprintf(stderr, "zentick-render: cannot write %s\n", regionOut.c_str());
+                std::fprintf(stderr, "%s: cannot write %s\n", kProgram, regionOut.c_str());
                 result = 1;
             }
         }

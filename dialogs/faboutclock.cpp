@@ -43,7 +43,8 @@ TFormAboutClock::TFormAboutClock(TComponent* owner) : TForm(owner) {
     Label1 = MakeLabel(80, 49);
     Label1->SetWordWrap(true);
     Label1->SetText(
-        "Tarvo's Binary Clock is free software. Visit the zentick web site to read what is new, to "
+        "Tarvo's Binary Clock is free software under the MIT licence. Visit the zentick web site "
+        "to read what is new, to "
         "find the other programs and components made alongside the clock, and to tell us what "
         "you would like to see next.");
 
@@ -88,7 +89,7 @@ void TFormAboutClock::FormCreate(TObject*) {
     char name[128];
     std::snprintf(name, sizeof name, "%s ver %s", kProgramName, kProgramVersion);
     LabelProgName->SetText(name);
-    LabelCopyright->SetText("Copyright (C) 2026 the zentick developers");
+    LabelCopyright->SetText(kCopyright);
     LabelUrl->SetText(kProductUrl);
 }
 

@@ -430,12 +430,15 @@ TEST(HexEditOptions, ReadsTheFileNameAndTheInformationOptions) {
     const TCase cases[] = {
         {{}, false, false, "", ""},
         {{"data.bin"}, false, false, "data.bin", ""},
-        {{"data.bin", "more", "--help"}, false, false, "data.bin", ""},
+        {{"data.bin", "more"}, false, false, "data.bin", ""},
+        {{"data.bin", "--help"}, true, false, "data.bin", ""},
         {{"--help"}, true, false, "", ""},
         {{"-h"}, true, false, "", ""},
         {{"--version"}, false, true, "", ""},
+        {{"-V"}, false, true, "", ""},
         {{"--", "--help"}, false, false, "--help", ""},
         {{"--bogus", "data.bin"}, false, false, "", "unknown option '--bogus'"},
+        {{"data.bin", "-x"}, false, false, "", "unknown option '-x'"},
     };
     for (const TCase& c : cases) {
         THexEditOptions o = ParseHexEditOptions(c.args);

@@ -13,16 +13,15 @@
 #include "hexedit/endsignals.h"
 #include "hexedit/fhexedit.h"
 #include "hexedit/options.h"
+#include "hexedit/windowicon.h"
 #include "platform/native/x11.h"
+#include "platform/os/cmdoptions.h"
 #include "platform/ui/application.h"
+#include "platform/ui/winapi.h"
 
 int main(int argc, char** argv) {
     THexEditOptions options = ParseHexEditOptions(std::vector<std::string>(argv + 1, argv + argc));
-    if (!options.Error.empty()) {
-        std::fprintf(stderr, "zentick-hexedit: %s\nTry 'zentick-hexedit --help'.\n",
-                     options.Error.c_str());
-        return 2;
-    }
+    if (!options.Error.empty()) return OptionError(kHexEditName, options.Error);
     if (options.Help || options.Version) {
         std::fputs((options.Help ? HexEditUsage() : HexEditVersion()).c_str(), stdout);
         return 0;
@@ -32,6 +31,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "zentick-hexedit: cannot open the display\n");
         return 1;
     }
+    SetProgramWindowClass(kHexEditName, HexEditWindowIcon());
     return RunProgram(std::move(backend), [&options] {
         TFormHexEdit* form = nullptr;
         Application->CreateForm(form);

@@ -13,11 +13,13 @@
 #include "platform/native/win32/win32.h"
 #include "platform/ui/application.h"
 #include "platform/ui/msgbox.h"
+#include "platform/ui/winapi.h"
 
 int main(int argc, char** argv) {
     THexEditOptions options = ParseHexEditOptions(std::vector<std::string>(argv + 1, argv + argc));
     std::unique_ptr<native::TBackend> backend = native::CreateWin32Backend();
     if (!backend) return 1;
+    SetProgramWindowClass(kHexEditName);
     return RunProgram(std::move(backend), [&options] {
         if (!options.Error.empty()) {
             MessageBoxA(nullptr, options.Error + "\n\n" + HexEditUsage(), kHexEditName,

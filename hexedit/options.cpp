@@ -1,39 +1,34 @@
 #include "hexedit/options.h"
 
-#ifndef ZT_VERSION
-#define ZT_VERSION "unknown"
-#endif
+#include "platform/os/cmdoptions.h"
+
+namespace {
+const TOptionSpec kOptions[] = {
+    {"help", 'h', TOptionValue::None, 0, 0, "", "", "show this help and exit"},
+    {"version", 'V', TOptionValue::None, 0, 0, "", "", "show the version and exit"},
+};
+}  // namespace
 
 THexEditOptions ParseHexEditOptions(const std::vector<std::string>& arguments) {
     THexEditOptions options;
-    bool optionsEnded = false;
-    for (const std::string& argument : arguments) {
-        if (optionsEnded || argument.empty() || argument[0] != '-' || argument == "-") {
-            options.FileName = argument;
-            break;
-        }
-        if (argument == "--") {
-            optionsEnded = true;
-        } else if (argument == "--help" || argument == "-h") {
-            options.Help = true;
-        } else if (argument == "--version") {
-            options.Version = true;
-        } else {
-            options.Error = "unknown option '" + argument + "'";
-            break;
-        }
+    const TParsedOptions parsed = ParseOptions(kOptions, arguments);
+    if (!parsed.Error.empty()) {
+        options.Error = parsed.Error;
+        return options;
     }
+    options.Help = parsed.Has("help");
+    options.Version = parsed.Has("version");
+    if (!parsed.Operands.empty()) options.FileName = parsed.Operands.front();
     return options;
 }
 
 std::string HexEditUsage() {
-    return "Usage: zentick-hexedit [FILE]\n"
+    return "Usage: zentick-hexedit [OPTION]... [FILE]\n"
            "Shows FILE as bytes and characters and lets you edit, search and save it.\n"
-           "\n"
-           "  --help     show this help and exit\n"
-           "  --version  show the version and exit\n";
+           "\n" +
+           OptionHelp(kOptions);
 }
 
 std::string HexEditVersion() {
-    return std::string("zentick-hexedit ") + ZT_VERSION + "\n";
+    return VersionText("zentick-hexedit");
 }

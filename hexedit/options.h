@@ -1,11 +1,13 @@
 // The command line of zentick-hexedit:
 //
-//   zentick-hexedit [--help | --version] [--] [FILE [ARGUMENT...]]
+//   zentick-hexedit [-h | --help | -V | --version] [--] [FILE [ARGUMENT...]]
 //
-// --help prints the usage and --version the program's name and version, both to standard
-// output, and the program then ends with 0 without opening a window. The first argument
-// that is not an option (or any after "--") names the file to open; the arguments after
-// it are ignored. An unknown option before the file name is an error.
+// Read in the GNU style (platform/os/cmdoptions.h): options may come before or after the
+// file name. -h/--help prints the usage and -V/--version the program's name, version,
+// copyright and licence, both to standard output, and the program then ends with 0
+// without opening a window. The first argument that is not an option (or any after "--")
+// names the file to open; the arguments after it are ignored. An unknown option is an
+// error (status 2).
 #pragma once
 
 #include <string>

@@ -33,18 +33,28 @@ if [ $tests -eq 1 ] && [ ! -f "$deps/lib/libgtest.a" ]; then
     cmake --install "$build/gtest" >/dev/null
 fi
 
-# The icon: drawn by zentick-icon, a program of the build machine, and packed as a .ico
-# whose images are PNG files (16 to 256 pixels).
+# The icons: drawn by zentick-icon, a program of the build machine, and packed as .ico
+# files whose images are PNG files: the sizes the X11 windows carry (16 to 64 pixels) and
+# 256 for large views. The clock's goes into zentick.exe and zentick-render.exe, the hex
+# editor's into zentick-hexedit.exe.
+zt_log "the icons"
+zt_build "$build/host" -DZT_TESTS=OFF -DZT_BENCH=OFF -DZT_X11=OFF "${launcher[@]}" -- zentick-icon >/dev/null
 icon="$build/zentick.ico"
-if [ ! -f "$icon" ]; then
-    zt_log "the icon"
-    zt_build "$build/host" -DZT_TESTS=OFF -DZT_BENCH=OFF -DZT_X11=OFF "${launcher[@]}" -- zentick-icon >/dev/null
+hexedit_icon="$build/zentick-hexedit.ico"
+for kind in clock hexedit; do
     pngs=()
-    for size in 16 32 48 256; do
-        "$build/host/tools/icon/zentick-icon" "$size" "$build/icon-$size.png"
-        pngs+=("$build/icon-$size.png")
+    for size in 16 32 48 64 256; do
+        png="$build/icon-$kind-$size.png"
+        if [ $kind = hexedit ]; then
+            "$build/host/tools/icon/zentick-icon" --hexedit "$size" "$png"
+        else
+            "$build/host/tools/icon/zentick-icon" "$size" "$png"
+        fi
+        pngs+=("$png")
     done
-    python3 - "$icon" "${pngs[@]}" <<'PY'
+    target=$icon
+    [ $kind = hexedit ] && target=$hexedit_icon
+    python3 - "$target.new" "${pngs[@]}" <<'PY'
 import struct, sys
 out, pngs = sys.argv[1], sys.argv[2:]
 images = [open(p, 'rb').read() for p in pngs]
@@ -56,11 +66,13 @@ for image in images:
     offset += len(image)
 open(out, 'wb').write(data + b''.join(images))
 PY
-fi
+    # Replaced only when it changed, so the programs are not linked again for nothing.
+    if cmp -s "$target.new" "$target"; then rm "$target.new"; else mv "$target.new" "$target"; fi
+done
 
 zt_log "build for Windows"
 options=(-DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release -DZT_X11=OFF -DZT_BENCH=OFF
-         -DZT_ICON_FILE="$icon" "${launcher[@]}")
+         -DZT_ICON_FILE="$icon" -DZT_HEXEDIT_ICON_FILE="$hexedit_icon" "${launcher[@]}")
 targets=(zentick zentick-render zentick-hexedit)
 if [ $tests -eq 1 ]; then
     options+=(-DZT_TESTS=ON -DZT_WERROR=ON -DCMAKE_PREFIX_PATH="$deps" -DCMAKE_FIND_ROOT_PATH="$deps")
@@ -75,7 +87,18 @@ dist="$build/dist"
 mkdir -p "$dist"
 programs=("$build/app/zentick.exe" "$build/app/zentick-render.exe" "$build/hexedit/zentick-hexedit.exe")
 cp "${programs[@]}" docs/zentick.html "$dist/"
+cp LICENSE "$dist/LICENSE.txt"
 for program in "${programs[@]}"; do
     x86_64-w64-mingw32-strip "$dist/$(basename "$program")"
 done
-zt_log "built $(cd "$dist" && ls | tr '\n' ' ')in $dist"
+# The same files as one zip to hand out.
+version=$(sed -n 's/^project(zentick VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+zip="$build/zentick-$version-win64.zip"
+python3 - "$dist" "$zip" "zentick-$version" <<'PY'
+import os, sys, zipfile
+dist, out, folder = sys.argv[1:]
+with zipfile.ZipFile(out, 'w', zipfile.ZIP_DEFLATED) as z:
+    for name in sorted(os.listdir(dist)):
+        z.write(os.path.join(dist, name), folder + '/' + name)
+PY
+zt_log "built $(cd "$dist" && ls | tr '\n' ' ')in $dist, and $zip"

@@ -7,6 +7,8 @@ ZT_PACKAGES=(
     libx11-dev libxext-dev libxrandr-dev
     libgtest-dev libbenchmark-dev
     libxtst-dev xvfb xauth openbox xdotool x11-utils x11-xserver-utils
+    # the Debian package: its build and its checks
+    debhelper dpkg-dev file lintian appstream desktop-file-utils mandoc
 )
 
 zt_root() { cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd; }

@@ -2,8 +2,11 @@
 
 #include <sys/stat.h>
 
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "platform/os/module.h"
 #include "platform/os/shell.h"
@@ -41,11 +44,49 @@ bool ExecutableDir(char (&directory)[kDocPathSize]) {
     return true;
 }
 
-// Tries fileName in directory; 1 when it was found and opened.
-int TryIn(const char* directory, const char* fileName) {
-    char path[kDocPathSize];
-    if (!MakeDocPath(directory, fileName, path)) return 0;
-    return OpenDocIfExists(path);
+enum class TTry { Missing, Opened, NoOpener };
+
+bool IsFile(const char* path) {
+    struct stat st {};
+    return path != nullptr && stat(path, &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+// Tries fileName in directory: whether it is there, and whether the opener took it.
+TTry TryIn(const char* directory, const char* fileName, char (&path)[kDocPathSize]) {
+    if (!MakeDocPath(directory, fileName, path) || !IsFile(path)) return TTry::Missing;
+    const auto result = reinterpret_cast<intptr_t>(
+        ShellExecuteA(nullptr, "open", path, nullptr, nullptr, SW_SHOWNORMAL));
+    return result > 32 ? TTry::Opened : TTry::NoOpener;
+}
+
+// The data folders of the XDG base directories, most important first, each with the
+// program's folder ("zentick") appended: $XDG_DATA_HOME (or ~/.local/share), then each
+// folder of $XDG_DATA_DIRS (or /usr/local/share and /usr/share). Relative folders are
+// not taken, as the XDG rules ask.
+std::vector<std::string> XdgDataPlaces() {
+    std::vector<std::string> places;
+    auto add = [&places](const std::string& folder) {
+        if (!folder.empty() && folder[0] == '/') places.push_back(folder + "/zentick");
+    };
+    const char* home = std::getenv("XDG_DATA_HOME");
+    if (home != nullptr && home[0] != '\0') {
+        add(home);
+    } else if (const char* user = std::getenv("HOME"); user != nullptr && user[0] != '\0') {
+        add(std::string(user) + "/.local/share");
+    }
+    const char* dirs = std::getenv("XDG_DATA_DIRS");
+    const std::string list =
+        dirs != nullptr && dirs[0] != '\0' ? dirs : "/usr/local/share/:/usr/share/";
+    size_t start = 0;
+    while (start <= list.size()) {
+        size_t colon = list.find(':', start);
+        if (colon == std::string::npos) colon = list.size();
+        std::string folder = list.substr(start, colon - start);
+        while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+        add(folder);
+        start = colon + 1;
+    }
+    return places;
 }
 }  // namespace
 
@@ -69,8 +110,7 @@ bool MakeDocPath(const char* directory, const char* fileName, char (&path)[kDocP
 }
 
 int OpenDocIfExists(const char* path) {
-    struct stat st {};
-    if (path == nullptr || stat(path, &st) != 0 || S_ISDIR(st.st_mode)) return 0;
+    if (!IsFile(path)) return 0;
     ShellExecuteA(nullptr, "open", path, nullptr, nullptr, SW_SHOWNORMAL);
     return 1;
 }
@@ -83,25 +123,43 @@ int ViewDoc(const char* baseName, const char* directory, int quiet) {
         int length = std::snprintf(names[i], kDocPathSize, kPatterns[i], baseName);
         named[i] = length > 0 && static_cast<std::size_t>(length) < kDocPathSize;
     }
-    // Each place is tried with both names before the next place.
+    // Each place is tried with both names before the next place; the search ends at the
+    // first file found, opened or not.
+    TTry found = TTry::Missing;
+    char path[kDocPathSize] = {};
     auto tryPlace = [&](const char* place) {
-        for (int i = 0; i < 2; ++i) {
-            if (named[i] && TryIn(place, names[i]) != 0) return true;
+        for (int i = 0; i < 2 && found == TTry::Missing; ++i) {
+            if (named[i]) found = TryIn(place, names[i], path);
         }
-        return false;
+        return found != TTry::Missing;
     };
+    auto search = [&] {
+        if (tryPlace(directory) || tryPlace("")) return;
+        char exeDir[kDocPathSize];
+        const bool haveExeDir = ExecutableDir(exeDir);
+        if (haveExeDir && tryPlace(exeDir)) return;
+        for (const std::string& place : XdgDataPlaces())
+            if (tryPlace(place.c_str())) return;
+        if (InstalledDir()[0] != '\0' && tryPlace(InstalledDir())) return;
+        if (haveExeDir && ZT_RELATIVE_DATA_DIR[0] != '\0') {
+            char beside[kDocPathSize];
+            if (MakeDocPath(exeDir, ZT_RELATIVE_DATA_DIR, beside)) tryPlace(beside);
+        }
+    };
+    search();
 
-    if (tryPlace(directory)) return 1;
-    if (tryPlace("")) return 1;
-    char exeDir[kDocPathSize];
-    const bool haveExeDir = ExecutableDir(exeDir);
-    if (haveExeDir && tryPlace(exeDir)) return 1;
-    if (InstalledDir()[0] != '\0' && tryPlace(InstalledDir())) return 1;
-    if (haveExeDir && ZT_RELATIVE_DATA_DIR[0] != '\0') {
-        char beside[kDocPathSize];
-        if (MakeDocPath(exeDir, ZT_RELATIVE_DATA_DIR, beside) && tryPlace(beside)) return 1;
+    if (found == TTry::Opened) return 1;
+    if (quiet == 0) {
+        if (found == TTry::Missing) {
+            MessageBoxA(nullptr, "Unable to find documentation", "error", MB_OK);
+        } else {
+            MessageBoxA(nullptr,
+                        std::string("Unable to show documentation: no program to open web pages "
+                                    "was found (xdg-open, from the xdg-utils package).\n\n"
+                                    "The manual is ") +
+                            path,
+                        "error", MB_OK);
+        }
     }
-
-    if (quiet == 0) MessageBoxA(nullptr, "Unable to find documentation", "error", MB_OK);
     return 0;
 }

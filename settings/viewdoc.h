@@ -6,16 +6,22 @@
 //   1-2. directory (the clock passes StartDirectory, the folder it was started from);
 //   3-4. the current folder at the time of the call (the bare relative names);
 //   5-6. the folder of the program's own executable;
-//   7-8. the program's installed data folder (ZT_INSTALLED_DATA_DIR, fixed when the
+//   then "zentick" in each of the user's and the system's data folders, as the XDG base
+//        directories name them: $XDG_DATA_HOME (~/.local/share when unset or empty),
+//        then each folder of $XDG_DATA_DIRS in its order (/usr/local/share:/usr/share
+//        when unset or empty); relative folders are skipped, as the XDG rules ask;
+//   then the program's installed data folder (ZT_INSTALLED_DATA_DIR, fixed when the
 //        program is built, for example /usr/local/share/zentick);
-//   9-10. the data folder next to the executable's folder (../share/zentick beside bin/),
+//   last the data folder next to the executable's folder (../share/zentick beside bin/),
 //        which finds the manual of a copy installed under another prefix than the one it
 //        was built for.
-// Returns 1 when a file was found and handed to the opener (whatever the opener then does)
-// and 0 when none was found; then, unless quiet is nonzero, it shows the message box
-// "Unable to find documentation" (caption "error", one OK button, no owner). A place whose
-// path would not fit a path buffer is skipped rather than cut short, so a shortened name
-// never opens a different file.
+// The search ends at the first file found. Returns 1 when it was handed to the opener
+// (whatever the opener then does) and 0 otherwise. Unless quiet is nonzero, a failure is
+// shown in a message box (caption "error", one OK button, no owner): "Unable to find
+// documentation" when no file was found, and "Unable to show documentation: no program to
+// open web pages was found ..." with the manual's path when no opener could be started
+// (xdg-open missing). A place whose path would not fit a path buffer is skipped rather
+// than cut short, so a shortened name never opens a different file.
 //
 // MakeDocPath(directory, fileName, path) joins a folder and a file name with "/" (none is
 // added after a folder that already ends in "/"; an empty folder gives the file name

@@ -67,6 +67,9 @@ protected:
         root_ = home_.Root();
         for (const char* dir : {"start", "current", "installed", "other"})
             fs::create_directories(root_ + "/" + dir);
+        // The XDG data folders: none of the machine's, so an installed manual does not count.
+        setenv("XDG_DATA_HOME", (root_ + "/datahome").c_str(), 1);
+        setenv("XDG_DATA_DIRS", (root_ + "/data1:" + root_ + "/data2/").c_str(), 1);
         opener_ = root_ + "/opener";
         std::ofstream(opener_) << "#!/bin/sh\nfor a in \"$@\"; do echo \"open:$a\" >&2; done\n";
         chmod(opener_.c_str(), 0755);
@@ -76,6 +79,8 @@ protected:
         fs::current_path(root_ + "/current");
     }
     void TearDown() override {
+        unsetenv("XDG_DATA_HOME");
+        unsetenv("XDG_DATA_DIRS");
         fs::current_path(oldCurrent_);
         SetInstalledDocDirectory("");
         SetShellOpenCommand("");
@@ -120,6 +125,19 @@ const TOrderCase kOrderCases[] = {
     {"CurrentFolderBeforeInstalledFolder",
      {"current/zentick.htm", "installed/zentick.html"},
      "current/zentick.htm"},
+    {"CurrentFolderBeforeTheUsersDataFolder",
+     {"current/zentick.htm", "datahome/zentick/zentick.html"},
+     "current/zentick.htm"},
+    {"TheUsersDataFolderBeforeTheSystems",
+     {"datahome/zentick/zentick.htm", "data1/zentick/zentick.html"},
+     "datahome/zentick/zentick.htm"},
+    {"SystemDataFoldersInTheirOrder",
+     {"data2/zentick/zentick.html", "data1/zentick/zentick.htm"},
+     "data1/zentick/zentick.htm"},
+    {"OnlyInTheLastSystemDataFolder", {"data2/zentick/zentick.html"}, "data2/zentick/zentick.html"},
+    {"SystemDataFoldersBeforeTheInstalledFolder",
+     {"data2/zentick/zentick.htm", "installed/zentick.html"},
+     "data2/zentick/zentick.htm"},
     {"InstalledFolderLast",
      {"installed/zentick.htm", "installed/zentick.html"},
      "installed/zentick.html"},
@@ -264,11 +282,59 @@ TEST_F(ViewDocTest, OpenDocIfExistsOpensFilesOnly) {
     EXPECT_EQ(OpenDocIfExists(nullptr), 0);
 }
 
+TEST_F(ViewDocTest, UnsetOrEmptyDataFoldersMeanTheXdgDefaultsAndRelativeOnesAreSkipped) {
+    // HOME is the test's own folder: ~/.local/share stands in for an unset XDG_DATA_HOME.
+    Touch("home/.local/share/zentick/zentick.html");
+    Touch("data1/zentick/zentick.html");
+    for (const char* home : {static_cast<const char*>(""), static_cast<const char*>(nullptr)}) {
+        if (home) {
+            setenv("XDG_DATA_HOME", home, 1);
+        } else {
+            unsetenv("XDG_DATA_HOME");
+        }
+        EXPECT_EQ(View(root_ + "/start"), std::make_pair(1, Opened("home/.local/share/zentick/zentick.html")));
+    }
+    // A relative folder is no data folder, though one of that name lies in the current one.
+    fs::remove_all(root_ + "/home/.local");
+    Touch("current/relative/zentick/zentick.html");
+    setenv("XDG_DATA_HOME", "relative", 1);
+    setenv("XDG_DATA_DIRS", ("relative::" + root_ + "/data1").c_str(), 1);
+    EXPECT_EQ(View(root_ + "/start"), std::make_pair(1, Opened("data1/zentick/zentick.html")));
+}
+
 TEST_F(ViewDocTest, AFileThatExistsCountsAsOpenedWhateverTheOpenerDoes) {
     Touch("current/zentick.html");
-    SetShellOpenCommand(root_ + "/no such opener");
+    SetShellOpenCommand(root_ + "/opener that fails");
+    std::ofstream(root_ + "/opener that fails") << "#!/bin/sh\nexit 3\n";
+    chmod((root_ + "/opener that fails").c_str(), 0755);
     EXPECT_EQ(OpenDocIfExists("zentick.html"), 1);
     EXPECT_EQ(ViewDoc("zentick", "", 1), 1);
+}
+
+TEST_F(ViewDocTest, NoOpenerAtAllIsShownWithTheManualsPlace) {
+    Touch("start/zentick.html");
+    Touch("current/zentick.html");
+    SetShellOpenCommand(root_ + "/no such opener");
+    THeadlessApp app;
+    std::vector<std::string> shown;
+    app.Backend().After(10, [&] {
+        for (TCustomForm* form : Screen->Forms()) {
+            if (!form->Visible()) continue;
+            shown.push_back(form->Text());
+            for (int i = 0; i < form->ComponentCount(); ++i)
+                if (auto* label = dynamic_cast<TLabel*>(form->Components(i)))
+                    shown.push_back(label->Text());
+        }
+        app.Backend().PressKey(VK_RETURN);
+    });
+    EXPECT_EQ(ViewDoc("zentick", (root_ + "/start").c_str(), 0), 0);
+    ASSERT_EQ(shown.size(), 2u) << "one box, one text";
+    EXPECT_EQ(shown[0], "error");
+    EXPECT_EQ(shown[1].rfind("Unable to show documentation: no program to open web pages", 0), 0u)
+        << shown[1];
+    EXPECT_NE(shown[1].find(root_ + "/start/zentick.html"), std::string::npos) << shown[1];
+    // Quietly: nothing shown, nothing opened.
+    EXPECT_EQ(ViewDoc("zentick", (root_ + "/start").c_str(), 1), 0);
 }
 
 struct TJoinCase {

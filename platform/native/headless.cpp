@@ -400,6 +400,8 @@ THeadlessWindow::THeadlessWindow(THeadlessBackend& backend, const TWindowParams&
       kind_(params.Kind),
       owner_(static_cast<THeadlessWindow*>(params.Owner)),
       title_(params.Title),
+      className_(params.ClassName),
+      icon_(params.Icon),
       bounds_(params.Bounds),
       stayOnTop_(params.StayOnTop),
       taskbarButton_(params.TaskbarButton),

@@ -156,6 +156,8 @@ public:
 
     // What a test can see.
     const std::string& Title() const { return title_; }
+    const std::string& ClassName() const { return className_; }
+    std::span<const TIconImage> Icon() const { return icon_; }
     TWindowKind Kind() const { return kind_; }
     // The owner given at creation (none once it is destroyed).
     THeadlessWindow* Owner() const { return owner_; }
@@ -180,6 +182,8 @@ private:
     TWindowKind kind_;
     THeadlessWindow* owner_;
     std::string title_;
+    std::string className_;
+    std::span<const TIconImage> icon_;
     TRect bounds_;
     bool visible_ = false;
     bool stayOnTop_;

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -70,16 +71,29 @@ enum class TWindowKind {
     Popup,   // a menu or tooltip: not managed, no decoration, above everything
 };
 
+// A program's icon at one size: Width x Height pixels, row by row, each 0xAARRGGBB (not
+// premultiplied), in static storage.
+struct TIconImage {
+    int Width = 0;
+    int Height = 0;
+    const uint32_t* Pixels = nullptr;
+};
+
 struct TWindowParams {
     TRect Bounds;  // screen pixels, frame included (the framework draws no frame)
     TWindowKind Kind = TWindowKind::Normal;
     std::string Title;
+    // The program the window belongs to, as the desktop groups windows: its name, written
+    // as X11's WM_CLASS (instance "zentick-hexedit", class "Zentick-hexedit").
     std::string ClassName = "zentick";
     // A window stays above its owner: with an owner that stays on top, it does too.
     TNativeWindow* Owner = nullptr;
     bool Borderless = false;
     bool StayOnTop = false;
     bool TaskbarButton = true;
+    // The program's icon in a few sizes, for the window system to show beside the window
+    // (X11: _NET_WM_ICON; Windows uses the executable's icon resource instead).
+    std::span<const TIconImage> Icon;
 };
 
 // A top-level window of the window system.

@@ -17,7 +17,8 @@
 //   keyboard focus when shown (_NET_ACTIVE_WINDOW, then XSetInputFocus once viewable).
 //   A window owned by one that stays on top gets _NET_WM_STATE_ABOVE too, so it is not
 //   stacked behind its owner. Popups are override-redirect.
-//   WM_CLASS is the window's class name, _NET_WM_PID is set, WM_DELETE_WINDOW becomes a
+//   WM_CLASS is the window's class name (instance) and the same capitalised (class),
+//   _NET_WM_ICON holds the program's icon, _NET_WM_PID is set, WM_DELETE_WINDOW becomes a
 //   CloseRequest. Positions are requested with USPosition and static gravity: the window
 //   manager keeps the window's own top-left corner where the program puts it, with any
 //   decoration outside it.

@@ -461,9 +461,10 @@ TEST_F(X11Test, WindowCarriesClassPidTitleAndProtocols) {
     XClassHint hint{};
     ASSERT_TRUE(XGetClassHint(observer, window->Id(), &hint));
     EXPECT_STREQ(hint.res_name, "zentick");
-    EXPECT_STREQ(hint.res_class, "zentick");
+    EXPECT_STREQ(hint.res_class, "Zentick");
     XFree(hint.res_name);
     XFree(hint.res_class);
+    EXPECT_TRUE(Property32(window->Id(), "_NET_WM_ICON").empty()) << "none given";
     EXPECT_EQ(Property32(window->Id(), "_NET_WM_PID"),
               std::vector<unsigned long>{unsigned(getpid())});
     EXPECT_EQ(PropertyText(window->Id(), "WM_NAME"), "Zeit \xE9");
@@ -489,6 +490,36 @@ TEST_F(X11Test, WindowCarriesClassPidTitleAndProtocols) {
     Sync();
     EXPECT_TRUE(Property32(window->Id(), "_MOTIF_WM_HINTS").empty());
     EXPECT_EQ(PropertyText(window->Id(), "WM_NAME"), "\xE2\x86\x92 clock");
+}
+
+TEST_F(X11Test, WindowCarriesTheProgramsClassAndEveryIconSize) {
+    // Two sizes of a made-up icon: each pixel's word names its size and place.
+    std::vector<uint32_t> small(4), large(9);
+    for (size_t i = 0; i < small.size(); ++i) small[i] = 0xFF000000u | 0x200 | uint32_t(i);
+    for (size_t i = 0; i < large.size(); ++i) large[i] = 0x80000000u | 0x300 | uint32_t(i);
+    const TIconImage images[] = {{2, 2, small.data()}, {3, 3, large.data()}};
+    TWindowParams params;
+    params.ClassName = "zentick-hexedit";
+    params.Icon = images;
+    auto window = MakeWindow(TRect::FromSize(10, 20, 150, 90), params);
+    params.Kind = TWindowKind::Popup;
+    auto popup = MakeWindow(TRect::FromSize(10, 20, 50, 50), params);
+    Sync();
+    XClassHint hint{};
+    ASSERT_TRUE(XGetClassHint(observer, window->Id(), &hint));
+    EXPECT_STREQ(hint.res_name, "zentick-hexedit");
+    EXPECT_STREQ(hint.res_class, "Zentick-hexedit");
+    XFree(hint.res_name);
+    XFree(hint.res_class);
+    std::vector<unsigned long> expected = {2, 2};
+    expected.insert(expected.end(), small.begin(), small.end());
+    expected.insert(expected.end(), {3, 3});
+    expected.insert(expected.end(), large.begin(), large.end());
+    // Xlib hands 32-bit items over as longs, which may come sign-extended.
+    std::vector<unsigned long> icon = Property32(window->Id(), "_NET_WM_ICON");
+    for (unsigned long& item : icon) item &= 0xFFFFFFFFu;
+    EXPECT_EQ(icon, expected);
+    EXPECT_TRUE(Property32(popup->Id(), "_NET_WM_ICON").empty()) << "menus carry no icon";
 }
 
 TEST_F(X11Test, DialogsAreTransientAndFixedPopupsUnmanaged) {

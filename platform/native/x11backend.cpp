@@ -20,6 +20,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <functional>
 #include <string>
@@ -61,10 +62,11 @@ std::function<int()>& ConnectionLostHandler() {
 // resources are not freed any more (see X11ConnectionLost).
 int OnXIOError(Display*) {
     connectionLost.store(true);
-    std::string message = std::string(program_invocation_short_name) +
-                          ": the connection to the X server was lost\n";
     if (ConnectionLostHandler()) std::exit(ConnectionLostHandler()());
-    ssize_t written = write(STDERR_FILENO, message.data(), message.size());
+    static const char message[] = ": the connection to the X server was lost\n";
+    const char* program = program_invocation_short_name;
+    ssize_t written = write(STDERR_FILENO, program, std::strlen(program));
+    written = write(STDERR_FILENO, message, sizeof message - 1);
     (void)written;
     std::exit(0);
 }
@@ -180,14 +182,15 @@ std::unique_ptr<TBackend> CreateX11Backend(const char* display) {
     Visual* visual = FindVisual(connection.get());
     if (!visual || !ThirtyTwoBitPixels(connection.get())) {
         std::fprintf(stderr,
-                     "zentick: the X display %s has no 24-bit TrueColor visual with 32-bit "
-                     "pixels; the clock cannot be shown on it\n",
-                     DisplayString(connection.get()));
+                     "%s: the X display %s has no 24-bit TrueColor visual with 32-bit "
+                     "pixels; the program cannot be shown on it\n",
+                     program_invocation_short_name, DisplayString(connection.get()));
         return nullptr;
     }
     int fds[2];
     if (pipe2(fds, O_NONBLOCK | O_CLOEXEC) != 0) {
-        std::perror("zentick: pipe");
+        std::fprintf(stderr, "%s: pipe: %s\n", program_invocation_short_name,
+                     std::strerror(errno));
         return nullptr;
     }
     return std::make_unique<TX11Backend>(std::move(connection), visual, TUniqueFd(fds[0]),
@@ -219,6 +222,7 @@ TX11Backend::TX11Backend(TDisplayPtr display, Visual* visual, TUniqueFd wakeRead
                            "WM_CLIENT_MACHINE",
                            "UTF8_STRING",
                            "_NET_WM_NAME",
+                           "_NET_WM_ICON",
                            "_NET_WM_PID",
                            "_NET_WM_PING",
                            "_NET_WM_STATE",

@@ -26,6 +26,7 @@ struct TX11Atoms {
     Atom WM_CLIENT_MACHINE;
     Atom UTF8_STRING;
     Atom _NET_WM_NAME;
+    Atom _NET_WM_ICON;
     Atom _NET_WM_PID;
     Atom _NET_WM_PING;
     Atom _NET_WM_STATE;

@@ -94,9 +94,15 @@ TX11Window::TX11Window(TX11Backend& backend, const TWindowParams& params)
                                          InputOutput, backend_.XVisual(), mask, &attributes));
     cursorDefined_ = true;
 
+    // WM_CLASS: the instance is the program's name, the class the same capitalised, as
+    // ICCCM has it ("zentick-hexedit", "Zentick-hexedit").
+    std::string instanceName = params.ClassName;
     std::string className = params.ClassName;
-    XClassHint classHint{className.data(), className.data()};
+    if (!className.empty() && className[0] >= 'a' && className[0] <= 'z')
+        className[0] = char(className[0] - 'a' + 'A');
+    XClassHint classHint{instanceName.data(), className.data()};
     XSetClassHint(display_, Id(), &classHint);
+    if (kind_ != TWindowKind::Popup) WriteIcon(params.Icon);
     SetTitle(params.Title);
     char host[256] = {};
     if (gethostname(host, sizeof host - 1) == 0)
@@ -143,6 +149,23 @@ Cursor TX11Window::CurrentCursor() const {
 }
 
 // Window manager properties ------------------------------------------------------------------
+
+void TX11Window::WriteIcon(std::span<const TIconImage> icon) {
+    // _NET_WM_ICON: width, height and the pixels of each size, one after the other, as
+    // 32-bit CARDINALs, which Xlib takes as longs.
+    std::vector<long> data;
+    for (const TIconImage& image : icon) {
+        if (image.Width <= 0 || image.Height <= 0 || image.Pixels == nullptr) continue;
+        data.push_back(image.Width);
+        data.push_back(image.Height);
+        const size_t count = size_t(image.Width) * size_t(image.Height);
+        data.insert(data.end(), image.Pixels, image.Pixels + count);
+    }
+    if (data.empty()) return;
+    XChangeProperty(display_, Id(), backend_.Atoms()._NET_WM_ICON, XA_CARDINAL, 32,
+                    PropModeReplace, reinterpret_cast<unsigned char*>(data.data()),
+                    int(data.size()));
+}
 
 void TX11Window::WriteNormalHints() {
     XSizeHints hints{};

@@ -62,6 +62,7 @@ public:
 
 private:
     void WriteNormalHints();
+    void WriteIcon(std::span<const TIconImage> icon);
     void WriteState();
     void WriteMotifHints();
     void ChangeState(bool add, Atom first, Atom second);

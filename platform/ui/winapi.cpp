@@ -128,6 +128,22 @@ bool SetLayeredImpl(HWND hwnd, TColor key, uint8_t alpha, DWORD flags) {
 
 // Creation and destruction -------------------------------------------------------------------
 
+namespace {
+struct TProgramWindowClass {
+    std::string Name = "zentick";
+    std::span<const native::TIconImage> Icon;
+};
+
+TProgramWindowClass& ProgramWindowClass() {
+    static TProgramWindowClass windowClass;
+    return windowClass;
+}
+}  // namespace
+
+void SetProgramWindowClass(std::string className, std::span<const native::TIconImage> icon) {
+    ProgramWindowClass() = {std::move(className), icon};
+}
+
 HWND CreateWindowExA(DWORD exStyle, const std::string& windowName, DWORD style, int x, int y,
                      int width, int height, HWND parent, WNDPROC proc) {
     TWindowSystem& s = Sys();
@@ -151,6 +167,8 @@ HWND CreateWindowExA(DWORD exStyle, const std::string& windowName, DWORD style, 
         params.Bounds = h->rect;
         params.Kind = KindFor(style, exStyle, h->parent);
         params.Title = windowName;
+        params.ClassName = ProgramWindowClass().Name;
+        params.Icon = ProgramWindowClass().Icon;
         params.Owner = h->parent && h->parent->native ? h->parent->native.get() : nullptr;
         params.Borderless = (style & WS_CAPTION) != WS_CAPTION;
         params.StayOnTop = exStyle & WS_EX_TOPMOST;

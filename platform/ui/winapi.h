@@ -21,6 +21,7 @@
 
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 
 #include "platform/gfx/canvas.h"
@@ -121,6 +122,11 @@ struct PAINTSTRUCT {
 HWND CreateWindowExA(DWORD exStyle, const std::string& windowName, DWORD style, int x, int y,
                      int width, int height, HWND parent, WNDPROC proc);
 bool DestroyWindow(HWND hwnd);
+
+// The program every top-level window belongs to on the desktop: its class name (X11's
+// WM_CLASS, by which docks group windows; "zentick" unless set) and its icon. A program
+// sets it once before it creates a window; later windows are made with it.
+void SetProgramWindowClass(std::string className, std::span<const native::TIconImage> icon = {});
 bool IsWindow(HWND hwnd);
 
 // Window data and procedure.

@@ -41,6 +41,7 @@ protected:
         return {};
 #endif
     }
+    std::string InstanceName() const override { return "zentick-hexedit"; }
     bool IsMainTitle(const std::string& title) const override {
         const std::string suffix = " - zentick-hexedit";
         return title.size() > suffix.size() &&
@@ -80,6 +81,14 @@ TEST_F(HexEditProgram, TypedUndoneAndRedoneBytesAreSavedAndCtrlQEnds) {
     // The window shows first; the file named on the command line opens just after.
     EXPECT_TRUE(WaitFor([&] { return Title(w) == "sample.bin - zentick-hexedit"; })) << Title(w);
     ASSERT_TRUE(WaitFor([&] { return FocusWindow() == w; })) << "the editor's window has no focus";
+    // Its windows are its own on the desktop (WM_CLASS "zentick-hexedit", "Zentick-hexedit",
+    // as Find looks for them), the main window with its own icon in every size, and so are
+    // its dialogs.
+    EXPECT_EQ(IconSizes(w), (std::vector<std::string>{"16x16", "32x32", "48x48", "64x64"}));
+    Xdotool("key --delay 50 ctrl+f");
+    ASSERT_TRUE(WaitFor([&] { return FindTitled("Find") != 0; })) << "no Find dialog of the hex editor";
+    Xdotool("key --delay 50 Escape");
+    ASSERT_TRUE(WaitFor([&] { return FindTitled("Find") == 0 && FocusWindow() == w; }));
     // The cursor starts on the first byte, in the characters panel.
     Xdotool("type --delay 50 XY");
     EXPECT_TRUE(WaitFor([&] { return Title(w) == "*sample.bin - zentick-hexedit"; })) << Title(w);

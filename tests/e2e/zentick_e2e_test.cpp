@@ -34,6 +34,9 @@ TEST_F(Program, OpensAtTheMiddleOfTheScreenWithTheClocksShape) {
     EXPECT_EQ(bounds, (TRect{2, 2, 148, 86}));
     EXPECT_GT(area, 146 * 84 - 120);
     EXPECT_LT(area, 146 * 84);
+    // Found by its WM_CLASS ("zentick", "Zentick"), with its icon in every size a dock asks
+    // for.
+    EXPECT_EQ(IconSizes(w), (std::vector<std::string>{"16x16", "32x32", "48x48", "64x64"}));
 }
 
 TEST_F(Program, OpensAtTheStoredPlace) {

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -68,12 +69,11 @@ TEST(Render, TheTransparentBackgroundKeysBlackOut) {
     EXPECT_GT(opaque, 1000) << "the LEDs stay";
 }
 
-TEST(Render, FormatsAndOutOfRangeNumbersAreApplied) {
+TEST(Render, FormatsAreApplied) {
     struct Case {
         const char* options;
         int width, height;
-    } cases[] = {{"--type 1", 76, 46}, {"--type 6", 280, 41}, {"--type 3 --secondshide 1", 480, 32},
-                 {"--type 9 --back -5", 150, 90}};
+    } cases[] = {{"--type 1", 76, 46}, {"--type=6", 280, 41}, {"--type 3 --secondshide 1", 480, 32}};
     for (const Case& c : cases) {
         ASSERT_EQ(Render(std::string(c.options) + " --out " + Temp("format.png")).Status, 0) << c.options;
         TBitmap picture;
@@ -112,7 +112,7 @@ TEST(Render, DrawsTheDialogsFilledFromTheOptions) {
         EXPECT_TRUE(LoadPng(Temp("filled.png"), picture)) << options;
         return picture;
     };
-    TBitmap plain = render("--ontop 0 --type 0"), onTop = render("--ontop 5 --type 0"),
+    TBitmap plain = render("--ontop 0 --type 0"), onTop = render("--ontop 1 --type 0"),
             dipSwitch = render("--ontop 0 --type 6");
     const TRect onTopBox{8, 64, 22, 81}, formats{8, 184, 265, 281}, dipSwitchItem{8, 250, 140, 281};
     EXPECT_TRUE(DifferIn(plain, onTop, onTopBox));
@@ -143,16 +143,99 @@ TEST(Render, DrawsTheGaugeInEachOfItsKinds) {
     EXPECT_GT(needle, 10);
 }
 
-TEST(Render, BadUsageIsRefusedWithExitCodeTwo) {
-    for (const char* arguments : {"", "--type 1", "--out x.png --colour 2", "--time 25:00:00 --out x.png",
-                                  "--dialog menu --out x.png", "--control knob --out x.png",
-                                  "--time 1:2:3 --out x.png", "--type many --out x.png", "--out"}) {
+TEST(Render, BadUsageIsRefusedWithExitCodeTwoAndNothingWritten) {
+    struct Case {
+        std::string Arguments;
+        const char* Message;
+    } cases[] = {
+        {"", "no --out file given"},
+        {"--type 1", "no --out file given"},
+        {"--colour 2", "unknown option '--colour'"},
+        {"--bogus", "unknown option '--bogus'"},
+        {"-x", "unknown option '-x'"},
+        {"--time 25:00:00", "--time must be HH:MM:SS, as 13:47:05"},
+        {"--time 1:2:3", "--time must be HH:MM:SS, as 13:47:05"},
+        {"--dialog menu", "--dialog must be settings or about"},
+        {"--control knob", "--control must be gauge"},
+        {"--type many", "--type must be 0 to 6"},
+        {"--type 99", "--type must be 0 to 6"},
+        {"--type=-1", "--type must be 0 to 6"},
+        {"--back 4", "--back must be 0 to 3"},
+        {"--color 5", "--color must be 0 to 4"},
+        {"--shape 3", "--shape must be 0 to 2"},
+        {"--ontop 5", "--ontop must be 0 to 1"},
+        {"--help=1", "option '--help' takes no value"},
+        {"stray", "unexpected argument 'stray'"},
+        {"--type 3 --bcd 1", "--bcd 1 needs a standard format (--type 0 to 2): the horizontal "
+                             "formats and the dip switches show binary"},
+        {"--bcd 1 --type 6", "--bcd 1 needs a standard format (--type 0 to 2): the horizontal "
+                             "formats and the dip switches show binary"},
+    };
+    const std::string picture = Temp("refused.png"), region = Temp("refused.rgn");
+    for (const Case& c : cases) {
+        std::remove(picture.c_str());
+        std::remove(region.c_str());
+        // The output named first, so a fault later on the line must still stop the drawing.
+        const std::string arguments = c.Arguments.empty() ? std::string()
+                                      : c.Arguments == "--type 1"
+                                          ? c.Arguments
+                                          : "--region " + region + " --out=" + picture + " " + c.Arguments;
         TResult result = Render(arguments);
         EXPECT_EQ(result.Status, 2) << arguments;
-        // One line that names the fault, then the usage.
-        EXPECT_EQ(result.Errors.rfind("zentick-render: ", 0), 0u) << arguments;
-        EXPECT_EQ(result.Errors.find("\nusage: zentick-render"), result.Errors.find('\n')) << arguments;
+        // One line that names the fault, then where to find help.
+        EXPECT_EQ(result.Errors, std::string("zentick-render: ") + c.Message +
+                                     "\nTry 'zentick-render --help' for more information.\n")
+            << arguments;
+        EXPECT_NE(access(picture.c_str(), F_OK), 0) << "written: " << arguments;
+        EXPECT_NE(access(region.c_str(), F_OK), 0) << "written: " << arguments;
     }
+    TResult missing = Render("--out");
+    EXPECT_EQ(missing.Status, 2);
+    EXPECT_EQ(missing.Errors.rfind("zentick-render: option '--out' needs a value\n", 0), 0u) << missing.Errors;
+}
+
+TEST(Render, HelpAndVersionInTheGnuStyle) {
+    for (const char* option : {"--help", "-h"}) {
+        TResult help = Render(std::string(option) + " > " + Temp("help.txt"));
+        EXPECT_EQ(help.Status, 0);
+        std::ifstream in(Temp("help.txt"));
+        std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        EXPECT_EQ(text.rfind("Usage: zentick-render [OPTION]... --out FILE.png\n", 0), 0u) << text;
+        EXPECT_NE(text.find("\n      --type N "), std::string::npos) << text;
+        EXPECT_NE(text.find("\n  -o, --out FILE.png "), std::string::npos) << text;
+    }
+    for (const char* option : {"--version", "-V"}) {
+        TResult version = Render(std::string(option) + " > " + Temp("version.txt"));
+        EXPECT_EQ(version.Status, 0);
+        std::ifstream in(Temp("version.txt"));
+        std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        EXPECT_EQ(text.rfind("zentick-render 2.", 0), 0u) << text;
+        EXPECT_NE(text.find("\nCopyright (c) 2026 The zentick developers\nLicence: MIT"), std::string::npos)
+            << text;
+    }
+}
+
+TEST(Render, HorizontalFormatsAndDipSwitchesAreDrawnInBinary) {
+    // BCD is the default of the standard formats; the others show binary as the clock
+    // does, whether or not --bcd 0 is given, with every LED of each group drawn.
+    for (int type = 3; type <= 6; ++type) {
+        const std::string options = "--time 13:47:05 --type " + std::to_string(type);
+        ASSERT_EQ(Render(options + " --out " + Temp("default.png")).Status, 0) << type;
+        ASSERT_EQ(Render(options + " --bcd 0 --out " + Temp("binary.png")).Status, 0) << type;
+        TBitmap byDefault, binary;
+        ASSERT_TRUE(LoadPng(Temp("default.png"), byDefault));
+        ASSERT_TRUE(LoadPng(Temp("binary.png"), binary));
+        ASSERT_EQ(byDefault.Width(), binary.Width());
+        EXPECT_FALSE(DifferIn(byDefault, binary, {0, 0, binary.Width(), binary.Height()})) << type;
+    }
+    // In binary 13 is 001101: the hours' first LED is dark, in BCD it would not be drawn;
+    // the standard formats still read BCD by default.
+    ASSERT_EQ(Render("--time 13:47:05 --out " + Temp("standard.png")).Status, 0);
+    ASSERT_EQ(Render("--time 13:47:05 --bcd 0 --out " + Temp("standard-binary.png")).Status, 0);
+    TBitmap bcd, binary;
+    ASSERT_TRUE(LoadPng(Temp("standard.png"), bcd));
+    ASSERT_TRUE(LoadPng(Temp("standard-binary.png"), binary));
+    EXPECT_TRUE(DifferIn(bcd, binary, {0, 0, bcd.Width(), bcd.Height()}));
 }
 
 }  // namespace

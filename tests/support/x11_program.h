@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cctype>
 #include <functional>
 #include <memory>
 #include <string>
@@ -79,6 +80,8 @@ protected:
     virtual bool IsMainTitle(const std::string& title) const {
         return title == "Form1";
     }
+    // The program's WM_CLASS: its instance name; the class is the same capitalised.
+    virtual std::string InstanceName() const { return "zentick"; }
 
     // Starts the program with arguments; extraEnv entries ("NAME=value") add to its
     // environment.
@@ -107,15 +110,17 @@ protected:
         return pid;
     }
 
-    // The first mapped window of the running clock (WM_CLASS zentick, its _NET_WM_PID) that
+    // The first mapped window of the running program (its WM_CLASS and _NET_WM_PID) that
     // matches, or 0. The window of a clock that has just ended may still be on the server,
     // so the process is checked too.
     Window FindWindow(const std::function<bool(Window, const XWindowAttributes&)>& match) {
         std::function<Window(Window)> search = [&](Window w) -> Window {
             XClassHint hint{};
             if (XGetClassHint(display, w, &hint)) {
-                bool ours = hint.res_class && std::string(hint.res_class) == "zentick" &&
-                            WindowPid(w) == clock.Pid();
+                std::string instance = InstanceName(), className = instance;
+                className[0] = char(std::toupper(static_cast<unsigned char>(className[0])));
+                bool ours = hint.res_name && hint.res_class && hint.res_name == instance &&
+                            hint.res_class == className && WindowPid(w) == clock.Pid();
                 XFree(hint.res_name);
                 XFree(hint.res_class);
                 XWindowAttributes a{};
@@ -158,6 +163,32 @@ protected:
     Window TransientFor(Window w) {
         Window owner = 0;
         return XGetTransientForHint(display, w, &owner) ? owner : 0;
+    }
+
+    // The sizes in a window's _NET_WM_ICON, as "16x16" words, after checking that the
+    // property holds whole pictures.
+    std::vector<std::string> IconSizes(Window w) {
+        Atom type = 0;
+        int format = 0;
+        unsigned long count = 0, after = 0;
+        unsigned char* data = nullptr;
+        std::vector<std::string> sizes;
+        if (XGetWindowProperty(display, w, XInternAtom(display, "_NET_WM_ICON", False), 0, 1 << 20,
+                               False, XA_CARDINAL, &type, &format, &count, &after, &data) == Success &&
+            data && format == 32) {
+            auto* items = reinterpret_cast<unsigned long*>(data);
+            for (unsigned long at = 0; at + 2 <= count;) {
+                const unsigned long width = items[at] & 0xFFFFFFFFu, height = items[at + 1] & 0xFFFFFFFFu;
+                if (width * height > count - at - 2) {
+                    sizes.push_back("truncated");
+                    break;
+                }
+                sizes.push_back(std::to_string(width) + "x" + std::to_string(height));
+                at += 2 + width * height;
+            }
+        }
+        if (data) XFree(data);
+        return sizes;
     }
 
     // The names of the atoms in a window's property of type ATOM.
