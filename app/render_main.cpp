@@ -5,6 +5,7 @@
 //                  [--hour24 0|1] [--bcd 0|1] [--bcdhide 0|1] [--secondshide 0|1]
 //                  [--ontop 0|1] [--autoload 0|1] [--hidetask 0|1] [--movearound 0|1]
 //                  [--startup 0|1] [--dialog settings|about] [--scale PERCENT]
+//                  [--control gauge]
 //                  --out FILE.png [--region FILE.bin]
 //
 // Options are read in the GNU style (platform/os/cmdoptions.h): --type=3 or --type 3, -o
@@ -18,8 +19,9 @@
 // fills it, or the About box, instead of the main window: its client area, without the
 // frame and title bar the window manager adds. --scale draws everything at a scale from 100
 // to 400 percent in steps of 25, on a screen of that share of 96 pixels per inch, whose
-// density the clock's automatic size follows. -h/--help prints the usage, -V/--version the
-// version; both end the program at once.
+// density the clock's automatic size follows. --control gauge draws the component set's
+// gauge (TAGauge) instead, once in each of its kinds, at 65 percent. -h/--help prints the
+// usage, -V/--version the version; both end the program at once.
 #include <cstdio>
 #include <ctime>
 #include <fstream>
@@ -36,6 +38,7 @@
 #include "platform/os/wallclock.h"
 #include "platform/ui/application.h"
 #include "shaped/fcregion.h"
+#include "widgets/agauge.h"
 
 namespace {
 
@@ -63,6 +66,8 @@ const TOptionSpec kOptions[] = {
      "draw this dialog instead of the clock"},
     {"scale", 0, TOptionValue::Number, 100, 400, "", "PERCENT",
      "draw as on a screen of PERCENT x 96 / 100 dpi (100 to 400, steps of 25)"},
+    {"control", 0, TOptionValue::Choice, 0, 0, "gauge", "",
+     "draw this control of the component set instead of the clock"},
     {"out", 'o', TOptionValue::Text, 0, 0, "", "FILE.png", "the picture to write (required)"},
     {"region", 0, TOptionValue::Text, 0, 0, "", "FILE.bin",
      "also write the window's region as a stored region block"},
@@ -113,6 +118,35 @@ private:
     ClockSettings settings_;
 };
 
+// A window with a gauge of each kind, at 65 percent, on the dialog face colour.
+TForm* GaugeGallery(TComponent* owner) {
+    auto* form = New<TForm>(owner);
+    form->SetBorderStyle(bsNone);
+    form->SetColor(clBtnFace);
+    form->SetBounds(0, 0, 408, 80);
+    struct TPlace {
+        TGaugeKind Kind;
+        TRect Bounds;
+    };
+    const TPlace places[] = {
+        {gkHorizontalBar, TRect::FromSize(8, 30, 120, 20)}, {gkVerticalBar, TRect::FromSize(136, 8, 20, 64)},
+        {gkPie, TRect::FromSize(164, 8, 64, 64)},           {gkNeedle, TRect::FromSize(236, 8, 96, 64)},
+        {gkText, TRect::FromSize(340, 30, 60, 20)},
+    };
+    for (const TPlace& place : places) {
+        auto* gauge = new TAGauge(form);
+        gauge->SetParent(form);
+        gauge->SetBounds(place.Bounds.Left, place.Bounds.Top, place.Bounds.Width(),
+                         place.Bounds.Height());
+        gauge->SetKind(place.Kind);
+        gauge->SetForeColor(clHighlight);
+        gauge->SetBackColor(clWindow);
+        gauge->SetShowText(place.Kind == gkHorizontalBar || place.Kind == gkText);
+        gauge->SetProgress(65);
+    }
+    return form;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -144,6 +178,8 @@ int main(int argc, char** argv) {
     const int32_t startup = startupOption ? int32_t(startupOption->Number) : 0;
     const TParsedOption* dialogOption = parsed.Find("dialog");
     const std::string dialog = dialogOption ? dialogOption->Text : "";
+    const TParsedOption* controlOption = parsed.Find("control");
+    const std::string control = controlOption ? controlOption->Text : "";
     const TParsedOption* outOption = parsed.Find("out");
     const std::string out = outOption ? outOption->Text : "";
     const TParsedOption* regionOption = parsed.Find("region");
@@ -189,6 +225,8 @@ int main(int argc, char** argv) {
             shown = settingsDialog;
         } else if (dialog == "about") {
             shown = New<TFormAboutClock>(form);
+        } else if (control == "gauge") {
+            shown = GaugeGallery(form);
         }
         if (shown != form) {
             shown->Show();

@@ -1,15 +1,16 @@
 // Feeds arbitrary text to what the hex editor's Find reads (ParseNumber, ParseHex,
-// ParseByteString, NumberBytes) and to its byte searches, checking each against a plain
+// ParseByteString, NumberBytes, SearchNumberBytes) and to its byte searches, checking each against a plain
 // reference written from the documented rules.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <optional>
 #include <string_view>
 #include <vector>
 
-#include "widgets/numbase.h"
-#include "widgets/strutil.h"
+#include "widgets/hex/numbase.h"
+#include "widgets/hex/strutil.h"
 
 namespace {
 
@@ -86,6 +87,34 @@ int64_t ReferenceFind(const uint8_t* data, size_t size, size_t from, const uint8
     return -1;
 }
 
+// The number a search looks for, over the whole 64 bits, or false beyond them.
+bool ReferenceSearchNumber(std::string_view text, __int128& value) {
+    size_t i = 0;
+    while (i < text.size() && Space(text[i]))
+        ++i;
+    value = 0;
+    const __int128 top = __int128(1) << 64;
+    if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
+        for (char c : text.substr(i + 2)) {
+            if (Digit(c) < 0) continue;
+            value = value * 16 + Digit(c);
+            if (value >= top) return false;
+        }
+        return true;
+    }
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        value = value * 10 + (text[i] - '0');
+        if (value >= top) return false;
+    }
+    if (negative) {
+        if (value > (__int128(1) << 63)) return false;
+        value = -value;
+    }
+    return true;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -105,6 +134,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (bytes.size() > 1) {
         const int64_t half = int64_t(1) << (4 * bytes.size() - 1);  // range of the next size down
         Check(number >= 0 ? number >= 2 * half : number < -half);
+    }
+
+    // A number to search for: its bytes read back as the number, big-endian (negative ones
+    // sign-extended), in the fewest of 1, 2, 4 or 8 that hold it; nothing beyond 64 bits.
+    __int128 wanted = 0;
+    const std::optional<std::vector<uint8_t>> search = SearchNumberBytes(text);
+    Check(search.has_value() == ReferenceSearchNumber(text, wanted));
+    if (search) {
+        const size_t n = search->size();
+        Check(n == 1 || n == 2 || n == 4 || n == 8);
+        __int128 read = 0;
+        for (uint8_t b : *search)
+            read = read * 256 + b;
+        if (wanted < 0) read -= __int128(1) << (8 * n);
+        Check(read == wanted);
+        if (n > 1) {
+            const __int128 below = __int128(1) << (4 * n);  // what the next size down holds
+            Check(wanted < 0 ? wanted < -below / 2 : wanted >= below);
+        }
     }
 
     // Searches: the first byte gives the pattern's length and the start, the rest is split

@@ -1,7 +1,7 @@
 #include "hexedit/ffind.h"
 
-#include "widgets/hexcontrol.h"
-#include "widgets/strutil.h"
+#include "widgets/hex/hexcontrol.h"
+#include "widgets/hex/strutil.h"
 
 namespace {
 

@@ -1,23 +1,17 @@
 #include "hexedit/fhexedit.h"
 
+#include <algorithm>
 #include <cstdio>
 
+#include "platform/os/fileio.h"
+#include "platform/ui/application.h"
 #include "platform/ui/msgbox.h"
+#include "platform/ui/screen.h"
 
 namespace {
 
 constexpr int kBytesPerLine[3] = {8, 16, 32};
 constexpr int kBytesPerGroup[4] = {1, 2, 4, 8};
-
-// The file's name without its folder (on Windows, after a "\", a "/" or a drive's ":").
-std::string BaseName(const std::string& path) {
-#ifdef _WIN32
-    size_t slash = path.find_last_of("\\/:");
-#else
-    size_t slash = path.find_last_of('/');
-#endif
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 }  // namespace
 
@@ -39,6 +33,10 @@ TFormHexEdit::TFormHexEdit(TComponent* owner) : TForm(owner) {
     TimerCursor = new TTimer(this);
     TimerCursor->SetInterval(100);
     TimerCursor->SetOnTimer(Method(this, &TFormHexEdit::TimerCursorTimer));
+
+    busy_ = TBusyIndicator(LabelStatus, Gauge1);
+    OnResize = Method(this, &TFormHexEdit::FormResize);
+    HexEditor1->OnResize = Method(this, &TFormHexEdit::FormResize);
 
     HexEditor1->SetNotLoaded();
     HexEditor1->SetReadOnly(true);
@@ -107,6 +105,8 @@ void TFormHexEdit::BuildMenus() {
             [count](THexEditor& e) { e.SetBytesPerGroup(count); });
     }
     AddItem(View1, "-", 0, nullptr);
+    Latin11 = AddViewItem(View1, "Characters: Latin-1",
+                          [](THexEditor& e) { e.SetLatin1(!e.Latin1()); });
     ChangeLog1 = AddItem(View1, "Change log", 0, Method(this, &TFormHexEdit::ChangeLog1Click));
 }
 
@@ -122,6 +122,16 @@ void TFormHexEdit::BuildControls() {
     LabelStatus = new TLabel(this);
     LabelStatus->SetParent(PanelStatus);
     LabelStatus->SetBounds(6, 3, 10, 13);
+
+    // The gauge of a long operation, at the right end of the status line.
+    Gauge1 = new TAGauge(this);
+    Gauge1->SetParent(PanelStatus);
+    Gauge1->SetBounds(PanelStatus->Width() - 156, 3, 150, 14);
+    Gauge1->SetAnchors(akTop | akRight);
+    Gauge1->SetForeColor(clHighlight);
+    Gauge1->SetBackColor(clWindow);
+    Gauge1->SetShowText(true);
+    Gauge1->SetVisible(false);
 
     ListViewLog = new TListView(this);
     ListViewLog->SetParent(this);
@@ -143,6 +153,16 @@ void TFormHexEdit::BuildControls() {
     ScrollBar1->SetTabStop(false);
     ScrollBar1->OnChange = Method(this, &TFormHexEdit::ScrollBar1Change);
 
+    // Below the editor only (the vertical bar took its place at the right first).
+    ScrollBar2 = new TScrollBar(this);
+    ScrollBar2->SetParent(this);
+    ScrollBar2->SetKind(sbHorizontal);
+    ScrollBar2->SetHeight(16);
+    ScrollBar2->SetAlign(alBottom);
+    ScrollBar2->SetTabStop(false);
+    ScrollBar2->SetVisible(false);
+    ScrollBar2->OnChange = Method(this, &TFormHexEdit::ScrollBar1Change);
+
     HexEditor1 = new THexEditor(this);
     HexEditor1->SetParent(this);
     HexEditor1->SetAlign(alClient);
@@ -152,6 +172,9 @@ void TFormHexEdit::BuildControls() {
     HexEditor1->SetColorCursor(clBlue);
     HexEditor1->SetColorChange(clRed);
     HexEditor1->SetScrollBar(ScrollBar1);
+    HexEditor1->SetHorzScrollBar(ScrollBar2);
+    HexEditor1->OnProgress = Method(this, &TFormHexEdit::HexEditor1Progress);
+    HexEditor1->OnRowWidthChange = Method(this, &TFormHexEdit::HexEditor1RowWidthChange);
     HexEditor1->OnChangeLogUpdate = Method(this, &TFormHexEdit::HexEditor1ChangeLogUpdate);
     HexEditor1->OnDirtyChange = Method(this, &TFormHexEdit::HexEditor1DirtyChange);
     HexEditor1->OnCursorChange = [this](TObject*, int64_t) { UpdateStatus(); };
@@ -179,10 +202,13 @@ void TFormHexEdit::OpenArgument(const std::string& fileName) {
 }
 
 bool TFormHexEdit::OpenFile(const std::string& fileName) {
+    busy_.Begin("Opening " + NameOfPath(fileName));
     int result = HexEditor1->LoadFromFile(fileName);
+    busy_.End();
     if (result == hfDone || result == hfShortRead) {
         path_ = result == hfDone ? fileName : std::string();
         hasData_ = true;
+        cutShortTold_ = false;
         HexEditor1->SetReadOnly(false);
         searched_ = false;
     }
@@ -191,6 +217,12 @@ bool TFormHexEdit::OpenFile(const std::string& fileName) {
     UpdateStatus();
     switch (result) {
         case hfDone:
+            if (HexEditor1->Document().RolledBackSave())
+                MessageBoxA(Handle(),
+                            "A save of " + fileName +
+                                " was interrupted; the file was put back as it was before it.",
+                            kHexEditName, MB_OK | MB_ICONINFORMATION);
+            OfferRecovery();
             return true;
         case hfShortRead:
             ShowError("Only part of " + fileName + " could be read.");
@@ -198,10 +230,33 @@ bool TFormHexEdit::OpenFile(const std::string& fileName) {
         case hfNoMemory:
             ShowError(fileName + " is too large to load.");
             return false;
+        case hfCancelled:
+            return false;
         default:
-            ShowError("Cannot open " + fileName + ".");
+            ShowError(DescribeFileError(HexEditor1->FileError(), "Cannot open", fileName) + ".");
             return false;
     }
+}
+
+void TFormHexEdit::OfferRecovery() {
+    THexDocument& document = HexEditor1->Document();
+    const std::string recovery = document.RecoveryPathFor(document.FilePath());
+    if (!THexDocument::RecoveryMatches(recovery, document.FilePath())) return;
+    int answer = MessageBoxA(Handle(),
+                             DisplayName() +
+                                 " has unsaved changes from a session that ended before they "
+                                 "were saved. Restore them?",
+                             kHexEditName, MB_YESNO | MB_ICONQUESTION);
+    if (answer == IDYES && document.ReadRecovery(recovery)) {
+        ShowError("The changes kept for " + DisplayName() + " cannot be read.");
+        return;
+    }
+    // Restored into the editor, or not wanted: the file has done its work.
+    RemoveFile(recovery);
+    HexEditor1->Repaint();
+    UpdateTitle();
+    UpdateMenus();
+    UpdateStatus();
 }
 
 bool TFormHexEdit::SaveFile() {
@@ -217,18 +272,35 @@ bool TFormHexEdit::SaveFileAs() {
 }
 
 bool TFormHexEdit::SaveTo(const std::string& fileName) {
+    const THexDocument& document = HexEditor1->Document();
+    TFileIdentity target;
+    if (!document.FilePath().empty() && !IdentityOfPath(fileName, target) &&
+        target.SameFile(document.FileIdentity()) && document.ChangedOnDisk()) {
+        int answer =
+            MessageBoxA(Handle(),
+                        fileName + " was changed by another program since it was opened. "
+                                   "Save over it?",
+                        kHexEditName, MB_YESNO | MB_ICONWARNING);
+        if (answer != IDYES) return false;
+    }
+    busy_.Begin("Saving " + NameOfPath(fileName));
     int result = HexEditor1->SaveToFile(fileName);
+    busy_.End();
     if (result == hfDone) path_ = fileName;
     UpdateTitle();
+    UpdateStatus();
     switch (result) {
         case hfDone:
+            cutShortTold_ = false;
             return true;
+        case hfCancelled:
+            return false;
         case hfShortWrite:
-            ShowError(fileName +
-                      " could not be written completely; the file on disk is unchanged.");
+            ShowError(DescribeFileError(HexEditor1->FileError(), "Cannot save", fileName) +
+                      ". The file on disk is unchanged.");
             return false;
         default:
-            ShowError("Cannot open " + fileName + " for writing.");
+            ShowError(DescribeFileError(HexEditor1->FileError(), "Cannot save", fileName) + ".");
             return false;
     }
 }
@@ -241,10 +313,46 @@ bool TFormHexEdit::QuerySave() {
     return answer == IDNO;
 }
 
+int TFormHexEdit::EndNow(const std::string& why, bool terminate) {
+    if (terminate) Application->Terminate();
+    THexDocument& document = HexEditor1->Document();
+    if (!HexEditor1->Dirty()) {
+        std::fprintf(stderr, "%s: %s\n", kHexEditName, why.c_str());
+        return 0;
+    }
+    if (path_.empty() || document.FilePath().empty()) {
+        std::fprintf(stderr, "%s: %s; the unsaved changes belong to no file and are lost\n",
+                     kHexEditName, why.c_str());
+        return 1;
+    }
+    const std::string recovery = document.RecoveryPathFor(document.FilePath());
+    if (TFileError e = document.WriteRecovery(recovery)) {
+        std::fprintf(stderr, "%s: %s; the unsaved changes to %s could not be kept: %s\n",
+                     kHexEditName, why.c_str(), path_.c_str(), FileErrorText(e).c_str());
+        return 1;
+    }
+    std::fprintf(stderr,
+                 "%s: %s; the unsaved changes to %s are kept in %s and offered when it is "
+                 "opened again\n",
+                 kHexEditName, why.c_str(), path_.c_str(), recovery.c_str());
+    return 1;
+}
+
+void TFormHexEdit::CheckFileOnDisk() {
+    if (cutShortTold_ || busy_.Active() || !hasData_ || !HexEditor1->Document().ReadPastEnd())
+        return;
+    cutShortTold_ = true;
+    MessageBoxA(Handle(),
+                DisplayName() +
+                    " was cut short by another program while open: the bytes past its new end "
+                    "show as zeros. Your changes are kept; Save As keeps them in another file.",
+                kHexEditName, MB_OK | MB_ICONWARNING);
+}
+
 // Texts ---------------------------------------------------------------------------------------
 
 std::string TFormHexEdit::DisplayName() const {
-    return path_.empty() ? "untitled" : BaseName(path_);
+    return path_.empty() ? "untitled" : NameOfPath(path_);
 }
 
 std::string TFormHexEdit::TitleText() const {
@@ -285,6 +393,7 @@ void TFormHexEdit::UpdateMenus() {
         BytesPerLine[i]->SetChecked(HexEditor1->BytesPerLine() == kBytesPerLine[i]);
     for (int i = 0; i < 4; ++i)
         BytesPerGroup[i]->SetChecked(HexEditor1->BytesPerGroup() == kBytesPerGroup[i]);
+    Latin11->SetChecked(HexEditor1->Latin1());
     ChangeLog1->SetChecked(ListViewLog->Visible());
     // The list shows the log in the present bases.
     if (ListViewLog->Visible()) HexEditor1->ChangeLogToListView(ListViewLog);
@@ -347,6 +456,12 @@ void TFormHexEdit::FindNext1Click(TObject* sender) {
 
 void TFormHexEdit::Search(bool first) {
     if (!hasData_) return;
+    std::string refused;
+    if (SearchPatternOf(searchText_, searchMode_, &refused).empty() && !refused.empty()) {
+        ShowError(refused);
+        return;
+    }
+    busy_.Begin("Searching for " + searchText_);
     int64_t hit = -1;
     if (first) {
         hit = HexEditor1->FindFirst(searchText_, searchMode_, searchFlags_);
@@ -356,7 +471,10 @@ void TFormHexEdit::Search(bool first) {
         // The cursor was moved since the last match: go on from where it is now.
         hit = HexEditor1->FindFirst(searchText_, searchMode_, searchFlags_ | sfFromCursor);
     }
+    busy_.End();
+    UpdateStatus();
     searched_ = true;
+    if (HexEditor1->SearchCancelled()) return;
     if (hit < 0) {
         MessageBoxA(Handle(), "Cannot find " + searchText_ + ".", kHexEditName,
                     MB_OK | MB_ICONINFORMATION);
@@ -385,6 +503,50 @@ void TFormHexEdit::ScrollBar1Change(TObject*) {
     HexEditor1->Invalidate();
 }
 
+bool TFormHexEdit::HexEditor1Progress(TObject*, int64_t done, int64_t total) {
+    return busy_.Step(done, total);
+}
+
+// The editor tells of a new row width while it paints, and of a new size while it is laid
+// out: the window is fitted to the rows once that is over.
+void TFormHexEdit::HexEditor1RowWidthChange(TObject*) {
+    widen_ = true;
+    FitRowsLater();
+}
+
+void TFormHexEdit::FormResize(TObject*) {
+    FitRowsLater();
+}
+
+void TFormHexEdit::FitRowsLater() {
+    if (fitPending_ || !HandleAllocated()) return;
+    fitPending_ = true;
+    PostMessage(Handle(), kFitRowsMessage, 0, 0);
+}
+
+void TFormHexEdit::FitRows() {
+    fitPending_ = false;
+    // Wider rows widen the window, as far as the screen allows.
+    int missing = HexEditor1->RowWidth() - HexEditor1->ClientWidth();
+    if (widen_ && missing > 0) {
+        int width = std::min(Width() + missing, std::max(Screen->Width(), Width()));
+        int left = std::max(0, std::min(Left(), Screen->Width() - width));
+        if (width > Width()) SetBounds(left, Top(), width, Height());
+    }
+    widen_ = false;
+    // The horizontal bar while the rows are still wider than the editor.
+    bool wanted = HexEditor1->RowWidth() > HexEditor1->ClientWidth();
+    if (wanted != ScrollBar2->Visible()) ScrollBar2->SetVisible(wanted);
+}
+
+void TFormHexEdit::Dispatch(TMessage& message) {
+    if (message.Msg == kFitRowsMessage) {
+        FitRows();
+        return;
+    }
+    TForm::Dispatch(message);
+}
+
 void TFormHexEdit::ListViewLogDblClick(TObject*) {
     int index = ListViewLog->ItemIndex();
     if (index < 0) return;
@@ -394,6 +556,7 @@ void TFormHexEdit::ListViewLogDblClick(TObject*) {
 
 void TFormHexEdit::TimerCursorTimer(TObject*) {
     HexEditor1->AnimateCursor();
+    CheckFileOnDisk();
 }
 
 void TFormHexEdit::FormCloseQuery(TObject*, bool& canClose) {

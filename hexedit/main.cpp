@@ -2,12 +2,15 @@
 //
 // Reads the command line (hexedit/options.h), opens the display, shows the main window
 // with the file named on the command line (or none) and runs the message loop until the
-// window closes.
+// window closes. SIGTERM, SIGHUP and SIGINT, and the loss of the display, end it at once:
+// unsaved changes go into their file's recovery file first (TFormHexEdit::EndNow).
+#include <csignal>
 #include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "hexedit/endsignals.h"
 #include "hexedit/fhexedit.h"
 #include "hexedit/options.h"
 #include "hexedit/windowicon.h"
@@ -32,9 +35,17 @@ int main(int argc, char** argv) {
     return RunProgram(std::move(backend), [&options] {
         TFormHexEdit* form = nullptr;
         Application->CreateForm(form);
+        int status = 0;
+        InstallEndSignals([&](int signal) {
+            status = form->EndNow(signal == SIGINT ? "interrupted" : "ended by a signal");
+        });
+        // The backend has said the display is gone and ends with status 1 after this.
+        native::SetConnectionLostHandler([&] { form->EndNow("the display is gone", false); });
         form->Show();
         if (!options.FileName.empty()) form->OpenArgument(options.FileName);
         Application->Run();
-        return 0;
+        native::SetConnectionLostHandler(nullptr);
+        RemoveEndSignals();
+        return status;
     });
 }

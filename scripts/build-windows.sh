@@ -77,7 +77,7 @@ targets=(zentick zentick-render zentick-hexedit)
 if [ $tests -eq 1 ]; then
     options+=(-DZT_TESTS=ON -DZT_WERROR=ON -DCMAKE_PREFIX_PATH="$deps" -DCMAKE_FIND_ROOT_PATH="$deps")
     targets+=(zt_gfx_test zt_os_test zt_native_win32_test zt_shaped_test zt_clock_test
-              zt_ui_test zt_widgets_win32_test zt_hexedit_test zt_win32_test zt-wintool)
+              zt_ui_test zt_widgets_test zt_hexeditor_test zt_hexedit_test zt_win32_test zt-wintool)
 else
     options+=(-DZT_TESTS=OFF)
 fi

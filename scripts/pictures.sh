@@ -26,6 +26,7 @@ $render $at --type 4 --bcd 0 --back 2 --color 2 --out "$out/clock-small-horizont
 $render $at --type 6 --bcd 0 --out "$out/clock-dip-switch.png"
 $render $at --dialog settings --type 6 --bcd 0 --color 3 --ontop 1 --out "$out/dialog-settings.png"
 $render $at --dialog about --out "$out/dialog-about.png"
+$render --control gauge --out "$out/gauge.png"
 
 # The hex editor showing the start of the user's manual, "<!do" typed over its first bytes.
 zt_start_xvfb

@@ -6,15 +6,16 @@
 # with the 13-rectangle region; start-up time and a minute's CPU time are measured; closing
 # saves the position; the Settings dialog writes and removes the Run value; at 192 dots per
 # inch (LogPixels) the window is 300 x 180 with its region doubled.
-# zentick-hexedit.exe: started with a file, it takes typed characters, saves them with
-# Ctrl+S and closes; the file then holds exactly what was typed. Installs what it needs
+# zentick-hexedit.exe: started with a file, it maps no window but its own, takes typed
+# characters, saves them with Ctrl+S (leaving no journal) and closes; the file then holds
+# exactly what was typed. Installs what it needs
 # (Debian: mingw-w64, wine, wine64, xvfb).
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 root=$(zt_root)
 cd "$root"
 
-zt_ensure_packages wine wine64 xvfb xauth
+zt_ensure_packages wine wine64 xvfb xauth x11-utils
 ZT_WIN_BUILD=${ZT_WIN_BUILD:-build-win} "$root/scripts/build-windows.sh" --tests
 build=${ZT_WIN_BUILD:-build-win}
 case "$build" in /*) ;; *) build="$root/$build" ;; esac
@@ -59,7 +60,8 @@ zt_log "unit tests under Wine, null graphics driver"
 wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
 run_tests "$build"/platform/gfx/zt_gfx_test.exe "$build"/platform/os/zt_os_test.exe \
     "$build"/platform/ui/zt_ui_test.exe "$build"/shaped/zt_shaped_test.exe \
-    "$build"/clock/zt_clock_test.exe "$build"/widgets/zt_widgets_win32_test.exe \
+    "$build"/clock/zt_clock_test.exe "$build"/widgets/zt_widgets_test.exe \
+    "$build"/widgets/hex/zt_hexeditor_test.exe \
     "$build"/hexedit/zt_hexedit_test.exe
 
 zt_log "window tests under Wine on Xvfb"
@@ -216,6 +218,13 @@ wine "$build/tests/win32/zt-wintool.exe" start --title "$title" "$hexedit" \
 hexedit_ms=$(tr -d '\r' <"$work/hexedit-start.txt" | awk '/^ms/ {print $2}')
 w=$(editor_window "$title")
 check "the editor shows data.bin (${hexedit_ms:-no window} ms)" test -n "$w"
+# Nothing the user does not see is mapped beside it: no viewable window of its own name
+# (the program's hidden application window).
+stray=""
+for id in $(xwininfo -root -tree | awk '/"zentick-hexedit":/ {print $1}'); do
+    xwininfo -id "$id" | grep -q 'Map State: IsViewable' && stray="$stray $id"
+done
+check "no stray window is mapped beside the editor (${stray:-none})" test -z "$stray"
 # The cursor starts on the first byte, in the characters panel: each character typed
 # becomes a byte.
 typed=c0ffee42
@@ -229,6 +238,10 @@ saved=$(cat "$files/data.bin")
 check "the file holds exactly what was typed ($saved)" test "$saved" = "$typed"
 left=$(ls -A "$files" | tr '\n' ' ')
 check "no temporary file is left beside it ($left)" test "$left" = "data.bin "
+# The save's journal went into the user's local application data, and is gone again.
+state="$WINEPREFIX/drive_c/users/${USER:-$(id -un)}/AppData/Local/zentick-hexedit"
+journals=$(ls -A "$state" 2>/dev/null | tr '\n' ' ')
+check "no journal is left behind (${journals:-none})" test -d "$state" -a -z "$journals"
 timeout 20 wineserver -w || wineserver -k
 
 size=$(stat -c %s "$exe")

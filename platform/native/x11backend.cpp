@@ -23,6 +23,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <functional>
+#include <string>
 #include <mutex>
 
 #include "platform/native/keys.h"

@@ -2,7 +2,8 @@
 //
 // The constructor makes an empty folder (in /dev/shm when there is one that allows running
 // programs, so that the many fsyncs of the registry tests cost nothing) and points XDG_CONFIG_HOME
-// at <folder>/config and HOME at <folder>/home; neither of those exists yet. The destructor puts
+// at <folder>/config, XDG_STATE_HOME at <folder>/state and HOME at <folder>/home; none of
+// those exists yet. The destructor puts
 // both variables back and removes the folder.
 #pragma once
 
@@ -17,7 +18,8 @@
 
 class TTempConfigHome {
 public:
-    TTempConfigHome() : oldConfig_(Get("XDG_CONFIG_HOME")), oldHome_(Get("HOME")) {
+    TTempConfigHome()
+        : oldConfig_(Get("XDG_CONFIG_HOME")), oldState_(Get("XDG_STATE_HOME")), oldHome_(Get("HOME")) {
         // Tests run programs from the folder, so /dev/shm only serves when it allows that.
         struct statvfs fs {};
         const bool shm = access("/dev/shm", W_OK) == 0 && statvfs("/dev/shm", &fs) == 0 &&
@@ -27,10 +29,12 @@ public:
         if (mkdtemp(pattern.data()) == nullptr) std::abort();
         root_ = pattern;
         setenv("XDG_CONFIG_HOME", ConfigHome().c_str(), 1);
+        setenv("XDG_STATE_HOME", StateHome().c_str(), 1);
         setenv("HOME", (root_ + "/home").c_str(), 1);
     }
     ~TTempConfigHome() {
         Restore("XDG_CONFIG_HOME", oldConfig_);
+        Restore("XDG_STATE_HOME", oldState_);
         Restore("HOME", oldHome_);
         std::error_code ignored;
         // Give back write permission a test took away, so everything can be removed.
@@ -47,6 +51,8 @@ public:
     const std::string& Root() const { return root_; }
     // XDG_CONFIG_HOME.
     std::string ConfigHome() const { return root_ + "/config"; }
+    // XDG_STATE_HOME.
+    std::string StateHome() const { return root_ + "/state"; }
     // The registry file.
     std::string RegistryFile() const { return ConfigHome() + "/zentick/user.reg"; }
     // The autostart folder.
@@ -66,6 +72,7 @@ private:
     }
 
     std::optional<std::string> oldConfig_;
+    std::optional<std::string> oldState_;
     std::optional<std::string> oldHome_;
     std::string root_;
 };

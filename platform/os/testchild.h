@@ -13,9 +13,11 @@
 //   they bind an ordinary user, even when the tests run as root (as they do in CI). As an
 //   ordinary user this changes nothing.
 // - As another user: with options.User set, a child of a test run as root becomes that
-//   user (and group) first, so that files root owns are another user's to it; GiveTo hands
-//   it the files it is to own. A test run as an ordinary user cannot, and the option is
-//   then ignored: such a test makes its "other user's" files unreadable by mode instead.
+//   user first (its group, or options.Group, and the supplementary options.Groups), so
+//   that files root owns are another user's to it; GiveTo hands it the files it is to own.
+//   A test run as an ordinary user cannot, and the option is then ignored: such a test
+//   makes its "other user's" files unreadable by mode instead, or skips when only another
+//   owner will do (CI runs as root).
 //
 // Objects of the test are copied into the child; the child ends with _exit, so none of
 // their destructors runs there (the parent's copies clean up as usual).
@@ -35,6 +37,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace ztest {
 
@@ -58,12 +61,14 @@ inline void GiveTo(const std::string& path, uid_t user) {
 struct TChildOptions {
     unsigned TimeoutSeconds = 20;
     bool DropPrivileges = false;
-    int User = -1;  // a user to become (root only); -1: stay who the test is
+    int User = -1;   // a user to become (root only); -1: stay who the test is
+    int Group = -1;  // with User: the group to become; -1: the user's id
+    std::vector<gid_t> Groups = {};  // with User: the supplementary groups
 };
 
-// Becomes user (its group too, and no supplementary groups); false when refused.
-inline bool BecomeUser(uid_t user) {
-    return setgroups(0, nullptr) == 0 && setresgid(user, user, user) == 0 &&
+// Becomes user in group with the supplementary groups; false when refused.
+inline bool BecomeUser(uid_t user, gid_t group, const std::vector<gid_t>& groups) {
+    return setgroups(groups.size(), groups.data()) == 0 && setresgid(group, group, group) == 0 &&
            setresuid(user, user, user) == 0;
 }
 
@@ -94,7 +99,9 @@ inline TChildOutcome RunInChild(const std::function<void()>& body, TChildOptions
     if (child == 0) {
         signal(SIGALRM, SIG_DFL);
         alarm(options.TimeoutSeconds);
-        if (options.User >= 0 && RunningAsRoot() && !BecomeUser(uid_t(options.User))) {
+        if (options.User >= 0 && RunningAsRoot() &&
+            !BecomeUser(uid_t(options.User), gid_t(options.Group >= 0 ? options.Group : options.User),
+                        options.Groups)) {
             std::printf("could not become user %d: errno %d\n", options.User, errno);
             std::fflush(stdout);
             _exit(2);

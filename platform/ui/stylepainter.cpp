@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 #include <vector>
 
 #include "platform/gfx/utf8.h"
@@ -305,4 +306,108 @@ std::string FitTextWithEllipsis(const TCanvas& canvas, std::string_view text, in
     while (!dots.empty() && canvas.TextWidth(dots) > width)
         dots.pop_back();
     return dots;
+}
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+// A pie: the largest circle that fits in area, centred; its pixels whose angle, clockwise
+// from twelve o'clock, is below the fraction done in fore, the others in back.
+void DrawPie(TCanvas& canvas, const TRect& area, int percent, TColor fore, TColor back) {
+    const int diameter = std::min(area.Width(), area.Height());
+    if (diameter <= 0) return;
+    const double r = diameter / 2.0;
+    const double cx = area.Left + area.Width() / 2.0, cy = area.Top + area.Height() / 2.0;
+    const double done = percent / 100.0;
+    for (int y = int(cy - r); y < int(cy + r) + 1; ++y) {
+        for (int x = int(cx - r); x < int(cx + r) + 1; ++x) {
+            const double dx = x + 0.5 - cx, dy = y + 0.5 - cy;
+            if (dx * dx + dy * dy > r * r) continue;
+            // Clockwise from straight up, as a fraction of the turn.
+            double turn = std::atan2(dx, -dy) / (2 * kPi);
+            if (turn < 0) turn += 1;
+            canvas.SetPixel(x, y, turn < done ? fore : back);
+        }
+    }
+}
+
+// A half dial on the bottom edge of area and its needle.
+void DrawNeedle(TCanvas& canvas, const TRect& area, int percent, TColor fore, TColor back) {
+    const int radius = std::min(area.Width() / 2, area.Height() - 1);
+    if (radius <= 0) return;
+    const int cx = area.Left + area.Width() / 2, cy = area.Bottom - 1;
+    canvas.Pen.Color = clBtnShadow;
+    canvas.Brush.Color = back;
+    canvas.Brush.Style = bsSolid;
+    canvas.Ellipse(cx - radius, cy - radius, cx + radius + 1, cy + radius + 1);
+    const double angle = kPi * (1 - percent / 100.0);  // from the right, anticlockwise
+    canvas.Pen.Color = fore;
+    canvas.MoveTo(cx, cy);
+    canvas.LineTo(cx + int(std::lround(std::cos(angle) * (radius - 1))),
+                  cy - int(std::lround(std::sin(angle) * (radius - 1))));
+}
+
+}  // namespace
+
+void DrawGauge(TCanvas& canvas, const TRect& rect, TGaugeKind kind, int percent, TColor fore,
+               TColor back, bool showText, bool border) {
+    percent = std::clamp(percent, 0, 100);
+    TRect face = rect;
+    if (border) DrawEdge(canvas, face, TEdge::Sunken);
+    if (face.IsEmpty()) return;
+    canvas.Pen.Width = 1;
+    canvas.Pen.Style = psSolid;
+    canvas.Pen.Mode = pmCopy;
+    canvas.Brush.Style = bsSolid;
+    canvas.Brush.Color = back;
+    canvas.FillRect(face);
+    // The part of the face the bar covers.
+    TRect done{};
+    switch (kind) {
+        case gkHorizontalBar:
+            done = {face.Left, face.Top, face.Left + face.Width() * percent / 100, face.Bottom};
+            break;
+        case gkVerticalBar:
+            done = {face.Left, face.Bottom - face.Height() * percent / 100, face.Right, face.Bottom};
+            break;
+        case gkPie:
+            DrawPie(canvas, face, percent, fore, back);
+            break;
+        case gkNeedle:
+            DrawNeedle(canvas, face, percent, fore, back);
+            break;
+        case gkText:
+            break;
+    }
+    if (!done.IsEmpty()) {
+        canvas.Brush.Color = fore;
+        canvas.FillRect(done);
+    }
+    if (!showText && kind != gkText) return;
+    const std::string text = std::to_string(percent) + "%";
+    const int x = face.Left + (face.Width() - canvas.TextWidth(text)) / 2;
+    const int y = face.Top + (face.Height() - canvas.TextHeight(text)) / 2;
+    const TColor saved = canvas.Font.Color();
+    canvas.Brush.Style = bsClear;
+    if (kind == gkHorizontalBar || kind == gkVerticalBar) {
+        // Two passes, each cut to its part: back over the bar, fore beside it.
+        canvas.Font.SetColor(back);
+        canvas.TextRect(done.Intersect(face), x, y, text);
+        canvas.Font.SetColor(fore);
+        TRect rest = kind == gkHorizontalBar ? TRect{done.Right, face.Top, face.Right, face.Bottom}
+                                             : TRect{face.Left, face.Top, face.Right, done.Top};
+        if (done.IsEmpty()) rest = face;
+        canvas.TextRect(rest, x, y, text);
+    } else {
+        // On a pie or dial the number sits on a patch of the face's own colour.
+        if (kind != gkText) {
+            canvas.Brush.Style = bsSolid;
+            canvas.Brush.Color = back;
+        }
+        canvas.Font.SetColor(fore);
+        canvas.TextRect(face, x, y, text);
+    }
+    canvas.Font.SetColor(saved);
+    canvas.Brush.Style = bsSolid;
 }

@@ -101,3 +101,17 @@ void DrawHeaderSection(TCanvas& canvas, const TRect& rect, std::string_view capt
 // Text cut to fit width pixels in the canvas font: the text itself when it fits, else as
 // many whole characters as fit followed by "..." (or as much of "..." as fits).
 std::string FitTextWithEllipsis(const TCanvas& canvas, std::string_view text, int width);
+
+// The kinds of gauge (TAGauge).
+enum TGaugeKind { gkText, gkHorizontalBar, gkVerticalBar, gkPie, gkNeedle };
+
+// A gauge in rect showing percent (0 to 100). With border, the sunken edge of a field
+// runs round it. Inside, back fills the face and fore shows the part done: a bar from the
+// left (gkHorizontalBar) or from the bottom (gkVerticalBar), a wedge of the largest
+// circle that fits, clockwise from twelve o'clock (gkPie), or a needle from the middle of
+// the bottom edge over a half dial, from pointing left at 0 to pointing right at 100
+// (gkNeedle); gkText shows only the number. With showText (always for gkText) the
+// percentage ("42%") is centred in the canvas font: over a bar, in back where the bar is
+// and in fore elsewhere, so it reads on both; elsewhere in fore on back.
+void DrawGauge(TCanvas& canvas, const TRect& rect, TGaugeKind kind, int percent, TColor fore,
+               TColor back, bool showText, bool border);

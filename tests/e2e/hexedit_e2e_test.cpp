@@ -1,8 +1,11 @@
 // zentick-hexedit under Xvfb and openbox, driven with xdotool as a user would: open a file
 // given on the command line, type into it, save with Ctrl+S, undo, save, redo, save again
-// and quit with Ctrl+Q.
+// and quit with Ctrl+Q; open a 4 GiB file, go to its end, change its last byte and save
+// it in place; end it with SIGTERM and find the unsaved edits offered again.
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -10,6 +13,8 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "tests/support/x11_program.h"
 
@@ -106,6 +111,109 @@ TEST_F(HexEditProgram, TypedUndoneAndRedoneBytesAreSavedAndCtrlQEnds) {
     int status = ExitStatus();
     ASSERT_TRUE(WIFEXITED(status)) << status;
     EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+// Reads length bytes at offset of a file.
+std::string ReadAt(const fs::path& path, std::streamoff offset, size_t length) {
+    std::ifstream in(path, std::ios::binary);
+    in.seekg(offset);
+    std::string bytes(length, '\0');
+    in.read(bytes.data(), std::streamsize(length));
+    bytes.resize(size_t(in.gcount()));
+    return bytes;
+}
+
+TEST_F(HexEditProgram, TheLastByteOfA4GiBFileIsSavedInPlaceAndNothingElseChanges) {
+    const fs::path big = dir / "big.bin";
+    const std::streamoff size = std::streamoff(4) << 30;
+    std::ofstream(big, std::ios::binary) << "start";
+    fs::resize_file(big, uintmax_t(size));  // sparse: no disk used
+    struct stat before {};
+    ASSERT_EQ(stat(big.c_str(), &before), 0);
+    Start({}, {big.string()});
+    Window w = Find();
+    ASSERT_NE(w, 0u);
+    ASSERT_TRUE(WaitFor([&] { return Title(w) == "big.bin - zentick-hexedit"; })) << Title(w);
+    ASSERT_TRUE(WaitFor([&] { return FocusWindow() == w; })) << "the editor's window has no focus";
+    // End, then the character Q over the last byte (the characters panel has the cursor).
+    Xdotool("key --delay 50 End");
+    Xdotool("type --delay 50 Q");
+    EXPECT_TRUE(WaitFor([&] { return Title(w) == "*big.bin - zentick-hexedit"; })) << Title(w);
+    Xdotool("key --delay 50 ctrl+s");
+    ASSERT_TRUE(WaitFor([&] { return Title(w) == "big.bin - zentick-hexedit"; })) << Title(w);
+    struct stat after {};
+    ASSERT_EQ(stat(big.c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(after.st_size, before.st_size);
+    // The file's data (what is not a hole) is its first block and its last: both hold
+    // exactly what they should, so every other byte is still a zero of a hole.
+    int fd = open(big.c_str(), O_RDONLY);
+    ASSERT_GE(fd, 0);
+    std::vector<std::pair<off_t, off_t>> data;
+    for (off_t at = lseek(fd, 0, SEEK_DATA); at >= 0; at = lseek(fd, at, SEEK_DATA)) {
+        off_t end = lseek(fd, at, SEEK_HOLE);
+        data.emplace_back(at, end);
+        at = end;
+    }
+    close(fd);
+    ASSERT_EQ(data.size(), 2u);
+    EXPECT_EQ(data[0].first, 0);
+    EXPECT_EQ(data[1].second, size);
+    std::string first = ReadAt(big, 0, size_t(data[0].second));
+    std::string last = ReadAt(big, data[1].first, size_t(size - data[1].first));
+    EXPECT_TRUE(first == "start" + std::string(first.size() - 5, '\0'));
+    EXPECT_TRUE(last == std::string(last.size() - 1, '\0') + "Q");
+    Xdotool("key --delay 50 ctrl+q");
+    int status = ExitStatus();
+    ASSERT_TRUE(WIFEXITED(status)) << status;
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+TEST_F(HexEditProgram, SigtermKeepsTheUnsavedEditsAndTheNextStartOffersThem) {
+    Start({}, {file.string()});
+    Window w = Find();
+    ASSERT_NE(w, 0u);
+    ASSERT_TRUE(WaitFor([&] { return Title(w) == "sample.bin - zentick-hexedit"; })) << Title(w);
+    ASSERT_TRUE(WaitFor([&] { return FocusWindow() == w; })) << "the editor's window has no focus";
+    Xdotool("type --delay 50 ZZ");
+    ASSERT_TRUE(WaitFor([&] { return Title(w) == "*sample.bin - zentick-hexedit"; }));
+    kill(clock.Pid(), SIGTERM);
+    int status = ExitStatus();
+    ASSERT_TRUE(WIFEXITED(status)) << status;
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_EQ(ReadFile(file), "0123456789abcdef");
+    // Started again: the question, answered with Return (Yes), brings the edits back.
+    Start({}, {file.string()});
+    ASSERT_TRUE(WaitFor([&] { return FindTitled("zentick-hexedit") != 0; }))
+        << "no question about the kept changes";
+    Xdotool("key --delay 100 Return");
+    w = Find();
+    ASSERT_TRUE(WaitFor([&] { return Title(w) == "*sample.bin - zentick-hexedit"; })) << Title(w);
+    Xdotool("key --delay 50 ctrl+s");
+    EXPECT_TRUE(WaitFor([&] { return ReadFile(file) == "ZZ23456789abcdef"; })) << ReadFile(file);
+}
+
+TEST_F(HexEditProgram, UnsavedEditsAreKeptWhenTheXServerGoesAway) {
+    Start({}, {file.string()});
+    Window w = Find();
+    ASSERT_NE(w, 0u);
+    ASSERT_TRUE(WaitFor([&] { return Title(w) == "sample.bin - zentick-hexedit"; })) << Title(w);
+    ASSERT_TRUE(WaitFor([&] { return FocusWindow() == w; })) << "the editor's window has no focus";
+    Xdotool("type --delay 50 W");
+    ASSERT_TRUE(WaitFor([&] { return Title(w) == "*sample.bin - zentick-hexedit"; }));
+    // The test's own connection goes first, then the server.
+    XCloseDisplay(display);
+    display = nullptr;
+    x->StopServer();
+    int status = ExitStatus();
+    ASSERT_TRUE(WIFEXITED(status)) << status;
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    std::vector<fs::path> kept;
+    for (const auto& e : fs::directory_iterator(fs::path(home.StateHome()) / "zentick-hexedit"))
+        kept.push_back(e.path());
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(kept[0].extension(), ".recovery");
+    EXPECT_EQ(ReadFile(file), "0123456789abcdef");
 }
 
 }  // namespace

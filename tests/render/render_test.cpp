@@ -145,6 +145,28 @@ TEST(Render, DrawsTheClockAtAScale) {
     }
 }
 
+TEST(Render, DrawsTheGaugeInEachOfItsKinds) {
+    ASSERT_EQ(Render("--control gauge --out " + Temp("gauge.png")).Status, 0);
+    TBitmap picture;
+    ASSERT_TRUE(LoadPng(Temp("gauge.png"), picture));
+    EXPECT_EQ(picture.Width(), 408);
+    EXPECT_EQ(picture.Height(), 80);
+    // Each gauge shows its part done in the highlight colour: the bar's left 65 percent,
+    // the vertical bar's bottom, the pie's right half, the needle right of upright.
+    const TColor done = ColorToRGB(clHighlight);
+    EXPECT_EQ(picture.Pixel(10 + 50, 40), done);
+    EXPECT_NE(picture.Pixel(10 + 110, 40), done);
+    EXPECT_EQ(picture.Pixel(146, 68), done);
+    EXPECT_NE(picture.Pixel(146, 12), done);
+    EXPECT_EQ(picture.Pixel(196 + 12, 40 + 12), done);
+    EXPECT_NE(picture.Pixel(196 - 12, 40 - 12), done);
+    int needle = 0;
+    for (int y = 8; y < 72; ++y)
+        for (int x = 284; x < 332; ++x)
+            needle += picture.Pixel(x, y) == done;
+    EXPECT_GT(needle, 10);
+}
+
 TEST(Render, BadUsageIsRefusedWithExitCodeTwoAndNothingWritten) {
     struct Case {
         std::string Arguments;
@@ -158,6 +180,7 @@ TEST(Render, BadUsageIsRefusedWithExitCodeTwoAndNothingWritten) {
         {"--time 25:00:00", "--time must be HH:MM:SS, as 13:47:05"},
         {"--time 1:2:3", "--time must be HH:MM:SS, as 13:47:05"},
         {"--dialog menu", "--dialog must be settings or about"},
+        {"--control knob", "--control must be gauge"},
         {"--type many", "--type must be 0 to 6"},
         {"--type 99", "--type must be 0 to 6"},
         {"--type=-1", "--type must be 0 to 6"},

@@ -282,6 +282,12 @@ public:
         windowManager_.Stop();
     }
 
+    // Ends the window manager and the server: the display goes away under its clients.
+    void StopServer() {
+        windowManager_.Stop();
+        server_.Stop();
+    }
+
 private:
     struct TNoServer {};
     explicit TXServer(TNoServer) {}

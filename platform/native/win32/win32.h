@@ -8,13 +8,15 @@
 //   activation and never activated by a click. Bounds are always the client area in
 //   screen pixels: a frame the system draws lies around it (AdjustWindowRectEx), as the
 //   X11 window manager's does.
-// - The taskbar button belongs to one application-level window (WS_POPUP | WS_CAPTION,
-//   zero size, titled with the program's base name) that owns every Normal and Dialog
-//   window that has no owner of its own, so none of those has a button of its own. It is
-//   shown while a visible window asks for a taskbar button and hidden with
-//   ShowWindow(SW_HIDE) when none does, which removes the button. Activating it (a click
-//   on the button) activates the window it stands for; closing it (the button's menu)
-//   asks the first Normal window to close.
+// - Taskbar buttons: a Normal window without an owner that asks for a button
+//   (TaskbarButton) has its own (WS_EX_APPWINDOW); the system activates, minimises and
+//   closes it from there. A Dialog without an owner of its own is owned by one hidden
+//   application-level window (titled with the program's base name), which keeps it off
+//   the taskbar; that window is never shown, so nothing the user does not see is ever
+//   mapped (Wine maps a shown window even of no size, and the window manager shows it).
+//   A normal window without a button is a tool window (WS_EX_TOOLWINDOW); a
+//   change of TaskbarButton changes the style and tells the shell's taskbar at once
+//   (ITaskbarList), as the taskbar itself looks at a window only when it is shown.
 // - Frames: every window keeps its pixels in a 32-bit DIB section. Present converts the
 //   dirty part of a frame into it and copies what changed to the window at once; WM_PAINT
 //   copies from it, so the system never waits for the program to repaint.

@@ -159,22 +159,34 @@ TEST_F(Win32Test, StayOnTopIsTheTopmostStyle) {
     EXPECT_TRUE(GetWindowLongW(w.Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST);
     w.SetStayOnTop(false);
     EXPECT_FALSE(GetWindowLongW(w.Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST);
-    EXPECT_EQ(GetWindow(w.Handle(), GW_OWNER), backend_->ApplicationWindow());
+    EXPECT_EQ(GetWindow(w.Handle(), GW_OWNER), nullptr);
 }
 
-TEST_F(Win32Test, ApplicationWindowCarriesTheTaskbarButtonWhileAWindowWantsIt) {
+TEST_F(Win32Test, ANormalWindowHasItsOwnTaskbarButtonAndNothingUnseenIsShown) {
     TWin32Window& w = Make(TWindowKind::Normal, TRect::FromSize(0, 0, 50, 50));
-    HWND application = backend_->ApplicationWindow();
-    EXPECT_EQ(GetWindow(w.Handle(), GW_OWNER), application);
-    EXPECT_FALSE(IsWindowVisible(application));
+    auto exStyle = [&] { return GetWindowLongW(w.Handle(), GWL_EXSTYLE); };
+    EXPECT_EQ(GetWindow(w.Handle(), GW_OWNER), nullptr);
+    EXPECT_TRUE(exStyle() & WS_EX_APPWINDOW);
     w.Show(true);
-    EXPECT_TRUE(IsWindowVisible(application));
+    // Without a button it is a tool window, shown all the while.
+    w.SetTaskbarButton(false);
+    EXPECT_FALSE(exStyle() & WS_EX_APPWINDOW);
+    EXPECT_TRUE(exStyle() & WS_EX_TOOLWINDOW);
+    EXPECT_TRUE(IsWindowVisible(w.Handle()));
+    w.SetTaskbarButton(true);
+    EXPECT_TRUE(exStyle() & WS_EX_APPWINDOW);
+    EXPECT_FALSE(exStyle() & WS_EX_TOOLWINDOW);
+    EXPECT_TRUE(IsWindowVisible(w.Handle()));
+    EXPECT_EQ(GetWindow(w.Handle(), GW_OWNER), nullptr);
+    // A dialog without an owner hangs off the application window, which is never shown.
+    TWin32Window& dialog = Make(TWindowKind::Dialog, TRect::FromSize(0, 0, 50, 50), false);
+    dialog.Show(true);
+    HWND application = backend_->ApplicationWindow();
+    EXPECT_EQ(GetWindow(dialog.Handle(), GW_OWNER), application);
+    EXPECT_FALSE(IsWindowVisible(application));
     wchar_t title[64] = {};
     GetWindowTextW(application, title, 64);
     EXPECT_EQ(std::wstring(title), L"zt_native_win32_test");
-    w.SetTaskbarButton(false);
-    EXPECT_FALSE(IsWindowVisible(application));
-    EXPECT_TRUE(IsWindowVisible(w.Handle()));
 }
 
 TEST_F(Win32Test, OwnedWindowOutlivesItsOwner) {

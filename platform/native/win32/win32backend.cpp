@@ -121,30 +121,16 @@ void TWin32Backend::Unregister(TWin32Window* window) {
     for (TWin32Window* other : std::vector<TWin32Window*>(windows_))
         if (other->Owner() == window) other->OwnerGone();
     std::erase_if(pending_, [window](const TEvent& e) { return e.Window == window; });
-    UpdateTaskbarButton();
 }
 
 HWND TWin32Backend::ApplicationWindow() {
     if (application_) return application_;
-    // A zero-sized window in the middle of the screen: it is never seen, only its taskbar
-    // button is.
-    TSize screen = ScreenSize();
-    application_ =
-        CreateWindowExW(0, kApplicationClass, ProgramBaseName().c_str(),
-                        WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
-                        screen.cx / 2, screen.cy / 2, 0, 0, nullptr, nullptr, instance_, this);
+    // Never shown: it only owns the windows that must not have a taskbar button (a window
+    // owned by another has none). A shown window, even of no size, would be mapped by Wine
+    // as a window of its own that the window manager shows.
+    application_ = CreateWindowExW(WS_EX_TOOLWINDOW, kApplicationClass, ProgramBaseName().c_str(),
+                                   WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance_, this);
     return application_;
-}
-
-void TWin32Backend::UpdateTaskbarButton() {
-    bool wanted = std::any_of(windows_.begin(), windows_.end(), [](const TWin32Window* w) {
-        return w->OwnedByApplication() && w->WantsTaskbarButton();
-    });
-    if (wanted == applicationShown_ || (!wanted && !application_)) return;
-    HWND application = ApplicationWindow();
-    if (!application) return;
-    applicationShown_ = wanted;
-    ShowWindow(application, wanted ? SW_SHOWNOACTIVATE : SW_HIDE);
 }
 
 LRESULT CALLBACK TWin32Backend::ApplicationProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -153,38 +139,9 @@ LRESULT CALLBACK TWin32Backend::ApplicationProc(HWND hwnd, UINT msg, WPARAM wPar
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
     }
     auto* backend = reinterpret_cast<TWin32Backend*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (!backend) return DefWindowProcW(hwnd, msg, wParam, lParam);
-    return backend->OnApplicationMessage(hwnd, msg, wParam, lParam);
-}
-
-LRESULT TWin32Backend::OnApplicationMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    switch (msg) {
-        case WM_ACTIVATE:
-            // A click on the taskbar button: the window it stands for is the active one.
-            if (LOWORD(wParam) != WA_INACTIVE) {
-                for (auto it = windows_.rbegin(); it != windows_.rend(); ++it) {
-                    if ((*it)->OwnedByApplication() && (*it)->Visible()) {
-                        SetForegroundWindow((*it)->Handle());
-                        break;
-                    }
-                }
-            }
-            return 0;
-        case WM_SYSCOMMAND:
-            // Minimising the application window would hide every window it owns; the
-            // clock has no minimised state.
-            if ((wParam & 0xFFF0) == SC_MINIMIZE || (wParam & 0xFFF0) == SC_MAXIMIZE) return 0;
-            break;
-        case WM_CLOSE:
-            // Closing from the taskbar closes the first normal window (the main form).
-            AskMainWindowToClose();
-            return 0;
-        case WM_NCDESTROY:
-            SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-            if (application_ == hwnd) application_ = nullptr;
-            break;
-        default:
-            break;
+    if (backend && msg == WM_NCDESTROY) {
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        if (backend->application_ == hwnd) backend->application_ = nullptr;
     }
     return DefWindowProcW(hwnd, msg, wParam, lParam);
 }

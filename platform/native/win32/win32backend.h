@@ -81,12 +81,10 @@ private:
     // Queues a close request for the first normal window (the main form), as its own
     // close button would.
     void AskMainWindowToClose();
-    LRESULT OnApplicationMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
     HINSTANCE instance_;
     HANDLE wake_;
     HWND application_ = nullptr;
-    bool applicationShown_ = false;
     int64_t frequency_ = 1;
     int pixelsPerInch_ = 96;
     int bitsPerPixel_ = 32;

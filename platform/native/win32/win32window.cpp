@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include <shobjidl.h>
 #include <windowsx.h>
 
 namespace native {
@@ -63,6 +64,28 @@ TAdjustForDpi AdjustForDpiCall() {
     return call;
 }
 
+// Tells the shell's taskbar at once that a shown window gets or loses its button: the
+// taskbar itself looks at a window's style only when the window is shown, and hiding and
+// showing it again would make it flicker (and, under Wine without a window manager, keep
+// it hidden for a second or two while Wine waits for one).
+void TellTaskbar(HWND hwnd, bool button) {
+    static const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    (void)com;  // already initialised in another mode: the taskbar object still comes
+    ITaskbarList* taskbar = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskbarList,
+                                reinterpret_cast<void**>(&taskbar))) ||
+        !taskbar)
+        return;
+    if (SUCCEEDED(taskbar->HrInit())) {
+        if (button) {
+            taskbar->AddTab(hwnd);
+        } else {
+            taskbar->DeleteTab(hwnd);
+        }
+    }
+    taskbar->Release();
+}
+
 unsigned KeyModifiers() {
     unsigned m = 0;
     if (GetKeyState(VK_SHIFT) < 0) m |= kShift;
@@ -84,9 +107,7 @@ TWin32Window::TWin32Window(TWin32Backend& backend, const TWindowParams& params)
       taskbarButton_(params.TaskbarButton),
       borderless_(params.Borderless) {
     cursorHandle_ = LoadCursorW(nullptr, IDC_ARROW);
-    HWND ownerHandle = owner_ && owner_->Handle() ? owner_->Handle()
-                       : OwnedByApplication()     ? backend_.ApplicationWindow()
-                                                  : nullptr;
+    HWND ownerHandle = owner_ && owner_->Handle() ? owner_->Handle() : OwnerWhenAlone();
     RECT outer = OuterRect(bounds_);
     hwnd_ =
         CreateWindowExW(ExStyle(), TWin32Backend::kWindowClass, Wide(params.Title).c_str(), Style(),
@@ -112,9 +133,13 @@ void TWin32Window::OwnerGone() {
     // Destroying a window destroys the windows it owns: this one is handed to the
     // application window first.
     if (hwnd_) {
-        HWND newOwner = IsUnmanaged(kind_) ? nullptr : backend_.ApplicationWindow();
-        SetWindowLongPtrW(hwnd_, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(newOwner));
+        SetWindowLongPtrW(hwnd_, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(OwnerWhenAlone()));
+        SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, LONG_PTR(ExStyle()));
     }
+}
+
+HWND TWin32Window::OwnerWhenAlone() {
+    return kind_ == TWindowKind::Dialog ? backend_.ApplicationWindow() : nullptr;
 }
 
 DWORD TWin32Window::Style() const {
@@ -129,6 +154,8 @@ DWORD TWin32Window::ExStyle() const {
     if (IsUnmanaged(kind_)) ex |= WS_EX_TOOLWINDOW | WS_EX_TOPMOST | kNoActivate;
     if (kind_ == TWindowKind::Dialog && !borderless_) ex |= WS_EX_DLGMODALFRAME;
     if (stayOnTop_) ex |= WS_EX_TOPMOST;
+    if (kind_ == TWindowKind::Normal && !owner_)
+        ex |= taskbarButton_ ? WS_EX_APPWINDOW : WS_EX_TOOLWINDOW;
     if (colorKey_) ex |= WS_EX_LAYERED;
     return ex;
 }
@@ -309,6 +336,11 @@ LRESULT TWin32Window::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_MOUSEACTIVATE:
             if (IsUnmanaged(kind_)) return MA_NOACTIVATE;
             break;
+        case WM_SYSCOMMAND:
+            // A window without a minimise box (the clock) has no minimised state, also when
+            // its taskbar button asks for one.
+            if ((wParam & 0xFFF0) == SC_MINIMIZE && !(Style() & WS_MINIMIZEBOX)) return 0;
+            break;
         case WM_SETCURSOR:
             if (LOWORD(lParam) == HTCLIENT) {
                 SetCursor(cursorHandle_);
@@ -378,7 +410,6 @@ void TWin32Window::Show(bool visible) {
     } else {
         ShowWindow(hwnd_, SW_HIDE);
     }
-    backend_.UpdateTaskbarButton();
 }
 
 void TWin32Window::SetTitle(const std::string& title) {
@@ -402,8 +433,11 @@ void TWin32Window::SetStayOnTop(bool onTop) {
 }
 
 void TWin32Window::SetTaskbarButton(bool visible) {
+    if (visible == taskbarButton_) return;
     taskbarButton_ = visible;
-    backend_.UpdateTaskbarButton();
+    if (!hwnd_ || kind_ != TWindowKind::Normal || owner_) return;
+    SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, LONG_PTR(ExStyle()));
+    if (visible_) TellTaskbar(hwnd_, visible);
 }
 
 void TWin32Window::SetBorderless(bool borderless) {

@@ -45,6 +45,11 @@ public:
     }
     // Whether the window hangs off the application window (it has no owner of its own).
     bool OwnedByApplication() const { return !IsUnmanaged(kind_) && !owner_; }
+    // Whether the window has a taskbar button of its own: a normal window without an owner
+    // that asks for one.
+    bool OwnsTaskbarButton() const {
+        return kind_ == TWindowKind::Normal && !owner_ && taskbarButton_;
+    }
     // The region last set, in client coordinates (none: rectangular).
     const std::optional<TRegion>& Shape() const { return shape_; }
     std::optional<TColor> ColorKey() const { return colorKey_; }
@@ -61,6 +66,9 @@ private:
     void KeyEvent(TEventKind kind, WPARAM key);
     DWORD Style() const;
     DWORD ExStyle() const;
+    // The owner of a window without one of its own: the hidden application window for a
+    // dialog (which keeps it off the taskbar), none for the others.
+    HWND OwnerWhenAlone();
     // The window rectangle around a client rectangle, for the current styles and density.
     RECT OuterRect(const TRect& client) const;
     // Where the client area's top-left lies in the window rectangle.

@@ -1,4 +1,4 @@
-#include "widgets/strutil.h"
+#include "widgets/hex/strutil.h"
 
 #include <gtest/gtest.h>
 

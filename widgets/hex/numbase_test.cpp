@@ -1,4 +1,4 @@
-#include "widgets/numbase.h"
+#include "widgets/hex/numbase.h"
 
 #include <gtest/gtest.h>
 

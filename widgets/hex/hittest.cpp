@@ -1,4 +1,4 @@
-#include "widgets/hittest.h"
+#include "widgets/hex/hittest.h"
 
 THitRow& THitTable::Row(int top, int bottom) {
     for (size_t i = 0; i < used_; ++i) {

@@ -1,80 +1,81 @@
 // THexEditor: a control that shows a block of bytes as rows of an offset, the bytes (in
 // hexadecimal or decimal) and the same bytes as characters; the user edits them with the
 // keyboard, every edit goes into an undo and redo change log, and the control searches,
-// loads and saves whole files.
+// loads and saves files of any size.
 //
-// Data. The control shows one of three buffers: the demo buffer (1024 bytes holding 0 to
-// 255 four times over, shown from creation), the null buffer (1024 zero bytes, SetNull)
-// or the buffer of a loaded file, allocated to the file's size and read straight into.
+// The bytes, their edits, change log, dirty state, search and files belong to the
+// control's THexDocument (hexdocument.h), which the control shows and forwards to; the
+// control adds the view: layout, cursor, keyboard and mouse, and the events of its host.
 //
-// Layout. A row, from x = 0: a 12-pixel border, the offset (16 = "%08X", any other
-// BaseOffset decimal "%08u"), a 20-pixel gap with a separator bar, the bytes panel, another
-// gap and bar, the characters panel and a 12-pixel border; rows start at y = 10, one
-// text height ("A") apart, as many as fit. In the bytes panel BaseBytes 10 shows one
-// decimal cell per group of BytesPerGroup bytes (a big-endian number), any other base one
-// hexadecimal cell per byte with a space after every group; the characters panel shows
-// each byte as a character, 0 as ".". Cells take the colour ColorCursor at the cursor
-// (in the decimal panel: the group holding it), else ColorChange when the undo list holds
-// an edit at exactly that offset, else ColorByte or ColorAscii. The cursor is two lines
-// under the digit (or character) that the next keystroke replaces; the host blinks it by
-// calling AnimateCursor from a timer (three calls on, three off). A shaded frame of
-// BarWidth pixels runs round the control (margins, the cursor's lines and BarWidth scale
-// with the control, the cells with its font). A layout that cannot be drawn (BytesPerLine not
-// a positive multiple of a positive BytesPerGroup, or decimal groups of more than 8 bytes)
-// shows a message instead, as does a non-empty Message.
+// Layout. A row, from x = 0: a 12-pixel border, the offset (BaseOffset 16 in hexadecimal,
+// any other in decimal, zero-padded to 8 digits or to the digits of the largest offset
+// when it has more), a 20-pixel gap with a separator bar, the bytes panel, another gap
+// and bar, the characters panel and a 12-pixel border. Everything is measured in the
+// width and height of the letter "A" in the control's font (CharWidth, RowHeight) and
+// these few pixel constants, so scaling the font scales the rows. Rows start at y = 10,
+// one RowHeight apart, as many as fit above the frame's band; rows past the end of the
+// data are not drawn. In the bytes panel BaseBytes 10 shows one decimal cell per group
+// of BytesPerGroup bytes (a big-endian number), any other base one hexadecimal cell per
+// byte with a space after every group. The characters panel shows the bytes 32 to 126 as
+// themselves and every other byte as a dimmed "." (with Latin1, the bytes A0 to FF as
+// their Latin-1 characters). Cells take the colour ColorCursor at the cursor (in the
+// decimal panel: the group holding it), else ColorChange when the undo list holds an edit
+// at exactly that offset, else ColorByte or ColorAscii. The cursor is two lines under the
+// digit (or character) that the next keystroke replaces, in the panel that has the
+// keyboard, whose cursor cell is also framed; the host blinks it by calling AnimateCursor
+// from a timer (three calls on, three off). A shaded frame of BarWidth pixels runs round
+// the control (the pixel constants, the cursor's lines and BarWidth scale with the
+// control, the cells with its font). A layout that cannot be drawn (BytesPerLine not a
+// positive multiple of a positive BytesPerGroup, or decimal groups of more than 8 bytes)
+// shows a message
+// instead, as does a non-empty Message.
 //
-// Keyboard: Left, Right, Up, Down, Home, End, Page Up and Page Down move the cursor.
-// Typed characters (codes 32 to 127) edit unless ReadOnly: in the characters panel the
-// byte becomes the character and the cursor moves on; in the hexadecimal panel a digit
-// sets the high and then the low nibble; in the decimal panel a digit replaces the digit
-// under the cursor in the group's zero-padded decimal text, and the group keeps the
-// low-order bytes of the result (typing 2, 5, 6 into a one-byte group leaves 0). After
-// as many keystrokes as a cell has digits (valid or not) the cursor moves to the next
-// cell. A mouse press puts the cursor on the cell under the pointer, in that panel.
+// Scrolling. The control keeps its own top row and left pixel and follows the cursor:
+// every cursor move brings the cursor's row and cell into view. An external ScrollBar
+// (vertical) and HorzScrollBar show them and, when the user moves them, move the view
+// (the host repaints the control from their OnChange). A vertical bar counts rows, in
+// steps of several rows when a file has more than it can count. OnRowWidthChange tells
+// the host when the width of a row changes, so it can widen its window or show the
+// horizontal bar.
 //
-// Change log. SetByte and SetWord (and so typing) log each edit: kind, offset, the bytes
-// it covers, old and new value. An edit at the offset of the newest entry, of the same
-// kind and size, merges into it while that entry is not sealed; every cursor move seals
-// it, so the two digits typed into one byte make one entry. A new entry empties the redo
-// list.
-// Each list keeps the newest 1024 entries. Undo and Redo write the old or new value back
-// over exactly the bytes of the entry and move the cursor there.
-//
-// Dirty state. The editor is dirty whenever its data differs from the state of the last
-// successful load or save (or the last SetDirty(false)): edits make it dirty, and undoing
-// back to the saved state makes it clean again, as redoing away from it makes it dirty.
-// OnDirtyChange is raised at every change of that state. Clearing the change log keeps a
-// dirty editor dirty. SetDirty(true) marks the data as unsaved until the next save.
+// Keyboard: Left, Right, Up, Down, Home, End, Page Up and Page Down move the cursor; Tab
+// (and Shift+Tab) gives the keyboard to the other panel. Typed characters (codes 32 to
+// 127) edit unless ReadOnly: in the characters panel the byte becomes the character and
+// the cursor moves on; in the hexadecimal panel a digit sets the high and then the low
+// nibble; in the decimal panel a digit replaces the digit under the cursor in the group's
+// zero-padded decimal text, and the group keeps the low-order bytes of the result (typing
+// 2, 5, 6 into a one-byte group leaves 0). After as many keystrokes as a cell has digits
+// (valid or not) the cursor moves to the next cell. A mouse press puts the cursor on the
+// cell under the pointer, in that panel.
 //
 // Search. FindFirst(text, mode, flags) trims the text and searches in mode smText (the
 // text; case-insensitive for the ASCII letters unless sfMatchCase), smNumber (the number,
-// as its fewest big-endian bytes of 1, 2, 4 or 8) or smHexBytes (the text as a byte
-// string, "41 42 43" or "414243"); from offset 0, or from just after the cursor with
-// sfFromCursor. FindNext goes on after the last match. Both return the offset of the
-// match (a match may end on the last byte) or -1. The cursor does not move.
+// as its fewest big-endian bytes of 1, 2, 4 or 8; one beyond 64 bits finds nothing, see
+// SearchPatternOf) or smHexBytes (the text as a byte string, "41 42 43" or "414243"); from
+// offset 0, or from just after the cursor with sfFromCursor. FindNext goes on after the
+// last match. Both return the offset of the match (a match may end on the last byte) or
+// -1; SearchCancelled() tells when the user cancelled through OnProgress. The cursor does
+// not move.
 //
-// Files (widgets/hexfile.h). LoadFromFile and SaveToFile return hfDone (0), hfShortRead
-// (1), hfShortWrite (2), hfCannotOpen (3) or hfNoMemory (4: the file does not fit in
-// memory; the data shown stays). Only regular files are loaded and saved: a folder, pipe
-// or device cannot be opened. Whatever the result, a load moves the cursor to 0 and the
-// view to the top and clears the change log. A short read keeps the bytes that arrived,
-// forgets the file name and leaves the editor dirty. A save writes a temporary file in the
-// target's folder, flushes it to disk and renames it over the target only when every byte
-// is written; a failed save leaves the target as it was. The target keeps its permission
-// bits.
+// Files. LoadFromFile and SaveToFile return hfDone (0), hfShortRead (1), hfShortWrite (2:
+// not every byte could be written; the file is as it was), hfCannotOpen (3), hfNoMemory
+// (4) or hfCancelled (5); FileError() tells why in words (platform/os/fileio.h). Whatever
+// the result, a load moves the cursor to 0 and the view to the top and clears the change
+// log. A short read keeps the bytes that arrived, forgets the file name and leaves the
+// editor dirty. Long loads, saves and searches report to OnProgress, which may cancel.
 #pragma once
 
 #include <array>
+#include <climits>
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "platform/ui/wincontrol.h"
-#include "widgets/hexfile.h"
-#include "widgets/hittest.h"
+#include "widgets/hex/hexdocument.h"
+#include "widgets/hex/hittest.h"
 
 class TListView;
 class TMenuItem;
@@ -91,80 +92,45 @@ constexpr int sfFromCursor = 4;
 constexpr int cpBytes = 0;
 constexpr int cpChars = 1;
 
-// One logged edit.
-constexpr int32_t ceByte = 0;    // kind: one byte
-constexpr int32_t ceWord = 1;    // kind: a whole group, as a big-endian number
-constexpr int32_t ceSealed = 1;  // flag: later edits at the same offset make new entries
-
-struct TChangeEntry {
-    int32_t Kind = ceByte;
-    int32_t Flags = 0;
-    int64_t Offset = 0;  // the byte, or the first byte of the group
-    uint64_t OldValue = 0;
-    uint64_t NewValue = 0;
-    int32_t Length = 1;  // bytes the entry covers (the group size of a word edit)
-    // The editor's data states before and after the edit, for its dirty state.
-    uint64_t StateBefore = 0;
-    uint64_t StateAfter = 0;
-};
-
-// The undo and redo lists, oldest entry first, each holding at most kCapacity entries.
-// The log also numbers the states of the data it has seen: State() is the present one.
-class TChangeLog {
-public:
-    static constexpr int kCapacity = 1024;
-
-    int UndoCount() const { return int(undo_.size()); }
-    int RedoCount() const { return int(redo_.size()); }
-    const TChangeEntry& UndoEntry(int index) const { return undo_.at(size_t(index)); }
-    const TChangeEntry& RedoEntry(int index) const { return redo_.at(size_t(index)); }
-    uint64_t State() const { return state_; }
-
-    // Logs an edit: merges it into the newest entry when that one has the same offset and
-    // kind and is not sealed; else appends it (dropping the oldest entry of a full list)
-    // and empties the redo list.
-    void Record(int32_t kind, int64_t offset, int32_t length, uint64_t oldValue, uint64_t newValue);
-    // Seals the newest undo entry.
-    void Seal();
-    // Moves the newest undo entry to the redo list (dropping it when that list is full);
-    // false when there is nothing to undo.
-    bool Undo(TChangeEntry& entry);
-    // Takes the newest redo entry off and logs it again, keeping the rest of the redo
-    // list; false when there is nothing to redo.
-    bool Redo(TChangeEntry& entry);
-    // Empties both lists; the data is in a state of its own from now on.
-    void Clear();
-
-private:
-    void Append(TChangeEntry entry);
-
-    std::deque<TChangeEntry> undo_;
-    std::deque<TChangeEntry> redo_;
-    uint64_t state_ = 0;
-    uint64_t lastState_ = 0;
-};
+// Results of LoadFromFile and SaveToFile.
+constexpr int hfDone = 0;
+constexpr int hfShortRead = 1;
+constexpr int hfShortWrite = 2;
+constexpr int hfCannotOpen = 3;
+constexpr int hfNoMemory = 4;
+constexpr int hfCancelled = 5;
 
 using THexOffsetEvent = std::function<void(TObject* sender, int64_t value)>;
 using THexDirtyEvent = std::function<void(TObject* sender, bool dirty)>;
 using THexNameEvent = std::function<void(TObject* sender, const std::string& name)>;
+// Progress of a long load, save or search: bytes done of the total; false cancels.
+using THexProgressEvent = std::function<bool(TObject* sender, int64_t done, int64_t total)>;
+
+// The bytes a search in a mode looks for; empty when there is nothing to look for, and
+// then error says why when the text is no number of at most 64 bits.
+std::vector<uint8_t> SearchPatternOf(const std::string& text, int mode, std::string* error = nullptr);
 
 class THexEditor : public TCustomControl {
 public:
     explicit THexEditor(TComponent* owner);
     ~THexEditor() override;
 
+    THexDocument& Document() { return document_; }
+    const THexDocument& Document() const { return document_; }
+
     // Data.
-    int64_t Size() const { return size_; }
-    const uint8_t* Data() const { return data_; }
+    int64_t Size() const { return document_.Size(); }
     const std::string& FileName() const { return fileName_; }
-    bool Dirty() const { return log_.State() != savedState_; }
-    const TChangeLog& ChangeLog() const { return log_; }
+    bool Dirty() const { return document_.Dirty(); }
+    const TChangeLog& ChangeLog() const { return document_.ChangeLog(); }
     // Text shown instead of the data while not empty; lines end with "\n".
     const std::string& Message() const { return message_; }
     void SetMessage(const std::string& text);
 
     int LoadFromFile(const std::string& fileName);
     int SaveToFile(const std::string& fileName);
+    // Why the last LoadFromFile or SaveToFile did not succeed.
+    const TFileError& FileError() const { return fileError_; }
     // Shows the null buffer, zero-filled, named "(null)", clean, with an empty log.
     void SetNull();
     // SetNull, then the message "Start by using the File menu to open a file".
@@ -173,6 +139,7 @@ public:
     void Redo();
     int64_t FindFirst(const std::string& text, int mode, int flags);
     int64_t FindNext();
+    bool SearchCancelled() const { return searchCancelled_; }
     // Undo item: "Undo <entry>" and enabled, or "Undo" and disabled; the redo item alike.
     void ChangeLogToMenuItem(TMenuItem* undoItem, TMenuItem* redoItem) const;
     // Fills the list view with the newest 256 entries of the undo list (or the redo list),
@@ -186,7 +153,7 @@ public:
     std::string FormatChangeEntry(const TChangeEntry& entry, const std::string& label) const;
 
     // Byte access: GetByte past the end gives 0, SetByte past the end does nothing.
-    uint8_t GetByte(int64_t offset) const;
+    uint8_t GetByte(int64_t offset) const { return document_.GetByte(offset); }
     void SetByte(int64_t offset, uint8_t value);
     // The group holding offset as a big-endian number (bytes past the end read as 0; of a
     // group longer than 8 bytes, its last 8). SetWord logs one word edit and writes the
@@ -201,16 +168,17 @@ public:
 
     // Text in the present bases: BaseBytes 10 decimal ("%03d", words zero-padded to the
     // digits of a cell), any other hexadecimal ("%02X", words 2 digits a byte); BaseOffset
-    // 16 "%08X", any other decimal "%010d". DecodeOffset reads an offset the same way.
+    // 16 "%08X", any other decimal "%010d", each wider for offsets that need more digits.
+    // DecodeOffset reads an offset the same way.
     std::string FormatByte(uint8_t value) const;
     std::string FormatWord(uint64_t value) const;
     std::string FormatOffset(int64_t offset) const;
     int64_t DecodeOffset(const std::string& text) const;
-    // BytesPerLine characters from offset, bytes below 32 as ".".
+    // BytesPerLine characters from offset: the bytes 32 to 126 as themselves, others ".".
     std::string GetRowAscii(int64_t offset) const;
 
     // Moves the cursor (clamped to the data), seals the newest log entry, restarts the
-    // blink and scrolls the scroll bar so that the cursor's row shows.
+    // blink and scrolls so that the cursor's row and cell show.
     void MoveCursor(int64_t offset);
     // The offset of the cell under a client point in the last paint, or -1.
     int64_t GetMouseOffset(int x, int y) const;
@@ -222,7 +190,7 @@ public:
     void SetDirty(bool dirty);
     void DataChange();   // clears the change log
     void ResetCursor();  // cursor to 0
-    void ResetOffset();  // view and scroll bar to the top
+    void ResetOffset();  // view and scroll bars to the top and left
 
     // Properties.
     int DoRed() const { return doRed_; }
@@ -247,11 +215,16 @@ public:
     void SetBaseOffset(int value);
     bool ReadOnly() const { return readOnly_; }
     void SetReadOnly(bool value);
-    // An external vertical scroll bar that the control drives and reads (not owned; the
-    // control forgets it when it is destroyed). The host repaints the control when the
-    // user moves it.
+    // Whether the characters panel shows the bytes A0 to FF as Latin-1 characters.
+    bool Latin1() const { return latin1_; }
+    void SetLatin1(bool value);
+    // External scroll bars that the control drives and reads (not owned; the control
+    // forgets one that is destroyed). The host repaints the control when the user moves
+    // them.
     TScrollBar* ScrollBar() const { return scrollBar_; }
     void SetScrollBar(TScrollBar* scrollBar);
+    TScrollBar* HorzScrollBar() const { return horzScrollBar_; }
+    void SetHorzScrollBar(TScrollBar* scrollBar);
     int CursorPanel() const { return cursorPanel_; }
     void SetCursorPanel(int panel);
     int64_t CursorOffset() const { return cursor_; }
@@ -277,14 +250,20 @@ public:
 
     // The view of the last paint.
     int RowsPainted() const { return rowsPainted_; }
+    // Rows that fit above the frame: a page.
+    int RowsVisible() const { return rowsFit_; }
     int64_t FirstVisibleOffset() const { return firstVisible_; }
     int64_t LastVisibleOffset() const { return lastVisible_; }
     int RowWidth() const { return rowWidth_; }
     int RowHeight() const { return rowHeight_; }
     int CharWidth() const { return charWidth_; }
+    // The first pixel of the rows shown at the left (horizontal scrolling).
+    int LeftPixel() const { return leftPixel_; }
     int DigitIndex() const { return digitIndex_; }
     int BlinkCounter() const { return blink_; }
     int64_t SearchPosition() const { return searchPos_; }
+    // The cells painted last and the mouse finds.
+    const THitTable& HitTable() const { return hits_; }
 
     THexOffsetEvent OnCursorChange;
     THexOffsetEvent OnSizeChange;
@@ -293,25 +272,44 @@ public:
     TNotifyEvent OnCursorByteChange;
     TNotifyEvent OnRowWidthChange;
     TNotifyEvent OnChangeLogUpdate;
+    THexProgressEvent OnProgress;
 
     void Dispatch(TMessage& message) override;
 
 protected:
-    // The wheel: three rows a notch through the scroll bar (hexwheel.cpp); true when the
-    // editor scrolled (or had nothing to scroll), false to pass the wheel on.
+    // The wheel: three rows a notch (hexwheel.cpp); true: the editor took it.
     bool MouseWheel(int delta);
     void Paint() override;
     bool DoKeyDown(uint16_t& key, TShiftState shift) override;
     void KeyPress(char& key) override;
     void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
     void Notification(TComponent* component, TOperation operation) override;
+    void Resize() override;
 
 private:
+    // The view's geometry in pixels besides the font's: every other length is a number of
+    // character widths or row heights.
+    static constexpr int kTopMargin = 10;  // above the first row
+    static constexpr int kBorder = 12;     // left of the offsets, right of the characters
+    static constexpr int kGap = 20;        // between the panels, with a separator bar
+    static constexpr int kBarInGap = 9;    // centre of a separator bar from its gap's left
+
     struct TDot {
         int X = 0, Y = 0, VX = 0, VY = 0;
     };
+    // Where the parts of a row lie, in the row's own x (before horizontal scrolling).
+    struct TRowLayout {
+        int OffsetX = 0, OffsetDigits = 8;
+        int BytesX = 0, BytesWidth = 0;
+        int CharsX = 0;
+        int Width = 0;
+    };
 
-    void UseBuffer(uint8_t* data, int64_t capacity);
+    template <class T>
+    void Store(T& field, T value) {
+        field = value;
+        Repaint();
+    }
     int GroupSize() const { return bytesPerGroup_ < 1 ? 1 : bytesPerGroup_; }
     bool Decimal() const { return baseBytes_ == 10; }
     int DigitsPerCell() const;
@@ -319,34 +317,34 @@ private:
     int CursorStep() const { return Decimal() ? GroupSize() : 1; }
     // Empty when the layout can be drawn; else the message shown instead.
     const char* LayoutProblem() const;
-    // Writes the big-endian value over length bytes at offset (the last 8 at most),
-    // without logging.
-    void WriteValue(int64_t offset, int32_t length, uint64_t value);
-    void LogEdit(int32_t kind, int64_t offset, int32_t length, uint64_t oldValue,
-                 uint64_t newValue);
+    int OffsetDigits() const;
+    TRowLayout Layout() const;
+    // The x (row coordinates) and width of the cell holding offset in a panel.
+    void CellSpan(const TRowLayout& layout, int64_t offset, int panel, int& x, int& width) const;
+    int64_t RowCount() const;
+    int64_t TopRowFromBar() const;
+    void ShowCursorInView();
+    void UpdateScrollBars();
     void ChangeLogUpdated();
     void LogToListView(TListView* listView, bool redo) const;
-    void UpdateDirty();
-    void UpdateScrollRange();
     void Input(char key);
     uint32_t Random();
+    bool Progress(int64_t done, int64_t total);
+    int FileResult(const TFileError& error, bool saving);
+    int64_t Search(int64_t from);
 
-    // Painting.
+    // Painting (hexpaint.cpp).
     void PaintPolkaDots(TCanvas& canvas, const TRect& client);
     void PaintMessage(TCanvas& canvas, const std::string& text);
     void PaintFrame(TCanvas& canvas);
-    int PaintRow(TCanvas& canvas, THitRow& row, int64_t offset, int y);
+    void PaintRow(TCanvas& canvas, THitRow& row, const TRowLayout& layout, int64_t offset, int y,
+                  int left, int right);
     TColor CellColor(int64_t offset, bool atCursor, int panel) const;
+    TRect InnerRect() const;
     void DrawCursor(TCanvas& canvas, TColor color) const;
     void DrawCursorNow(TColor color);
 
-    // Buffers.
-    std::array<uint8_t, 1024> demo_{};
-    std::array<uint8_t, 1024> null_{};
-    TPageBuffer loaded_;
-    uint8_t* data_ = nullptr;
-    int64_t capacity_ = 0;
-    int64_t size_ = 0;
+    THexDocument document_;
 
     // State.
     int64_t cursor_ = 5;
@@ -355,29 +353,35 @@ private:
     int blink_ = 0;
     std::string fileName_;
     std::string message_;
-    TChangeLog log_;
-    uint64_t savedState_ = 0;
-    bool reportedDirty_ = false;
-    int suppressLog_ = 0;
+    TFileError fileError_;
 
     // Search.
     std::string searchText_;
     int searchMode_ = 0;
     int searchFlags_ = 0;
     int64_t searchPos_ = 0;
+    bool searchCancelled_ = false;
 
     // View.
-    int64_t topOffset_ = 0;
+    int64_t topRow_ = 0;
+    int leftPixel_ = 0;
     int wheelRemainder_ = 0;  // a part of a notch turned, for the next turn
+    int64_t barScale_ = 1;         // rows per step of the vertical bar
+    int barPosition_ = 0;          // the vertical bar's position as the control set it
+    int horzBarPosition_ = 0;      // the same for the horizontal bar
     int64_t firstVisible_ = 0;
     int64_t lastVisible_ = -1;
     int rowsPainted_ = 0;
+    int rowsFit_ = 0;
     int rowWidth_ = 0;
     int charWidth_ = 0;
     int rowHeight_ = 0;
-    int barX_[2] = {-1, -1};  // left of the two gaps with separator bars; -1 hidden
+    // Left of the two gaps with separator bars (control coordinates); kNoBar: hidden.
+    static constexpr int kNoBar = INT_MIN;
+    int barX_[2] = {kNoBar, kNoBar};
     bool cursorShown_ = false;
-    TPoint cursorAt_;  // left end of the cursor's upper line
+    TPoint cursorAt_;    // left end of the cursor's upper line
+    TRect cursorCell_;   // the cell at the cursor in the panel that has the keyboard
     THitTable hits_;
     std::vector<int64_t> changed_;  // offsets of the undo list, sorted, during a paint
     std::array<TDot, 30> dots_{};
@@ -394,7 +398,9 @@ private:
     int baseBytes_ = 16;
     int baseOffset_ = 16;
     bool readOnly_ = false;
+    bool latin1_ = false;
     TScrollBar* scrollBar_ = nullptr;
+    TScrollBar* horzScrollBar_ = nullptr;
     int cursorStyle_ = 0;
     TColor colorByte_ = clBlack;
     TColor colorAscii_ = clBlack;

@@ -1,8 +1,8 @@
-#include "widgets/numbase.h"
+#include "widgets/hex/numbase.h"
 
 #include <limits>
 
-#include "widgets/strutil.h"
+#include "widgets/hex/strutil.h"
 
 int HexDigitValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -82,5 +82,38 @@ std::vector<uint8_t> NumberBytes(int64_t value) {
     auto bits = uint64_t(value);
     for (size_t k = count; k-- > 0; bits >>= 8)
         bytes[k] = uint8_t(bits & 0xFF);
+    return bytes;
+}
+
+std::optional<std::vector<uint8_t>> SearchNumberBytes(std::string_view text) {
+    text = SkipWhiteSpace(text);
+    uint64_t value = 0;
+    bool negative = false;
+    auto fits = [](uint64_t v, int bits) { return bits == 64 || v < (uint64_t(1) << bits); };
+    if (text.size() >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        // Every hexadecimal digit counts, the others are skipped, as in ParseHex.
+        for (char c : text.substr(2)) {
+            int digit = HexDigitValue(c);
+            if (digit < 0) continue;
+            if (value >> 60) return std::nullopt;
+            value = (value << 4) | uint64_t(digit);
+        }
+    } else {
+        size_t i = 0;
+        if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+        for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+            uint64_t digit = uint64_t(text[i] - '0');
+            if (value > (UINT64_MAX - digit) / 10) return std::nullopt;
+            value = value * 10 + digit;
+        }
+        if (negative) {
+            if (value > (uint64_t(1) << 63)) return std::nullopt;
+            return NumberBytes(int64_t(0 - value));
+        }
+    }
+    size_t count = fits(value, 8) ? 1 : fits(value, 16) ? 2 : fits(value, 32) ? 4 : 8;
+    std::vector<uint8_t> bytes(count);
+    for (size_t k = count; k-- > 0; value >>= 8)
+        bytes[k] = uint8_t(value & 0xFF);
     return bytes;
 }

@@ -17,9 +17,17 @@
 // NumberBytes turns a number into the big-endian bytes the editor searches for: the
 // fewest of 1, 2, 4 or 8 bytes that hold it, negative numbers in two's complement (-1 is
 // FF, -200 is FF 38).
+//
+// SearchNumberBytes reads a number to search for the same way as ParseNumber (a decimal
+// integer with an optional sign, or hexadecimal after "0x"), but over the whole range of
+// 64 bits: 0 to 18446744073709551615 (0xFFFFFFFFFFFFFFFF) and down to
+// -9223372036854775808. Its bytes are the fewest of 1, 2, 4 or 8 that hold it (positive
+// numbers unsigned: 0xFFFFFFFFFFFFFFFF is eight FF bytes, 0xFF one). A number beyond that
+// range gives nothing.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -28,3 +36,4 @@ uint64_t ParseHex(std::string_view text);
 int64_t ParseNumber(std::string_view text);
 std::vector<uint8_t> ParseByteString(std::string_view text);
 std::vector<uint8_t> NumberBytes(int64_t value);
+std::optional<std::vector<uint8_t>> SearchNumberBytes(std::string_view text);

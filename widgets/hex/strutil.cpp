@@ -1,7 +1,8 @@
-#include "widgets/strutil.h"
+#include "widgets/hex/strutil.h"
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <vector>
 
 #if defined(__SSE2__)
@@ -38,7 +39,8 @@ int64_t FindBytes(const uint8_t* data, size_t size, size_t from, const uint8_t* 
 #ifdef _WIN32
     // The Windows C library has no memmem.
     const uint8_t* end = data + size;
-    const uint8_t* found = std::search(data + from, end, pattern, pattern + length);
+    const uint8_t* found = std::search(
+        data + from, end, std::boyer_moore_horspool_searcher(pattern, pattern + length));
     const void* hit = found == end ? nullptr : found;
 #else
     const void* hit = ::memmem(data + from, size - from, pattern, length);
