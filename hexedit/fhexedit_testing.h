@@ -118,7 +118,8 @@ protected:
         TPoint p = control->ClientToScreen({control->Width() / 2, control->Height() / 2});
         screen.Click(p.X, p.Y);
     }
-    // Answers the message box shown now with a button, noting its text.
+    // Answers the message box shown now with a button (its caption without the access
+    // letter's mark), noting its text.
     void Answer(const std::string& button) {
         TCustomForm* box = Box();
         ASSERT_NE(box, nullptr) << "no message box for " << button;
