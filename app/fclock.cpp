@@ -18,8 +18,8 @@
 #include "platform/ui/screen.h"
 #include "platform/ui/winapi.h"
 #include "settings/autoload.h"
-#include "settings/formutil.h"
-#include "settings/viewdoc.h"
+#include "desktop/formutil.h"
+#include "desktop/viewdoc.h"
 
 // The stored region of the form's design-time picture (app/fclock_regiondata.bin).
 extern const unsigned char kFclockRegionData[];

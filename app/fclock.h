@@ -89,7 +89,7 @@ public:
     // Makes window, shape, transparency, stacking, scale and clock agree with Settings.
     void ApplySettings();
     // A window of which no piece the user could take hold of lies on a monitor is moved
-    // onto the nearest one, the least way (ReachableBounds, settings/formutil.h): at start
+    // onto the nearest one, the least way (ReachableBounds, desktop/formutil.h): at start
     // and when the monitors change. The window never moves by itself otherwise; the stored
     // place changes at the next save.
     void BringOntoScreen();

@@ -19,7 +19,7 @@
 #include "app/startdirectory.h"
 #include "app/windowicon.h"
 #include "platform/gfx/font.h"
-#include "platform/native/x11.h"
+#include "platform/native/x11/x11.h"
 #include "platform/os/cmdoptions.h"
 #include "platform/ui/application.h"
 #include "platform/ui/timer.h"

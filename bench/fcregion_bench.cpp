@@ -9,7 +9,7 @@
 
 #include "art/clockart.h"
 #include "shaped/fcregion.h"
-#include "shaped/fcregion_reference.h"
+#include "tests/support/fcregion_reference.h"
 
 namespace {
 

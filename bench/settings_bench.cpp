@@ -16,8 +16,8 @@
 #include <fstream>
 #include <string>
 
-#include "platform/os/regfile.h"
-#include "platform/os/tempconfighome.h"
+#include "platform/os/posix/regfile.h"
+#include "tests/support/tempconfighome.h"
 #include "settings/clocksettings.h"
 
 namespace {

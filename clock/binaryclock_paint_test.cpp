@@ -2,7 +2,7 @@
 // keying and cropping over the pictures the main window puts under the clock.
 #include <climits>
 
-#include "clock/clock_test_host.h"
+#include "tests/support/clock_test_host.h"
 
 namespace clocktest {
 namespace {

@@ -1,7 +1,7 @@
 // The clock at scales: every format's cells where the design puts them, scaled, drawn from
 // the pictures of the scale; the crops scaled; a new scale keeping only the pictures on
 // show.
-#include "clock/clock_test_host.h"
+#include "tests/support/clock_test_host.h"
 
 namespace clocktest {
 namespace {

@@ -1,7 +1,7 @@
 // The clock's properties, window, polling and LED cropping.
 #include <functional>
 
-#include "clock/clock_test_host.h"
+#include "tests/support/clock_test_host.h"
 #include "platform/ui/timer.h"
 
 namespace clocktest {

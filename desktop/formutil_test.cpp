@@ -1,4 +1,4 @@
-#include "settings/formutil.h"
+#include "desktop/formutil.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "settings/viewdoc.h"
+#include "desktop/viewdoc.h"
 
 #include <sys/stat.h>
 

@@ -1,4 +1,4 @@
-#include "settings/viewdoc.h"
+#include "desktop/viewdoc.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -14,7 +14,7 @@
 
 #include "platform/native/keys.h"
 #include "platform/os/shell.h"
-#include "platform/os/tempconfighome.h"
+#include "tests/support/tempconfighome.h"
 #include "platform/ui/label.h"
 #include "platform/ui/screen.h"
 #include "tests/support/headless_app.h"

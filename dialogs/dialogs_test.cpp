@@ -10,7 +10,7 @@
 #include "dialogs/fclockconfig.h"
 #include "dialogs/product.h"
 #include "platform/gfx/scale.h"
-#include "platform/os/tempconfighome.h"
+#include "tests/support/tempconfighome.h"
 #include "platform/ui/msgbox.h"
 #include "platform/ui/screen.h"
 #include "tests/support/caption_fit.h"

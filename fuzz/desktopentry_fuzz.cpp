@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "platform/os/cmdline.h"
-#include "platform/os/desktopentry.h"
+#include "platform/os/posix/desktopentry.h"
 
 namespace {
 

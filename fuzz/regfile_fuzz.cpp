@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "platform/os/regfile.h"
+#include "platform/os/posix/regfile.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // The hex editor's window and what users trip over: long operations with their gauge and
 // Esc, files changed by others, errors that say why, wide rows, large numbers.
-#include "hexedit/fhexedit_testing.h"
+#include "tests/support/fhexedit_testing.h"
 
 namespace {
 

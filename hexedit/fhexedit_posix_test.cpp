@@ -5,8 +5,8 @@
 #include <unistd.h>
 
 #include "hexedit/endsignals.h"
-#include "hexedit/fhexedit_testing.h"
-#include "platform/os/testchild.h"
+#include "tests/support/fhexedit_testing.h"
+#include "tests/support/testchild.h"
 
 namespace {
 

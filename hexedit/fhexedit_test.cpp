@@ -1,5 +1,5 @@
 // The hex editor's main window driven as a user drives it (fhexedit_testing.h).
-#include "hexedit/fhexedit_testing.h"
+#include "tests/support/fhexedit_testing.h"
 
 #include "hexedit/ffind.h"
 #include "platform/gfx/scale.h"

@@ -14,7 +14,7 @@
 #include "hexedit/fhexedit.h"
 #include "hexedit/options.h"
 #include "hexedit/windowicon.h"
-#include "platform/native/x11.h"
+#include "platform/native/x11/x11.h"
 #include "platform/os/cmdoptions.h"
 #include "platform/ui/application.h"
 #include "platform/ui/winapi.h"

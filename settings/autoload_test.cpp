@@ -9,8 +9,8 @@
 #include <fstream>
 
 #include "platform/os/cmdline.h"
-#include "platform/os/desktopentry.h"
-#include "platform/os/tempconfighome.h"
+#include "platform/os/posix/desktopentry.h"
+#include "tests/support/tempconfighome.h"
 
 namespace {
 // Started with ZT_AUTOLOAD_HELPER set, this test program only enables auto-load and ends,

@@ -9,11 +9,11 @@
 #include <fstream>
 #include <functional>
 
-#include "platform/os/atomicfile.h"
-#include "platform/os/regfile.h"
+#include "platform/os/posix/atomicfile.h"
+#include "platform/os/posix/regfile.h"
 #include "platform/os/registry.h"
-#include "platform/os/tempconfighome.h"
-#include "platform/os/testchild.h"
+#include "tests/support/tempconfighome.h"
+#include "tests/support/testchild.h"
 
 namespace {
 constexpr const char* kKey = "HKEY_CURRENT_USER\\Software\\Kelbrin\\QVZentick";

@@ -17,7 +17,7 @@
 // that was read. In later openings reads never write, and a missing value reads as its
 // default. A store that cannot be opened or written reads every value as its default and
 // drops every write; the store's callers are not troubled with it (the registry tells it
-// on stderr, see platform/os/regstore.h).
+// on stderr, see platform/os/posix/regstore.h).
 //
 // Writes that belong together are batched: after ParamBeginBatch they are kept in the
 // record, and ParamCommit (or ParamClose) stores them in one transaction of the registry

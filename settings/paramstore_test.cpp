@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "platform/os/tempconfighome.h"
+#include "tests/support/tempconfighome.h"
 
 namespace {
 constexpr const char* kApp = "QVZentick";

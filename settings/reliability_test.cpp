@@ -7,9 +7,9 @@
 #include <filesystem>
 #include <random>
 
-#include "platform/os/atomicfile.h"
-#include "platform/os/regfile.h"
-#include "platform/os/tempconfighome.h"
+#include "platform/os/posix/atomicfile.h"
+#include "platform/os/posix/regfile.h"
+#include "tests/support/tempconfighome.h"
 #include "settings/clocksettings.h"
 #include "settings/paramstore.h"
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "shaped/fcbitmap.h"
-#include "shaped/fcbitmap_testing.h"
+#include "tests/support/fcbitmap_testing.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <sstream>
 
 #include "platform/sysutils.h"
-#include "shaped/fcbitmap_testing.h"
+#include "tests/support/fcbitmap_testing.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "art/clockart.h"
-#include "shaped/fcregion_reference.h"
+#include "tests/support/fcregion_reference.h"
 
 namespace {
 

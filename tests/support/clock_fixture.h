@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "app/fclock.h"
-#include "platform/os/tempconfighome.h"
+#include "tests/support/tempconfighome.h"
 #include "platform/os/wallclock.h"
 #include "tests/support/headless_app.h"
 

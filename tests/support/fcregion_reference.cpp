@@ -1,4 +1,4 @@
-#include "shaped/fcregion_reference.h"
+#include "tests/support/fcregion_reference.h"
 
 #include <cstdint>
 #include <utility>

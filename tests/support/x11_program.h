@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "platform/gfx/types.h"
-#include "platform/os/tempconfighome.h"
+#include "tests/support/tempconfighome.h"
 #include "tests/support/xvfb.h"
 
 // Xlib last: its macros (None, Bool, Status) would clash with the headers above.

@@ -1,7 +1,7 @@
 // THexEditor with files: loading, searching, saving, files of any size, and files that
 // others change.
 #include "platform/os/safesave.h"
-#include "widgets/hex/hexeditor_testing.h"
+#include "tests/support/hexeditor_testing.h"
 
 namespace {
 

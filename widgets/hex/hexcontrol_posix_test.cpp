@@ -7,7 +7,7 @@
 #include <fstream>
 #include <string>
 
-#include "platform/os/testchild.h"
+#include "tests/support/testchild.h"
 #include "tests/support/headless_app.h"
 #include "widgets/hex/hexcontrol.h"
 

@@ -1,5 +1,5 @@
 // THexEditor as a view: what it draws, its cursor, keys, mouse, change log and layout.
-#include "widgets/hex/hexeditor_testing.h"
+#include "tests/support/hexeditor_testing.h"
 
 namespace {
 

@@ -15,14 +15,14 @@
 
 #include "platform/gfx/canvas.h"
 #include "platform/native/keys.h"
-#include "platform/native/x11.h"
-#include "platform/native/x11keymask.h"
-#include "platform/native/x11keys.h"
+#include "platform/native/x11/x11.h"
+#include "platform/native/x11/x11keymask.h"
+#include "platform/native/x11/x11keys.h"
 #include "tests/support/xvfb.h"
 
 // The X headers last: their macros must not reach the headers above.
-#include "platform/native/x11backend.h"
-#include "platform/native/x11window.h"
+#include "platform/native/x11/x11backend.h"
+#include "platform/native/x11/x11window.h"
 
 #include <X11/Xatom.h>
 #include <X11/extensions/shape.h>

@@ -1,5 +1,5 @@
 // The accessibility bus with sd-bus (see x11atspi.h). Built where libsystemd is found.
-#include "platform/native/x11atspi.h"
+#include "platform/native/x11/x11atspi.h"
 
 #include <X11/Xatom.h>
 #include <errno.h>  // program_invocation_short_name

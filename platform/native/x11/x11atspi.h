@@ -29,8 +29,8 @@
 #include <cstdint>
 #include <memory>
 
-#include "platform/native/x11atspitree.h"
-#include "platform/native/x11handles.h"
+#include "platform/native/x11/x11atspitree.h"
+#include "platform/native/x11/x11handles.h"
 
 namespace native {
 

@@ -1,4 +1,4 @@
-#include "platform/native/x11atspitree.h"
+#include "platform/native/x11/x11atspitree.h"
 
 #include <algorithm>
 #include <cctype>

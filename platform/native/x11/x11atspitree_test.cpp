@@ -2,7 +2,7 @@
 // which events listeners want), without a bus.
 #ifdef ZT_HAVE_X11
 
-#include "platform/native/x11atspitree.h"
+#include "platform/native/x11/x11atspitree.h"
 
 #include <gtest/gtest.h>
 

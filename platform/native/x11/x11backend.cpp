@@ -1,4 +1,4 @@
-#include "platform/native/x11backend.h"
+#include "platform/native/x11/x11backend.h"
 
 #include <X11/XKBlib.h>
 #include <X11/Xatom.h>
@@ -28,10 +28,10 @@
 #include <mutex>
 
 #include "platform/native/keys.h"
-#include "platform/native/x11.h"
-#include "platform/native/x11cursor.h"
-#include "platform/native/x11keys.h"
-#include "platform/native/x11window.h"
+#include "platform/native/x11/x11.h"
+#include "platform/native/x11/x11cursor.h"
+#include "platform/native/x11/x11keys.h"
+#include "platform/native/x11/x11window.h"
 
 namespace native {
 

@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "platform/native/native.h"
-#include "platform/native/x11atspi.h"
-#include "platform/native/x11handles.h"
+#include "platform/native/x11/x11atspi.h"
+#include "platform/native/x11/x11handles.h"
 
 namespace native {
 

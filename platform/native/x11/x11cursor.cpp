@@ -4,7 +4,7 @@
 #undef min
 #undef max
 
-#include "platform/native/x11cursor.h"
+#include "platform/native/x11/x11cursor.h"
 
 Cursor PlainGlyphCursor(Display* dpy, Font font, unsigned shape) {
     LockDisplay(dpy);

@@ -1,4 +1,4 @@
-#include "platform/native/x11keymask.h"
+#include "platform/native/x11/x11keymask.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "platform/native/x11keys.h"
+#include "platform/native/x11/x11keys.h"
 
 #include <X11/keysym.h>
 

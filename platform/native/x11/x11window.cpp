@@ -1,4 +1,4 @@
-#include "platform/native/x11window.h"
+#include "platform/native/x11/x11window.h"
 
 #include <X11/Xatom.h>
 #include <X11/extensions/shape.h>
@@ -9,7 +9,7 @@
 #include <climits>
 #include <cstring>
 
-#include "platform/native/x11backend.h"
+#include "platform/native/x11/x11backend.h"
 
 namespace native {
 

@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "platform/native/native.h"
-#include "platform/native/x11atspitree.h"
-#include "platform/native/x11handles.h"
-#include "platform/native/x11keymask.h"
+#include "platform/native/x11/x11atspitree.h"
+#include "platform/native/x11/x11handles.h"
+#include "platform/native/x11/x11keymask.h"
 
 namespace native {
 

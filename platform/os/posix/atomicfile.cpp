@@ -1,4 +1,4 @@
-#include "platform/os/atomicfile.h"
+#include "platform/os/posix/atomicfile.h"
 
 #include <dirent.h>
 #include <fcntl.h>

@@ -1,4 +1,4 @@
-#include "platform/os/atomicfile.h"
+#include "platform/os/posix/atomicfile.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "platform/os/tempconfighome.h"
-#include "platform/os/testchild.h"
+#include "tests/support/tempconfighome.h"
+#include "tests/support/testchild.h"
 
 namespace {
 namespace fs = std::filesystem;

@@ -1,4 +1,4 @@
-#include "platform/os/autostart.h"
+#include "platform/os/posix/autostart.h"
 
 #include <dirent.h>
 #include <sys/stat.h>
@@ -6,12 +6,12 @@
 
 #include <cerrno>
 
-#include "platform/os/atomicfile.h"
+#include "platform/os/posix/atomicfile.h"
 #include "platform/os/cmdline.h"
-#include "platform/os/configdir.h"
-#include "platform/os/desktopentry.h"
-#include "platform/os/regfile.h"
-#include "platform/os/report.h"
+#include "platform/os/posix/configdir.h"
+#include "platform/os/posix/desktopentry.h"
+#include "platform/os/posix/regfile.h"
+#include "platform/os/posix/report.h"
 
 namespace {
 constexpr std::string_view kSuffix = ".desktop";

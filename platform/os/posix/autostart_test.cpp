@@ -1,4 +1,4 @@
-#include "platform/os/autostart.h"
+#include "platform/os/posix/autostart.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -10,10 +10,10 @@
 #include <sstream>
 
 #include "platform/os/cmdline.h"
-#include "platform/os/desktopentry.h"
-#include "platform/os/report.h"
-#include "platform/os/tempconfighome.h"
-#include "platform/os/testchild.h"
+#include "platform/os/posix/desktopentry.h"
+#include "platform/os/posix/report.h"
+#include "tests/support/tempconfighome.h"
+#include "tests/support/testchild.h"
 
 namespace {
 using Args = std::vector<std::string>;

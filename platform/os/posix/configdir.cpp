@@ -1,4 +1,4 @@
-#include "platform/os/configdir.h"
+#include "platform/os/posix/configdir.h"
 
 #include <sys/stat.h>
 

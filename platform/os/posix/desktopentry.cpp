@@ -1,4 +1,4 @@
-#include "platform/os/desktopentry.h"
+#include "platform/os/posix/desktopentry.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "platform/os/tempconfighome.h"
+#include "tests/support/tempconfighome.h"
 
 namespace {
 TEST(Module, FileNameIsTheRunningExecutableAndIsCutLikeTheSystem) {

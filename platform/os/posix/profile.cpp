@@ -13,9 +13,9 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/os/atomicfile.h"
-#include "platform/os/configdir.h"
-#include "platform/os/regfile.h"
+#include "platform/os/posix/atomicfile.h"
+#include "platform/os/posix/configdir.h"
+#include "platform/os/posix/regfile.h"
 
 namespace {
 std::string_view Trim(std::string_view s) {

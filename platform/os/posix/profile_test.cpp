@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "platform/os/tempconfighome.h"
-#include "platform/os/testchild.h"
+#include "tests/support/tempconfighome.h"
+#include "tests/support/testchild.h"
 
 namespace {
 class ProfileTest : public ::testing::Test {

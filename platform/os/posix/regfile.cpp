@@ -1,4 +1,4 @@
-#include "platform/os/regfile.h"
+#include "platform/os/posix/regfile.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -9,10 +9,10 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include "platform/os/autostart.h"
-#include "platform/os/configdir.h"
-#include "platform/os/regfile.h"
-#include "platform/os/regstore.h"
+#include "platform/os/posix/autostart.h"
+#include "platform/os/posix/configdir.h"
+#include "platform/os/posix/regfile.h"
+#include "platform/os/posix/regstore.h"
 
 // A handle names the full path of its key. The root's path is kRootPath; its object holds
 // nothing, so it is ready before any other static object could use it.

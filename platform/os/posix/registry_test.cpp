@@ -14,11 +14,11 @@
 #include <functional>
 #include <fstream>
 
-#include "platform/os/atomicfile.h"
-#include "platform/os/regfile.h"
-#include "platform/os/report.h"
-#include "platform/os/tempconfighome.h"
-#include "platform/os/testchild.h"
+#include "platform/os/posix/atomicfile.h"
+#include "platform/os/posix/regfile.h"
+#include "platform/os/posix/report.h"
+#include "tests/support/tempconfighome.h"
+#include "tests/support/testchild.h"
 
 namespace {
 constexpr const char* kSubKey = "Software\\Kelbrin\\QVZentick";

@@ -1,4 +1,4 @@
-#include "platform/os/regstore.h"
+#include "platform/os/posix/regstore.h"
 
 #include <sys/stat.h>
 
@@ -9,9 +9,9 @@
 #include <mutex>
 #include <string_view>
 
-#include "platform/os/atomicfile.h"
-#include "platform/os/configdir.h"
-#include "platform/os/report.h"
+#include "platform/os/posix/atomicfile.h"
+#include "platform/os/posix/configdir.h"
+#include "platform/os/posix/report.h"
 
 namespace {
 // The last file parsed: its path, which version of the file it was (identity, and a hash

@@ -21,7 +21,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/os/regfile.h"
+#include "platform/os/posix/regfile.h"
 #include "platform/os/wintypes.h"
 
 class TRegStore {

@@ -1,4 +1,4 @@
-#include "platform/os/report.h"
+#include "platform/os/posix/report.h"
 
 #include <unistd.h>
 
@@ -6,7 +6,7 @@
 #include <map>
 #include <mutex>
 
-#include "platform/os/atomicfile.h"
+#include "platform/os/posix/atomicfile.h"
 
 namespace {
 struct TReports {

@@ -1,4 +1,4 @@
-#include "platform/os/report.h"
+#include "platform/os/posix/report.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -6,8 +6,8 @@
 #include <cerrno>
 #include <string>
 
-#include "platform/os/atomicfile.h"
-#include "platform/os/testchild.h"
+#include "platform/os/posix/atomicfile.h"
+#include "tests/support/testchild.h"
 
 namespace {
 

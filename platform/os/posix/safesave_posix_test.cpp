@@ -18,7 +18,7 @@
 
 #include "platform/os/filemap.h"
 #include "platform/os/safesave.h"
-#include "platform/os/testchild.h"
+#include "tests/support/testchild.h"
 
 namespace {
 

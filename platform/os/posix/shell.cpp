@@ -16,7 +16,7 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/os/atomicfile.h"
+#include "platform/os/posix/atomicfile.h"
 #include "platform/os/module.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "platform/os/tempconfighome.h"
+#include "tests/support/tempconfighome.h"
 
 namespace {
 // Started as the opener with ZT_SHELL_FD_HELPER set, this test program prints the

@@ -2,7 +2,7 @@
 #include <cctype>
 
 #include "platform/ui/winapi.h"
-#include "platform/ui/winapi_internal.h"
+#include "platform/ui/winapi/winapi_internal.h"
 
 namespace winapi_internal {
 

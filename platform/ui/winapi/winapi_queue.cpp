@@ -1,7 +1,7 @@
 #include <algorithm>
 
 #include "platform/ui/winapi.h"
-#include "platform/ui/winapi_internal.h"
+#include "platform/ui/winapi/winapi_internal.h"
 
 namespace winapi_internal {
 
