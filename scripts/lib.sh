@@ -3,6 +3,8 @@
 # The Debian packages the build, the tests and the program need.
 ZT_PACKAGES=(
     build-essential cmake pkg-config
+    # scripts/check-style.sh: formatting and its test; the static checks (.clang-tidy)
+    git clang-format clang-tidy
     libfreetype-dev libfontconfig1-dev fonts-dejavu-core fonts-dejavu-extra libpng-dev
     libx11-dev libxext-dev libxrandr-dev
     libgtest-dev libbenchmark-dev

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds zentick and runs every test: unit, scenario and end-to-end tests, then all of them
+# Checks the style first (scripts/check-style.sh: the layering, <windows.h>, formatting),
+# then builds zentick and runs every test: unit, scenario and end-to-end tests, then all of them
 # again built with clang under AddressSanitizer and UndefinedBehaviorSanitizer, then built
 # as the Debian package (which is then checked, installed, run and removed), then a short
 # fuzzing run and the Windows build.
@@ -18,6 +19,9 @@ jobs=$(nproc)
 # Xvfb, openbox and xdotool were installed above: a test that misses one fails instead of
 # skipping, so the end-to-end tests cannot pass without running.
 export ZT_REQUIRE_X_TOOLS=1
+
+zt_log "style: layering, <windows.h>, formatting"
+scripts/check-style.sh
 
 zt_log "build"
 zt_build build -DZT_WERROR=ON
