@@ -90,10 +90,6 @@ constexpr off_t kMaxFileSize = 4 * 1024 * 1024;
 // device, a socket).
 constexpr int kNotRegularFile = EINVAL;
 
-// The folder of a path ("." for a bare name, "/" for a file in the root) and its last part.
-std::string DirectoryOf(const std::string& path);
-std::string BaseNameOf(const std::string& path);
-
 // Writes every byte of contents to fd, again after an interruption or a partial write.
 // Returns 0, or the errno of the failure (EIO when the system takes nothing).
 int WriteAll(int fd, std::string_view contents);
