@@ -322,23 +322,20 @@ TModalResult TCustomForm::ShowModal() {
     };
     try {
         Show();
-        for (;;) {
-            if (modalResult_ != mrNone) {
-                TCloseAction action = caHide;
-                if (CloseQuery()) {
-                    DoClose(action);
-                } else {
-                    action = caNone;
-                }
-                if (action != caNone) break;
-                modalResult_ = mrNone;
+        // A modal result closes the form unless CloseQuery or OnClose keep it open.
+        bool closed = RunModalLoop([this] {
+            if (modalResult_ == mrNone) return false;
+            TCloseAction action = caHide;
+            if (CloseQuery()) {
+                DoClose(action);
+            } else {
+                action = caNone;
             }
-            Application->HandleMessage();
-            if (Application->Terminated()) {
-                modalResult_ = mrCancel;
-                break;
-            }
-        }
+            if (action != caNone) return true;
+            modalResult_ = mrNone;
+            return false;
+        });
+        if (!closed) modalResult_ = mrCancel;
     } catch (...) {
         restore();
         throw;

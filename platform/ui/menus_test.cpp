@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -315,6 +316,22 @@ TEST_F(Menus, TimersFireWhileTheMenuIsOpen) {
     screen.After(450, [&] { Press(VK_ESCAPE); });
     menu->Popup(200, 150);
     EXPECT_EQ(ticks, (std::vector<int64_t>{start + 100, start + 200, start + 300, start + 400}));
+}
+
+TEST_F(Menus, AHandlersExceptionWhileTheMenuIsOpenIsHandledAndTheMenuStays) {
+    std::vector<std::string> handled;
+    Application->OnException = [&](TObject*, const std::exception& e) { handled.push_back(e.what()); };
+    HWND thrower = CreateWindowExA(0, "", WS_POPUP, 0, 0, 1, 1, HWND_MESSAGE,
+                                   [](HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+                                       if (msg == WM_USER) throw std::runtime_error("thrown");
+                                       return DefWindowProc(hwnd, msg, wParam, lParam);
+                                   });
+    Steps({[&] { Press(VK_DOWN); }, [&] { PostMessage(thrower, WM_USER, 0, 0); },
+           [&] { Press(VK_DOWN); }, [&] { Press(VK_RETURN); }});
+    menu->Popup(200, 150);
+    EXPECT_EQ(handled, (std::vector<std::string>{"thrown"}));
+    EXPECT_EQ(ran, (std::vector<std::string>{"Users Manual"}));
+    DestroyWindow(thrower);
 }
 
 TEST_F(Menus, TheLoopEndsRunningNothingWhenTheApplicationTerminates) {
