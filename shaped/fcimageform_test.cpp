@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -11,6 +10,7 @@
 #include "platform/ui/form.h"
 #include "shaped/fcregion.h"
 #include "tests/support/headless_app.h"
+#include "tests/support/throwing_window.h"
 
 namespace {
 
@@ -153,19 +153,14 @@ TEST_F(ImageForm, QuitDuringADragEndsItAndStillReachesTheMainLoop) {
 TEST_F(ImageForm, AHandlersExceptionDuringADragIsHandledAndTheDragGoesOn) {
     std::vector<std::string> handled;
     Application->OnException = [&](TObject*, const std::exception& e) { handled.push_back(e.what()); };
-    HWND thrower = CreateWindowExA(0, "", WS_POPUP, 0, 0, 1, 1, HWND_MESSAGE,
-                                   [](HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-                                       if (msg == WM_USER) throw std::runtime_error("thrown");
-                                       return DefWindowProc(hwnd, msg, wParam, lParam);
-                                   });
+    TThrowingWindow thrower;
     const TRect start = Window().Bounds();
     // Between the two moves of the drag below (press at 10 ms, moves at 20 and 30).
-    screen.At(app.Now() + 25, [&] { PostMessage(thrower, WM_USER, 0, 0); });
+    screen.At(app.Now() + 25, [&] { thrower.PostThrow(); });
     Drag(75, 4, {{20, 10}, {20, 10}});
     EXPECT_EQ(handled, (std::vector<std::string>{"thrown"}));
     EXPECT_EQ(Window().Bounds(), start.Offset(20, 10));
     EXPECT_EQ(GetCapture(), nullptr);
-    DestroyWindow(thrower);
 }
 
 TEST_F(ImageForm, APictureObjectSizesTheFormABareBitmapDoesNot) {

@@ -7,16 +7,17 @@
 #include <vector>
 
 #include "tests/support/headless_app.h"
+#include "tests/support/throwing_window.h"
 
 namespace {
 
-constexpr UINT WM_THROW = WM_USER + 1;  // the test window's handler throws
-constexpr UINT WM_COUNT = WM_USER + 2;  // ... counts
+constexpr UINT WM_COUNT = WM_USER + 1;  // the counting window's handler counts
 
 class ModalLoop : public ::testing::Test {
 protected:
     THeadlessApp app;
     native::THeadlessBackend& screen = app.Backend();
+    TThrowingWindow thrower;
     HWND window = nullptr;
     int counted = 0;
     std::vector<std::string> handled;  // the exceptions the application was given
@@ -26,11 +27,8 @@ protected:
             EXPECT_EQ(sender, Application);
             handled.push_back(e.what());
         };
-        // A bare window, not a control: nothing between its procedure and the loop
-        // catches what it throws.
         window = CreateWindowExA(0, "", WS_POPUP, 0, 0, 10, 10, HWND_MESSAGE,
                                  [this](HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-                                     if (msg == WM_THROW) throw std::runtime_error("thrown");
                                      if (msg == WM_COUNT) ++counted;
                                      return DefWindowProc(hwnd, msg, wParam, lParam);
                                  });
@@ -41,13 +39,13 @@ protected:
 
 TEST_F(ModalLoop, AHandlersExceptionIsHandledAsInTheMainLoopAndTheLoopGoesOn) {
     // The main loop first, as the measure.
-    PostMessage(window, WM_THROW, 0, 0);
+    thrower.PostThrow();
     PostMessage(window, WM_COUNT, 0, 0);
     app.Run();
     EXPECT_EQ(handled, (std::vector<std::string>{"thrown"}));
     EXPECT_EQ(counted, 1);
 
-    screen.After(10, [&] { PostMessage(window, WM_THROW, 0, 0); });
+    screen.After(10, [&] { thrower.PostThrow(); });
     screen.After(20, [&] { PostMessage(window, WM_COUNT, 0, 0); });
     EXPECT_TRUE(RunModalLoop([&] { return counted == 2; }));
     EXPECT_EQ(handled, (std::vector<std::string>{"thrown", "thrown"}));

@@ -3,13 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "platform/ui/stylepainter.h"
 #include "platform/ui/timer.h"
 #include "tests/support/headless_app.h"
+#include "tests/support/throwing_window.h"
 
 namespace {
 
@@ -321,17 +321,12 @@ TEST_F(Menus, TimersFireWhileTheMenuIsOpen) {
 TEST_F(Menus, AHandlersExceptionWhileTheMenuIsOpenIsHandledAndTheMenuStays) {
     std::vector<std::string> handled;
     Application->OnException = [&](TObject*, const std::exception& e) { handled.push_back(e.what()); };
-    HWND thrower = CreateWindowExA(0, "", WS_POPUP, 0, 0, 1, 1, HWND_MESSAGE,
-                                   [](HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-                                       if (msg == WM_USER) throw std::runtime_error("thrown");
-                                       return DefWindowProc(hwnd, msg, wParam, lParam);
-                                   });
-    Steps({[&] { Press(VK_DOWN); }, [&] { PostMessage(thrower, WM_USER, 0, 0); },
+    TThrowingWindow thrower;
+    Steps({[&] { Press(VK_DOWN); }, [&] { thrower.PostThrow(); },
            [&] { Press(VK_DOWN); }, [&] { Press(VK_RETURN); }});
     menu->Popup(200, 150);
     EXPECT_EQ(handled, (std::vector<std::string>{"thrown"}));
     EXPECT_EQ(ran, (std::vector<std::string>{"Users Manual"}));
-    DestroyWindow(thrower);
 }
 
 TEST_F(Menus, TheLoopEndsRunningNothingWhenTheApplicationTerminates) {
