@@ -418,13 +418,8 @@ void TCustomForm::Dispatch(TMessage& m) {
 }
 
 void TCustomForm::PaintWindow(HDC dc) {
-    TCanvas& d = DCCanvas(dc);
-    canvas_.SetTarget(d.Target());
-    canvas_.SetOrigin(d.Origin());
-    canvas_.SetClipRect(d.ClipRect().Offset(d.Origin().X, d.Origin().Y));
-    canvas_.SetScalePercent(ScalePercent());
+    TPaintScope scope(canvas_, dc, ScalePercent());
     Paint();
-    canvas_.SetTarget(nullptr);
 }
 
 void TCustomForm::Paint() {
