@@ -66,25 +66,6 @@ bool ReplaceLockFile(const std::string& path) {
 }
 }  // namespace
 
-TFileHandle& TFileHandle::operator=(TFileHandle&& other) noexcept {
-    if (this != &other) {
-        Close();
-        fd_ = other.Release();
-    }
-    return *this;
-}
-
-int TFileHandle::Release() {
-    int fd = fd_;
-    fd_ = -1;
-    return fd;
-}
-
-void TFileHandle::Close() {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
-}
-
 // A read-only descriptor is enough for flock, and opens a lock file of mode 0444 too.
 TFileLock::TFileLock(const std::string& lockPath) {
     const int64_t deadline = MonotonicMs() + kLockWaitMs;

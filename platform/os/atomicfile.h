@@ -18,27 +18,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/os/filehandle.h"
 #include "platform/os/wintypes.h"
-
-// An owned file descriptor, closed when the object goes.
-class TFileHandle {
-public:
-    TFileHandle() = default;
-    explicit TFileHandle(int fd) : fd_(fd) {}
-    TFileHandle(TFileHandle&& other) noexcept : fd_(other.Release()) {}
-    TFileHandle& operator=(TFileHandle&& other) noexcept;
-    TFileHandle(const TFileHandle&) = delete;
-    TFileHandle& operator=(const TFileHandle&) = delete;
-    ~TFileHandle() { Close(); }
-
-    int Get() const { return fd_; }
-    bool Valid() const { return fd_ >= 0; }
-    int Release();
-    void Close();
-
-private:
-    int fd_ = -1;
-};
 
 // How long a lock that another process holds is waited for, at most.
 constexpr int kLockWaitMs = 1000;
