@@ -467,19 +467,6 @@ void TForm1::PanelStartupContextPopup(TObject*, TPoint mousePos, bool&) {
     PopupMenu1->Popup(at.X, at.Y);
 }
 
-namespace {
-// Frees a dialog when the command that showed it ends, also by an exception.
-template <class TDialog>
-struct TDialogUse {
-    TDialog* Dialog;
-    explicit TDialogUse(TComponent* owner) : Dialog(New<TDialog>(owner)) {}
-    ~TDialogUse() { Dialog->Free(); }
-    TDialogUse(const TDialogUse&) = delete;
-    TDialogUse& operator=(const TDialogUse&) = delete;
-    TDialog* operator->() const { return Dialog; }
-};
-}  // namespace
-
 void TForm1::FillSettingsDialog(TFormClockConfig& dialog) const {
     // The move-around box stays hidden; its value passes through the dialog unchanged.
     dialog.CheckBoxMoveAround->Hide();
@@ -518,10 +505,10 @@ void TForm1::ReadSettingsDialog(const TFormClockConfig& dialog) {
 
 void TForm1::Settings1Click(TObject*) {
     {
-        TDialogUse<TFormClockConfig> dialog(this);
-        FillSettingsDialog(*dialog.Dialog);
-        PlaceDialog(this, dialog.Dialog);
-        if (dialog->ShowModal() == mrOk) ReadSettingsDialog(*dialog.Dialog);
+        TScopedObject<TFormClockConfig> dialog(New<TFormClockConfig>(this));
+        FillSettingsDialog(*dialog);
+        PlaceDialog(this, dialog.Get());
+        if (dialog->ShowModal() == mrOk) ReadSettingsDialog(*dialog);
     }
     // Also after Cancel: the settings are applied, the Run entry written or removed, and
     // everything saved again (the window's position included).
@@ -533,8 +520,8 @@ void TForm1::Settings1Click(TObject*) {
 void TForm1::UsersManual1Click(TObject*) { ViewDoc("zentick", StartDirectory, 0); }
 
 void TForm1::About1Click(TObject*) {
-    TDialogUse<TFormAboutClock> about(this);
-    PlaceDialog(this, about.Dialog);
+    TScopedObject<TFormAboutClock> about(New<TFormAboutClock>(this));
+    PlaceDialog(this, about.Get());
     about->ShowModal();
 }
 

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "platform/os/fileio.h"
+#include "platform/os/path.h"
 #include "platform/ui/application.h"
 #include "platform/ui/msgbox.h"
 #include "platform/ui/screen.h"
@@ -434,15 +435,17 @@ void TFormHexEdit::Redo1Click(TObject*) {
 
 void TFormHexEdit::Find1Click(TObject*) {
     if (!hasData_) return;
-    auto* dialog = New<TFormFind>(this);
-    dialog->SetSearch(searchText_, searchMode_, searchFlags_);
-    bool confirmed = dialog->ShowModal() == mrOk;
-    if (confirmed) {
-        searchText_ = dialog->SearchText();
-        searchMode_ = dialog->SearchMode();
-        searchFlags_ = dialog->SearchFlags();
+    bool confirmed;
+    {
+        TScopedObject<TFormFind> dialog(New<TFormFind>(this));
+        dialog->SetSearch(searchText_, searchMode_, searchFlags_);
+        confirmed = dialog->ShowModal() == mrOk;
+        if (confirmed) {
+            searchText_ = dialog->SearchText();
+            searchMode_ = dialog->SearchMode();
+            searchFlags_ = dialog->SearchFlags();
+        }
     }
-    dialog->Free();
     if (confirmed) Search(true);
 }
 

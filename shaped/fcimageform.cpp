@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "platform/ui/application.h"
 #include "platform/ui/form.h"
 #include "platform/ui/winapi.h"
 #include "shaped/fcregion.h"
@@ -199,31 +200,25 @@ void TfcCustomImageForm::DragLoop(int x, int y) {
     HWND h = FormHandle();
     bool firstMove = true;
     TRect dragRect;
+    auto captured = [h] { return IsWindow(h) && GetCapture() == h; };
     SetCapture(h);
-    while (IsWindow(h) && GetCapture() == h) {
-        // The pointer position read before waiting goes with the message that follows.
-        TPoint cursor;
-        GetCursorPos(&cursor);
-        MSG msg;
-        int got = GetMessage(&msg, nullptr, 0, 0);
-        if (got == -1) break;
-        if (got == 0) {
-            PostQuitMessage(int(msg.wParam));  // the main loop must still see it
-            break;
-        }
+    // The pointer position read before waiting goes with the message that follows: it is
+    // read at the start and after each message.
+    TPoint cursor;
+    GetCursorPos(&cursor);
+    RunModalLoop([&] { return !captured(); }, [&](MSG& msg) {
         if (msg.message == WM_MOUSEMOVE) {
             DragMouseMove(x, y, cursor, firstMove, dragRect);
-        } else if (msg.message == WM_LBUTTONUP) {
-            DragMouseUp(dragRect);
-            TranslateMessage(&msg);
-            DispatchMessage(&msg);
-            if (IsWindow(h) && GetCapture() == h) ReleaseCapture();
         } else {
+            if (msg.message == WM_LBUTTONUP) DragMouseUp(dragRect);
             TranslateMessage(&msg);
             DispatchMessage(&msg);
+            if (msg.message == WM_LBUTTONUP && captured()) ReleaseCapture();
         }
-    }
-    if (IsWindow(h) && GetCapture() == h) ReleaseCapture();
+        GetCursorPos(&cursor);
+        return true;
+    });
+    if (captured()) ReleaseCapture();
 }
 
 void TfcCustomImageForm::DragMouseMove(int x, int y, TPoint cursor, bool& firstMove, TRect& dragRect) {

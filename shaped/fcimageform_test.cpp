@@ -3,11 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <string>
+#include <vector>
 
 #include "art/clockart.h"
 #include "platform/ui/form.h"
 #include "shaped/fcregion.h"
 #include "tests/support/headless_app.h"
+#include "tests/support/throwing_window.h"
 
 namespace {
 
@@ -145,6 +148,19 @@ TEST_F(ImageForm, QuitDuringADragEndsItAndStillReachesTheMainLoop) {
     app.Run(30);
     EXPECT_TRUE(Application->Terminated());
     EXPECT_NE(GetCapture(), form->Handle());
+}
+
+TEST_F(ImageForm, AHandlersExceptionDuringADragIsHandledAndTheDragGoesOn) {
+    std::vector<std::string> handled;
+    Application->OnException = [&](TObject*, const std::exception& e) { handled.push_back(e.what()); };
+    TThrowingWindow thrower;
+    const TRect start = Window().Bounds();
+    // Between the two moves of the drag below (press at 10 ms, moves at 20 and 30).
+    screen.At(app.Now() + 25, [&] { thrower.PostThrow(); });
+    Drag(75, 4, {{20, 10}, {20, 10}});
+    EXPECT_EQ(handled, (std::vector<std::string>{"thrown"}));
+    EXPECT_EQ(Window().Bounds(), start.Offset(20, 10));
+    EXPECT_EQ(GetCapture(), nullptr);
 }
 
 TEST_F(ImageForm, APictureObjectSizesTheFormABareBitmapDoesNot) {

@@ -114,10 +114,6 @@ TFileError IdentityOfPath(const std::string& path, TFileIdentity& identity);
 // The full path of the file a path names, links followed, or the path itself when that
 // cannot be found (a file that does not exist yet: its folder resolved, when that exists).
 std::string ResolvePath(const std::string& path);
-// The folder of a path ("." for a bare name) and its last part.
-std::string FolderOfPath(const std::string& path);
-std::string NameOfPath(const std::string& path);
-std::string JoinPath(const std::string& folder, const std::string& name);
 TFileError RemoveFile(const std::string& path);
 // Renames from over to, replacing a file there, and flushes the folder.
 TFileError RenameOver(const std::string& from, const std::string& to);

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/os/path.h"
+
 // The journal, little-endian:
 //   "ZTHEXJ01"
 //   u64 length of the path, the path (full, links followed)

@@ -1,6 +1,7 @@
 #include "platform/ui/application.h"
 
 #include "platform/os/module.h"
+#include "platform/os/path.h"
 #include "platform/sysutils.h"
 #include "platform/ui/msgbox.h"
 #include "platform/ui/screen.h"
@@ -14,11 +15,24 @@ std::string ExecutablePath() {
     if (n == 0 || n >= sizeof buffer) return {};
     return std::string(buffer, n);
 }
+
+// Dispatches a message (the filter first, when there is one); an exception a handler
+// throws goes to the application, as every loop handles it.
+void DispatchHandled(MSG& msg, const TMessageFilter& filter) {
+    try {
+        if (filter && filter(msg)) return;
+        TranslateMessage(&msg);
+        DispatchMessage(&msg);
+    } catch (...) {
+        if (!Application) throw;
+        Application->HandleException(Application);
+    }
+}
 }  // namespace
 
 TApplication::TApplication(TComponent* owner) : TComponent(owner) {
     exeName_ = ExecutablePath();
-    std::string base = exeName_.substr(exeName_.find_last_of("/\\") + 1);
+    std::string base = NameOfPath(exeName_);
     title_ = base.substr(0, base.find('.'));
     handle_ = CreateWindowExA(0, title_, WS_POPUP, 0, 0, 0, 0, HWND_MESSAGE, WNDPROC{});
     SetTaskbarCarrier(handle_);
@@ -58,13 +72,26 @@ bool TApplication::ProcessMessage(MSG& msg) {
         terminated_ = true;
         return true;
     }
-    try {
-        TranslateMessage(&msg);
-        DispatchMessage(&msg);
-    } catch (...) {
-        HandleException(this);
-    }
+    DispatchHandled(msg, {});
     return true;
+}
+
+bool RunModalLoop(const std::function<bool()>& done, const TMessageFilter& filter) {
+    for (;;) {
+        if (done()) return true;
+        if (Application && Application->Terminated()) return false;
+        MSG msg;
+        if (!PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            WaitForMessage(-1);
+            continue;
+        }
+        if (msg.message == WM_QUIT) {
+            PostQuitMessage(int(msg.wParam));
+            if (Application) Application->terminated_ = true;
+            return false;
+        }
+        DispatchHandled(msg, filter);
+    }
 }
 
 void TApplication::HandleMessage() {

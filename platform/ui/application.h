@@ -20,6 +20,10 @@ class TScreen;
 
 using TExceptionEvent = std::function<void(TObject* sender, const std::exception& error)>;
 
+// Sees each message of a nested loop before it is dispatched; returns true when it has
+// handled the message itself (it may dispatch it too).
+using TMessageFilter = std::function<bool(MSG& msg)>;
+
 class TApplication : public TComponent {
 public:
     explicit TApplication(TComponent* owner);
@@ -61,6 +65,7 @@ public:
     void Notification(TComponent* component, TOperation operation) override;
 
 private:
+    friend bool RunModalLoop(const std::function<bool()>& done, const TMessageFilter& filter);
     bool ProcessMessage(MSG& msg);
 
     HWND handle_ = nullptr;
@@ -71,6 +76,15 @@ private:
 };
 
 extern TApplication* Application;
+
+// The one nested message loop: a modal form's, a popup menu's, a window drag's. Handles
+// messages (waiting for them) until done() returns true, which it asks before each one.
+// A handler's exception is handled as in the main loop (Application->HandleException;
+// without an application it propagates). A WM_QUIT ends the loop: it is posted again for
+// the loop beneath, and the application counts as terminated at once, so that every loop
+// up to the main one ends. Returns true when done() ended the loop, false when the
+// application's end did (also when it had ended before the call).
+bool RunModalLoop(const std::function<bool()>& done, const TMessageFilter& filter = {});
 
 // Makes Application and Screen (the backend must be installed first).
 void CreateApplication();

@@ -36,6 +36,26 @@ void FreeAndNil(T*& object) {
     if (doomed) doomed->Free();
 }
 
+// Owns an object for one scope and frees it when the scope ends, also by an exception:
+// a dialog shown for one command.
+//     TScopedObject<TFormFind> dialog(New<TFormFind>(this));
+//     if (dialog->ShowModal() == mrOk) ...
+template <class T>
+class TScopedObject {
+public:
+    explicit TScopedObject(T* object) : object_(object) {}
+    ~TScopedObject() { FreeAndNil(object_); }
+    TScopedObject(const TScopedObject&) = delete;
+    TScopedObject& operator=(const TScopedObject&) = delete;
+
+    T* Get() const { return object_; }
+    T* operator->() const { return object_; }
+    T& operator*() const { return *object_; }
+
+private:
+    T* object_;
+};
+
 enum TOperation { opInsert, opRemove };
 
 // Component state flags.

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -257,6 +258,41 @@ TEST_F(Controls, ChangingTheFormStyleMakesANewWindowWithoutItsRegion) {
     EXPECT_TRUE(native->StayOnTop());
     EXPECT_TRUE(native->Visible());
     EXPECT_EQ(native->Bounds(), (TRect{100, 100, 300, 250}));
+}
+
+// A control whose painting throws, after it has looked at its canvas.
+class TThrowingPainter : public TCustomControl {
+public:
+    using TCustomControl::TCustomControl;
+    TBitmap* targetWhilePainting = nullptr;
+
+protected:
+    void Paint() override {
+        targetWhilePainting = Canvas().Target();
+        throw std::runtime_error("paint");
+    }
+};
+
+TEST_F(Controls, APaintThatThrowsLeavesTheCanvasDetached) {
+    std::vector<std::string> handled;
+    Application->OnException = [&](TObject*, const std::exception& e) { handled.push_back(e.what()); };
+    auto* control = new TThrowingPainter(form);
+    control->SetParent(form);
+    control->SetBounds(10, 10, 50, 40);
+    TBitmap* formTarget = nullptr;
+    form->OnPaint = [&](TObject*) {
+        formTarget = form->Canvas().Target();
+        throw std::runtime_error("form paint");
+    };
+    form->Invalidate();
+    control->Invalidate();
+    app.Run();
+    EXPECT_NE(control->targetWhilePainting, nullptr);
+    EXPECT_NE(formTarget, nullptr);
+    EXPECT_EQ(control->Canvas().Target(), nullptr);
+    EXPECT_EQ(form->Canvas().Target(), nullptr);
+    EXPECT_FALSE(handled.empty());
+    for (const std::string& what : handled) EXPECT_TRUE(what == "paint" || what == "form paint") << what;
 }
 
 TEST_F(Controls, ClosingTheMainFormEndsTheApplication) {

@@ -8,6 +8,7 @@
 
 #include "platform/gfx/utf8.h"
 #include "platform/os/drives.h"
+#include "platform/os/path.h"
 #include "platform/ui/application.h"
 #include "platform/ui/button.h"
 #include "platform/ui/edit.h"
@@ -25,14 +26,8 @@ constexpr int kClientHeight = 320;
 constexpr int kMargin = 8;
 constexpr int kSizeColumnWidth = 96;
 constexpr intptr_t kParentRow = -1;  // the Data of the ".." row
-// What a folder's row ends with: the system's separator of folders.
-constexpr char kSeparator = char(fs::path::preferred_separator);
 // The path label over the list of drives.
 constexpr const char* kDrivesLabel = "Drives";
-
-bool IsSeparator(char c) {
-    return c == '/' || c == kSeparator;
-}
 
 // A byte count with a comma between groups of three digits.
 std::string GroupedSize(uintmax_t size) {
@@ -249,7 +244,7 @@ bool TFileDialogForm::ShowFolder(const fs::path& folder, const std::string& sele
     for (size_t i = 0; i < entries_.size(); ++i) {
         const TEntry& e = entries_[i];
         if (e.folder && e.name == select) selectRow = list_->Count();
-        std::string shown = e.folder && !IsSeparator(e.name.back()) ? e.name + kSeparator : e.name;
+        std::string shown = e.folder && !IsPathSeparator(e.name.back()) ? e.name + kPathSeparator : e.name;
         TListItem& item =
             e.folder ? list_->Add(shown) : list_->Add(e.name, {e.sized ? GroupedSize(e.size) : ""});
         item.Data = intptr_t(i);
@@ -299,7 +294,7 @@ void TFileDialogForm::OkClick() {
         return;
     }
     fs::path path = typed;
-    if (typed == "~" || (typed.size() > 1 && typed[0] == '~' && IsSeparator(typed[1]))) {
+    if (typed == "~" || (typed.size() > 1 && typed[0] == '~' && IsPathSeparator(typed[1]))) {
         const char* home = std::getenv("HOME");
 #ifdef _WIN32
         if (!home || !*home) home = std::getenv("USERPROFILE");
@@ -316,7 +311,7 @@ void TFileDialogForm::OkClick() {
         if (ShowFolder(path, {}, true)) nameEdit_->SetText({});
         return;
     }
-    if (IsSeparator(typed.back())) {
+    if (IsPathSeparator(typed.back())) {
         Report("The folder \"" + path.string() + "\" cannot be read: " +
                std::make_error_code(std::errc::no_such_file_or_directory).message() + ".");
         return;
@@ -403,17 +398,10 @@ bool TOpenDialog::Execute() {
     // Last, the root; where the system has drives, the list of them.
     first.push_back(LogicalDrives().empty() ? fs::path("/") : fs::path());
 
-    auto* form = New<TFileDialogForm>(Application, title_, Saving());
+    TScopedObject<TFileDialogForm> form(New<TFileDialogForm>(Application, title_, Saving()));
     std::string chosen;
-    bool taken;
-    try {
-        taken =
-            form->Run(first, fileName_.empty() ? std::string() : file.filename().string(), chosen);
-    } catch (...) {
-        form->Free();
-        throw;
-    }
-    form->Free();
+    const bool taken =
+        form->Run(first, fileName_.empty() ? std::string() : file.filename().string(), chosen);
     if (taken) fileName_ = chosen;
     return taken;
 }

@@ -322,23 +322,20 @@ TModalResult TCustomForm::ShowModal() {
     };
     try {
         Show();
-        for (;;) {
-            if (modalResult_ != mrNone) {
-                TCloseAction action = caHide;
-                if (CloseQuery()) {
-                    DoClose(action);
-                } else {
-                    action = caNone;
-                }
-                if (action != caNone) break;
-                modalResult_ = mrNone;
+        // A modal result closes the form unless CloseQuery or OnClose keep it open.
+        bool closed = RunModalLoop([this] {
+            if (modalResult_ == mrNone) return false;
+            TCloseAction action = caHide;
+            if (CloseQuery()) {
+                DoClose(action);
+            } else {
+                action = caNone;
             }
-            Application->HandleMessage();
-            if (Application->Terminated()) {
-                modalResult_ = mrCancel;
-                break;
-            }
-        }
+            if (action != caNone) return true;
+            modalResult_ = mrNone;
+            return false;
+        });
+        if (!closed) modalResult_ = mrCancel;
     } catch (...) {
         restore();
         throw;
@@ -421,13 +418,8 @@ void TCustomForm::Dispatch(TMessage& m) {
 }
 
 void TCustomForm::PaintWindow(HDC dc) {
-    TCanvas& d = DCCanvas(dc);
-    canvas_.SetTarget(d.Target());
-    canvas_.SetOrigin(d.Origin());
-    canvas_.SetClipRect(d.ClipRect().Offset(d.Origin().X, d.Origin().Y));
-    canvas_.SetScalePercent(ScalePercent());
+    TPaintScope scope(canvas_, dc, ScalePercent());
     Paint();
-    canvas_.SetTarget(nullptr);
 }
 
 void TCustomForm::Paint() {

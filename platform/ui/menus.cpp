@@ -239,21 +239,7 @@ TMenuWindow::~TMenuWindow() {
 }
 
 TMenuItem* TMenuWindow::Run() {
-    while (!closed_) {
-        if (Application) {
-            if (Application->Terminated()) break;
-            Application->HandleMessage();
-            if (Application->Terminated()) break;
-        } else {
-            MSG msg;
-            if (GetMessage(&msg, nullptr, 0, 0) == 0) {
-                PostQuitMessage(int(msg.wParam));  // for the loop that ends the program
-                break;
-            }
-            TranslateMessage(&msg);
-            DispatchMessage(&msg);
-        }
-    }
+    RunModalLoop([this] { return closed_; });
     // An ending application runs no command.
     if (!closed_) return nullptr;
     return popup_ ? chosen_ : nullptr;

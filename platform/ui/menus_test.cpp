@@ -9,6 +9,7 @@
 #include "platform/ui/stylepainter.h"
 #include "platform/ui/timer.h"
 #include "tests/support/headless_app.h"
+#include "tests/support/throwing_window.h"
 
 namespace {
 
@@ -315,6 +316,17 @@ TEST_F(Menus, TimersFireWhileTheMenuIsOpen) {
     screen.After(450, [&] { Press(VK_ESCAPE); });
     menu->Popup(200, 150);
     EXPECT_EQ(ticks, (std::vector<int64_t>{start + 100, start + 200, start + 300, start + 400}));
+}
+
+TEST_F(Menus, AHandlersExceptionWhileTheMenuIsOpenIsHandledAndTheMenuStays) {
+    std::vector<std::string> handled;
+    Application->OnException = [&](TObject*, const std::exception& e) { handled.push_back(e.what()); };
+    TThrowingWindow thrower;
+    Steps({[&] { Press(VK_DOWN); }, [&] { thrower.PostThrow(); },
+           [&] { Press(VK_DOWN); }, [&] { Press(VK_RETURN); }});
+    menu->Popup(200, 150);
+    EXPECT_EQ(handled, (std::vector<std::string>{"thrown"}));
+    EXPECT_EQ(ran, (std::vector<std::string>{"Users Manual"}));
 }
 
 TEST_F(Menus, TheLoopEndsRunningNothingWhenTheApplicationTerminates) {

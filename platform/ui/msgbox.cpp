@@ -82,6 +82,7 @@ int MessageBoxA(HWND owner, const std::string& text, const std::string& caption,
             ownerTop = main->Handle();
 
     TForm* box = New<TForm>(Application);
+    const TScopedObject<TForm> freedAtReturn(box);  // also when an exception leaves
     box->SetBorderStyle(bsDialog);
     box->SetText(caption);
     box->SetOwnerWindow(ownerTop);
@@ -140,14 +141,7 @@ int MessageBoxA(HWND owner, const std::string& text, const std::string& caption,
     top = std::max(monitor.Top, std::min(top, monitor.Bottom - height));
     box->SetBounds(left, top, width, height);
 
-    int result;
-    try {
-        result = box->ShowModal();
-    } catch (...) {
-        box->Free();
-        throw;
-    }
-    box->Free();
+    const int result = box->ShowModal();
     // The application ending, or the close box of an OK box, end it as Cancel would.
     if (result == mrCancel && !hasCancel) return okOnly ? IDOK : IDNO;
     return result;

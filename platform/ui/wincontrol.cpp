@@ -567,11 +567,20 @@ void TWinControl::PaintControls(HDC dc) {
 TCustomControl::TCustomControl(TComponent* owner) : TWinControl(owner) {}
 
 void TCustomControl::PaintWindow(HDC dc) {
+    TPaintScope scope(canvas_, dc, ScalePercent());
+    Paint();
+}
+
+// TPaintScope ------------------------------------------------------------------------------------
+
+TPaintScope::TPaintScope(TCanvas& canvas, HDC dc, int scalePercent) : canvas_(canvas) {
     TCanvas& d = DCCanvas(dc);
     canvas_.SetTarget(d.Target());
     canvas_.SetOrigin(d.Origin());
     canvas_.SetClipRect(d.ClipRect().Offset(d.Origin().X, d.Origin().Y));
-    canvas_.SetScalePercent(ScalePercent());
-    Paint();
+    canvas_.SetScalePercent(scalePercent);
+}
+
+TPaintScope::~TPaintScope() {
     canvas_.SetTarget(nullptr);
 }

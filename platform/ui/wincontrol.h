@@ -155,6 +155,20 @@ private:
     TSize designClient_;  // client size against which anchored children are laid out
 };
 
+// Points a canvas at a device context for one paint (its target, origin, clip and scale)
+// and detaches it again when the scope ends, also when painting throws: a canvas never
+// keeps pointing at a frame that is gone.
+class TPaintScope {
+public:
+    TPaintScope(TCanvas& canvas, HDC dc, int scalePercent);
+    ~TPaintScope();
+    TPaintScope(const TPaintScope&) = delete;
+    TPaintScope& operator=(const TPaintScope&) = delete;
+
+private:
+    TCanvas& canvas_;
+};
+
 // A windowed control that paints itself: override Paint and draw on Canvas.
 class TCustomControl : public TWinControl {
 public:

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <deque>
 
+#include "platform/os/path.h"
 #include "widgets/hex/hexdocument.h"
 
 namespace {

@@ -182,12 +182,12 @@ std::unique_ptr<TBackend> CreateX11Backend(const char* display) {
                      std::strerror(errno));
         return nullptr;
     }
-    return std::make_unique<TX11Backend>(std::move(connection), visual, TUniqueFd(fds[0]),
-                                         TUniqueFd(fds[1]));
+    return std::make_unique<TX11Backend>(std::move(connection), visual, TFileHandle(fds[0]),
+                                         TFileHandle(fds[1]));
 }
 
-TX11Backend::TX11Backend(TDisplayPtr display, Visual* visual, TUniqueFd wakeRead,
-                         TUniqueFd wakeWrite)
+TX11Backend::TX11Backend(TDisplayPtr display, Visual* visual, TFileHandle wakeRead,
+                         TFileHandle wakeWrite)
     : display_(std::move(display)),
       screen_(DefaultScreen(display_.get())),
       root_(RootWindow(display_.get(), screen_)),
@@ -257,7 +257,7 @@ TX11Backend::TX11Backend(TDisplayPtr display, Visual* visual, TUniqueFd wakeRead
     xftDpi_ = ReadXftDpi();
     int screenDpi = PixelsPerInchOfSize(DisplayWidth(d, screen_), DisplayWidthMM(d, screen_));
     pixelsPerInch_ = xftDpi_ ? xftDpi_ : screenDpi ? screenDpi : 96;
-    clockWatch_ = TUniqueFd(timerfd_create(CLOCK_REALTIME, TFD_NONBLOCK | TFD_CLOEXEC));
+    clockWatch_ = TFileHandle(timerfd_create(CLOCK_REALTIME, TFD_NONBLOCK | TFD_CLOEXEC));
     ArmClockWatch();
     OpenInputMethod();
 #ifdef ZT_HAVE_ATSPI

@@ -15,6 +15,7 @@
 #include "platform/native/native.h"
 #include "platform/native/x11/x11atspi.h"
 #include "platform/native/x11/x11handles.h"
+#include "platform/os/filehandle.h"
 
 namespace native {
 
@@ -54,7 +55,7 @@ class TX11Backend : public TBackend {
 public:
     // Takes an open connection and the 24-bit TrueColor visual to draw with; wakeRead and
     // wakeWrite are the two ends of a non-blocking pipe.
-    TX11Backend(TDisplayPtr display, Visual* visual, TUniqueFd wakeRead, TUniqueFd wakeWrite);
+    TX11Backend(TDisplayPtr display, Visual* visual, TFileHandle wakeRead, TFileHandle wakeWrite);
     ~TX11Backend() override;
     TX11Backend(const TX11Backend&) = delete;
     TX11Backend& operator=(const TX11Backend&) = delete;
@@ -166,9 +167,9 @@ private:
     int randrEventBase_ = 0;
     int xftDpi_ = 0;
     int pixelsPerInch_ = 96;
-    TUniqueFd wakeRead_;
-    TUniqueFd wakeWrite_;
-    TUniqueFd clockWatch_;  // none where the kernel has no such timers
+    TFileHandle wakeRead_;
+    TFileHandle wakeWrite_;
+    TFileHandle clockWatch_;  // none where the kernel has no such timers
     std::unordered_map<Window, TX11Window*> windows_;
     TX11Window* capture_ = nullptr;
     bool keyboardGrab_ = false;

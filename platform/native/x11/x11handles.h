@@ -5,7 +5,6 @@
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-#include <unistd.h>
 
 #include <memory>
 #include <utility>
@@ -67,27 +66,5 @@ struct TXImageFree {
     }
 };
 using TXImagePtr = std::unique_ptr<XImage, TXImageFree>;
-
-// A file descriptor.
-class TUniqueFd {
-public:
-    TUniqueFd() = default;
-    explicit TUniqueFd(int fd) : fd_(fd) {}
-    ~TUniqueFd() {
-        if (fd_ >= 0) close(fd_);
-    }
-    TUniqueFd(TUniqueFd&& o) noexcept : fd_(std::exchange(o.fd_, -1)) {}
-    TUniqueFd& operator=(TUniqueFd&& o) noexcept {
-        if (this != &o) {
-            if (fd_ >= 0) close(fd_);
-            fd_ = std::exchange(o.fd_, -1);
-        }
-        return *this;
-    }
-    int Get() const { return fd_; }
-
-private:
-    int fd_ = -1;
-};
 
 }  // namespace native

@@ -13,6 +13,8 @@
 #include <ctime>
 #include <vector>
 
+#include "platform/os/path.h"
+
 namespace {
 // 0 for a regular file; EISDIR for a folder; kNotRegularFile for anything else.
 int RegularFileError(const struct stat& st) {
@@ -51,10 +53,10 @@ void PauseMs(int64_t ms) {
 // folder it lives in is this user's: nothing else is kept in a lock file, and only this
 // program's copies use it. True when replaced.
 bool ReplaceLockFile(const std::string& path) {
-    const std::string dir = DirectoryOf(path);
+    const std::string dir = FolderOfPath(path);
     struct stat folder {};
     if (::stat(dir.c_str(), &folder) != 0 || folder.st_uid != ::geteuid()) return false;
-    std::string tempPath = dir + "/." + BaseNameOf(path) + ".new-XXXXXX";
+    std::string tempPath = JoinPath(dir, "." + NameOfPath(path) + ".new-XXXXXX");
     TFileHandle temp(::mkostemp(tempPath.data(), O_CLOEXEC));
     if (!temp.Valid()) return false;
     const bool replaced = ::fchmod(temp.Get(), 0600) == 0 &&
@@ -63,25 +65,6 @@ bool ReplaceLockFile(const std::string& path) {
     return replaced;
 }
 }  // namespace
-
-TFileHandle& TFileHandle::operator=(TFileHandle&& other) noexcept {
-    if (this != &other) {
-        Close();
-        fd_ = other.Release();
-    }
-    return *this;
-}
-
-int TFileHandle::Release() {
-    int fd = fd_;
-    fd_ = -1;
-    return fd;
-}
-
-void TFileHandle::Close() {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
-}
 
 // A read-only descriptor is enough for flock, and opens a lock file of mode 0444 too.
 TFileLock::TFileLock(const std::string& lockPath) {
@@ -194,18 +177,6 @@ std::optional<std::string> ReadWholeFile(const std::string& path, int& error,
     return contents;
 }
 
-std::string DirectoryOf(const std::string& path) {
-    std::string::size_type slash = path.find_last_of('/');
-    if (slash == std::string::npos) return ".";
-    if (slash == 0) return "/";
-    return path.substr(0, slash);
-}
-
-std::string BaseNameOf(const std::string& path) {
-    std::string::size_type slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 std::optional<std::string> FollowLinks(const std::string& path, int& error) {
     error = 0;
     std::string current = path;
@@ -223,7 +194,7 @@ std::optional<std::string> FollowLinks(const std::string& path, int& error) {
             return std::nullopt;
         }
         std::string next(target.data(), size_t(length));
-        current = next.front() == '/' ? next : DirectoryOf(current) + "/" + next;
+        current = next.front() == '/' ? next : JoinPath(FolderOfPath(current), next);
     }
 }
 
@@ -252,7 +223,7 @@ void RemoveStaleTemporaries(const std::string& dir, const std::string& prefix) {
     }
     ::closedir(listing);
     for (const std::string& name : stale)
-        ::unlink((dir + "/" + name).c_str());
+        ::unlink(JoinPath(dir, name).c_str());
 }
 }  // namespace
 
@@ -265,11 +236,11 @@ int WriteFileAtomic(const std::string& linkOrFile, std::string_view contents, mo
     if (::stat(path.c_str(), &st) == 0) {
         if (int odd = RegularFileError(st)) return odd;
     }
-    const std::string dir = DirectoryOf(path);
-    const std::string prefix = BaseNameOf(path) + ".tmp-";
+    const std::string dir = FolderOfPath(path);
+    const std::string prefix = NameOfPath(path) + ".tmp-";
     RemoveStaleTemporaries(dir, prefix);
 
-    std::string tempPath = dir + "/" + prefix + "XXXXXX";
+    std::string tempPath = JoinPath(dir, prefix + "XXXXXX");
     TFileHandle temp(::mkostemp(tempPath.data(), O_CLOEXEC));
     if (!temp.Valid()) return errno;
     if (::fchmod(temp.Get(), mode) != 0) error = errno;

@@ -18,27 +18,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/os/filehandle.h"
 #include "platform/os/wintypes.h"
-
-// An owned file descriptor, closed when the object goes.
-class TFileHandle {
-public:
-    TFileHandle() = default;
-    explicit TFileHandle(int fd) : fd_(fd) {}
-    TFileHandle(TFileHandle&& other) noexcept : fd_(other.Release()) {}
-    TFileHandle& operator=(TFileHandle&& other) noexcept;
-    TFileHandle(const TFileHandle&) = delete;
-    TFileHandle& operator=(const TFileHandle&) = delete;
-    ~TFileHandle() { Close(); }
-
-    int Get() const { return fd_; }
-    bool Valid() const { return fd_ >= 0; }
-    int Release();
-    void Close();
-
-private:
-    int fd_ = -1;
-};
 
 // How long a lock that another process holds is waited for, at most.
 constexpr int kLockWaitMs = 1000;
@@ -89,10 +70,6 @@ constexpr off_t kMaxFileSize = 4 * 1024 * 1024;
 // Errno of a path that names something other than a regular file or a folder (a FIFO, a
 // device, a socket).
 constexpr int kNotRegularFile = EINVAL;
-
-// The folder of a path ("." for a bare name, "/" for a file in the root) and its last part.
-std::string DirectoryOf(const std::string& path);
-std::string BaseNameOf(const std::string& path);
 
 // Writes every byte of contents to fd, again after an interruption or a partial write.
 // Returns 0, or the errno of the failure (EIO when the system takes nothing).

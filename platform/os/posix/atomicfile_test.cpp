@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "platform/os/path.h"
 #include "tests/support/tempconfighome.h"
 #include "tests/support/testchild.h"
 
@@ -135,7 +136,7 @@ TEST(AtomicFile, ALinkIsWrittenThroughAndStaysALink) {
         EXPECT_EQ(ReadWholeFile(c.Target, error), "new");
         EXPECT_EQ(ReadWholeFile(path, error), "new");
         // No temporary file is left beside either.
-        for (const std::string& dir : {here, DirectoryOf(c.Target)})
+        for (const std::string& dir : {here, FolderOfPath(c.Target)})
             for (const auto& entry : fs::directory_iterator(dir))
                 EXPECT_EQ(entry.path().filename().string().find(".tmp-"), std::string::npos);
     }

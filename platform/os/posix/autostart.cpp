@@ -8,6 +8,7 @@
 
 #include "platform/os/posix/atomicfile.h"
 #include "platform/os/cmdline.h"
+#include "platform/os/path.h"
 #include "platform/os/posix/configdir.h"
 #include "platform/os/posix/desktopentry.h"
 #include "platform/os/posix/regfile.h"
@@ -26,7 +27,7 @@ bool IsUsableName(std::string_view name) {
 // name differs only in case. Empty when there is none.
 std::string FindEntryFile(const std::string& dir, std::string_view name) {
     const std::string exact = std::string(name) + std::string(kSuffix);
-    if (access((dir + "/" + exact).c_str(), F_OK) == 0) return exact;
+    if (access(JoinPath(dir, exact).c_str(), F_OK) == 0) return exact;
     DIR* listing = opendir(dir.c_str());
     if (listing == nullptr) return {};
     std::string found;
@@ -64,7 +65,7 @@ LONG ReadRunValue(std::string_view name, std::string& commandLine) {
     std::string file = FindEntryFile(*dir, name);
     if (file.empty()) return ERROR_FILE_NOT_FOUND;
     int error = 0;
-    std::optional<std::string> text = ReadWholeFile(*dir + "/" + file, error);
+    std::optional<std::string> text = ReadWholeFile(JoinPath(*dir, file), error);
     if (!text) return error == ENOENT ? ERROR_FILE_NOT_FOUND : ErrorFromErrno(error);
 
     auto keys = ReadDesktopEntry(*text);
@@ -90,8 +91,8 @@ LONG WriteRunValue(std::string_view name, std::string_view commandLine) {
     std::vector<std::string> arguments = SplitCommandLine(commandLine);
     if (arguments.empty() || arguments.front().empty()) return ERROR_INVALID_PARAMETER;
     auto dir = AutostartDir();
-    const std::string entry = (dir ? *dir : std::string("autostart")) + "/" + std::string(name) +
-                              std::string(kSuffix);
+    const std::string entry =
+        JoinPath(dir ? *dir : std::string("autostart"), std::string(name) + std::string(kSuffix));
     auto fail = [&](const std::string& why, LONG error) {
         ReportProblem(TFileTask::Autostart, "cannot write the entry that starts the clock at "
                                             "log-on, " + entry + ": " + why);
@@ -118,7 +119,7 @@ LONG WriteRunValue(std::string_view name, std::string_view commandLine) {
                                     ErrorFromErrno(lock.Error()));
     std::string file = FindEntryFile(*dir, name);
     if (file.empty()) file = std::string(name) + std::string(kSuffix);
-    if (int error = WriteFileAtomic(*dir + "/" + file, text, 0644))
+    if (int error = WriteFileAtomic(JoinPath(*dir, file), text, 0644))
         return fail(ReasonOf(error), ErrorFromErrno(error));
     ReportSuccess(TFileTask::Autostart);
     return ERROR_SUCCESS;
@@ -142,7 +143,7 @@ LONG DeleteRunValue(std::string_view name) {
     }
     std::string file = FindEntryFile(*dir, name);
     if (file.empty()) return ERROR_FILE_NOT_FOUND;
-    const std::string entry = *dir + "/" + file;
+    const std::string entry = JoinPath(*dir, file);
     // Only an entry file is removed: a folder, FIFO or device of that name stays.
     struct stat st {};
     if (stat(entry.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {

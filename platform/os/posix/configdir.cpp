@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "platform/os/path.h"
+
 namespace {
 std::optional<std::string> AbsoluteEnv(const char* name) {
     const char* value = std::getenv(name);
@@ -33,9 +35,8 @@ int MakeDirectories(const std::string& path) {
     struct stat st {};
     if (stat(path.c_str(), &st) == 0) return S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
     if (errno != ENOENT) return errno;
-    std::string::size_type slash = path.find_last_of('/');
-    if (slash != std::string::npos && slash > 0) {
-        if (int error = MakeDirectories(path.substr(0, slash))) return error;
+    if (std::string parent = FolderOfPath(path); parent != path && parent != ".") {
+        if (int error = MakeDirectories(parent)) return error;
     }
     if (mkdir(path.c_str(), 0700) == 0 || errno == EEXIST) {
         if (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return 0;

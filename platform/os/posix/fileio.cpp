@@ -12,6 +12,8 @@
 #include <memory>
 #include <utility>
 
+#include "platform/os/path.h"
+
 namespace {
 
 // read() and write() move at most this much at a time.
@@ -200,23 +202,6 @@ std::string ResolvePath(const std::string& path) {
     std::unique_ptr<char, decltype(&std::free)> folder(
         ::realpath(FolderOfPath(path).c_str(), nullptr), &std::free);
     return folder ? JoinPath(folder.get(), NameOfPath(path)) : path;
-}
-
-std::string FolderOfPath(const std::string& path) {
-    std::string::size_type slash = path.find_last_of('/');
-    if (slash == std::string::npos) return ".";
-    if (slash == 0) return "/";
-    return path.substr(0, slash);
-}
-
-std::string NameOfPath(const std::string& path) {
-    std::string::size_type slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-std::string JoinPath(const std::string& folder, const std::string& name) {
-    if (folder.empty()) return name;
-    return folder.back() == '/' ? folder + name : folder + "/" + name;
 }
 
 TFileError RemoveFile(const std::string& path) {

@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/os/path.h"
 #include "platform/os/posix/atomicfile.h"
 #include "platform/os/posix/configdir.h"
 #include "platform/os/posix/regfile.h"
@@ -33,7 +34,7 @@ std::optional<std::string> ResolveFile(const char* fileName) {
     if (std::strchr(fileName, '/') != nullptr) return std::string(fileName);
     auto dir = ProgramConfigDir();
     if (!dir) return std::nullopt;
-    return *dir + "/" + fileName;
+    return JoinPath(*dir, fileName);
 }
 
 // The lines of a profile file. Each line keeps the line end it was read with, so that a

@@ -18,6 +18,7 @@
 
 #include "platform/os/posix/atomicfile.h"
 #include "platform/os/module.h"
+#include "platform/os/path.h"
 
 namespace {
 std::string& OpenCommand() {
@@ -48,7 +49,7 @@ std::string FindProgram(const std::string& name) {
         size_t end = dirs.find(':', start);
         if (end == std::string::npos) end = dirs.size();
         std::string dir = dirs.substr(start, end - start);
-        std::string candidate = (dir.empty() ? std::string(".") : dir) + "/" + name;
+        std::string candidate = JoinPath(dir.empty() ? std::string(".") : dir, name);
         if (access(candidate.c_str(), X_OK) == 0) return candidate;
         start = end + 1;
     }
@@ -133,7 +134,7 @@ HINSTANCE ShellExecuteA(HWND /*window*/, const char* operation, const char* file
             char cwd[4096];
             DWORD length = GetCurrentDirectoryA(sizeof cwd, cwd);
             if (length == 0 || length >= sizeof cwd) return Result(SE_ERR_FNF);
-            target = std::string(cwd) + "/" + file;
+            target = JoinPath(cwd, file);
         }
     } else if (!IsUrl(file)) {
         return Result(SE_ERR_FNF);

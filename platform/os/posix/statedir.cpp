@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "platform/os/path.h"
+
 namespace {
 std::string AbsoluteEnv(const char* name) {
     const char* value = std::getenv(name);
@@ -20,5 +22,5 @@ std::string StateFolder(const std::string& name) {
     }
     while (home.size() > 1 && home.back() == '/')
         home.pop_back();
-    return home + "/" + name;
+    return JoinPath(home, name);
 }

@@ -14,6 +14,8 @@
 #include <string>
 #include <utility>
 
+#include "platform/os/path.h"
+
 namespace {
 
 // ReadFile and WriteFile move at most this much at a time (their counts are 32-bit).
@@ -76,17 +78,6 @@ TFileIdentity IdentityOf(const BY_HANDLE_FILE_INFORMATION& info) {
                 info.ftLastWriteTime.dwLowDateTime) *
         100;
     return id;
-}
-
-bool IsSeparator(char c) {
-    return c == '\\' || c == '/';
-}
-
-// Where the last part of a path starts: after its last separator, or after "C:".
-size_t NameStart(const std::string& path) {
-    size_t cut = path.find_last_of("\\/");
-    if (cut != std::string::npos) return cut + 1;
-    return path.size() >= 2 && path[1] == ':' ? 2 : 0;
 }
 
 }  // namespace
@@ -285,27 +276,6 @@ std::string ResolvePath(const std::string& path) {
     return n > 0 && n < std::size(full) ? Narrow(std::wstring(full, n)) : path;
 }
 
-std::string FolderOfPath(const std::string& path) {
-    size_t start = NameStart(path);
-    if (start == 0) return ".";
-    std::string folder = path.substr(0, start);
-    // "C:\" and "\" stay as they are; "C:\x\" loses its last separator.
-    if (folder.size() > 1 && IsSeparator(folder.back()) &&
-        !(folder.size() == 3 && folder[1] == ':'))
-        folder.pop_back();
-    return folder;
-}
-
-std::string NameOfPath(const std::string& path) {
-    return path.substr(NameStart(path));
-}
-
-std::string JoinPath(const std::string& folder, const std::string& name) {
-    if (folder.empty()) return name;
-    char last = folder.back();
-    return IsSeparator(last) || last == ':' ? folder + name : folder + "\\" + name;
-}
-
 TFileError RemoveFile(const std::string& path) {
     if (!DeleteFileW(Wide(path).c_str())) return LastError();
     return {};
@@ -329,7 +299,7 @@ TFileError MakeFolders(const std::string& path) {
         return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? TFileError{}
                                                        : TFileError{feNoSuchFile, ERROR_DIRECTORY};
     std::string parent = FolderOfPath(path);
-    if (parent != path && parent != "." && NameStart(path) > 0) {
+    if (parent != path && parent != ".") {
         if (TFileError e = MakeFolders(parent)) return e;
     }
     if (!CreateDirectoryW(Wide(path).c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
