@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <optional>
 #include <set>
 #include <string>
@@ -174,6 +175,16 @@ TEST_F(ClockCommands, ARightClickOpensTheMenuAtTheClickedPointOnTheGreetingAndOn
     Then([&] { screen.Click(window.Left + 75, window.Top + 4, native::kRightButton); });
     RunAll();
     EXPECT_EQ(opened, 3);
+}
+
+TEST_F(ClockCommands, TheGreetingsLinkOpensTheProductPage) {
+    ztest::TShellRecorder shell(home.Root());
+    Start();
+    ASSERT_TRUE(form->PanelStartup->Visible());
+    shell.Begin();
+    Then([&] { ClickOn(form->LabelLink, {form->LabelLink->Width() / 2, form->LabelLink->Height() / 2}); });
+    RunAll();
+    EXPECT_EQ(shell.End(), std::vector<std::string>{"https://www.zentick.org/"});
 }
 
 TEST_F(ClockCommands, ResumeClosesTheMenuAndChangesNothing) {
@@ -406,6 +417,70 @@ TEST_F(ClockCommands, TheHiddenMoveAroundBoxCarriesItsValueThrough) {
         EXPECT_FALSE(visible);
         EXPECT_EQ(checked, value == 1);
         EXPECT_EQ(Stored("movearound"), value);
+    }
+}
+
+// Ok writes back every control of the dialog: from two opposite sets of stored settings,
+// each control is changed alone, and after Ok every stored value is checked, the changed
+// one holding its new value and all others their old one.
+TEST_F(ClockCommands, SettingsOkWritesBackEveryControlAndChangesNothingElse) {
+    using TValues = std::map<std::string, int32_t>;
+    const TValues bases[] = {
+        {{"alwaysontop", 0}, {"24hour", 1}, {"bcd", 1}, {"bcdhide", 1}, {"secondshide", 0}, {"autoload", 0},
+         {"hidetask", 1}, {"type", 0}, {"back", 0}, {"ledcolor", 0}, {"ledshape", 0}, {"scale", 0}},
+        {{"alwaysontop", 1}, {"24hour", 0}, {"bcd", 0}, {"bcdhide", 0}, {"secondshide", 1}, {"autoload", 1},
+         {"hidetask", 0}, {"type", 2}, {"back", 2}, {"ledcolor", 1}, {"ledshape", 1}, {"scale", 150}},
+    };
+    struct TRow {
+        const char* name;                                   // the stored value the control writes
+        std::function<void(TFormClockConfig&)> change;       // the user's change in the dialog
+        std::optional<int32_t> value;                        // the new value; none: the flag flipped
+    };
+    auto* self = this;
+    auto box = [self](TCheckBox* TFormClockConfig::*member) {
+        return [self, member](TFormClockConfig& d) { self->ClickBox(d.*member); };
+    };
+    auto item = [self](TRadioGroup* TFormClockConfig::*member, int index) {
+        return [self, member, index](TFormClockConfig& d) { self->ClickItem(d.*member, index); };
+    };
+    const TRow rows[] = {
+        {"alwaysontop", box(&TFormClockConfig::CheckBoxOnTop), {}},
+        {"24hour", box(&TFormClockConfig::CheckBox24Hour), {}},
+        {"bcd", box(&TFormClockConfig::CheckBoxBcd), {}},
+        {"bcdhide", box(&TFormClockConfig::CheckBoxBcdHide), {}},
+        {"secondshide", box(&TFormClockConfig::CheckBoxSecondsHide), {}},
+        {"autoload", box(&TFormClockConfig::CheckBoxAutoLoad), {}},
+        {"hidetask", box(&TFormClockConfig::CheckBoxHideTask), {}},
+        {"type", item(&TFormClockConfig::RadioGroupType, 1), 1},       // Small Standard
+        {"back", item(&TFormClockConfig::RadioGroupBack, 1), 1},       // Brushed Aluminum
+        {"ledcolor", item(&TFormClockConfig::RadioGroupColor, 3), 3},  // Green
+        {"ledshape", item(&TFormClockConfig::RadioGroupShape, 2), 2},  // Rect
+        {"scale", item(&TFormClockConfig::RadioGroupSize, 3), 200},    // 200 %
+    };
+    for (const TValues& base : bases) {
+        for (const TRow& row : rows) {
+            SCOPED_TRACE(std::string(row.name) + (base.at("bcd") ? ", from the defaults" : ", from the opposites"));
+            DestroyApplicationForms();
+            std::filesystem::remove(home.RegistryFile());
+            std::filesystem::create_directories(home.AutostartDir());
+            std::filesystem::remove(AutostartEntry());
+            for (const auto& [name, value] : base) Store(name.c_str(), value);
+            StartPastGreeting();
+            Choose(cmSettings);
+            TFormClockConfig* dialog = nullptr;
+            Then([&] {
+                dialog = Open<TFormClockConfig>();
+                ASSERT_NE(dialog, nullptr);
+                row.change(*dialog);
+            });
+            Then([&] { ClickButton(dialog->ButtonOk); });
+            RunAll();
+            ASSERT_EQ(Open<TFormClockConfig>(), nullptr) << "Ok closed the dialog";
+            TValues expected = base;
+            expected[row.name] = row.value ? *row.value : !base.at(row.name);
+            for (const auto& [name, value] : expected) EXPECT_EQ(Stored(name.c_str()), value) << name;
+            EXPECT_EQ(std::filesystem::exists(AutostartEntry()), expected["autoload"] == 1) << "the autostart entry";
+        }
     }
 }
 
