@@ -494,6 +494,15 @@ TEST_F(HexEditor, PolkaDotsAreAtMost30CirclesThatMoveOnePixelAStepBehindTheText)
         }
     EXPECT_EQ(same, 300 * 440);
     EXPECT_GT(textOnDots, 0);
+    // Another seed, other dots.
+    hex->SetRandomSeed(43);
+    hex->Repaint();
+    TBitmap other = screen.Screenshot();
+    int moved = 0;
+    for (int y = 0; y < 300; ++y)
+        for (int x = 0; x < 440; ++x)
+            moved += (again.Pixel(kFormX + x, kFormY + y) == dot) != (other.Pixel(kFormX + x, kFormY + y) == dot);
+    EXPECT_GT(moved, 30 * 30);
 }
 
 TEST_F(HexEditor, ChangeLogToMenuItemNamesTheNewestEntries) {
