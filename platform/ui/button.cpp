@@ -3,10 +3,7 @@
 #include "platform/ui/accel.h"
 #include "platform/ui/stylepainter.h"
 
-TButton::TButton(TComponent* owner) : TCustomControl(owner) {
-    controlStyle_ |= csOpaque;
-    controlStyle_ &= ~csDoubleClicks;
-    SetTabStop(true);
+TButton::TButton(TComponent* owner) : TButtonControl(owner) {
     SetBounds(0, 0, 75, 25);
 }
 
@@ -30,12 +27,6 @@ void TButton::Click() {
     TCustomControl::Click();
 }
 
-void TButton::SetPressed(bool pressed) {
-    if (pressed == pressed_) return;
-    pressed_ = pressed;
-    Invalidate();
-}
-
 void TButton::Dispatch(TMessage& m) {
     switch (m.Msg) {
         case CM_DIALOGKEY: {
@@ -56,72 +47,19 @@ void TButton::Dispatch(TMessage& m) {
             // The default button's outline moves to a focused button and back.
             if (default_) Invalidate();
             return;
-        case WM_GETDLGCODE:
-            m.Result = 0;
-            return;
-        case WM_KILLFOCUS:
-        case WM_CANCELMODE:
-        case CM_ENABLEDCHANGED:
-            spaceDown_ = mouseDown_ = false;
-            SetPressed(false);
-            break;
         default:
             break;
     }
-    TCustomControl::Dispatch(m);
-}
-
-bool TButton::DoKeyDown(uint16_t& key, TShiftState shift) {
-    if (TCustomControl::DoKeyDown(key, shift)) return true;
-    if (key == VK_SPACE && Enabled()) {
-        spaceDown_ = true;
-        SetPressed(true);
-        key = 0;
-        return true;
-    }
-    return false;
-}
-
-bool TButton::DoKeyUp(uint16_t& key, TShiftState shift) {
-    if (TCustomControl::DoKeyUp(key, shift)) return true;
-    if (key != VK_SPACE || !spaceDown_) return false;
-    spaceDown_ = false;
-    SetPressed(mouseDown_);
-    if (Enabled()) Click();
-    key = 0;
-    return true;
-}
-
-void TButton::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
-    if (button == mbLeft) {
-        mouseDown_ = true;
-        SetPressed(true);
-        Update();
-    }
-    TCustomControl::MouseDown(button, shift, x, y);
-}
-
-void TButton::MouseMove(TShiftState shift, int x, int y) {
-    // While the button is held, the face sinks only with the pointer over it.
-    if (mouseDown_) SetPressed(spaceDown_ || ClientRect().Contains({x, y}));
-    TCustomControl::MouseMove(shift, x, y);
-}
-
-void TButton::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
-    if (button == mbLeft && mouseDown_) {
-        mouseDown_ = false;
-        SetPressed(spaceDown_);
-    }
-    TCustomControl::MouseUp(button, shift, x, y);
+    TButtonControl::Dispatch(m);
 }
 
 void TButton::Paint() {
     TCanvas& c = Canvas();
-    DrawButtonFace(c, ClientRect(), Color(), pressed_, Active());
+    DrawButtonFace(c, ClientRect(), Color(), Pressed(), Active());
     c.Font = Font();
     const TAccelText caption = ParseAccel(Caption());
     int w = c.TextWidth(caption.Text), h = c.TextHeight(caption.Text);
-    int shift = pressed_ ? c.LineWidth() : 0;
+    int shift = Pressed() ? c.LineWidth() : 0;
     int x = (Width() - w) / 2 + shift, y = (Height() - h) / 2 + shift;
     DrawControlText(c, ClientRect(), x, y, caption.Text, Enabled());
     if (!Enabled()) c.Font.SetColor(clGrayText);

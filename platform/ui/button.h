@@ -9,9 +9,10 @@
 // no click.
 #pragma once
 
+#include "platform/ui/buttoncontrol.h"
 #include "platform/ui/form.h"
 
-class TButton : public TCustomControl {
+class TButton : public TButtonControl {
 public:
     explicit TButton(TComponent* owner);
 
@@ -30,19 +31,9 @@ public:
 
 protected:
     void Paint() override;
-    bool DoKeyDown(uint16_t& key, TShiftState shift) override;
-    bool DoKeyUp(uint16_t& key, TShiftState shift) override;
-    void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
-    void MouseMove(TShiftState shift, int x, int y) override;
-    void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
 
 private:
-    void SetPressed(bool pressed);
-
     bool default_ = false;
     bool cancel_ = false;
-    bool pressed_ = false;    // drawn pressed
-    bool mouseDown_ = false;  // the left button went down on the button
-    bool spaceDown_ = false;  // Space went down while the button had the focus
     TModalResult modalResult_ = mrNone;
 };

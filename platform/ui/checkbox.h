@@ -10,9 +10,9 @@
 // It is a tab stop by default.
 #pragma once
 
-#include "platform/ui/wincontrol.h"
+#include "platform/ui/buttoncontrol.h"
 
-class TCheckBox : public TCustomControl {
+class TCheckBox : public TButtonControl {
 public:
     explicit TCheckBox(TComponent* owner);
 
@@ -23,22 +23,10 @@ public:
     TRect GlyphRect() const;
     TRect CaptionRect() const;
 
-    void Dispatch(TMessage& message) override;
-
 protected:
     void Paint() override;
     void Click() override;
-    bool DoKeyDown(uint16_t& key, TShiftState shift) override;
-    bool DoKeyUp(uint16_t& key, TShiftState shift) override;
-    void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
-    void MouseMove(TShiftState shift, int x, int y) override;
-    void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
 
 private:
-    void SetPressed(bool pressed);
-
     bool checked_ = false;
-    bool pressed_ = false;    // drawn pressed
-    bool mouseDown_ = false;  // the left button went down on the control
-    bool spaceDown_ = false;  // Space went down while the control had the focus
 };
