@@ -129,6 +129,9 @@ TEST_P(DesktopUnder, DialogsOpenAboveAndBelowTheClockWithoutTheirFramesCoveringI
             return XGetWindowAttributes(display, dialog, &a) && a.map_state == IsViewable &&
                    !HasState(dialog, "_NET_WM_STATE_HIDDEN");
         })) << "the minimised dialog stayed away";
+        // It comes back with the keyboard (the window manager may take a moment to hand it
+        // over), so Escape reaches it.
+        EXPECT_TRUE(WaitFor([&] { return FocusWindow() == dialog; })) << "the dialog came back without the keyboard";
         Xdotool("key Escape");
         EXPECT_TRUE(WaitFor([&] { return FindTitled("Clock Settings") == 0; }));
         Terminate();

@@ -385,6 +385,9 @@ void TX11Window::PropertyChanged(Atom property) {
                                &format, &count, &after, &data) == Success &&
             data && format == 32 && count >= 1 &&
             reinterpret_cast<const long*>(data)[0] == IconicState) {
+            // Back with the keyboard: taken once it shows again (MaybeTakeFocus), whether or
+            // not the window manager grants the activation asked for below.
+            focusPending_ = true;
             XMapWindow(display_, Id());
             long ownerId = owner_ ? long(owner_->Id()) : 0;
             backend_.SendToRoot(Id(), atoms._NET_ACTIVE_WINDOW, 1, long(backend_.LastInputTime()), ownerId);
