@@ -7,6 +7,8 @@
 #include "app/startdirectory.h"
 #include "app/timetext.h"
 #include "art/clockart.h"
+#include "desktop/formutil.h"
+#include "desktop/viewdoc.h"
 #include "dialogs/faboutclock.h"
 #include "dialogs/fclockconfig.h"
 #include "dialogs/product.h"
@@ -18,8 +20,6 @@
 #include "platform/ui/screen.h"
 #include "platform/ui/winapi.h"
 #include "settings/autoload.h"
-#include "desktop/formutil.h"
-#include "desktop/viewdoc.h"
 
 // The stored region of the form's design-time picture (app/fclock_regiondata.bin).
 extern const unsigned char kFclockRegionData[];
@@ -30,7 +30,8 @@ namespace {
 // Background pictures by format (rows) and background: flat black (also used by the
 // transparent background), brushed aluminium, mahogany.
 constexpr int kBackgrounds[7][3] = {
-    {85, 62, 48}, {84, 61, 47}, {74, 58, 44}, {83, 60, 46}, {82, 59, 45}, {73, 57, 43}, {66, 66, 66},
+    {85, 62, 48}, {84, 61, 47}, {74, 58, 44}, {83, 60, 46},
+    {82, 59, 45}, {73, 57, 43}, {66, 66, 66},
 };
 
 // The clock tick: the first comes a quarter second after creation (and after every
@@ -39,7 +40,9 @@ constexpr int kBackgrounds[7][3] = {
 constexpr unsigned kFirstTickMs = 250;
 constexpr unsigned kTickAfterSecondMs = 5;
 
-bool ValidType(int32_t type) { return type >= ctLargeStandard && type <= ctDipSwitch; }
+bool ValidType(int32_t type) {
+    return type >= ctLargeStandard && type <= ctDipSwitch;
+}
 
 // The start-up panel and its labels as designed: the panel's bounds, the labels' places
 // (and the width of the centred one). Their font is 8 points.
@@ -62,8 +65,8 @@ int DesignLength(int length, int scalePercent) {
 }  // namespace
 
 const TForm1::TGeometry TForm1::kGeometry[7] = {
-    {11, 9, 128, 72, 150, 90}, {6, 6, 64, 35, 76, 46},   {4, 4, 36, 20, 44, 28},
-    {9, 6, 455, 20, 480, 32},  {6, 4, 225, 9, 235, 16},  {4, 2, 125, 5, 132, 9},
+    {11, 9, 128, 72, 150, 90}, {6, 6, 64, 35, 76, 46},  {4, 4, 36, 20, 44, 28},
+    {9, 6, 455, 20, 480, 32},  {6, 4, 225, 9, 235, 16}, {4, 2, 125, 5, 132, 9},
     {6, 8, 270, 25, 280, 41},
 };
 
@@ -112,7 +115,8 @@ TForm1::TForm1(TComponent* owner, TClockSettingsStore* store) : TForm(owner), st
     PanelStartup = new TPanel(this);
     PanelStartup->SetName("PanelStartup");
     PanelStartup->SetParent(this);
-    PanelStartup->SetBounds(kPanelBounds.Left, kPanelBounds.Top, kPanelBounds.Width(), kPanelBounds.Height());
+    PanelStartup->SetBounds(kPanelBounds.Left, kPanelBounds.Top, kPanelBounds.Width(),
+                            kPanelBounds.Height());
     PanelStartup->SetColor(clBlack);
     PanelStartup->SetText("");
 
@@ -155,7 +159,8 @@ TForm1::TForm1(TComponent* owner, TClockSettingsStore* store) : TForm(owner), st
     PopupMenu1->SetName("PopupMenu1");
     Settings1 = AddMenuItem("Settings1", "&Settings", Method(this, &TForm1::Settings1Click));
     AddMenuItem("N1", "-", nullptr);
-    UsersManual1 = AddMenuItem("UsersManual1", "&Users Manual", Method(this, &TForm1::UsersManual1Click));
+    UsersManual1 =
+        AddMenuItem("UsersManual1", "&Users Manual", Method(this, &TForm1::UsersManual1Click));
     AddMenuItem("N2", "-", nullptr);
     About1 = AddMenuItem("About1", "&About", Method(this, &TForm1::About1Click));
     AddMenuItem("N3", "-", nullptr);
@@ -199,8 +204,12 @@ void TForm1::CreateParams(TCreateParams& params) {
     params.Caption = kProgramName;
 }
 
-int TForm1::ScreenWidth() const { return Screen->Width(); }
-int TForm1::ScreenHeight() const { return Screen->Height(); }
+int TForm1::ScreenWidth() const {
+    return Screen->Width();
+}
+int TForm1::ScreenHeight() const {
+    return Screen->Height();
+}
 
 // Start-up and shutdown --------------------------------------------------------------------------
 
@@ -228,7 +237,8 @@ void TForm1::BringOntoScreen() {
     if (MinimizedOrMaximized()) return;
     const TRect bounds = BoundsRect();
     const TRect reachable = ReachableBounds(bounds, Screen->MonitorBounds());
-    if (reachable != bounds) SetBounds(reachable.Left, reachable.Top, reachable.Width(), reachable.Height());
+    if (reachable != bounds)
+        SetBounds(reachable.Left, reachable.Top, reachable.Width(), reachable.Height());
 }
 
 void TForm1::FormDestroy(TObject*) {
@@ -236,9 +246,12 @@ void TForm1::FormDestroy(TObject*) {
     SaveSettings();
 }
 
-void TForm1::SaveSettings() { store_->Save(Settings, *this); }
+void TForm1::SaveSettings() {
+    store_->Save(Settings, *this);
+}
 
-// Applying the settings ----------------------------------------------------------------------------
+// Applying the settings
+// ----------------------------------------------------------------------------
 
 std::unique_ptr<TBitmap> TForm1::BackgroundBitmap(int32_t type, int32_t back, int scalePercent) {
     if (!ValidType(type) || back < cbFlatBlack || back > cbTransparent) return nullptr;
@@ -254,7 +267,8 @@ std::unique_ptr<TBitmap> TForm1::SqueezeForHiddenSeconds(const TBitmap& picture,
     int margin = type >= 0 && type < 6 ? kMargin[type] : 0;
     // The design's arithmetic on the design width, then scaled.
     const int width = (2 * DesignLength(picture.Width(), scalePercent)) / 3 + margin;
-    auto squeezed = std::make_unique<TBitmap>(native::ScaleLength(width, scalePercent), picture.Height());
+    auto squeezed =
+        std::make_unique<TBitmap>(native::ScaleLength(width, scalePercent), picture.Height());
     squeezed->Canvas().StretchDraw({0, 0, squeezed->Width(), squeezed->Height()},
                                    const_cast<TBitmap&>(picture));
     return squeezed;
@@ -280,8 +294,8 @@ int TForm1::WantedScale() {
 
 void TForm1::ScaleStartupPanel() {
     auto scaled = [this](int length) { return native::ScaleLength(length, scale_); };
-    PanelStartup->SetBounds(scaled(kPanelBounds.Left), scaled(kPanelBounds.Top), scaled(kPanelBounds.Width()),
-                            scaled(kPanelBounds.Height()));
+    PanelStartup->SetBounds(scaled(kPanelBounds.Left), scaled(kPanelBounds.Top),
+                            scaled(kPanelBounds.Width()), scaled(kPanelBounds.Height()));
     // The labels' text in points at the window's density: the scale's share of 96 dpi.
     const int pixelsPerInch = (96 * scale_ + 50) / 100;
     for (TLabel* label : {LabelTitle, LabelRight, LabelLink, Label4}) {
@@ -309,7 +323,8 @@ void TForm1::ApplySettings() {
     // A change of the stacking style makes the window anew, and the new window has no
     // region: the outline is kept to be given back when no picture below brings its own.
     std::unique_ptr<TRegion> outline;
-    if (const TRegion* region = fcImageForm1->Region()) outline = std::make_unique<TRegion>(*region);
+    if (const TRegion* region = fcImageForm1->Region())
+        outline = std::make_unique<TRegion>(*region);
     SetFormStyle(Settings.OnTop ? fsStayOnTop : fsNormal);
     scale_ = WantedScale();
     BinaryClock->SetScale(scale_);
@@ -330,14 +345,17 @@ void TForm1::ApplySettings() {
         BinaryClock->SetHeight(g.ClockHeight);
         SetWidth(g.WindowWidth);
         SetHeight(g.WindowHeight);
-        if (Settings.SecondsHide != 0 && Settings.Type != ctDipSwitch && Settings.Back != cbTransparent)
-            fcImageForm1->SetPicture(SqueezeForHiddenSeconds(*picture, Settings.Type, scale_).get());
+        if (Settings.SecondsHide != 0 && Settings.Type != ctDipSwitch &&
+            Settings.Back != cbTransparent)
+            fcImageForm1->SetPicture(
+                SqueezeForHiddenSeconds(*picture, Settings.Type, scale_).get());
         fcImageForm1->RebuildRegion();
     } else if (outline && !fcImageForm1->Region()) {
         // Given back as a stored region block: its length, then its data.
         const std::vector<uint8_t> data = outline->GetRegionData();
         std::vector<uint8_t> block(4);
-        for (int i = 0; i < 4; ++i) block[size_t(i)] = uint8_t(data.size() >> (8 * i));
+        for (int i = 0; i < 4; ++i)
+            block[size_t(i)] = uint8_t(data.size() >> (8 * i));
         block.insert(block.end(), data.begin(), data.end());
         fcImageForm1->ReadRegionData(std::span<const uint8_t>(block));
     }
@@ -402,7 +420,9 @@ void TForm1::WMDpiChanged(TMessage& message) {
     ApplySettings();
 }
 
-void TForm1::WMDisplayChange(TMessage&) { BringOntoScreen(); }
+void TForm1::WMDisplayChange(TMessage&) {
+    BringOntoScreen();
+}
 
 void TForm1::Dispatch(TMessage& message) {
     if (message.Msg == WM_TIMECHANGE) WMTimeChange(message);
@@ -417,7 +437,9 @@ void TForm1::TimerStartupTimer(TObject*) {
     BinaryClock->Show();
 }
 
-void TForm1::Label4Click(TObject* sender) { TimerStartupTimer(sender); }
+void TForm1::Label4Click(TObject* sender) {
+    TimerStartupTimer(sender);
+}
 
 void TForm1::LabelLinkClick(TObject*) {
     ShellExecuteA(nullptr, "open", kProductUrl, nullptr, nullptr, SW_SHOWNORMAL);
@@ -438,7 +460,8 @@ void TForm1::BinaryClockMouseMove(TObject*, TShiftState, int x, int y) {
     if (!Dragging) ClockTip->PointerMoved();
     if (!Dragging) return;
     if (std::abs(DragStartX - x) <= 1 && std::abs(DragStartY - y) <= 1) return;
-    MoveWindow(Handle(), Left() + (x - DragStartX), Top() + (y - DragStartY), Width(), Height(), true);
+    MoveWindow(Handle(), Left() + (x - DragStartX), Top() + (y - DragStartY), Width(), Height(),
+               true);
     DragMoved = true;
 }
 
@@ -448,7 +471,8 @@ void TForm1::BinaryClockMouseUp(TObject*, TMouseButton, TShiftState, int, int) {
     DragMoved = false;
 }
 
-// The popup menu and its commands --------------------------------------------------------------------
+// The popup menu and its commands
+// --------------------------------------------------------------------
 
 void TForm1::BinaryClockClick(TObject*) {
     if (DragMoved) return;
@@ -517,7 +541,9 @@ void TForm1::Settings1Click(TObject*) {
     SaveSettings();
 }
 
-void TForm1::UsersManual1Click(TObject*) { ViewDoc("zentick", StartDirectory, 0); }
+void TForm1::UsersManual1Click(TObject*) {
+    ViewDoc("zentick", StartDirectory, 0);
+}
 
 void TForm1::About1Click(TObject*) {
     TScopedObject<TFormAboutClock> about(New<TFormAboutClock>(this));
@@ -525,10 +551,13 @@ void TForm1::About1Click(TObject*) {
     about->ShowModal();
 }
 
-void TForm1::Quit1Click(TObject*) { Close(); }
+void TForm1::Quit1Click(TObject*) {
+    Close();
+}
 
 void TForm1::FormKeyDown(TObject*, uint16_t& key, TShiftState shift) {
-    bool menuKey = key == VK_APPS || key == VK_RETURN || (key == VK_F10 && !(shift & (ssCtrl | ssAlt)));
+    bool menuKey =
+        key == VK_APPS || key == VK_RETURN || (key == VK_F10 && !(shift & (ssCtrl | ssAlt)));
     if (!menuKey || (shift & ssCtrl)) return;
     key = 0;
     ClockTip->Hide();
@@ -536,4 +565,6 @@ void TForm1::FormKeyDown(TObject*, uint16_t& key, TShiftState shift) {
     PopupMenu1->Popup(corner.X, corner.Y);
 }
 
-std::string TForm1::TimeText() const { return TimeInWords(LocalTimeNow(), Settings.Hour24 != 0); }
+std::string TForm1::TimeText() const {
+    return TimeInWords(LocalTimeNow(), Settings.Hour24 != 0);
+}

@@ -45,7 +45,9 @@ public:
 // The settings in the per-user registry key (LoadSettings / SaveSettings).
 class TRegistrySettingsStore : public TClockSettingsStore {
 public:
-    void Load(ClockSettings& settings, TSettingsWindow& window) override { LoadSettings(settings, window); }
+    void Load(ClockSettings& settings, TSettingsWindow& window) override {
+        LoadSettings(settings, window);
+    }
     void Save(const ClockSettings& settings, const TSettingsWindow& window) override {
         SaveSettings(settings, window);
     }
@@ -100,7 +102,8 @@ public:
     void SetWindowTransparency(int32_t back);
     // The background picture for a format and background at a scale, decoded anew on every
     // call (the window keeps its own copy of the picture it shows); none outside the table.
-    static std::unique_ptr<TBitmap> BackgroundBitmap(int32_t type, int32_t back, int scalePercent = 100);
+    static std::unique_ptr<TBitmap> BackgroundBitmap(int32_t type, int32_t back,
+                                                     int scalePercent = 100);
     // A copy of picture squeezed to two thirds of its design width plus a margin by format,
     // at the scale the picture was made for, for a clock whose seconds are hidden.
     static std::unique_ptr<TBitmap> SqueezeForHiddenSeconds(const TBitmap& picture, int32_t type,
@@ -132,7 +135,8 @@ public:
     void TimerStartupTimer(TObject* sender);
     void Label4Click(TObject* sender);
     void LabelLinkClick(TObject* sender);
-    void BinaryClockMouseDown(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
+    void BinaryClockMouseDown(TObject* sender, TMouseButton button, TShiftState shift, int x,
+                              int y);
     void BinaryClockMouseMove(TObject* sender, TShiftState shift, int x, int y);
     void BinaryClockMouseUp(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
     // Opening the popup menu: a left click on the clock (at the pointer, unless the press

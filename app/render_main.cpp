@@ -50,7 +50,8 @@ const TOptionSpec kOptions[] = {
      "clock format: 0-2 large, small, tiny standard; 3-5 horizontal; 6 dip switches"},
     {"back", 0, TOptionValue::Number, 0, 3, "", "N",
      "background: 0 black, 1 aluminium, 2 mahogany, 3 transparent"},
-    {"color", 0, TOptionValue::Number, 0, 4, "", "N", "LEDs: 0 red, 1 blue, 2 amber, 3 green, 4 switch"},
+    {"color", 0, TOptionValue::Number, 0, 4, "", "N",
+     "LEDs: 0 red, 1 blue, 2 amber, 3 green, 4 switch"},
     {"shape", 0, TOptionValue::Number, 0, 2, "", "N", "LED shape: 0 round, 1 square, 2 rect"},
     {"hour24", 0, TOptionValue::Number, 0, 1, "", "0|1", "24-hour time"},
     {"bcd", 0, TOptionValue::Number, 0, 1, "", "0|1",
@@ -129,8 +130,10 @@ TForm* GaugeGallery(TComponent* owner) {
         TRect Bounds;
     };
     const TPlace places[] = {
-        {gkHorizontalBar, TRect::FromSize(8, 30, 120, 20)}, {gkVerticalBar, TRect::FromSize(136, 8, 20, 64)},
-        {gkPie, TRect::FromSize(164, 8, 64, 64)},           {gkNeedle, TRect::FromSize(236, 8, 96, 64)},
+        {gkHorizontalBar, TRect::FromSize(8, 30, 120, 20)},
+        {gkVerticalBar, TRect::FromSize(136, 8, 20, 64)},
+        {gkPie, TRect::FromSize(164, 8, 64, 64)},
+        {gkNeedle, TRect::FromSize(236, 8, 96, 64)},
         {gkText, TRect::FromSize(340, 30, 60, 20)},
     };
     for (const TPlace& place : places) {
@@ -165,13 +168,15 @@ int main(int argc, char** argv) {
 
     ClockSettings settings;
     for (const auto& [name, field] : kSettingsFields)
-        if (const TParsedOption* option = parsed.Find(name)) settings.*field = int32_t(option->Number);
+        if (const TParsedOption* option = parsed.Find(name))
+            settings.*field = int32_t(option->Number);
     // The horizontal formats and the dip switches show binary, as the clock shows them:
     // BCD is refused there, as the Settings dialog refuses it.
     if (settings.Type >= ctLargeHoriz) {
         if (parsed.Has("bcd") && settings.Bcd != 0)
-            return OptionError(kProgram, "--bcd 1 needs a standard format (--type 0 to 2): the "
-                                         "horizontal formats and the dip switches show binary");
+            return OptionError(kProgram,
+                               "--bcd 1 needs a standard format (--type 0 to 2): the "
+                               "horizontal formats and the dip switches show binary");
         settings.Bcd = 0;
     }
     const TParsedOption* startupOption = parsed.Find("startup");

@@ -106,7 +106,8 @@ TEST(ClockArtSets, LargerSetsAreDrawnWithMoreDetailNotEnlarged) {
                                   std::abs(GetGValue(p) - GetGValue(q)) +
                                   std::abs(GetBValue(p) - GetBValue(q));
                 }
-            EXPECT_LT(difference / (3 * design.Width() * design.Height()), 12) << id << " x" << factor;
+            EXPECT_LT(difference / (3 * design.Width() * design.Height()), 12)
+                << id << " x" << factor;
         }
     }
 }
@@ -201,7 +202,8 @@ TEST(ClockArtSets, KeysStayCrispAtEveryScale) {
             TBitmap b = LoadClockArt(id, scale);
             for (int y = 0; y < b.Height(); ++y)
                 for (int x = 0; x < b.Width(); ++x)
-                    ASSERT_NE(b.Pixel(x, y), clBlack) << id << " at " << scale << ": " << x << "," << y;
+                    ASSERT_NE(b.Pixel(x, y), clBlack)
+                        << id << " at " << scale << ": " << x << "," << y;
         }
     }
 }
@@ -215,7 +217,8 @@ TEST(ClockArtSets, SwitchBlocksStayThreeSeparateBlocksAtEveryScale) {
         const int edges[3][2] = {{1, 89}, {97, 184}, {192, 279}};
         for (int g = 0; g < 3; ++g) {
             EXPECT_NEAR(runs[size_t(g)].first, native::ScaleLength(edges[g][0], scale), 1) << scale;
-            EXPECT_NEAR(runs[size_t(g)].second, native::ScaleLength(edges[g][1], scale), 1) << scale;
+            EXPECT_NEAR(runs[size_t(g)].second, native::ScaleLength(edges[g][1], scale), 1)
+                << scale;
         }
     }
 }

@@ -28,7 +28,8 @@ void RegisterClockArt() {
     if (registered) return;
     for (size_t i = 0; i < kEmbeddedArtCount; ++i)
         if (kEmbeddedArt[i].Factor == 1)
-            RegisterBitmapResource(kEmbeddedArt[i].Id, {kEmbeddedArt[i].Data, kEmbeddedArt[i].Size});
+            RegisterBitmapResource(kEmbeddedArt[i].Id,
+                                   {kEmbeddedArt[i].Data, kEmbeddedArt[i].Size});
     registered = true;
 }
 

@@ -7,7 +7,7 @@
 
 struct TEmbeddedArt {
     int Id;
-    int Factor;          // the picture's size as a multiple of its design size
+    int Factor;           // the picture's size as a multiple of its design size
     const uint8_t* Data;  // a whole BMP (factor 1) or PNG (larger factors) file image
     size_t Size;
 };

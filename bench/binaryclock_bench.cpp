@@ -51,7 +51,8 @@ TRect Scaled(const TRect& r, int scale) {
 }
 
 // Paint alone: the clock's canvas is pointed at a frame as a paint pass points it.
-void BM_ClockPaint(benchmark::State& state, TClockType type, TLedShape shape, int keyed, int scale) {
+void BM_ClockPaint(benchmark::State& state, TClockType type, TLedShape shape, int keyed,
+                   int scale) {
     THeadlessApp app;
     app.Backend().SetWallTime(LocalSeconds(13, 47, 5));
     RegisterClockArt();
@@ -117,10 +118,10 @@ void BM_WindowRepaint(benchmark::State& state, int scale) {
                                  ctLargeStandard, lsSquare, 0, 100);
     for (int scale : {150, 200, 300}) {
         const std::string at = "/" + std::to_string(scale) + "%";
-        benchmark::RegisterBenchmark(("BM_ClockPaint/LargeStandard/round" + at).c_str(), BM_ClockPaint,
-                                     ctLargeStandard, lsRound, 1, scale);
-        benchmark::RegisterBenchmark(("BM_ClockPaint/LargeStandard/square" + at).c_str(), BM_ClockPaint,
-                                     ctLargeStandard, lsSquare, 1, scale);
+        benchmark::RegisterBenchmark(("BM_ClockPaint/LargeStandard/round" + at).c_str(),
+                                     BM_ClockPaint, ctLargeStandard, lsRound, 1, scale);
+        benchmark::RegisterBenchmark(("BM_ClockPaint/LargeStandard/square" + at).c_str(),
+                                     BM_ClockPaint, ctLargeStandard, lsSquare, 1, scale);
     }
     benchmark::RegisterBenchmark("BM_WindowRepaint/LargeStandard", BM_WindowRepaint, 100);
     benchmark::RegisterBenchmark("BM_WindowRepaint/LargeStandard/200%", BM_WindowRepaint, 200);

@@ -15,8 +15,8 @@ namespace {
 class TScreenAt {
 public:
     explicit TScreenAt(int percent) {
-        native::SetBackend(
-            std::make_unique<native::THeadlessBackend>(TSize{4000, 3000}, PixelsPerInchOfScale(percent)));
+        native::SetBackend(std::make_unique<native::THeadlessBackend>(
+            TSize{4000, 3000}, PixelsPerInchOfScale(percent)));
         SetFontProvider(CreateSystemFontProvider());
         CreateApplication();
     }
@@ -39,7 +39,8 @@ TFormClockConfig* OpenDialog() {
 void OpenSettingsDialog(benchmark::State& state) {
     TScreenAt screen(int(state.range(0)));
     OpenDialog()->Free();  // the faces loaded once, as a running program has them
-    for (auto _ : state) OpenDialog()->Free();
+    for (auto _ : state)
+        OpenDialog()->Free();
 }
 BENCHMARK(OpenSettingsDialog)->Arg(100)->Arg(150)->Arg(200)->Arg(300)->ArgName("percent");
 

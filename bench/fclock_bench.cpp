@@ -65,9 +65,12 @@ void BM_ClockFaceRepaint(benchmark::State& state, int scale) {
 [[maybe_unused]] const bool kRegistered = [] {
     for (int scale : {100, 150, 200, 300}) {
         const std::string at = "/" + std::to_string(scale) + "%";
-        benchmark::RegisterBenchmark(("BM_ClockStartup/FlatBlack" + at).c_str(), BM_ClockStartup, scale, 0);
-        benchmark::RegisterBenchmark(("BM_ClockStartup/Aluminium" + at).c_str(), BM_ClockStartup, scale, 1);
-        benchmark::RegisterBenchmark(("BM_ClockFaceRepaint/Aluminium" + at).c_str(), BM_ClockFaceRepaint, scale);
+        benchmark::RegisterBenchmark(("BM_ClockStartup/FlatBlack" + at).c_str(), BM_ClockStartup,
+                                     scale, 0);
+        benchmark::RegisterBenchmark(("BM_ClockStartup/Aluminium" + at).c_str(), BM_ClockStartup,
+                                     scale, 1);
+        benchmark::RegisterBenchmark(("BM_ClockFaceRepaint/Aluminium" + at).c_str(),
+                                     BM_ClockFaceRepaint, scale);
     }
     return true;
 }();

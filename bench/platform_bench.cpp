@@ -13,7 +13,8 @@ namespace {
 TBitmap Picture(int w, int h) {
     TBitmap b(w, h);
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) b.SetPixel(x, y, RGB(x * 7, y * 5, (x ^ y) & 0xFF));
+        for (int x = 0; x < w; ++x)
+            b.SetPixel(x, y, RGB(x * 7, y * 5, (x ^ y) & 0xFF));
     return b;
 }
 
@@ -42,7 +43,8 @@ BENCHMARK(Draw18Keyed);
 // A control that draws a picture, as the clock's background does.
 class TPictureControl : public TCustomControl {
 public:
-    TPictureControl(TComponent* owner, TBitmap picture) : TCustomControl(owner), picture_(std::move(picture)) {}
+    TPictureControl(TComponent* owner, TBitmap picture)
+        : TCustomControl(owner), picture_(std::move(picture)) {}
 
 protected:
     void Paint() override { Canvas().Draw(0, 0, picture_); }

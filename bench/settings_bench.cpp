@@ -17,8 +17,8 @@
 #include <string>
 
 #include "platform/os/posix/regfile.h"
-#include "tests/support/tempconfighome.h"
 #include "settings/clocksettings.h"
+#include "tests/support/tempconfighome.h"
 
 namespace {
 
@@ -32,7 +32,8 @@ std::string RegistryText(size_t size, bool oneKey = false) {
         "\"type\"=dword:00000000\n\"back\"=dword:00000001\n\n"
         "[HKEY_CURRENT_USER\\Software\\Other]\n";
     for (int i = 0; text.size() < size; ++i) {
-        if (!oneKey && i % 64 == 63) text += "\n[HKEY_CURRENT_USER\\Software\\Other\\K" + std::to_string(i) + "]\n";
+        if (!oneKey && i % 64 == 63)
+            text += "\n[HKEY_CURRENT_USER\\Software\\Other\\K" + std::to_string(i) + "]\n";
         text += "\"name" + std::to_string(i) + "\"=dword:0000002a\n";
     }
     return text;

@@ -356,19 +356,24 @@ void TBinaryClock::GetLEDs(TBitmap*& on, TBitmap*& off) {
     switch (ledColor_) {
         case lcRed:
             on = keyed ? &Art(art_.keyedRedOn, kKeyedRedOn) : &Art(art_.opaqueRedOn, kOpaqueRedOn);
-            off = keyed ? &Art(art_.keyedRedOff, kKeyedRedOff) : &Art(art_.opaqueRedOff, kOpaqueRedOff);
+            off = keyed ? &Art(art_.keyedRedOff, kKeyedRedOff)
+                        : &Art(art_.opaqueRedOff, kOpaqueRedOff);
             break;
         case lcBlue:
-            on = keyed ? &Art(art_.keyedBlueOn, kKeyedBlueOn) : &Art(art_.opaqueBlueOn, kOpaqueBlueOn);
-            off = keyed ? &Art(art_.keyedBlueOff, kKeyedBlueOff) : &Art(art_.opaqueBlueOff, kOpaqueBlueOff);
+            on = keyed ? &Art(art_.keyedBlueOn, kKeyedBlueOn)
+                       : &Art(art_.opaqueBlueOn, kOpaqueBlueOn);
+            off = keyed ? &Art(art_.keyedBlueOff, kKeyedBlueOff)
+                        : &Art(art_.opaqueBlueOff, kOpaqueBlueOff);
             break;
         case lcAmber:
-            on = keyed ? &Art(art_.keyedAmberOn, kKeyedAmberOn) : &Art(art_.opaqueAmberOn, kOpaqueAmberOn);
+            on = keyed ? &Art(art_.keyedAmberOn, kKeyedAmberOn)
+                       : &Art(art_.opaqueAmberOn, kOpaqueAmberOn);
             off = keyed ? &Art(art_.keyedAmberOff, kKeyedAmberOff)
                         : &Art(art_.opaqueAmberOff, kOpaqueAmberOff);
             break;
         case lcGreen:
-            on = keyed ? &Art(art_.keyedGreenOn, kKeyedGreenOn) : &Art(art_.opaqueGreenOn, kOpaqueGreenOn);
+            on = keyed ? &Art(art_.keyedGreenOn, kKeyedGreenOn)
+                       : &Art(art_.opaqueGreenOn, kOpaqueGreenOn);
             off = keyed ? &Art(art_.keyedGreenOff, kKeyedGreenOff)
                         : &Art(art_.opaqueGreenOff, kOpaqueGreenOff);
             break;

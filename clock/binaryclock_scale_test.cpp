@@ -34,14 +34,17 @@ TEST_F(ClockScale, EveryFormatDrawsTheScaledLayoutFromThePicturesOfItsScale) {
         for (int scale : kScales) {
             SCOPED_TRACE("format " + std::to_string(f.Type) + " at " + std::to_string(scale));
             ShowAt(f, scale);
-            TBitmap on = LoadClockArt(f.Type == ctDipSwitch ? clockart::kSwitchOn : clockart::kKeyedRedOn, scale);
-            TBitmap off = LoadClockArt(f.Type == ctDipSwitch ? clockart::kSwitchOff : clockart::kKeyedRedOff, scale);
+            TBitmap on = LoadClockArt(
+                f.Type == ctDipSwitch ? clockart::kSwitchOn : clockart::kKeyedRedOn, scale);
+            TBitmap off = LoadClockArt(
+                f.Type == ctDipSwitch ? clockart::kSwitchOff : clockart::kKeyedRedOff, scale);
             on.SetTransparent(f.Type != ctDipSwitch);
             off.SetTransparent(f.Type != ctDipSwitch);
             TBitmap actual = Shown();
             EXPECT_EQ(actual.Width(), AtScale(f.Window.cx, scale));
-            TBitmap expected = Expected(Beneath(), ClockArea(),
-                                        Cells(f, {"00001101", "00101111", "00000101"}, scale), on, off);
+            TBitmap expected =
+                Expected(Beneath(), ClockArea(),
+                         Cells(f, {"00001101", "00101111", "00000101"}, scale), on, off);
             EXPECT_TRUE(SamePixels(actual, expected));
         }
     }
@@ -69,7 +72,8 @@ TEST_F(ClockScale, CellsCoverTheScaledAreaWithSecondsShownAndHidden) {
         clock->SetScale(scale);
         for (const TCase& c : cases) {
             for (int hidden = 0; hidden <= 1; ++hidden) {
-                SCOPED_TRACE(std::to_string(c.Type) + " at " + std::to_string(scale) + (hidden ? ", no seconds" : ""));
+                SCOPED_TRACE(std::to_string(c.Type) + " at " + std::to_string(scale) +
+                             (hidden ? ", no seconds" : ""));
                 clock->SetModeSecondsHide(hidden);
                 clock->SetType(c.Type);
                 app.Run();
@@ -99,16 +103,17 @@ TEST_F(ClockScale, ChangedAreaIsTheScaledOne) {
     to.tm_sec = 6;  // 000101 -> 000110: the two lowest cells of the seconds' second column
     for (int scale : kScales) {
         clock->SetScale(scale);
-        EXPECT_EQ(clock->ChangedArea(from, to),
-                  (TRect{AtScale(110, scale), AtScale(36, scale), AtScale(110, scale) + AtScale(18, scale),
-                         AtScale(54, scale) + AtScale(18, scale)}))
+        EXPECT_EQ(clock->ChangedArea(from, to), (TRect{AtScale(110, scale), AtScale(36, scale),
+                                                       AtScale(110, scale) + AtScale(18, scale),
+                                                       AtScale(54, scale) + AtScale(18, scale)}))
             << scale;
     }
 }
 
 TEST_F(ClockScale, ScaleIsKeptWithinTheSupportedRange) {
     EXPECT_EQ(clock->Scale(), 100);
-    const std::pair<int, int> cases[] = {{150, 150}, {99, 100}, {0, 100}, {-200, 100}, {401, 400}, {400, 400}};
+    const std::pair<int, int> cases[] = {{150, 150},  {99, 100},  {0, 100},
+                                         {-200, 100}, {401, 400}, {400, 400}};
     for (auto [set, kept] : cases) {
         int paints = clock->Paints;
         clock->SetScale(set);

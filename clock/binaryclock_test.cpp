@@ -1,8 +1,8 @@
 // The clock's properties, window, polling and LED cropping.
 #include <functional>
 
-#include "tests/support/clock_test_host.h"
 #include "platform/ui/timer.h"
+#include "tests/support/clock_test_host.h"
 
 namespace clocktest {
 namespace {

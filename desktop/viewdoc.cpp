@@ -82,7 +82,8 @@ std::vector<std::string> XdgDataPlaces() {
         size_t colon = list.find(':', start);
         if (colon == std::string::npos) colon = list.size();
         std::string folder = list.substr(start, colon - start);
-        while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+        while (folder.size() > 1 && folder.back() == '/')
+            folder.pop_back();
         add(folder);
         start = colon + 1;
     }

@@ -14,10 +14,10 @@
 
 #include "platform/native/keys.h"
 #include "platform/os/shell.h"
-#include "tests/support/tempconfighome.h"
 #include "platform/ui/label.h"
 #include "platform/ui/screen.h"
 #include "tests/support/headless_app.h"
+#include "tests/support/tempconfighome.h"
 
 namespace fs = std::filesystem;
 
@@ -292,7 +292,8 @@ TEST_F(ViewDocTest, UnsetOrEmptyDataFoldersMeanTheXdgDefaultsAndRelativeOnesAreS
         } else {
             unsetenv("XDG_DATA_HOME");
         }
-        EXPECT_EQ(View(root_ + "/start"), std::make_pair(1, Opened("home/.local/share/zentick/zentick.html")));
+        EXPECT_EQ(View(root_ + "/start"),
+                  std::make_pair(1, Opened("home/.local/share/zentick/zentick.html")));
     }
     // A relative folder is no data folder, though one of that name lies in the current one.
     fs::remove_all(root_ + "/home/.local");

@@ -11,12 +11,12 @@
 #include "dialogs/fclockconfig.h"
 #include "dialogs/product.h"
 #include "platform/gfx/scale.h"
-#include "tests/support/tempconfighome.h"
 #include "platform/ui/msgbox.h"
 #include "platform/ui/screen.h"
 #include "tests/support/caption_fit.h"
 #include "tests/support/headless_app.h"
 #include "tests/support/shell_recorder.h"
+#include "tests/support/tempconfighome.h"
 
 namespace {
 
@@ -40,13 +40,15 @@ protected:
         return dialog;
     }
     void TearDown() override {
-        for (TForm* d : dialogs_) d->Free();
+        for (TForm* d : dialogs_)
+            d->Free();
     }
     // Shows the dialog modally, runs steps meanwhile (one each 20 ms of virtual time) and
     // returns the modal result.
     int ShowModalWith(TForm* dialog, std::vector<std::function<void()>> steps) {
         int64_t at = app.Now();
-        for (auto& step : steps) screen.At(at += 20, step);
+        for (auto& step : steps)
+            screen.At(at += 20, step);
         return dialog->ShowModal();
     }
     void Click(TControl* control, TPoint at) {
@@ -65,8 +67,16 @@ TEST_F(Dialogs, TheSettingsDialogHasEveryControlWhereItBelongs) {
     EXPECT_EQ(d->ClientWidth(), 633);
     EXPECT_EQ(d->ClientHeight(), 322);
     const std::vector<TPlaced> expected = {
-        {"CheckBox24Hour", d->CheckBox24Hour, {8, 16, 265, 33}, "24 Hour Mode (un-check for 12-hour mode)", 0},
-        {"CheckBoxAutoLoad", d->CheckBoxAutoLoad, {8, 40, 265, 57}, "Auto-Load on Window Startup", 1},
+        {"CheckBox24Hour",
+         d->CheckBox24Hour,
+         {8, 16, 265, 33},
+         "24 Hour Mode (un-check for 12-hour mode)",
+         0},
+        {"CheckBoxAutoLoad",
+         d->CheckBoxAutoLoad,
+         {8, 40, 265, 57},
+         "Auto-Load on Window Startup",
+         1},
         {"CheckBoxOnTop", d->CheckBoxOnTop, {8, 64, 265, 81}, "Always on Top", 2},
         {"ButtonOk", d->ButtonOk, {191, 288, 266, 313}, "Ok", 3},
         {"ButtonCancel", d->ButtonCancel, {271, 288, 346, 313}, "Cancel", 4},
@@ -74,15 +84,29 @@ TEST_F(Dialogs, TheSettingsDialogHasEveryControlWhereItBelongs) {
         {"CheckBoxBcd", d->CheckBoxBcd, {8, 112, 265, 129}, "BCD digits instead of binary", 6},
         {"RadioGroupColor", d->RadioGroupColor, {272, 8, 397, 65}, "LED Color", 7},
         {"RadioGroupShape", d->RadioGroupShape, {404, 8, 529, 65}, "LED Shape", 8},
-        {"CheckBoxHideTask", d->CheckBoxHideTask, {8, 88, 265, 105},
-         "Hide Taskbar Button (takes effect after restart)", 9},
+        {"CheckBoxHideTask",
+         d->CheckBoxHideTask,
+         {8, 88, 265, 105},
+         "Hide Taskbar Button (takes effect after restart)",
+         9},
         {"RadioGroupBack", d->RadioGroupBack, {272, 72, 529, 153}, "Background", 10},
-        {"CheckBoxMoveAround", d->CheckBoxMoveAround, {8, 40, 249, 57}, "Move clock around screen", 11},
+        {"CheckBoxMoveAround",
+         d->CheckBoxMoveAround,
+         {8, 40, 249, 57},
+         "Move clock around screen",
+         11},
         {"CheckBoxBcdHide", d->CheckBoxBcdHide, {8, 136, 265, 153}, "Hide unused BCD leds", 12},
-        {"CheckBoxSecondsHide", d->CheckBoxSecondsHide, {8, 160, 265, 177}, "Hide 'seconds' digits", 14},
+        {"CheckBoxSecondsHide",
+         d->CheckBoxSecondsHide,
+         {8, 160, 265, 177},
+         "Hide 'seconds' digits",
+         14},
         {"RadioGroupSize", d->RadioGroupSize, {536, 8, 625, 105}, "Size", 15},
-        {"Label1", d->Label1, {272, 160, 517, 209},
-         "In my opinion, the round LEDs look best with the flat black background. The other LED shapes "
+        {"Label1",
+         d->Label1,
+         {272, 160, 517, 209},
+         "In my opinion, the round LEDs look best with the flat black background. The other LED "
+         "shapes "
          "(square, rect) look good with any background.",
          -1},
     };
@@ -101,13 +125,15 @@ TEST_F(Dialogs, TheSettingsDialogHasEveryControlWhereItBelongs) {
     EXPECT_TRUE(d->ButtonOk->Default());
     EXPECT_TRUE(d->ButtonCancel->Cancel());
     EXPECT_EQ(d->RadioGroupType->Items(),
-              (std::vector<std::string>{"Large Standard", "Small Standard", "Tiny Standard", "Dip Switch",
-                                        "Large Horiz", "Small Horiz", "Tiny Horiz"}));
+              (std::vector<std::string>{"Large Standard", "Small Standard", "Tiny Standard",
+                                        "Dip Switch", "Large Horiz", "Small Horiz", "Tiny Horiz"}));
     EXPECT_EQ(d->RadioGroupType->Columns(), 2);
-    EXPECT_EQ(d->RadioGroupColor->Items(), (std::vector<std::string>{"Red", "Blue", "Amber", "Green"}));
+    EXPECT_EQ(d->RadioGroupColor->Items(),
+              (std::vector<std::string>{"Red", "Blue", "Amber", "Green"}));
     EXPECT_EQ(d->RadioGroupShape->Items(), (std::vector<std::string>{"Round", "Square", "Rect"}));
-    EXPECT_EQ(d->RadioGroupBack->Items(),
-              (std::vector<std::string>{"Flat Black", "Brushed Aluminum", "Mahogany", "Transparent"}));
+    EXPECT_EQ(
+        d->RadioGroupBack->Items(),
+        (std::vector<std::string>{"Flat Black", "Brushed Aluminum", "Mahogany", "Transparent"}));
     EXPECT_EQ(d->RadioGroupBack->Columns(), 1);
     EXPECT_EQ(d->RadioGroupSize->Items(),
               (std::vector<std::string>{"Automatic", "100 %", "150 %", "200 %", "300 %"}));
@@ -157,16 +183,17 @@ TEST_F(Dialogs, TabVisitsTheControlsInTheirOrderAndSkipsTheHiddenBox) {
     for (int i = 0; i < 16; ++i)
         steps.push_back([&] {
             for (int c = 0; c < d->ControlCount(); ++c)
-                if (auto* w = dynamic_cast<TWinControl*>(d->Controls(c)); w && w->Focused()) visited.push_back(w);
+                if (auto* w = dynamic_cast<TWinControl*>(d->Controls(c)); w && w->Focused())
+                    visited.push_back(w);
             screen.PressKey(VK_TAB, '\t');
         });
     steps.push_back([&] { screen.PressKey(VK_ESCAPE); });
     EXPECT_EQ(ShowModalWith(d, steps), mrCancel);
     const std::vector<TWinControl*> order = {
-        d->CheckBox24Hour, d->CheckBoxAutoLoad, d->CheckBoxOnTop,   d->ButtonOk,         d->ButtonCancel,
-        d->RadioGroupType, d->CheckBoxBcd,      d->RadioGroupColor, d->RadioGroupShape,  d->CheckBoxHideTask,
-        d->RadioGroupBack, d->CheckBoxBcdHide,  d->CheckBoxSecondsHide, d->RadioGroupSize, d->CheckBox24Hour,
-        d->CheckBoxAutoLoad};
+        d->CheckBox24Hour,      d->CheckBoxAutoLoad, d->CheckBoxOnTop,  d->ButtonOk,
+        d->ButtonCancel,        d->RadioGroupType,   d->CheckBoxBcd,    d->RadioGroupColor,
+        d->RadioGroupShape,     d->CheckBoxHideTask, d->RadioGroupBack, d->CheckBoxBcdHide,
+        d->CheckBoxSecondsHide, d->RadioGroupSize,   d->CheckBox24Hour, d->CheckBoxAutoLoad};
     EXPECT_EQ(visited, order);
 }
 
@@ -175,7 +202,8 @@ TEST_F(Dialogs, EnterChecksAndAcceptsEscAndTheCloseBoxCancel) {
     d->SelectType(0);
     EXPECT_EQ(ShowModalWith(d, {[&] { screen.PressKey(VK_RETURN, '\r'); }}), mrOk);
     EXPECT_EQ(ShowModalWith(d, {[&] { screen.PressKey(VK_ESCAPE); }}), mrCancel);
-    EXPECT_EQ(ShowModalWith(d, {[&] { screen.RequestClose(NativeWindow(d->Handle())); }}), mrCancel);
+    EXPECT_EQ(ShowModalWith(d, {[&] { screen.RequestClose(NativeWindow(d->Handle())); }}),
+              mrCancel);
     // Esc cancels without the check: BCD with Dip Switch shows no message. The forms are
     // counted in the step after Esc: inside the message box's loop if Esc showed one, after
     // the dialog closed otherwise; a box left up is answered so that the dialog can close.
@@ -225,7 +253,8 @@ TEST_F(Dialogs, TheLinksOpenTheirPages) {
     for (const TLinkRow& row : rows) {
         SCOPED_TRACE(row.Address);
         shell.Begin();
-        TPoint at = row.Link == settings->HtmlLabel1 ? TPoint{20, 5} : TPoint{row.Link->Width() / 2, 6};
+        TPoint at =
+            row.Link == settings->HtmlLabel1 ? TPoint{20, 5} : TPoint{row.Link->Width() / 2, 6};
         ShowModalWith(row.Dialog, {[&] { Click(row.Link, at); },
                                    [&] { row.Dialog->SetModalResult(mrCancel); }});
         EXPECT_EQ(shell.End(), std::vector<std::string>{row.Address});
@@ -245,11 +274,11 @@ TEST_F(Dialogs, TheAboutBoxShowsNameVersionAndLinksAndOnlyOkCloses) {
         int Top, Height;
         bool Link;
     };
-    for (const TRow& row : {TRow{d->LabelProgName, 24, 13, false}, TRow{d->LabelCopyright, 40, 13, false},
-                            TRow{d->LabelUrl, 56, 13, true}, TRow{d->Label1, 80, 49, false},
-                            TRow{d->Label6, 136, 13, true}, TRow{d->Label3, 152, 13, true},
-                            TRow{d->Label4, 168, 13, true}, TRow{d->Label2, 184, 13, true},
-                            TRow{d->Label5, 200, 13, true}}) {
+    for (const TRow& row : {TRow{d->LabelProgName, 24, 13, false},
+                            TRow{d->LabelCopyright, 40, 13, false}, TRow{d->LabelUrl, 56, 13, true},
+                            TRow{d->Label1, 80, 49, false}, TRow{d->Label6, 136, 13, true},
+                            TRow{d->Label3, 152, 13, true}, TRow{d->Label4, 168, 13, true},
+                            TRow{d->Label2, 184, 13, true}, TRow{d->Label5, 200, 13, true}}) {
         SCOPED_TRACE(row.Label->Caption());
         EXPECT_EQ(row.Label->BoundsRect(), TRect::FromSize(8, row.Top, 377, row.Height));
         EXPECT_EQ(row.Link, row.Label->Cursor() == crHandPoint);
@@ -313,7 +342,8 @@ void ExpectTheDesignAtEveryScale() {
         CollectControls(*d, controls);
         if (percent == 100) {
             designClient = {d->ClientWidth(), d->ClientHeight()};
-            for (const TControl* c : controls) design.push_back(c->BoundsRect());
+            for (const TControl* c : controls)
+                design.push_back(c->BoundsRect());
         }
         EXPECT_EQ(d->ClientWidth(), ScaleLength(designClient.cx, percent));
         EXPECT_EQ(d->ClientHeight(), ScaleLength(designClient.cy, percent));
@@ -323,7 +353,8 @@ void ExpectTheDesignAtEveryScale() {
             auto* label = dynamic_cast<const TLabel*>(controls[i]);
             if (label && label->AutoSize()) {
                 // Sized to its text at the new font: only its place is the design's.
-                EXPECT_EQ(controls[i]->BoundsRect().TopLeft(), expected.TopLeft()) << controls[i]->Name();
+                EXPECT_EQ(controls[i]->BoundsRect().TopLeft(), expected.TopLeft())
+                    << controls[i]->Name();
             } else {
                 EXPECT_EQ(controls[i]->BoundsRect(), expected) << controls[i]->Name();
             }

@@ -101,11 +101,15 @@ const char* TFormAboutClock::LinkAddress(const TLabel* label) const {
     return nullptr;
 }
 
-void TFormAboutClock::LabelUrlClick(TObject* sender) { LinkClick(sender); }
+void TFormAboutClock::LabelUrlClick(TObject* sender) {
+    LinkClick(sender);
+}
 
 void TFormAboutClock::LinkClick(TObject* sender) {
     if (const char* url = LinkAddress(dynamic_cast<TLabel*>(sender)))
         ShellExecuteA(nullptr, "open", url, nullptr, nullptr, SW_SHOWNORMAL);
 }
 
-void TFormAboutClock::ButtonOkClick(TObject*) { SetModalResult(mrOk); }
+void TFormAboutClock::ButtonOkClick(TObject*) {
+    SetModalResult(mrOk);
+}

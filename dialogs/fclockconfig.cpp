@@ -14,7 +14,9 @@ constexpr int kTypeOfItem[7] = {0, 1, 2, 6, 3, 4, 5};
 constexpr int kScaleOfItem[5] = {0, 100, 150, 200, 300};
 
 // Clock types drawn by the horizontal layout: the three "Horiz" formats and Dip Switch.
-bool IsHorizontalType(int type) { return type >= 3 && type <= 6; }
+bool IsHorizontalType(int type) {
+    return type >= 3 && type <= 6;
+}
 
 }  // namespace
 
@@ -50,17 +52,19 @@ TFormClockConfig::TFormClockConfig(TComponent* owner) : TForm(owner) {
     ButtonCancel->OnClick = Method(this, &TFormClockConfig::ButtonCancelClick);
 
     RadioGroupType = MakeRadioGroup(TRect::FromSize(8, 184, 257, 97), "Clock Format",
-                                    {"Large Standard", "Small Standard", "Tiny Standard", "Dip Switch",
-                                     "Large Horiz", "Small Horiz", "Tiny Horiz"},
+                                    {"Large Standard", "Small Standard", "Tiny Standard",
+                                     "Dip Switch", "Large Horiz", "Small Horiz", "Tiny Horiz"},
                                     2, 5);
     CheckBoxBcd = MakeCheckBox(8, 112, 257, "BCD digits instead of binary", 6);
     RadioGroupColor = MakeRadioGroup(TRect::FromSize(272, 8, 125, 57), "LED Color",
                                      {"Red", "Blue", "Amber", "Green"}, 2, 7);
     RadioGroupShape = MakeRadioGroup(TRect::FromSize(404, 8, 125, 57), "LED Shape",
                                      {"Round", "Square", "Rect"}, 2, 8);
-    CheckBoxHideTask = MakeCheckBox(8, 88, 257, "Hide Taskbar Button (takes effect after restart)", 9);
-    RadioGroupBack = MakeRadioGroup(TRect::FromSize(272, 72, 257, 81), "Background",
-                                    {"Flat Black", "Brushed Aluminum", "Mahogany", "Transparent"}, 1, 10);
+    CheckBoxHideTask =
+        MakeCheckBox(8, 88, 257, "Hide Taskbar Button (takes effect after restart)", 9);
+    RadioGroupBack =
+        MakeRadioGroup(TRect::FromSize(272, 72, 257, 81), "Background",
+                       {"Flat Black", "Brushed Aluminum", "Mahogany", "Transparent"}, 1, 10);
 
     Label1 = new TLabel(this);
     Label1->SetParent(this);
@@ -91,7 +95,8 @@ TFormClockConfig::TFormClockConfig(TComponent* owner) : TForm(owner) {
                                     {"Automatic", "100 %", "150 %", "200 %", "300 %"}, 1, 15);
 }
 
-TCheckBox* TFormClockConfig::MakeCheckBox(int left, int top, int width, const char* caption, int tabOrder) {
+TCheckBox* TFormClockConfig::MakeCheckBox(int left, int top, int width, const char* caption,
+                                          int tabOrder) {
     auto* box = new TCheckBox(this);
     box->SetParent(this);
     box->SetBounds(left, top, width, 17);
@@ -100,8 +105,9 @@ TCheckBox* TFormClockConfig::MakeCheckBox(int left, int top, int width, const ch
     return box;
 }
 
-TRadioGroup* TFormClockConfig::MakeRadioGroup(TRect bounds, const char* caption, std::vector<std::string> items,
-                                              int columns, int tabOrder) {
+TRadioGroup* TFormClockConfig::MakeRadioGroup(TRect bounds, const char* caption,
+                                              std::vector<std::string> items, int columns,
+                                              int tabOrder) {
     auto* group = new TRadioGroup(this);
     group->SetParent(this);
     group->SetBounds(bounds.Left, bounds.Top, bounds.Width(), bounds.Height());
@@ -147,7 +153,9 @@ void TFormClockConfig::ButtonOkClick(TObject*) {
     SetModalResult(mrOk);
 }
 
-void TFormClockConfig::ButtonCancelClick(TObject*) { SetModalResult(mrCancel); }
+void TFormClockConfig::ButtonCancelClick(TObject*) {
+    SetModalResult(mrCancel);
+}
 
 void TFormClockConfig::HtmlLabel1Click(TObject*) {
     ShellExecuteA(nullptr, "open", kDonationUrl, nullptr, nullptr, SW_SHOWNORMAL);

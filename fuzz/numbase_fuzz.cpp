@@ -1,6 +1,6 @@
 // Feeds arbitrary text to what the hex editor's Find reads (ParseNumber, ParseHex,
-// ParseByteString, NumberBytes, SearchNumberBytes) and to its byte searches, checking each against a plain
-// reference written from the documented rules.
+// ParseByteString, NumberBytes, SearchNumberBytes) and to its byte searches, checking each against
+// a plain reference written from the documented rules.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>

@@ -11,7 +11,8 @@ volatile std::sig_atomic_t pendingSignal = 0;
 std::function<void(int)> handler;
 
 constexpr int kSignals[] = {
-    SIGTERM, SIGINT,
+    SIGTERM,
+    SIGINT,
 #ifdef SIGHUP
     SIGHUP,
 #endif

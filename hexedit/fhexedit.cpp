@@ -106,8 +106,8 @@ void TFormHexEdit::BuildMenus() {
             [count](THexEditor& e) { e.SetBytesPerGroup(count); });
     }
     AddItem(View1, "-", 0, nullptr);
-    Latin11 = AddViewItem(View1, "Characters: Latin-1",
-                          [](THexEditor& e) { e.SetLatin1(!e.Latin1()); });
+    Latin11 =
+        AddViewItem(View1, "Characters: Latin-1", [](THexEditor& e) { e.SetLatin1(!e.Latin1()); });
     ChangeLog1 = AddItem(View1, "Change log", 0, Method(this, &TFormHexEdit::ChangeLog1Click));
 }
 
@@ -277,11 +277,11 @@ bool TFormHexEdit::SaveTo(const std::string& fileName) {
     TFileIdentity target;
     if (!document.FilePath().empty() && !IdentityOfPath(fileName, target) &&
         target.SameFile(document.FileIdentity()) && document.ChangedOnDisk()) {
-        int answer =
-            MessageBoxA(Handle(),
-                        fileName + " was changed by another program since it was opened. "
-                                   "Save over it?",
-                        kHexEditName, MB_YESNO | MB_ICONWARNING);
+        int answer = MessageBoxA(Handle(),
+                                 fileName +
+                                     " was changed by another program since it was opened. "
+                                     "Save over it?",
+                                 kHexEditName, MB_YESNO | MB_ICONWARNING);
         if (answer != IDYES) return false;
     }
     busy_.Begin("Saving " + NameOfPath(fileName));

@@ -181,8 +181,9 @@ TEST_F(HexEdit, ANumberBeyond64BitsIsRefusedAndLatin1IsAViewOption) {
     Find("18446744073709551616", 1);
     Then([this] { Answer("OK"); });
     RunAll();
-    EXPECT_EQ(boxes, (std::vector<std::string>{
-                         "18446744073709551616 is not a number of at most 64 bits."}));
+    EXPECT_EQ(
+        boxes,
+        (std::vector<std::string>{"18446744073709551616 is not a number of at most 64 bits."}));
     EXPECT_FALSE(form->Latin11->Checked());
     Choose(form->Latin11);
     RunAll();

@@ -95,9 +95,10 @@ TEST_F(HexEdit, AFileCutShortByAnotherProcessIsToldOnceAndTheChangesStay) {
     Then([this] { Answer("OK"); }, 200);
     RunAll();
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0], "data.bin was cut short by another program while open: the bytes past "
-                        "its new end show as zeros. Your changes are kept; Save As keeps them in "
-                        "another file.");
+    EXPECT_EQ(boxes[0],
+              "data.bin was cut short by another program while open: the bytes past "
+              "its new end show as zeros. Your changes are kept; Save As keeps them in "
+              "another file.");
     EXPECT_EQ(Editor().CursorOffset(), page * 4 - 1);
     EXPECT_EQ(Editor().GetByte(page * 4 - 1), 0);
     EXPECT_EQ(Editor().GetByte(0), 'E');

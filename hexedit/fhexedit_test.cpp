@@ -349,7 +349,8 @@ TEST_F(HexEdit, TheCursorBlinksThreeTicksOnAndThreeOff) {
     for (const THitCell& c : Editor().HitTable().Rows(0).Cells)
         if (c.Panel == cpChars && c.Offset == 0) cell = c;
     ASSERT_GE(cell.Left, 0);
-    const TPoint origin = Editor().ClientToScreen({cell.Left, Editor().HitTable().Rows(0).Top + row - 2});
+    const TPoint origin =
+        Editor().ClientToScreen({cell.Left, Editor().HitTable().Rows(0).Top + row - 2});
     auto underlined = [&] {
         TBitmap shot = screen.Screenshot();
         int black = 0;

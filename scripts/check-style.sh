@@ -7,8 +7,7 @@
 #     system's own files) and use tests/support/. Every folder with C++ sources has a row,
 #     and every row names a folder that exists.
 #   - <windows.h> only in a win32/ folder.
-#   - formatting: clang-format --dry-run -Werror over every C++ file, once the tree is
-#     formatted: only when the file .clang-format-enforced exists at the root.
+#   - formatting: clang-format --dry-run -Werror over every C++ file (.clang-format).
 # Usage: scripts/check-style.sh [--root DIR] [--list-sources]
 #   --root DIR      the tree to check (this checkout by default)
 #   --list-sources  only lists the C++ files it would check
@@ -116,21 +115,18 @@ while IFS=: read -r file line _; do
     fail "$file:$line: includes <windows.h> outside a win32/ folder"
 done < <(printf '%s\n' "$sources" | xargs -r grep -nHE '^[[:space:]]*#[[:space:]]*include[[:space:]]*<windows\.h>' || true)
 
-# --- Formatting, once the tree has been formatted as a whole.
-if [ -f .clang-format-enforced ]; then
-    format=$(command -v clang-format-14 || command -v clang-format || true)
-    if [ -z "$format" ]; then
-        fail "clang-format is not installed (apt-get install clang-format)"
-    elif [ -n "$sources" ]; then
-        # shellcheck disable=SC2086
-        printf '%s\n' $sources | xargs -r "$format" --dry-run -Werror --style=file ||
-            fail "clang-format: the files above are not formatted (clang-format -i FILE)"
-    fi
+# --- Formatting.
+format=$(command -v clang-format-14 || command -v clang-format || true)
+if [ -z "$format" ]; then
+    fail "clang-format is not installed (apt-get install clang-format)"
+elif [ -n "$sources" ]; then
+    # shellcheck disable=SC2086
+    printf '%s\n' $sources | xargs -r "$format" --dry-run -Werror --style=file ||
+        fail "clang-format: the files above are not formatted (clang-format -i FILE)"
 fi
 
 if [ $failures -gt 0 ]; then
     printf 'check-style: %d problem(s)\n' "$failures" >&2
     exit 1
 fi
-printf 'check-style: layering, <windows.h>%s: all right\n' \
-    "$([ -f .clang-format-enforced ] && echo ', formatting')"
+printf 'check-style: layering, <windows.h>, formatting: all right\n'

@@ -85,7 +85,7 @@ protected:
                                       {"24hour", 1},      {"bcd", 1},          {"bcdhide", 1},
                                       {"secondshide", 0}, {"autoload", 0},     {"hidetask", 1},
                                       {"type", 0},        {"back", 0},         {"ledcolor", 0},
-                                      {"ledshape", 0},    {"movearound", 0},  {"scale", 0}};
+                                      {"ledshape", 0},    {"movearound", 0},   {"scale", 0}};
         return values;
     }
 
@@ -304,7 +304,8 @@ TEST_F(ClockSettingsTest, ADamagedLineCostsOnlyItsOwnSetting) {
     EXPECT_EQ(settings.Back, 2);
     EXPECT_EQ(window_.left, 100);
     for (const auto& entry : std::filesystem::directory_iterator(home_.ConfigHome() + "/zentick"))
-        EXPECT_EQ(entry.path().filename().string().rfind("user.reg.corrupt-", 0), std::string::npos);
+        EXPECT_EQ(entry.path().filename().string().rfind("user.reg.corrupt-", 0),
+                  std::string::npos);
 }
 
 TEST_F(ClockSettingsTest, AFileThatIsNoRegistryFileIsSetAsideAndTheClockStartsOnDefaults) {
@@ -325,7 +326,8 @@ TEST_F(ClockSettingsTest, StoredPositionsBeyondSixteenBitsAreTakenAsTheNearestEn
     const struct {
         int32_t Stored;
         int Used;
-    } cases[] = {{40000, 32767}, {32767, 32767}, {-32768, -32768}, {-40000, -32768}, {INT32_MIN, -32768}, {12, 12}};
+    } cases[] = {{40000, 32767},   {32767, 32767},      {-32768, -32768},
+                 {-40000, -32768}, {INT32_MIN, -32768}, {12, 12}};
     ClockSettings first;
     LoadSettings(first, window_);
     for (const auto& c : cases) {

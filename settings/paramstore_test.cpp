@@ -221,7 +221,10 @@ TEST_F(ParamStoreTest, TheProfileBackendReadsIntegersLikeAtol) {
     EXPECT_FALSE(std::filesystem::exists(home_.RegistryFile()));
 }
 TEST_F(ParamStoreTest, BatchedWritesAreStoredTogetherAndSeenBeforehand) {
-    { ParamStore first = Open(); ParamClose(&first); }
+    {
+        ParamStore first = Open();
+        ParamClose(&first);
+    }
     Store("kept", REG_DWORD, Dword(9));
     ParamStore store = Open();
     ParamBeginBatch(&store);
@@ -271,7 +274,10 @@ TEST_F(ParamStoreTest, TheFirstRunsDefaultsAreBatchedToo) {
 }
 
 TEST_F(ParamStoreTest, AFailedCommitStoresNothing) {
-    { ParamStore first = Open(); ParamClose(&first); }
+    {
+        ParamStore first = Open();
+        ParamClose(&first);
+    }
     ParamStore store = Open();
     ParamBeginBatch(&store);
     ParamWriteInt(&store, "good", 1);

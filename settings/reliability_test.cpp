@@ -9,9 +9,9 @@
 
 #include "platform/os/posix/atomicfile.h"
 #include "platform/os/posix/regfile.h"
-#include "tests/support/tempconfighome.h"
 #include "settings/clocksettings.h"
 #include "settings/paramstore.h"
+#include "tests/support/tempconfighome.h"
 
 namespace {
 constexpr const char* kKey = "HKEY_CURRENT_USER\\Software\\Kelbrin\\QVZentick";

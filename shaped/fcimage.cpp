@@ -11,7 +11,9 @@ TfcCustomImage::TfcCustomImage(TComponent* owner) : TGraphicControl(owner) {
     picture_.OnChange = [this](TPicture&) { PictureChanged(); };
 }
 
-TfcCustomImage::~TfcCustomImage() { picture_.OnChange = nullptr; }
+TfcCustomImage::~TfcCustomImage() {
+    picture_.OnChange = nullptr;
+}
 
 void TfcCustomImage::SetAutoSize(bool autoSize) {
     autoSize_ = autoSize;

@@ -7,7 +7,9 @@
 #include "platform/ui/winapi.h"
 #include "shaped/fcregion.h"
 
-TfcCustomImageForm::TfcCustomImageForm(TComponent* owner) : TfcCustomImage(owner) { SetAlign(alClient); }
+TfcCustomImageForm::TfcCustomImageForm(TComponent* owner) : TfcCustomImage(owner) {
+    SetAlign(alClient);
+}
 
 TfcCustomImageForm::~TfcCustomImageForm() {
     if (capture_) capture_->RemoveFreeNotification(this);
@@ -23,7 +25,9 @@ void TfcCustomImageForm::BeforeDestruction() {
     TfcCustomImage::BeforeDestruction();
 }
 
-TCustomForm* TfcCustomImageForm::Form() const { return dynamic_cast<TCustomForm*>(Parent()); }
+TCustomForm* TfcCustomImageForm::Form() const {
+    return dynamic_cast<TCustomForm*>(Parent());
+}
 
 HWND TfcCustomImageForm::FormHandle() const {
     TCustomForm* form = Form();
@@ -91,7 +95,8 @@ void TfcCustomImageForm::SetBounds(int left, int top, int width, int height) {
         }
 }
 
-// Picture -------------------------------------------------------------------------------------------
+// Picture
+// -------------------------------------------------------------------------------------------
 
 void TfcCustomImageForm::SetPicture(const TPicture& picture) {
     Picture().Assign(picture);
@@ -108,7 +113,8 @@ void TfcCustomImageForm::SetPicture(const TGraphic* graphic) {
     Invalidate();
 }
 
-// Region ----------------------------------------------------------------------------------------------
+// Region
+// ----------------------------------------------------------------------------------------------
 
 TColor TfcCustomImageForm::EffectiveTransparentColor() const {
     if (transparentColor_ != clNone) return transparentColor_;
@@ -133,7 +139,8 @@ void TfcCustomImageForm::RebuildRegion() {
     ownRegion_.reset();
     region_ = nullptr;
     auto* bitmap = dynamic_cast<const TBitmap*>(Picture().Graphic());
-    std::unique_ptr<TRegion> region = bitmap ? CreateRegionFromBitmap(*bitmap, EffectiveTransparentColor()) : nullptr;
+    std::unique_ptr<TRegion> region =
+        bitmap ? CreateRegionFromBitmap(*bitmap, EffectiveTransparentColor()) : nullptr;
     if (region) ApplyRegion(std::move(region), true);
 }
 
@@ -162,8 +169,11 @@ void TfcCustomImageForm::ApplyStoredRegion(TStoredRegion stored) {
             region_ = nullptr;
             RebuildRegion();
             break;
-        case srRegion: ApplyRegion(std::move(stored.Region), true); break;
-        case srRefused: break;  // nothing is applied
+        case srRegion:
+            ApplyRegion(std::move(stored.Region), true);
+            break;
+        case srRefused:
+            break;  // nothing is applied
     }
 }
 
@@ -172,7 +182,8 @@ void TfcCustomImageForm::WriteRegionData(std::ostream& out) {
     ::WriteRegionData(out, region_);
 }
 
-// Dragging --------------------------------------------------------------------------------------------
+// Dragging
+// --------------------------------------------------------------------------------------------
 
 void TfcCustomImageForm::ParentFormMessage(TMessage& m) {
     if (Designing()) return;
@@ -187,7 +198,8 @@ void TfcCustomImageForm::ParentFormMessage(TMessage& m) {
     TControl* control = form->ControlAtPos(p, true);
     if (!control) return;
     bool hasHandlers = control->OnClick || control->OnMouseDown;
-    bool start = captionBarControl_ ? (!hasHandlers || control == captionBarControl_) : control == this;
+    bool start =
+        captionBarControl_ ? (!hasHandlers || control == captionBarControl_) : control == this;
     if (start) DragMouseDown(mbLeft, ShiftStateFromKeys(m.WParam), p.X, p.Y);
 }
 
@@ -206,24 +218,27 @@ void TfcCustomImageForm::DragLoop(int x, int y) {
     // read at the start and after each message.
     TPoint cursor;
     GetCursorPos(&cursor);
-    RunModalLoop([&] { return !captured(); }, [&](MSG& msg) {
-        if (msg.message == WM_MOUSEMOVE) {
-            DragMouseMove(x, y, cursor, firstMove, dragRect);
-        } else {
-            if (msg.message == WM_LBUTTONUP) DragMouseUp(dragRect);
-            TranslateMessage(&msg);
-            DispatchMessage(&msg);
-            if (msg.message == WM_LBUTTONUP && captured()) ReleaseCapture();
-        }
-        GetCursorPos(&cursor);
-        return true;
-    });
+    RunModalLoop([&] { return !captured(); },
+                 [&](MSG& msg) {
+                     if (msg.message == WM_MOUSEMOVE) {
+                         DragMouseMove(x, y, cursor, firstMove, dragRect);
+                     } else {
+                         if (msg.message == WM_LBUTTONUP) DragMouseUp(dragRect);
+                         TranslateMessage(&msg);
+                         DispatchMessage(&msg);
+                         if (msg.message == WM_LBUTTONUP && captured()) ReleaseCapture();
+                     }
+                     GetCursorPos(&cursor);
+                     return true;
+                 });
     if (captured()) ReleaseCapture();
 }
 
-void TfcCustomImageForm::DragMouseMove(int x, int y, TPoint cursor, bool& firstMove, TRect& dragRect) {
+void TfcCustomImageForm::DragMouseMove(int x, int y, TPoint cursor, bool& firstMove,
+                                       TRect& dragRect) {
     TPoint start = ClientToScreen({x, y});
-    if (std::abs(cursor.X - start.X) <= dragTolerance_ && std::abs(cursor.Y - start.Y) <= dragTolerance_)
+    if (std::abs(cursor.X - start.X) <= dragTolerance_ &&
+        std::abs(cursor.Y - start.Y) <= dragTolerance_)
         return;
     HWND h = FormHandle();
     if (UseFullWindowDrag()) {
@@ -233,7 +248,8 @@ void TfcCustomImageForm::DragMouseMove(int x, int y, TPoint cursor, bool& firstM
         while (PeekMessage(&pending, h, WM_MOUSEMOVE, WM_MOUSEMOVE, PM_REMOVE)) {
         }
         GetCursorPos(&cursor);
-        SetWindowPos(h, nullptr, cursor.X - x, cursor.Y - y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(h, nullptr, cursor.X - x, cursor.Y - y, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         return;
     }
     HDC dc = GetDC(nullptr);

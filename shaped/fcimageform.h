@@ -24,8 +24,8 @@
 #include <span>
 
 #include "platform/gfx/region.h"
-#include "shaped/fcimage.h"
 #include "platform/ui/winapi.h"
+#include "shaped/fcimage.h"
 #include "shaped/fcmsg.h"
 #include "shaped/fcregion.h"
 
@@ -96,8 +96,8 @@ private:
 
     int dragTolerance_ = 5;
     TColor transparentColor_ = clNone;
-    const TRegion* region_ = nullptr;       // the region given to the window, or ownRegion_
-    std::unique_ptr<TRegion> ownRegion_;    // a region built but not given to a window
+    const TRegion* region_ = nullptr;     // the region given to the window, or ownRegion_
+    std::unique_ptr<TRegion> ownRegion_;  // a region built but not given to a window
     TControl* captionBarControl_ = nullptr;
     TfcCaptureMessageClass* capture_ = nullptr;
     TfcImageFormOptions options_ = 0;

@@ -44,7 +44,8 @@ protected:
         TPoint p{w.Left + x, w.Top + y};
         int64_t t = app.Now();
         screen.At(t += 10, [=, this] { screen.MouseDown(p.X, p.Y); });
-        for (TPoint m : moves) screen.At(t += 10, [=, this] { screen.MouseMove(p.X + m.X, p.Y + m.Y); });
+        for (TPoint m : moves)
+            screen.At(t += 10, [=, this] { screen.MouseMove(p.X + m.X, p.Y + m.Y); });
         TPoint last = moves.empty() ? TPoint{} : moves.back();
         screen.At(t += 10, [=, this] { screen.MouseUp(p.X + last.X, p.Y + last.Y); });
         app.Run(t - app.Now() + 10);
@@ -152,7 +153,9 @@ TEST_F(ImageForm, QuitDuringADragEndsItAndStillReachesTheMainLoop) {
 
 TEST_F(ImageForm, AHandlersExceptionDuringADragIsHandledAndTheDragGoesOn) {
     std::vector<std::string> handled;
-    Application->OnException = [&](TObject*, const std::exception& e) { handled.push_back(e.what()); };
+    Application->OnException = [&](TObject*, const std::exception& e) {
+        handled.push_back(e.what());
+    };
     TThrowingWindow thrower;
     const TRect start = Window().Bounds();
     // Between the two moves of the drag below (press at 10 ms, moves at 20 and 30).

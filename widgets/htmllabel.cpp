@@ -287,8 +287,8 @@ void THtmlLabel::DrawAtPen(std::string_view text) {
     const TFontFace& face = canvas.Font.Face();
     const TFontMetrics m = face.Metrics();
     const int width = face.TextWidth(text);
-    const bool adjacent = !underlineGap_.IsEmpty() && underlineGap_.Right == penX_ &&
-                          underlineGapLine_ == penY_;
+    const bool adjacent =
+        !underlineGap_.IsEmpty() && underlineGap_.Right == penX_ && underlineGapLine_ == penY_;
     if (text.find_first_not_of(' ') == std::string_view::npos) {
         // A space is underlined only when underlined text follows it on the line: until
         // then it is part of the gap.

@@ -100,12 +100,14 @@ protected:
             // Underlined text right after underlined text: the underline runs on under the
             // blank after this piece's last glyph, in this piece's colour.
             const int end = p.X + canvas.TextWidth(p.Text);
-            if (i + 1 < pieces.size() && (p.Style & fsUnderline) && (pieces[i + 1].Style & fsUnderline) &&
-                pieces[i + 1].X == end && pieces[i + 1].Y == p.Y) {
+            if (i + 1 < pieces.size() && (p.Style & fsUnderline) &&
+                (pieces[i + 1].Style & fsUnderline) && pieces[i + 1].X == end &&
+                pieces[i + 1].Y == p.Y) {
                 const TFontMetrics m = canvas.Font.Face().Metrics();
                 const int row = p.Y + m.Ascent + m.UnderlinePosition;
                 canvas.Brush.Color = p.Color;
-                canvas.FillRect({end - canvas.Font.Face().TrailingBlank(p.Text), row, end, row + m.LineThickness});
+                canvas.FillRect({end - canvas.Font.Face().TrailingBlank(p.Text), row, end,
+                                 row + m.LineThickness});
                 canvas.Brush.Color = label->Color();
             }
         }
@@ -210,8 +212,10 @@ TEST_F(HtmlLabel, ALinkIsUnderlinedUnderItsSpacesAndUpToItsLastGlyph) {
     const int start = kLeft + 2 * kChar, inkEnd = kLeft + 7 * kChar - face.TrailingBlank("e");
     ASSERT_GT(face.TrailingBlank("e"), 0);
     std::string underline;
-    for (int x = kLeft; x < kLeft + 9 * kChar; ++x) underline += frame.Pixel(x, row) == kBlue ? '#' : '.';
-    EXPECT_EQ(underline, std::string(size_t(start - kLeft), '.') + std::string(size_t(inkEnd - start), '#') +
+    for (int x = kLeft; x < kLeft + 9 * kChar; ++x)
+        underline += frame.Pixel(x, row) == kBlue ? '#' : '.';
+    EXPECT_EQ(underline, std::string(size_t(start - kLeft), '.') +
+                             std::string(size_t(inkEnd - start), '#') +
                              std::string(size_t(kLeft + 9 * kChar - inkEnd), '.'));
 }
 

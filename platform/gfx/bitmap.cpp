@@ -15,27 +15,36 @@ namespace {
 
 int StoredBits(TPixelFormat format) {
     switch (format) {
-        case pf1bit: return 1;
+        case pf1bit:
+            return 1;
         case pf4bit:
-        case pf8bit: return 8;
-        default: return 24;
+        case pf8bit:
+            return 8;
+        default:
+            return 24;
     }
 }
 
 TPixelFormat StoredFormat(TPixelFormat format) {
     switch (StoredBits(format)) {
-        case 1: return pf1bit;
-        case 8: return pf8bit;
-        default: return pf24bit;
+        case 1:
+            return pf1bit;
+        case 8:
+            return pf8bit;
+        default:
+            return pf24bit;
     }
 }
 
-std::vector<TRGBQuad> MonochromePalette() { return {TRGBQuad{0, 0, 0, 0}, TRGBQuad{255, 255, 255, 0}}; }
+std::vector<TRGBQuad> MonochromePalette() {
+    return {TRGBQuad{0, 0, 0, 0}, TRGBQuad{255, 255, 255, 0}};
+}
 
 std::vector<TRGBQuad> ColorCubePalette() {
     std::vector<TRGBQuad> p(256);
     for (int i = 0; i < 216; ++i) {
-        p[i] = TRGBQuad{uint8_t((i % 6) * 51), uint8_t((i / 6 % 6) * 51), uint8_t((i / 36) * 51), 0};
+        p[i] =
+            TRGBQuad{uint8_t((i % 6) * 51), uint8_t((i / 6 % 6) * 51), uint8_t((i / 36) * 51), 0};
     }
     for (int i = 216; i < 256; ++i) {
         uint8_t v = uint8_t((i - 216) * 255 / 39);
@@ -44,7 +53,9 @@ std::vector<TRGBQuad> ColorCubePalette() {
     return p;
 }
 
-TColor QuadColor(const TRGBQuad& q) { return RGB(q.rgbRed, q.rgbGreen, q.rgbBlue); }
+TColor QuadColor(const TRGBQuad& q) {
+    return RGB(q.rgbRed, q.rgbGreen, q.rgbBlue);
+}
 
 // The row size of a bitmap of width x height at bits per pixel; EOutOfResources when its
 // pixels would take more than kMaxBitmapBytes.
@@ -65,7 +76,9 @@ TBitmap::TBitmap(int width, int height, TPixelFormat format) {
     SetSize(width, height);
 }
 
-TBitmap::TBitmap(const TBitmap& other) : TGraphic() { *this = other; }
+TBitmap::TBitmap(const TBitmap& other) : TGraphic() {
+    *this = other;
+}
 
 TBitmap& TBitmap::operator=(const TBitmap& other) {
     if (this == &other) return *this;
@@ -84,7 +97,9 @@ TBitmap& TBitmap::operator=(const TBitmap& other) {
 
 TBitmap::~TBitmap() = default;
 
-int TBitmap::BitsPerPixel() const { return StoredBits(format_); }
+int TBitmap::BitsPerPixel() const {
+    return StoredBits(format_);
+}
 
 void TBitmap::Allocate(int width, int height, TPixelFormat format) {
     width = std::max(width, 0);
@@ -136,7 +151,8 @@ void TBitmap::SetSize(int width, int height) {
         size_t bytes = size_t(BitmapStride(cw, StoredBits(format_)));
         for (int y = 0; y < ch; ++y) {
             if (format_ == pf1bit && cw % 8) {
-                for (int x = 0; x < cw; ++x) SetPixel(x, y, old.Pixel(x, y));
+                for (int x = 0; x < cw; ++x)
+                    SetPixel(x, y, old.Pixel(x, y));
             } else {
                 std::memcpy(ScanLine(y), old.ScanLine(y), std::min(bytes, size_t(old.stride_)));
             }
@@ -156,7 +172,8 @@ void TBitmap::SetPixelFormat(TPixelFormat format) {
         // A palette of the colours in use, when they fit; else a colour cube.
         std::map<TColor, uint8_t> used;
         for (int y = 0; y < height_ && used.size() <= 256; ++y)
-            for (int x = 0; x < width_ && used.size() <= 256; ++x) used.emplace(old.Pixel(x, y), 0);
+            for (int x = 0; x < width_ && used.size() <= 256; ++x)
+                used.emplace(old.Pixel(x, y), 0);
         if (used.size() <= 256) {
             palette_.assign(256, TRGBQuad{});
             int i = 0;
@@ -172,7 +189,8 @@ void TBitmap::SetPixelFormat(TPixelFormat format) {
     }
     Allocate(old.width_, old.height_, stored);
     for (int y = 0; y < height_; ++y)
-        for (int x = 0; x < width_; ++x) SetPixel(x, y, old.Pixel(x, y));
+        for (int x = 0; x < width_; ++x)
+            SetPixel(x, y, old.Pixel(x, y));
     Changed();
 }
 
@@ -181,7 +199,9 @@ uint8_t* TBitmap::ScanLine(int y) {
     return bits_.data() + size_t(y) * stride_;
 }
 
-const uint8_t* TBitmap::ScanLine(int y) const { return const_cast<TBitmap*>(this)->ScanLine(y); }
+const uint8_t* TBitmap::ScanLine(int y) const {
+    return const_cast<TBitmap*>(this)->ScanLine(y);
+}
 
 void TBitmap::SetPalette(std::span<const TRGBQuad> entries) {
     if (format_ == pf24bit) return;
@@ -218,8 +238,10 @@ TColor TBitmap::Pixel(int x, int y) const {
             const uint8_t* p = row + 3 * x;
             return RGB(p[2], p[1], p[0]);
         }
-        case pf8bit: return QuadColor(palette_[row[x]]);
-        default: return QuadColor(palette_[(row[x >> 3] >> (7 - (x & 7))) & 1]);
+        case pf8bit:
+            return QuadColor(palette_[row[x]]);
+        default:
+            return QuadColor(palette_[(row[x >> 3] >> (7 - (x & 7))) & 1]);
     }
 }
 
@@ -235,7 +257,9 @@ void TBitmap::SetPixel(int x, int y, TColor color) {
             p[2] = GetRValue(color);
             break;
         }
-        case pf8bit: row[x] = NearestIndex(color); break;
+        case pf8bit:
+            row[x] = NearestIndex(color);
+            break;
         default: {
             uint8_t bit = uint8_t(0x80 >> (x & 7));
             if (NearestIndex(color)) {
@@ -283,9 +307,13 @@ void TBitmap::Mask(TColor color) {
     Changed();
 }
 
-void TBitmap::Draw(TCanvas& canvas, const TRect& rect) { canvas.DrawBitmap(rect, *this); }
+void TBitmap::Draw(TCanvas& canvas, const TRect& rect) {
+    canvas.DrawBitmap(rect, *this);
+}
 
-std::unique_ptr<TGraphic> TBitmap::Clone() const { return std::make_unique<TBitmap>(*this); }
+std::unique_ptr<TGraphic> TBitmap::Clone() const {
+    return std::make_unique<TBitmap>(*this);
+}
 
 void TBitmap::Assign(const TGraphic* source) {
     if (!source) {
@@ -342,7 +370,9 @@ std::map<int, std::span<const uint8_t>>& Resources() {
 }
 }  // namespace
 
-void RegisterBitmapResource(int id, std::span<const uint8_t> bmpFile) { Resources()[id] = bmpFile; }
+void RegisterBitmapResource(int id, std::span<const uint8_t> bmpFile) {
+    Resources()[id] = bmpFile;
+}
 
 std::span<const uint8_t> FindBitmapResource(int id) {
     auto it = Resources().find(id);

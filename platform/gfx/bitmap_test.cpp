@@ -16,7 +16,8 @@ namespace {
 TBitmap Gradient(int w, int h) {
     TBitmap b(w, h);
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) b.SetPixel(x, y, RGB(x * 10, y * 20, (x + y) * 5));
+        for (int x = 0; x < w; ++x)
+            b.SetPixel(x, y, RGB(x * 10, y * 20, (x + y) * 5));
     return b;
 }
 
@@ -24,14 +25,15 @@ void ExpectSamePixels(const TBitmap& a, const TBitmap& b) {
     ASSERT_EQ(a.Width(), b.Width());
     ASSERT_EQ(a.Height(), b.Height());
     for (int y = 0; y < a.Height(); ++y)
-        for (int x = 0; x < a.Width(); ++x) ASSERT_EQ(a.Pixel(x, y), b.Pixel(x, y)) << x << "," << y;
+        for (int x = 0; x < a.Width(); ++x)
+            ASSERT_EQ(a.Pixel(x, y), b.Pixel(x, y)) << x << "," << y;
 }
 
 TEST(Bitmap, RowsArePaddedToFourBytes) {
     struct Case {
         int width, format, stride;
     } cases[] = {{1, pf24bit, 4}, {2, pf24bit, 8}, {4, pf24bit, 12}, {5, pf24bit, 16},
-                 {3, pf8bit, 4}, {5, pf8bit, 8},   {1, pf1bit, 4},  {33, pf1bit, 8}};
+                 {3, pf8bit, 4},  {5, pf8bit, 8},  {1, pf1bit, 4},   {33, pf1bit, 8}};
     for (const Case& c : cases) {
         TBitmap b(c.width, 2, TPixelFormat(c.format));
         EXPECT_EQ(b.Stride(), c.stride) << c.width << " wide, format " << c.format;
@@ -44,9 +46,9 @@ TEST(Bitmap, RowSizesOfTheWidestPicturesAreExact) {
     struct Case {
         int width, bits;
         int64_t stride;
-    } cases[] = {{100'000'000, 24, 300'000'000},    {100'000'000, 1, 12'500'000},
-                 {INT32_MAX, 24, 6'442'450'944},     {INT32_MAX, 8, 2'147'483'648},
-                 {INT32_MAX, 1, 268'435'456},        {INT32_MAX, 32, 8'589'934'588}};
+    } cases[] = {{100'000'000, 24, 300'000'000}, {100'000'000, 1, 12'500'000},
+                 {INT32_MAX, 24, 6'442'450'944}, {INT32_MAX, 8, 2'147'483'648},
+                 {INT32_MAX, 1, 268'435'456},    {INT32_MAX, 32, 8'589'934'588}};
     for (const Case& c : cases) {
         volatile int width = c.width;  // computed when the test runs
         EXPECT_EQ(BitmapStride(width, c.bits), c.stride) << c.width << " at " << c.bits;
@@ -59,9 +61,8 @@ TEST(Bitmap, SizesPastThirtyTwoBitsRaiseOutOfResources) {
     struct Case {
         int width, height;
         TPixelFormat format;
-    } cases[] = {{INT32_MAX, 1, pf24bit},         {INT32_MAX, 1, pf8bit},
-                 {1, INT32_MAX, pf24bit},         {INT32_MAX, INT32_MAX, pf1bit},
-                 {65536, 65536, pf8bit},          {800'000'000, 1, pf24bit},
+    } cases[] = {{INT32_MAX, 1, pf24bit},        {INT32_MAX, 1, pf8bit}, {1, INT32_MAX, pf24bit},
+                 {INT32_MAX, INT32_MAX, pf1bit}, {65536, 65536, pf8bit}, {800'000'000, 1, pf24bit},
                  {100'000'000, 100'000, pf1bit}};
     for (const Case& c : cases) {
         TBitmap b(3, 2, c.format);
@@ -99,7 +100,8 @@ TEST(Bitmap, ResizeKeepsTheCommonAreaAndFillsNewPixelsWhite) {
     TBitmap before = b;
     b.SetSize(6, 2);
     for (int y = 0; y < 2; ++y)
-        for (int x = 0; x < 4; ++x) EXPECT_EQ(b.Pixel(x, y), before.Pixel(x, y));
+        for (int x = 0; x < 4; ++x)
+            EXPECT_EQ(b.Pixel(x, y), before.Pixel(x, y));
     EXPECT_EQ(b.Pixel(5, 1), clWhite);
 }
 
@@ -181,14 +183,24 @@ TEST(BmpFile, BadFilesAreRefusedAndLeaveTheBitmapAlone) {
     };
     std::vector<std::vector<uint8_t>> bad = {
         {},
-        std::vector<uint8_t>(good.begin(), good.begin() + 20),          // header cut
-        std::vector<uint8_t>(good.begin(), good.end() - 1),             // pixels cut
-        corrupt([](auto& f) { f[0] = 'X'; }),                           // signature
-        corrupt([](auto& f) { f[28] = 7; }),                            // 7 bits a pixel
-        corrupt([](auto& f) { f[30] = 1; }),                            // RLE compression
-        corrupt([](auto& f) { f[18] = 0; f[19] = 0; }),                 // width 0
-        corrupt([](auto& f) { f[10] = 0xFF; f[11] = 0xFF; }),           // pixels past the end
-        corrupt([](auto& f) { f[14] = 0xFF; f[15] = 0xFF; f[16] = 0xFF; }),  // header size
+        std::vector<uint8_t>(good.begin(), good.begin() + 20),  // header cut
+        std::vector<uint8_t>(good.begin(), good.end() - 1),     // pixels cut
+        corrupt([](auto& f) { f[0] = 'X'; }),                   // signature
+        corrupt([](auto& f) { f[28] = 7; }),                    // 7 bits a pixel
+        corrupt([](auto& f) { f[30] = 1; }),                    // RLE compression
+        corrupt([](auto& f) {
+            f[18] = 0;
+            f[19] = 0;
+        }),  // width 0
+        corrupt([](auto& f) {
+            f[10] = 0xFF;
+            f[11] = 0xFF;
+        }),  // pixels past the end
+        corrupt([](auto& f) {
+            f[14] = 0xFF;
+            f[15] = 0xFF;
+            f[16] = 0xFF;
+        }),  // header size
     };
     for (size_t i = 0; i < bad.size(); ++i) {
         TBitmap b = Gradient(2, 2);
@@ -212,7 +224,8 @@ TEST(PngFile, WritesColoursAndAlphaThatReadBack) {
     std::string path = testing::TempDir() + "/bitmap_test.png";
     TBitmap a = Gradient(6, 4);
     std::vector<uint8_t> alpha(24);
-    for (size_t i = 0; i < alpha.size(); ++i) alpha[i] = uint8_t(i * 10);
+    for (size_t i = 0; i < alpha.size(); ++i)
+        alpha[i] = uint8_t(i * 10);
     ASSERT_TRUE(SavePngWithAlpha(path, a, alpha));
     TBitmap b;
     std::vector<uint8_t> alphaBack;
@@ -229,7 +242,8 @@ TEST(PngFile, ReadsAFileImageInMemory) {
     TBitmap a = Gradient(7, 5);
     ASSERT_TRUE(SavePng(path, a));
     std::ifstream in(path, std::ios::binary);
-    std::vector<uint8_t> file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::vector<uint8_t> file((std::istreambuf_iterator<char>(in)),
+                              std::istreambuf_iterator<char>());
     std::remove(path.c_str());
     TBitmap b;
     ASSERT_TRUE(ReadPng(file, b));

@@ -15,17 +15,22 @@ uint32_t U32(std::span<const uint8_t> d, size_t at) {
     return uint32_t(d[at]) | uint32_t(d[at + 1]) << 8 | uint32_t(d[at + 2]) << 16 |
            uint32_t(d[at + 3]) << 24;
 }
-uint16_t U16(std::span<const uint8_t> d, size_t at) { return uint16_t(d[at] | d[at + 1] << 8); }
+uint16_t U16(std::span<const uint8_t> d, size_t at) {
+    return uint16_t(d[at] | d[at + 1] << 8);
+}
 
 void Put32(std::vector<uint8_t>& out, uint32_t v) {
-    for (int i = 0; i < 4; ++i) out.push_back(uint8_t(v >> (8 * i)));
+    for (int i = 0; i < 4; ++i)
+        out.push_back(uint8_t(v >> (8 * i)));
 }
 void Put16(std::vector<uint8_t>& out, uint16_t v) {
     out.push_back(uint8_t(v));
     out.push_back(uint8_t(v >> 8));
 }
 
-[[noreturn]] void Bad(const char* why) { throw EInvalidGraphic(std::string("Invalid bitmap: ") + why); }
+[[noreturn]] void Bad(const char* why) {
+    throw EInvalidGraphic(std::string("Invalid bitmap: ") + why);
+}
 
 }  // namespace
 
@@ -57,7 +62,8 @@ void ReadBmp(std::span<const uint8_t> file, TBitmap& bitmap) {
     if (topDown) height = -height;
     if (width <= 0 || height <= 0) Bad("empty picture");
     if (width > 32768 || height > 32768) Bad("picture too large");
-    if (!(bits == 1 || bits == 4 || bits == 8 || bits == 24 || bits == 32)) Bad("unsupported depth");
+    if (!(bits == 1 || bits == 4 || bits == 8 || bits == 24 || bits == 32))
+        Bad("unsupported depth");
     if (compression != BI_RGB && !(compression == BI_BITFIELDS && bits == 32)) Bad("compressed");
 
     std::vector<TRGBQuad> palette;
@@ -86,13 +92,19 @@ void ReadBmp(std::span<const uint8_t> file, TBitmap& bitmap) {
         uint8_t* dst = result.ScanLine(int(y));
         switch (bits) {
             case 1:
-            case 8: std::memcpy(dst, src, size_t(result.Stride())); break;
-            case 4:
-                for (int64_t x = 0; x < width; ++x) dst[x] = (src[x / 2] >> (x % 2 ? 0 : 4)) & 0xF;
+            case 8:
+                std::memcpy(dst, src, size_t(result.Stride()));
                 break;
-            case 24: std::memcpy(dst, src, size_t(width) * 3); break;
+            case 4:
+                for (int64_t x = 0; x < width; ++x)
+                    dst[x] = (src[x / 2] >> (x % 2 ? 0 : 4)) & 0xF;
+                break;
+            case 24:
+                std::memcpy(dst, src, size_t(width) * 3);
+                break;
             case 32:
-                for (int64_t x = 0; x < width; ++x) std::memcpy(dst + 3 * x, src + 4 * x, 3);
+                for (int64_t x = 0; x < width; ++x)
+                    std::memcpy(dst + 3 * x, src + 4 * x, 3);
                 break;
         }
     }
@@ -127,7 +139,8 @@ std::vector<uint8_t> WriteBmp(const TBitmap& bitmap, bool topDown) {
     Put32(out, 0);
     if (bits <= 8) {
         for (int i = 0; i < (1 << bits); ++i) {
-            TRGBQuad q = size_t(i) < bitmap.Palette().size() ? bitmap.Palette()[size_t(i)] : TRGBQuad{};
+            TRGBQuad q =
+                size_t(i) < bitmap.Palette().size() ? bitmap.Palette()[size_t(i)] : TRGBQuad{};
             out.push_back(q.rgbBlue);
             out.push_back(q.rgbGreen);
             out.push_back(q.rgbRed);

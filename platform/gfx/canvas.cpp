@@ -28,9 +28,12 @@ struct TSourceReader {
     }
     const uint8_t* At(const uint8_t* row, int x) const {
         switch (bitmap.PixelFormat()) {
-            case pf24bit: return row + 3 * x;
-            case pf8bit: return &palette[3 * size_t(row[x])];
-            default: return &palette[3 * size_t((row[x >> 3] >> (7 - (x & 7))) & 1)];
+            case pf24bit:
+                return row + 3 * x;
+            case pf8bit:
+                return &palette[3 * size_t(row[x])];
+            default:
+                return &palette[3 * size_t((row[x >> 3] >> (7 - (x & 7))) & 1)];
         }
     }
 };
@@ -55,7 +58,9 @@ TRect TCanvas::DeviceClip() const {
     return hasClip_ ? all.Intersect(clip_) : all;
 }
 
-TRect TCanvas::ClipRect() const { return DeviceClip().Offset(-origin_.X, -origin_.Y); }
+TRect TCanvas::ClipRect() const {
+    return DeviceClip().Offset(-origin_.X, -origin_.Y);
+}
 
 void TCanvas::FillDevice(const TRect& deviceRect, TColor color) {
     TRect r = deviceRect.Intersect(DeviceClip());
@@ -63,7 +68,8 @@ void TCanvas::FillDevice(const TRect& deviceRect, TColor color) {
     color = ColorToRGB(color);
     if (target_->PixelFormat() != pf24bit) {
         for (int y = r.Top; y < r.Bottom; ++y)
-            for (int x = r.Left; x < r.Right; ++x) target_->SetPixel(x, y, color);
+            for (int x = r.Left; x < r.Right; ++x)
+                target_->SetPixel(x, y, color);
         return;
     }
     uint8_t b = GetBValue(color), g = GetGValue(color), rd = GetRValue(color);
@@ -92,7 +98,8 @@ void TCanvas::HorizontalLine(int x0, int x1, int y, TColor color, TPenMode mode)
         FillDevice({x0, y, x1, y + 1}, color);
         return;
     }
-    for (int x = x0; x < x1; ++x) PlotDevice(x, y, color, mode);
+    for (int x = x0; x < x1; ++x)
+        PlotDevice(x, y, color, mode);
 }
 
 void TCanvas::FillRect(const TRect& rect) {
@@ -114,7 +121,8 @@ void TCanvas::Rectangle(int left, int top, int right, int bottom) {
     bool outline = Pen.Style != psClear;
     int inset = outline ? std::max(1, Pen.Width) : 0;
     if (Brush.Style != bsClear)
-        FillDevice(ToDevice({left + inset, top + inset, right - inset, bottom - inset}), Brush.Color);
+        FillDevice(ToDevice({left + inset, top + inset, right - inset, bottom - inset}),
+                   Brush.Color);
     if (!outline) return;
     TRect d = ToDevice({left, top, right, bottom});
     for (int i = 0; i < inset; ++i) {
@@ -159,7 +167,8 @@ void TCanvas::Ellipse(int left, int top, int right, int bottom) {
         int inner0 = std::max(a0 > a1 ? x1 + 1 : a0, b0 > b1 ? x1 + 1 : b0);
         int inner1 = std::min(a0 > a1 ? x0 - 1 : a1, b0 > b1 ? x0 - 1 : b1);
         for (int x = x0; x <= x1; ++x)
-            if (x == x0 || x == x1 || x < inner0 || x > inner1) PlotDevice(x, y, Pen.Color, Pen.Mode);
+            if (x == x0 || x == x1 || x < inner0 || x > inner1)
+                PlotDevice(x, y, Pen.Color, Pen.Mode);
     }
 }
 
@@ -213,20 +222,26 @@ void TCanvas::DrawFocusRect(const TRect& rect, int thickness) {
     }
 }
 
-int TCanvas::ScaleValue(int designLength) const { return ScaleLength(designLength, scalePercent_); }
+int TCanvas::ScaleValue(int designLength) const {
+    return ScaleLength(designLength, scalePercent_);
+}
 
-int TCanvas::LineWidth() const { return std::max(1, ScaleValue(1)); }
+int TCanvas::LineWidth() const {
+    return std::max(1, ScaleValue(1));
+}
 
 void TCanvas::InvertRect(const TRect& rect) {
     if (!target_) return;
     TRect r = ToDevice(rect).Intersect(DeviceClip());
     for (int y = r.Top; y < r.Bottom; ++y)
-        for (int x = r.Left; x < r.Right; ++x) PlotDevice(x, y, clBlack, pmNot);
+        for (int x = r.Left; x < r.Right; ++x)
+            PlotDevice(x, y, clBlack, pmNot);
 }
 
 void TCanvas::CopyRect(const TRect& dest, const TCanvas& source, const TRect& srcRect) {
     if (!source.target_) return;
-    DrawBitmapRect(dest, *source.target_, srcRect.Offset(source.origin_.X, source.origin_.Y), clNone);
+    DrawBitmapRect(dest, *source.target_, srcRect.Offset(source.origin_.X, source.origin_.Y),
+                   clNone);
 }
 
 void TCanvas::Draw(int x, int y, TGraphic& graphic) {
@@ -245,7 +260,8 @@ void TCanvas::DrawBitmap(const TRect& dest, const TBitmap& bitmap) {
     DrawBitmapRect(dest, bitmap, {0, 0, bitmap.Width(), bitmap.Height()}, key);
 }
 
-void TCanvas::DrawBitmapRect(const TRect& dest, const TBitmap& bitmap, const TRect& src, TColor key) {
+void TCanvas::DrawBitmapRect(const TRect& dest, const TBitmap& bitmap, const TRect& src,
+                             TColor key) {
     if (!target_ || bitmap.Empty() || dest.IsEmpty() || src.IsEmpty()) return;
     TRect d = ToDevice(dest);
     TRect visible = d.Intersect(DeviceClip());
@@ -258,8 +274,10 @@ void TCanvas::DrawBitmapRect(const TRect& dest, const TBitmap& bitmap, const TRe
     if (unscaled) {
         xs.resize(size_t(visible.Width()));
         ys.resize(size_t(visible.Height()));
-        for (int i = 0; i < visible.Width(); ++i) xs[size_t(i)] = src.Left + visible.Left - d.Left + i;
-        for (int i = 0; i < visible.Height(); ++i) ys[size_t(i)] = src.Top + visible.Top - d.Top + i;
+        for (int i = 0; i < visible.Width(); ++i)
+            xs[size_t(i)] = src.Left + visible.Left - d.Left + i;
+        for (int i = 0; i < visible.Height(); ++i)
+            ys[size_t(i)] = src.Top + visible.Top - d.Top + i;
     } else {
         std::vector<int> all;
         NearestMap(all, d.Width(), src.Left, src.Width());
@@ -289,7 +307,9 @@ void TCanvas::DrawBitmapRect(const TRect& dest, const TBitmap& bitmap, const TRe
             for (size_t col = 0; col < xs.size(); ++col, drow += 3) {
                 if (xs[col] < 0) continue;
                 const uint8_t* p = srow + 3 * xs[col];
-                if (keyed && (uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16) == keyBGR) continue;
+                if (keyed &&
+                    (uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16) == keyBGR)
+                    continue;
                 drow[0] = p[0];
                 drow[1] = p[1];
                 drow[2] = p[2];
@@ -349,11 +369,17 @@ void TCanvas::TextRect(const TRect& rect, int x, int y, std::string_view text) {
     if (Font.Style() & fsStrikeOut) line(dy + m.Ascent - m.StrikeOutPosition, width);
 }
 
-int TCanvas::TextWidth(std::string_view text) const { return Font.Face().TextWidth(text); }
+int TCanvas::TextWidth(std::string_view text) const {
+    return Font.Face().TextWidth(text);
+}
 
-int TCanvas::TextHeight(std::string_view) const { return Font.Face().Metrics().Height(); }
+int TCanvas::TextHeight(std::string_view) const {
+    return Font.Face().Metrics().Height();
+}
 
-TSize TCanvas::TextExtent(std::string_view text) const { return {TextWidth(text), TextHeight(text)}; }
+TSize TCanvas::TextExtent(std::string_view text) const {
+    return {TextWidth(text), TextHeight(text)};
+}
 
 TColor TCanvas::Pixel(int x, int y) const {
     if (!target_) return clNone;

@@ -17,14 +17,16 @@ TBitmap Filled(int w, int h, TColor c) {
 TBitmap Numbered(int w, int h) {
     TBitmap b(w, h);
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) b.SetPixel(x, y, RGB(x, y, 100));
+        for (int x = 0; x < w; ++x)
+            b.SetPixel(x, y, RGB(x, y, 100));
     return b;
 }
 
 int CountColor(const TBitmap& b, TColor c) {
     int n = 0;
     for (int y = 0; y < b.Height(); ++y)
-        for (int x = 0; x < b.Width(); ++x) n += b.Pixel(x, y) == c;
+        for (int x = 0; x < b.Width(); ++x)
+            n += b.Pixel(x, y) == c;
     return n;
 }
 
@@ -73,20 +75,23 @@ TEST(Canvas, StretchDrawSamplesThePixelUnderEachCentre) {
     TBitmap target = Filled(9, 9, clWhite);
     target.Canvas().StretchDraw({0, 0, 9, 9}, art);
     for (int y = 0; y < 9; ++y)
-        for (int x = 0; x < 9; ++x) EXPECT_EQ(target.Pixel(x, y), art.Pixel(2 * x + 1, 2 * y + 1));
+        for (int x = 0; x < 9; ++x)
+            EXPECT_EQ(target.Pixel(x, y), art.Pixel(2 * x + 1, 2 * y + 1));
 
     // 18 -> 5: the centres of the five cells lie over source pixels 1, 5, 9, 12, 16.
     TBitmap tiny = Filled(5, 5, clWhite);
     tiny.Canvas().StretchDraw({0, 0, 5, 5}, art);
     const int expected[] = {1, 5, 9, 12, 16};
-    for (int i = 0; i < 5; ++i) EXPECT_EQ(GetRValue(tiny.Pixel(i, 0)), expected[i]);
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(GetRValue(tiny.Pixel(i, 0)), expected[i]);
 
     // Enlarging repeats pixels: 9 x 24 into 9 x 25 repeats exactly one row.
     TBitmap tall = Numbered(9, 24);
     TBitmap cell = Filled(9, 25, clWhite);
     cell.Canvas().StretchDraw({0, 0, 9, 25}, tall);
     int repeats = 0;
-    for (int y = 1; y < 25; ++y) repeats += cell.Pixel(0, y) == cell.Pixel(0, y - 1);
+    for (int y = 1; y < 25; ++y)
+        repeats += cell.Pixel(0, y) == cell.Pixel(0, y - 1);
     EXPECT_EQ(repeats, 1);
     EXPECT_EQ(cell.Pixel(3, 0), tall.Pixel(3, 0));
     EXPECT_EQ(cell.Pixel(3, 24), tall.Pixel(3, 23));
@@ -112,7 +117,8 @@ TEST(Canvas, PalettedSourcesDrawTheirColours) {
     a.Canvas().Draw(0, 0, art);
     b.Canvas().Draw(0, 0, paletted);
     for (int y = 0; y < 5; ++y)
-        for (int x = 0; x < 5; ++x) EXPECT_EQ(a.Pixel(x, y), b.Pixel(x, y));
+        for (int x = 0; x < 5; ++x)
+            EXPECT_EQ(a.Pixel(x, y), b.Pixel(x, y));
 }
 
 TEST(Canvas, DrawFocusRectInvertsEveryOtherPixelAndTwiceRestores) {
@@ -123,7 +129,8 @@ TEST(Canvas, DrawFocusRectInvertsEveryOtherPixelAndTwiceRestores) {
     int changed = 0;
     for (int y = 0; y < 9; ++y)
         for (int x = 0; x < 12; ++x) {
-            bool onEdge = r.Contains({x, y}) && (x == r.Left || x == r.Right - 1 || y == r.Top || y == r.Bottom - 1);
+            bool onEdge = r.Contains({x, y}) &&
+                          (x == r.Left || x == r.Right - 1 || y == r.Top || y == r.Bottom - 1);
             if (b.Pixel(x, y) != before.Pixel(x, y)) {
                 ++changed;
                 EXPECT_TRUE(onEdge) << x << "," << y;
@@ -133,14 +140,16 @@ TEST(Canvas, DrawFocusRectInvertsEveryOtherPixelAndTwiceRestores) {
     EXPECT_EQ(changed, 13);  // half of the 26 outline pixels
     b.Canvas().DrawFocusRect(r);
     for (int y = 0; y < 9; ++y)
-        for (int x = 0; x < 12; ++x) ASSERT_EQ(b.Pixel(x, y), before.Pixel(x, y));
+        for (int x = 0; x < 12; ++x)
+            ASSERT_EQ(b.Pixel(x, y), before.Pixel(x, y));
     // Degenerate rectangles (one pixel wide or tall) also restore.
     for (TRect thin : {TRect{3, 2, 4, 7}, TRect{1, 4, 9, 5}, TRect{5, 5, 6, 6}}) {
         b.Canvas().DrawFocusRect(thin);
         b.Canvas().DrawFocusRect(thin);
     }
     for (int y = 0; y < 9; ++y)
-        for (int x = 0; x < 12; ++x) ASSERT_EQ(b.Pixel(x, y), before.Pixel(x, y));
+        for (int x = 0; x < 12; ++x)
+            ASSERT_EQ(b.Pixel(x, y), before.Pixel(x, y));
 }
 
 TEST(Canvas, AThickFocusRectIsABandDottedInSquaresAndTwiceRestores) {
@@ -158,7 +167,8 @@ TEST(Canvas, AThickFocusRectIsABandDottedInSquaresAndTwiceRestores) {
         }
     b.Canvas().DrawFocusRect(r, 2);
     for (int y = 0; y < 16; ++y)
-        for (int x = 0; x < 20; ++x) ASSERT_EQ(b.Pixel(x, y), before.Pixel(x, y));
+        for (int x = 0; x < 20; ++x)
+            ASSERT_EQ(b.Pixel(x, y), before.Pixel(x, y));
 }
 
 TEST(Canvas, ScaleValueAndLineWidthFollowTheCanvasScale) {
@@ -166,7 +176,8 @@ TEST(Canvas, ScaleValueAndLineWidthFollowTheCanvasScale) {
     EXPECT_EQ(canvas.ScalePercent(), 100);
     const struct {
         int percent, thirteen, line;
-    } cases[] = {{100, 13, 1}, {125, 16, 1}, {150, 20, 2}, {200, 26, 2}, {250, 33, 3}, {300, 39, 3}};
+    } cases[] = {{100, 13, 1}, {125, 16, 1}, {150, 20, 2},
+                 {200, 26, 2}, {250, 33, 3}, {300, 39, 3}};
     for (const auto& c : cases) {
         canvas.SetScalePercent(c.percent);
         EXPECT_EQ(canvas.ScaleValue(13), c.thirteen) << c.percent;

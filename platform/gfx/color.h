@@ -10,9 +10,15 @@ using TColor = int32_t;
 constexpr TColor RGB(int r, int g, int b) {
     return TColor((r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16));
 }
-constexpr uint8_t GetRValue(TColor c) { return uint8_t(c & 0xFF); }
-constexpr uint8_t GetGValue(TColor c) { return uint8_t((c >> 8) & 0xFF); }
-constexpr uint8_t GetBValue(TColor c) { return uint8_t((c >> 16) & 0xFF); }
+constexpr uint8_t GetRValue(TColor c) {
+    return uint8_t(c & 0xFF);
+}
+constexpr uint8_t GetGValue(TColor c) {
+    return uint8_t((c >> 8) & 0xFF);
+}
+constexpr uint8_t GetBValue(TColor c) {
+    return uint8_t((c >> 16) & 0xFF);
+}
 
 constexpr TColor clBlack = 0x000000;
 constexpr TColor clMaroon = 0x000080;
@@ -51,7 +57,9 @@ constexpr TColor cl3DLight = clSystemColor | 22;
 constexpr TColor clInfoText = clSystemColor | 23;
 constexpr TColor clInfoBk = clSystemColor | 24;
 
-constexpr bool IsSystemColor(TColor c) { return c < 0; }
+constexpr bool IsSystemColor(TColor c) {
+    return c < 0;
+}
 
 // The RGB value of a colour: system colours by the classic desktop scheme, clNone and
 // clDefault as black; plain colours unchanged (the top byte cleared).

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstddef>
 
-void BlendCoverage(TBitmap& target, const TRect& area, int64_t left, int top, int width,
-                   int height, const uint8_t* mask, TColor color) {
+void BlendCoverage(TBitmap& target, const TRect& area, int64_t left, int top, int width, int height,
+                   const uint8_t* mask, TColor color) {
     if (width <= 0 || height <= 0 || left >= area.Right || left + width <= area.Left) return;
     color = ColorToRGB(color);
     const int source[3] = {GetBValue(color), GetGValue(color), GetRValue(color)};

@@ -12,5 +12,5 @@
 // (left, top): each pixel becomes (color × a + pixel × (255 − a)) / 255 for its coverage a.
 // Only the pixels inside `area` are touched; the caller has clipped `area` to the bitmap.
 // `left` is 64-bit because a pen that has run along a long text may be far off the bitmap.
-void BlendCoverage(TBitmap& target, const TRect& area, int64_t left, int top, int width,
-                   int height, const uint8_t* mask, TColor color);
+void BlendCoverage(TBitmap& target, const TRect& area, int64_t left, int top, int width, int height,
+                   const uint8_t* mask, TColor color);

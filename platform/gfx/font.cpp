@@ -15,7 +15,9 @@ TFontProvider& FontProvider() {
     return *Installed();
 }
 
-void SetFontProvider(std::shared_ptr<TFontProvider> provider) { Installed() = std::move(provider); }
+void SetFontProvider(std::shared_ptr<TFontProvider> provider) {
+    Installed() = std::move(provider);
+}
 
 void TFont::SetName(const std::string& name) {
     if (name == name_) return;
@@ -29,9 +31,13 @@ void TFont::SetHeight(int height) {
     Changed();
 }
 
-int TFont::Size() const { return int(std::lround(-height_ * 72.0 / pixelsPerInch_)); }
+int TFont::Size() const {
+    return int(std::lround(-height_ * 72.0 / pixelsPerInch_));
+}
 
-void TFont::SetSize(int points) { SetHeight(-int(std::lround(points * pixelsPerInch_ / 72.0))); }
+void TFont::SetSize(int points) {
+    SetHeight(-int(std::lround(points * pixelsPerInch_ / 72.0)));
+}
 
 void TFont::ChangePixelsPerInch(int ppi) {
     if (ppi <= 0 || ppi == pixelsPerInch_) return;

@@ -19,9 +19,10 @@
 // Metrics and layout. Ascent and descent are the face's ascender and descender at the
 // size, each rounded to the nearest pixel, which keeps an 11-pixel DejaVu face in the
 // classic dialog font's 13-pixel cell; the underline comes from the face's own position
-// and thickness and the strike-out lies 0.3 em above the baseline. Every glyph advances by its hinted advance rounded to whole
-// pixels, and no kerning is applied, so a string measures exactly as wide as it draws and
-// a string's width is the sum of its characters' widths, as with the system's TextOut.
+// and thickness and the strike-out lies 0.3 em above the baseline. Every glyph advances by its
+// hinted advance rounded to whole pixels, and no kerning is applied, so a string measures exactly
+// as wide as it draws and a string's width is the sum of its characters' widths, as with the
+// system's TextOut.
 //
 // Drawing. Glyphs are hinted lightly (vertical only, which keeps small text crisp without
 // distorting its shapes) and rendered to 8-bit coverage, which is blended with the
@@ -29,9 +30,9 @@
 //
 // Cost. Creating the provider does nothing; fontconfig is initialised (from its cache,
 // some milliseconds) and the library opened on the first Face() call. ReleaseCaches lets
-// fontconfig's configuration go until the next new face. Faces are kept by description, and each face keeps its
-// rendered glyphs by code point, so measuring and drawing the same text again renders
-// nothing. None of this is thread-safe: text is measured and drawn on the UI thread.
+// fontconfig's configuration go until the next new face. Faces are kept by description, and each
+// face keeps its rendered glyphs by code point, so measuring and drawing the same text again
+// renders nothing. None of this is thread-safe: text is measured and drawn on the UI thread.
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_MODULE_H
@@ -120,13 +121,16 @@ public:
     static std::shared_ptr<TFreeTypeLibrary> Open() {
         FT_Library library = nullptr;
 #ifdef ZT_FREETYPE_LINKED_IN
-        static FT_MemoryRec_ memory{
-            nullptr, [](FT_Memory, long size) { return std::malloc(size_t(size)); },
-            [](FT_Memory, void* block) { std::free(block); },
-            [](FT_Memory, long, long size, void* block) { return std::realloc(block, size_t(size)); }};
+        static FT_MemoryRec_ memory{nullptr,
+                                    [](FT_Memory, long size) { return std::malloc(size_t(size)); },
+                                    [](FT_Memory, void* block) { std::free(block); },
+                                    [](FT_Memory, long, long size, void* block) {
+                                        return std::realloc(block, size_t(size));
+                                    }};
         if (FT_New_Library(&memory, &library) != 0) return nullptr;
-        for (const FT_Module_Class* module : {&sfnt_module_class, &tt_driver_class, &autofit_module_class,
-                                              &ft_smooth_renderer_class, &ft_raster1_renderer_class})
+        for (const FT_Module_Class* module :
+             {&sfnt_module_class, &tt_driver_class, &autofit_module_class,
+              &ft_smooth_renderer_class, &ft_raster1_renderer_class})
             FT_Add_Module(library, module);
         FT_Set_Default_Properties(library);
         const bool complete = false;
@@ -137,7 +141,9 @@ public:
         return std::shared_ptr<TFreeTypeLibrary>(
             new TFreeTypeLibrary(TFtLibraryPtr(library), complete));
     }
-    FT_Library Get() const { return library_.get(); }
+    FT_Library Get() const {
+        return library_.get();
+    }
 
     // Opens a face of a font file, adding the remaining drivers when the ones loaded do
     // not know the file's format.
@@ -260,7 +266,8 @@ public:
         metrics_.Ascent = std::max(
             0, RoundPixels(scalable ? FT_MulFix(face_->ascender, size.y_scale) : size.ascender));
         metrics_.Descent = std::max(
-            0, RoundPixels(scalable ? -FT_MulFix(face_->descender, size.y_scale) : -size.descender));
+            0,
+            RoundPixels(scalable ? -FT_MulFix(face_->descender, size.y_scale) : -size.descender));
         if (metrics_.Height() == 0) {
             metrics_.Ascent = pixelHeight;
             metrics_.Descent = (pixelHeight + 4) / 5;
@@ -301,7 +308,8 @@ public:
         if (text.empty()) return 0;
         const TGlyph& glyph = Glyph(last);
         if (glyph.Coverage.empty()) return 0;
-        return std::clamp(glyph.Advance - (glyph.Left + glyph.Width), 0, std::max(0, glyph.Advance));
+        return std::clamp(glyph.Advance - (glyph.Left + glyph.Width), 0,
+                          std::max(0, glyph.Advance));
     }
 
     void DrawText(TBitmap& target, int x, int y, std::string_view text, TColor color,
@@ -486,8 +494,7 @@ private:
         if (!library_) library_ = TFreeTypeLibrary::Open();
         if (!library_) return nullptr;
         FT_Face raw = nullptr;
-        if (library_->NewFace(match->File.c_str(), match->Index, &raw) != 0)
-            return nullptr;
+        if (library_->NewFace(match->File.c_str(), match->Index, &raw) != 0) return nullptr;
         TFtFacePtr face(raw);
         if (!SetPixelHeight(face.get(), desc.PixelHeight)) return nullptr;
         const bool embolden = (desc.Style & fsBold) && match->Weight < FC_WEIGHT_DEMIBOLD;
@@ -504,7 +511,8 @@ private:
         if (!config_) return std::nullopt;
         // The dialog font of the classic desktop is narrow: a condensed face keeps dialog
         // texts within the space their layouts give them.
-        if (desc.Name.empty() || IsDialogName(desc.Name)) return MatchDialogFace(config_.get(), desc);
+        if (desc.Name.empty() || IsDialogName(desc.Name))
+            return MatchDialogFace(config_.get(), desc);
         std::optional<TMatch> match = MatchFamilies(config_.get(), {desc.Name.c_str()}, desc);
         // fontconfig always offers something; a different family means the name is not
         // installed, and the dialog face stands in.

@@ -531,7 +531,8 @@ std::filesystem::path OtherFormatFile() {
         int index = -1;
         if (FcPatternGetString(fonts->fonts[i], FC_FONTFORMAT, 0, &format) == FcResultMatch &&
             FcPatternGetString(fonts->fonts[i], FC_FILE, 0, &file) == FcResultMatch &&
-            FcPatternGetInteger(fonts->fonts[i], FC_INDEX, 0, &index) == FcResultMatch && index == 0 &&
+            FcPatternGetInteger(fonts->fonts[i], FC_INDEX, 0, &index) == FcResultMatch &&
+            index == 0 &&
             (std::string_view(reinterpret_cast<const char*>(format)) == "CFF" ||
              std::string_view(reinterpret_cast<const char*>(format)) == "Type 1"))
             path = reinterpret_cast<const char*>(file);
@@ -573,7 +574,8 @@ TEST(SystemFontSetupTest, NoFontsGiveTheFixedFont) {
 TEST(SystemFontSetupTest, TheDialogFaceIsTheCondensedSansAndMonospaceIsFixedPitch) {
     std::shared_ptr<TFontProvider> provider = CreateSystemFontProvider();
     EXPECT_EQ(provider->Face({"MS Sans Serif", 11, 0})->FaceName(), "DejaVu Sans Condensed");
-    EXPECT_EQ(provider->Face({"MS Sans Serif", 11, fsBold})->FaceName(), "DejaVu Sans Condensed Bold");
+    EXPECT_EQ(provider->Face({"MS Sans Serif", 11, fsBold})->FaceName(),
+              "DejaVu Sans Condensed Bold");
     EXPECT_EQ(provider->Face({"", 21, 0})->FaceName(), "DejaVu Sans Condensed");
     auto mono = provider->Face({"monospace", 13, 0});
     EXPECT_EQ(mono->FaceName(), "DejaVu Sans Mono");
@@ -595,8 +597,9 @@ public:
         path_ = std::filesystem::temp_directory_path() /
                 ("zt-user-fonts-" + std::to_string(::getpid()) + ".conf");
         // "fonts.conf" is looked for in the system's configuration folder.
-        std::ofstream(path_) << "<?xml version=\"1.0\"?>\n<fontconfig>\n<include>fonts.conf</include>\n"
-                             << rules << "\n</fontconfig>\n";
+        std::ofstream(path_)
+            << "<?xml version=\"1.0\"?>\n<fontconfig>\n<include>fonts.conf</include>\n"
+            << rules << "\n</fontconfig>\n";
         const char* previous = std::getenv("FONTCONFIG_FILE");
         hadPrevious_ = previous != nullptr;
         if (previous) previous_ = previous;

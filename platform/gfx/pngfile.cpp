@@ -61,14 +61,17 @@ bool Write(const std::string& path, const TBitmap& bitmap, const std::vector<uin
     std::vector<uint8_t> pixels = PackRows(bitmap, alpha);
     FilePtr file(std::fopen(path.c_str(), "wb"));
     if (!file) return false;
-    if (!Encode(file.get(), pixels.data(), png_uint_32(width), png_uint_32(height), alpha != nullptr))
+    if (!Encode(file.get(), pixels.data(), png_uint_32(width), png_uint_32(height),
+                alpha != nullptr))
         return false;
     return std::fflush(file.get()) == 0;
 }
 
 }  // namespace
 
-bool SavePng(const std::string& path, const TBitmap& bitmap) { return Write(path, bitmap, nullptr); }
+bool SavePng(const std::string& path, const TBitmap& bitmap) {
+    return Write(path, bitmap, nullptr);
+}
 
 bool SavePngWithAlpha(const std::string& path, const TBitmap& bitmap,
                       const std::vector<uint8_t>& alpha) {
@@ -125,6 +128,7 @@ bool LoadPng(const std::string& path, TBitmap& bitmap, std::vector<uint8_t>* alp
 bool ReadPng(std::span<const uint8_t> file, TBitmap& bitmap, std::vector<uint8_t>* alpha) {
     png_image image{};
     image.version = PNG_IMAGE_VERSION;
-    if (file.empty() || !png_image_begin_read_from_memory(&image, file.data(), file.size())) return false;
+    if (file.empty() || !png_image_begin_read_from_memory(&image, file.data(), file.size()))
+        return false;
     return FinishRead(image, bitmap, alpha);
 }

@@ -13,7 +13,7 @@ using TRectIter = std::vector<TRect>::const_iterator;
 // right are joined when they touch or overlap, an empty band is dropped, and a band that
 // directly follows one with the same spans extends it instead of starting a new one.
 class TBandBuilder {
-  public:
+public:
     // out may already end with a finished band that starts at lastBandStart; a following
     // band equal to it is merged into it.
     explicit TBandBuilder(std::vector<TRect>& out, size_t lastBandStart = kNone)
@@ -61,7 +61,7 @@ class TBandBuilder {
 
     static constexpr size_t kNone = std::numeric_limits<size_t>::max();
 
-  private:
+private:
     bool SameSpans(size_t a, size_t b, size_t count) const {
         for (size_t i = 0; i < count; ++i) {
             if (out_[a + i].Left != out_[b + i].Left || out_[a + i].Right != out_[b + i].Right)

@@ -36,7 +36,7 @@ constexpr uint32_t RDH_RECTANGLES = 1;
 constexpr size_t RGNDATAHEADER_SIZE = 32;
 
 class TRegion {
-  public:
+public:
     TRegion() = default;
     // The pixels of rect; an empty rectangle gives an empty region.
     explicit TRegion(const TRect& rect);
@@ -83,7 +83,7 @@ class TRegion {
     // How many regions exist now (see livecount.h).
     static int64_t LiveCount() { return TLiveCount<TRegion>::Live(); }
 
-  private:
+private:
     // Adds rect in place when it goes at the very end of the list: below the last band, or
     // in the last band's rows at or after its last rectangle (a scan of a picture adds its
     // runs this way). Returns false, changing nothing, when rect goes elsewhere.

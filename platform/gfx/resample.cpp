@@ -56,7 +56,8 @@ TBitmap SmoothResize(const TBitmap& source, int width, int height, TColor key) {
         for (int o = 0; o < width; ++o) {
             int64_t share = 0, b = 0, g = 0, r = 0;
             for (int t = columns.Start[size_t(o)]; t < columns.Start[size_t(o) + 1]; ++t) {
-                const uint8_t* p = pixels + 3 * (columns.First[size_t(o)] + t - columns.Start[size_t(o)]);
+                const uint8_t* p =
+                    pixels + 3 * (columns.First[size_t(o)] + t - columns.Start[size_t(o)]);
                 if (keyed && p[0] == keyB && p[1] == keyG && p[2] == keyR) continue;
                 const int w = columns.Weights[size_t(t)];
                 share += w;

@@ -34,14 +34,23 @@ TEST(SmoothResize, AveragesTheAreaEachPixelCovers) {
         std::vector<std::vector<TColor>> Expected;
     } cases[] = {
         {"same size", {{kRed, kBlue}}, 2, 1, {{kRed, kBlue}}},
-        {"halved", {{RGB(0, 0, 0), RGB(100, 10, 1)}, {RGB(40, 30, 3), RGB(60, 40, 0)}}, 1, 1,
+        {"halved",
+         {{RGB(0, 0, 0), RGB(100, 10, 1)}, {RGB(40, 30, 3), RGB(60, 40, 0)}},
+         1,
+         1,
          {{RGB(50, 20, 1)}}},
         // Three into two: each covers one pixel whole and half of the middle one.
-        {"three into two", {{RGB(90, 0, 0), RGB(0, 90, 0), RGB(0, 0, 90)}}, 2, 1,
+        {"three into two",
+         {{RGB(90, 0, 0), RGB(0, 90, 0), RGB(0, 0, 90)}},
+         2,
+         1,
          {{RGB(60, 30, 0), RGB(0, 30, 60)}}},
         {"enlarged", {{kRed}}, 3, 2, {{kRed, kRed, kRed}, {kRed, kRed, kRed}}},
         // Two into three: the middle pixel is half of each.
-        {"two into three", {{RGB(0, 0, 0), RGB(200, 100, 50)}}, 3, 1,
+        {"two into three",
+         {{RGB(0, 0, 0), RGB(200, 100, 50)}},
+         3,
+         1,
          {{RGB(0, 0, 0), RGB(100, 50, 25), RGB(200, 100, 50)}}},
     };
     for (const TCase& c : cases)
@@ -59,12 +68,15 @@ TEST(SmoothResize, KeepsTheKeyColourCrisp) {
     } cases[] = {
         {"half covered is picture", {{clWhite, RGB(10, 20, 30)}}, 1, {{RGB(10, 20, 30)}}},
         {"a third covered is key", {{clWhite, clWhite, RGB(10, 20, 30)}}, 1, {{clWhite}}},
-        {"only the picture is averaged", {{clWhite, RGB(10, 20, 30), RGB(30, 40, 50)}}, 1,
+        {"only the picture is averaged",
+         {{clWhite, RGB(10, 20, 30), RGB(30, 40, 50)}},
+         1,
          {{RGB(20, 30, 40)}}},
         {"all key", {{clWhite, clWhite}}, 1, {{clWhite}}},
     };
     for (const TCase& c : cases)
-        EXPECT_EQ(Pixels(SmoothResize(Picture(c.Source), c.Width, 1, clWhite)), c.Expected) << c.Name;
+        EXPECT_EQ(Pixels(SmoothResize(Picture(c.Source), c.Width, 1, clWhite)), c.Expected)
+            << c.Name;
 
     // Without the key the same picture blends.
     EXPECT_EQ(SmoothResize(Picture({{clWhite, RGB(10, 20, 30)}}), 1, 1).Pixel(0, 0),

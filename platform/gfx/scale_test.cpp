@@ -9,8 +9,8 @@ namespace {
 
 TEST(Scale, LengthsRoundToTheNearestPixelAndScaleBackExactly) {
     EXPECT_EQ(ScaleLength(537, 200), 1074);
-    EXPECT_EQ(ScaleLength(17, 125), 21);   // 21.25
-    EXPECT_EQ(ScaleLength(13, 150), 20);   // 19.5: halves away from zero
+    EXPECT_EQ(ScaleLength(17, 125), 21);  // 21.25
+    EXPECT_EQ(ScaleLength(13, 150), 20);  // 19.5: halves away from zero
     EXPECT_EQ(ScaleLength(-13, 150), -20);
     EXPECT_EQ(PixelsPerInchOfScale(150), 144);
     // Every design length comes back from its scaled length, at every scale from 100 %.

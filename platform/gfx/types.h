@@ -39,9 +39,13 @@ struct TRect {
     TPoint TopLeft() const { return {Left, Top}; }
     TPoint BottomRight() const { return {Right, Bottom}; }
     bool IsEmpty() const { return Right <= Left || Bottom <= Top; }
-    bool Contains(TPoint p) const { return p.X >= Left && p.X < Right && p.Y >= Top && p.Y < Bottom; }
+    bool Contains(TPoint p) const {
+        return p.X >= Left && p.X < Right && p.Y >= Top && p.Y < Bottom;
+    }
 
-    TRect Offset(int32_t dx, int32_t dy) const { return {Left + dx, Top + dy, Right + dx, Bottom + dy}; }
+    TRect Offset(int32_t dx, int32_t dy) const {
+        return {Left + dx, Top + dy, Right + dx, Bottom + dy};
+    }
     TRect Inflate(int32_t dx, int32_t dy) const {
         return {Left - dx, Top - dy, Right + dx, Bottom + dy};
     }

@@ -21,11 +21,17 @@ TBackend& Backend() {
     return *Installed();
 }
 
-bool HasBackend() { return Installed() != nullptr; }
+bool HasBackend() {
+    return Installed() != nullptr;
+}
 
-void SetBackend(std::unique_ptr<TBackend> backend) { Installed() = std::move(backend); }
+void SetBackend(std::unique_ptr<TBackend> backend) {
+    Installed() = std::move(backend);
+}
 
-void SetConnectionLostHandler(std::function<void()> handler) { LostHandler() = std::move(handler); }
+void SetConnectionLostHandler(std::function<void()> handler) {
+    LostHandler() = std::move(handler);
+}
 
 void RunConnectionLostHandler() {
     // Taken out first: should the handler itself end here again, it does not run twice.

@@ -6,9 +6,9 @@
 // drag outlines drawn on top. An owned window stays above its owner: it is in its owner's
 // layer when that is higher than its own, and above its owner within the layer.
 // Synthetic input is delivered by screen position through the same shapes (tooltips let
-// the pointer through), or to the window holding the capture; while a button is held, to the window that got the press
-// (as the X server's implicit grab does). Keys go to the focused window, or to a popup
-// holding the capture (as the X11 backend's keyboard grab does).
+// the pointer through), or to the window holding the capture; while a button is held, to the window
+// that got the press (as the X server's implicit grab does). Keys go to the focused window, or to a
+// popup holding the capture (as the X11 backend's keyboard grab does).
 //
 // Time moves only when the program waits: WaitEvents jumps the virtual clock to the next
 // scheduled action or the deadline, whichever comes first, and runs due actions there.

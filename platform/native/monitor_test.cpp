@@ -28,9 +28,8 @@ TEST(Monitor, ScaleIsTheRatioToNinetySixInQuartersFromOneToFour) {
     struct {
         int ppi, percent;
     } cases[] = {
-        {96, 100},  {72, 100},  {0, 100},   {107, 100}, {108, 125}, {120, 125},
-        {144, 150}, {168, 175}, {192, 200}, {200, 200}, {288, 300}, {384, 400},
-        {480, 400}, {9999, 400},
+        {96, 100},  {72, 100},  {0, 100},   {107, 100}, {108, 125}, {120, 125}, {144, 150},
+        {168, 175}, {192, 200}, {200, 200}, {288, 300}, {384, 400}, {480, 400}, {9999, 400},
     };
     for (const auto& c : cases)
         EXPECT_EQ(ScalePercentForPixelsPerInch(c.ppi), c.percent) << c.ppi << " dpi";

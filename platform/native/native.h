@@ -31,16 +31,16 @@ enum class TEventKind {
     ButtonUp,
     KeyDown,
     KeyUp,
-    Char,     // a character typed as text
-    SysChar,  // a character typed with Alt held (Alt+F): an access key, never text
-    Wheel,    // the wheel turned (Delta, Horizontal) with the pointer at ScreenPos
-    CloseRequest,  // the window manager asks the window to close
-    Destroyed,     // another program destroyed the window: it is gone from the screen
-    Exposed,       // part of the window must be shown again (Rect, window coordinates)
-    Moved,         // the window system moved or resized the window (Rect, screen)
-    Wake,          // Wake() was called
-    TimeChanged,   // the wall clock was set (not the ticking of time, nor a change of zone)
-    ScreenChanged,  // monitors came, went, moved, or changed size or density (no Window)
+    Char,            // a character typed as text
+    SysChar,         // a character typed with Alt held (Alt+F): an access key, never text
+    Wheel,           // the wheel turned (Delta, Horizontal) with the pointer at ScreenPos
+    CloseRequest,    // the window manager asks the window to close
+    Destroyed,       // another program destroyed the window: it is gone from the screen
+    Exposed,         // part of the window must be shown again (Rect, window coordinates)
+    Moved,           // the window system moved or resized the window (Rect, screen)
+    Wake,            // Wake() was called
+    TimeChanged,     // the wall clock was set (not the ticking of time, nor a change of zone)
+    ScreenChanged,   // monitors came, went, moved, or changed size or density (no Window)
     DensityChanged,  // the window came to a monitor of another density (PixelsPerInch), and
                      // the window system gave it the bounds it suggests there (Rect, screen)
 };
@@ -67,22 +67,22 @@ struct TEvent {
     TPoint ScreenPos;                 // pointer position, screen pixels
     int Button = 0;                   // ButtonDown, ButtonUp
     unsigned Modifiers = 0;
-    int Key = 0;         // KeyDown, KeyUp: a virtual-key code (VK_RETURN, VK_ESCAPE, ...)
-    uint32_t Char = 0;   // Char, SysChar: a Unicode code point
+    int Key = 0;        // KeyDown, KeyUp: a virtual-key code (VK_RETURN, VK_ESCAPE, ...)
+    uint32_t Char = 0;  // Char, SysChar: a Unicode code point
     // Wheel: how far it turned, kWheelNotch a notch; positive away from the user (up) or,
     // for the horizontal wheel (tilt), to the right.
     int Delta = 0;
     bool Horizontal = false;
-    TRect Rect;          // Exposed, Moved, DensityChanged
+    TRect Rect;             // Exposed, Moved, DensityChanged
     int PixelsPerInch = 0;  // DensityChanged
-    int64_t TimeMs = 0;  // the backend's clock when the event happened
+    int64_t TimeMs = 0;     // the backend's clock when the event happened
 };
 
 enum class TWindowKind {
-    Normal,  // an application window with a taskbar button
-    Dialog,  // a fixed-size dialog, transient for its owner when it has one; it takes the
-             // keyboard focus each time it is shown
-    Popup,   // a menu: not managed, no decoration, above everything
+    Normal,   // an application window with a taskbar button
+    Dialog,   // a fixed-size dialog, transient for its owner when it has one; it takes the
+              // keyboard focus each time it is shown
+    Popup,    // a menu: not managed, no decoration, above everything
     Tooltip,  // a tip: like a popup, and the pointer goes through it
 };
 

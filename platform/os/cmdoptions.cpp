@@ -117,8 +117,7 @@ TParsedOptions ParseOptions(std::span<const TOptionSpec> table,
                 std::string error = TakeValue(*spec, argument.substr(equals + 1), option);
                 if (!error.empty()) return fail(error);
             } else if (spec->Value != TOptionValue::None) {
-                if (i + 1 >= arguments.size())
-                    return fail("option '--" + name + "' needs a value");
+                if (i + 1 >= arguments.size()) return fail("option '--" + name + "' needs a value");
                 std::string error = TakeValue(*spec, arguments[++i], option);
                 if (!error.empty()) return fail(error);
             }

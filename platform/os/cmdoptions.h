@@ -31,21 +31,21 @@
 #include <vector>
 
 enum class TOptionValue {
-    None,     // a switch: --help
-    Number,   // a whole number from Min to Max: --type 3
-    Text,     // any text: --out FILE
-    Choice,   // one of the words of Choices: --dialog about
+    None,    // a switch: --help
+    Number,  // a whole number from Min to Max: --type 3
+    Text,    // any text: --out FILE
+    Choice,  // one of the words of Choices: --dialog about
 };
 
 struct TOptionSpec {
-    std::string_view Long;        // "type" for --type; never empty
-    char Short = 0;               // 'h' for -h; 0 for none
+    std::string_view Long;  // "type" for --type; never empty
+    char Short = 0;         // 'h' for -h; 0 for none
     TOptionValue Value = TOptionValue::None;
-    int64_t Min = 0;              // Number: the range, both ends included
+    int64_t Min = 0;  // Number: the range, both ends included
     int64_t Max = 0;
-    std::string_view Choices;     // Choice: the words, separated by '|'
-    std::string_view ValueName;   // how --help names the value: "N", "FILE"
-    std::string_view Help;        // one line for --help
+    std::string_view Choices;    // Choice: the words, separated by '|'
+    std::string_view ValueName;  // how --help names the value: "N", "FILE"
+    std::string_view Help;       // one line for --help
 };
 
 struct TParsedOption {
@@ -59,7 +59,7 @@ enum class TUnknownOptions { Refuse, Ignore };
 struct TParsedOptions {
     std::vector<TParsedOption> Options;  // in the order given
     std::vector<std::string> Operands;
-    std::string Error;                   // empty when the command line is right
+    std::string Error;  // empty when the command line is right
 
     // The last occurrence of --name, or none.
     const TParsedOption* Find(std::string_view longName) const;

@@ -72,7 +72,7 @@ private:
     size_t length_ = 0;  // bytes of address space held
     bool open_ = false;
     bool mapped_ = false;
-    int guard_ = -1;  // the slot of the fault guard watching the mapping
+    int guard_ = -1;        // the slot of the fault guard watching the mapping
     intptr_t section_ = 0;  // Windows: the file mapping object
     TFileIdentity identity_;
 };

@@ -55,14 +55,12 @@ TEST(Path, JoiningPutsOneSeparatorBetween) {
         std::string folder, name, joined;
     };
     std::vector<TCase> cases = {
-        {"", "x", "x"},
-        {"/", "x", "/x"},
-        {"/a", "x", "/a" + sep + "x"},
-        {"/a/", "x", "/a/x"},
-        {"a", "", "a" + sep},
+        {"", "x", "x"},       {"/", "x", "/x"},     {"/a", "x", "/a" + sep + "x"},
+        {"/a/", "x", "/a/x"}, {"a", "", "a" + sep},
     };
 #ifdef _WIN32
-    cases.insert(cases.end(), {{"C:", "x", "C:x"}, {"C:\\a\\", "x", "C:\\a\\x"}, {"C:\\a", "x", "C:\\a\\x"}});
+    cases.insert(cases.end(),
+                 {{"C:", "x", "C:x"}, {"C:\\a\\", "x", "C:\\a\\x"}, {"C:\\a", "x", "C:\\a\\x"}});
     EXPECT_EQ(kPathSeparator, '\\');
     EXPECT_TRUE(IsPathSeparator('\\'));
 #else

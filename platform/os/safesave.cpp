@@ -68,7 +68,8 @@ public:
 
 private:
     void Flush() {
-        if (!error_ && !buffer_.empty()) error_ = file_.WriteAt(written_, buffer_.data(), buffer_.size());
+        if (!error_ && !buffer_.empty())
+            error_ = file_.WriteAt(written_, buffer_.data(), buffer_.size());
         written_ += int64_t(buffer_.size());
         buffer_.clear();
     }

@@ -79,8 +79,7 @@ protected:
         options.JournalFolder = journals.string();
         return options;
     }
-    TFileError Save(const std::string& path, const std::string& bytes,
-                    TSaveOptions options) const {
+    TFileError Save(const std::string& path, const std::string& bytes, TSaveOptions options) const {
         return SaveFileSafely(path, TStringSource(bytes), options);
     }
     TFileError Save(const std::string& path, const std::string& bytes) const {
@@ -105,8 +104,8 @@ TEST_F(SafeSave, ANewFileOrAReplacementHoldsExactlyTheBytesAndNothingIsLeftBesid
         std::string bytes;
     };
     // New; longer; the same; shorter; empty; longer again.
-    for (const std::string& bytes : {AllBytes(), AllBytes(5000), AllBytes(5000), std::string("short"),
-                                     std::string(), AllBytes(70)}) {
+    for (const std::string& bytes : {AllBytes(), AllBytes(5000), AllBytes(5000),
+                                     std::string("short"), std::string(), AllBytes(70)}) {
         ASSERT_FALSE(Save(path, bytes)) << bytes.size();
         EXPECT_TRUE(ReadFile(path) == bytes);
         EXPECT_EQ(Entries(), (std::vector<std::string>{"out.bin"}));
@@ -192,7 +191,8 @@ class SafeSaveCrash : public SafeSave, public ::testing::WithParamInterface<TCra
 TEST_P(SafeSaveCrash, ASaveInterruptedAfterItsJournalIsRolledBackOnTheNextOpen) {
     const std::string original = AllBytes(3000).substr(0, 3000);
     const std::string path = File("doc.bin", original);
-    std::string edited = AllBytes(size_t(GetParam().newSize) + 500).substr(0, size_t(GetParam().newSize));
+    std::string edited =
+        AllBytes(size_t(GetParam().newSize) + 500).substr(0, size_t(GetParam().newSize));
     std::reverse(edited.begin(), edited.end());
     SetSaveFaultHook([&](TSaveStage stage) {
         if (stage == GetParam().stage) throw TSimulatedCrash();

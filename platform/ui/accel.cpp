@@ -6,7 +6,11 @@ namespace {
 
 // The length of the UTF-8 sequence that starts with byte lead.
 size_t SequenceLength(unsigned char lead) {
-    return lead < 0x80 ? 1 : (lead & 0xE0) == 0xC0 ? 2 : (lead & 0xF0) == 0xE0 ? 3 : (lead & 0xF8) == 0xF0 ? 4 : 1;
+    return lead < 0x80             ? 1
+           : (lead & 0xE0) == 0xC0 ? 2
+           : (lead & 0xF0) == 0xE0 ? 3
+           : (lead & 0xF8) == 0xF0 ? 4
+                                   : 1;
 }
 
 uint32_t Decode(std::string_view s) {

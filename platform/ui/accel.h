@@ -10,9 +10,9 @@
 #include "platform/gfx/canvas.h"
 
 struct TAccelText {
-    std::string Text;                    // the caption as shown
-    size_t Index = std::string::npos;    // where its access letter starts in Text (bytes)
-    size_t Length = 0;                   // the letter's length (bytes of UTF-8)
+    std::string Text;                  // the caption as shown
+    size_t Index = std::string::npos;  // where its access letter starts in Text (bytes)
+    size_t Length = 0;                 // the letter's length (bytes of UTF-8)
     bool HasAccel() const { return Index != std::string::npos; }
 };
 

@@ -23,9 +23,12 @@ TEST(AccessLetters, CaptionsShowWithoutTheirMarkAndNameTheirLetter) {
         size_t index;
     };
     const TCase cases[] = {
-        {"&Settings", "Settings", 0},       {"Save &As...", "Save As...", 5},
-        {"Plain", "Plain", std::string::npos}, {"Fish && Chips", "Fish & Chips", std::string::npos},
-        {"&&&Go", "&Go", 1},               {"Trailing &", "Trailing ", std::string::npos},
+        {"&Settings", "Settings", 0},
+        {"Save &As...", "Save As...", 5},
+        {"Plain", "Plain", std::string::npos},
+        {"Fish && Chips", "Fish & Chips", std::string::npos},
+        {"&&&Go", "&Go", 1},
+        {"Trailing &", "Trailing ", std::string::npos},
         {"\xC3\x89&\xC3\xA9t\xC3\xA9", "\xC3\x89\xC3\xA9t\xC3\xA9", 2},
     };
     for (const TCase& c : cases) {
@@ -88,7 +91,8 @@ protected:
         edit->SetBounds(10, 10, 121, 21);
         edit->SetTabOrder(0);
         form->WindowProc = [this, previous = form->WindowProc](TMessage& m) {
-            if (m.Msg == WM_MOUSEWHEEL || m.Msg == WM_MOUSEHWHEEL) formGot.emplace_back(m.Msg, m.WParam);
+            if (m.Msg == WM_MOUSEWHEEL || m.Msg == WM_MOUSEHWHEEL)
+                formGot.emplace_back(m.Msg, m.WParam);
             previous(m);
         };
         form->Show();
@@ -125,7 +129,8 @@ TEST_F(Keys, TheWheelGoesToTheWindowUnderThePointerAndUpToItsParent) {
 
 TEST_F(Keys, APopupMenuRunsTheCommandOfItsAccessLetter) {
     TPopupMenu* menu = new TPopupMenu(form);
-    for (const char* caption : {"&Settings", "-", "&Users Manual", "&About", "&Resume", "&Quit", "&Save"}) {
+    for (const char* caption :
+         {"&Settings", "-", "&Users Manual", "&About", "&Resume", "&Quit", "&Save"}) {
         auto* item = new TMenuItem(form);
         item->SetCaption(caption);
         item->OnClick = [this, caption](TObject*) { ran.push_back(caption); };
@@ -142,7 +147,8 @@ TEST_F(Keys, APopupMenuRunsTheCommandOfItsAccessLetter) {
     open({[&] { screen.TypeChar('Q'); }});
     EXPECT_EQ(ran.back(), "&Quit");
     // Two commands of one letter: it moves between them, and Return chooses.
-    open({[&] { screen.TypeChar('s'); }, [&] { screen.TypeChar('s'); }, [&] { screen.PressKey(VK_RETURN, '\r'); }});
+    open({[&] { screen.TypeChar('s'); }, [&] { screen.TypeChar('s'); },
+          [&] { screen.PressKey(VK_RETURN, '\r'); }});
     EXPECT_EQ(ran.back(), "&Save");
     // A letter of no command does nothing; Escape closes.
     size_t before = ran.size();

@@ -56,11 +56,12 @@ TEST_F(ModalLoop, AnExceptionOfTheFilterIsHandledToo) {
     screen.After(10, [&] { PostMessage(window, WM_COUNT, 0, 0); });
     screen.After(20, [&] { PostMessage(window, WM_COUNT, 0, 0); });
     int seen = 0;
-    EXPECT_TRUE(RunModalLoop([&] { return counted == 1; }, [&](MSG& msg) {
-        if (msg.message != WM_COUNT) return false;
-        if (++seen == 1) throw std::runtime_error("filter");
-        return false;
-    }));
+    EXPECT_TRUE(RunModalLoop([&] { return counted == 1; },
+                             [&](MSG& msg) {
+                                 if (msg.message != WM_COUNT) return false;
+                                 if (++seen == 1) throw std::runtime_error("filter");
+                                 return false;
+                             }));
     EXPECT_EQ(seen, 2);
     EXPECT_EQ(handled, (std::vector<std::string>{"filter"}));
 }
@@ -70,11 +71,12 @@ TEST_F(ModalLoop, TheFilterSeesEachMessageAndKeepsWhatItTakes) {
     screen.After(20, [&] { PostMessage(window, WM_COUNT, 2, 0); });
     screen.After(30, [&] { PostMessage(window, WM_COUNT, 3, 0); });
     std::vector<WPARAM> seen;
-    EXPECT_TRUE(RunModalLoop([&] { return seen.size() == 3; }, [&](MSG& msg) {
-        if (msg.message != WM_COUNT) return false;
-        seen.push_back(msg.wParam);
-        return msg.wParam == 2;
-    }));
+    EXPECT_TRUE(RunModalLoop([&] { return seen.size() == 3; },
+                             [&](MSG& msg) {
+                                 if (msg.message != WM_COUNT) return false;
+                                 seen.push_back(msg.wParam);
+                                 return msg.wParam == 2;
+                             }));
     EXPECT_EQ(seen, (std::vector<WPARAM>{1, 2, 3}));
     EXPECT_EQ(counted, 2) << "the taken message reached no handler";
 }
@@ -83,10 +85,12 @@ TEST_F(ModalLoop, AQuitEndsEveryNestedLoopAndReachesTheMainLoop) {
     bool inner = true, outer = true;
     screen.After(10, [&] { PostMessage(window, WM_COUNT, 0, 0); });
     screen.After(20, [&] { PostQuitMessage(5); });
-    outer = RunModalLoop([] { return false; }, [&](MSG& msg) {
-        if (msg.message == WM_COUNT) inner = RunModalLoop([] { return false; });
-        return false;
-    });
+    outer = RunModalLoop([] { return false; },
+                         [&](MSG& msg) {
+                             if (msg.message == WM_COUNT)
+                                 inner = RunModalLoop([] { return false; });
+                             return false;
+                         });
     EXPECT_FALSE(inner);
     EXPECT_FALSE(outer);
     EXPECT_TRUE(Application->Terminated()) << "at once, before the main loop runs again";

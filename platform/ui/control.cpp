@@ -1,8 +1,8 @@
 #include "platform/ui/control.h"
 
 #include "platform/gfx/scale.h"
-#include "platform/ui/wincontrol.h"
 #include "platform/ui/winapi.h"
+#include "platform/ui/wincontrol.h"
 
 namespace {
 // The control that holds the mouse while a button is down, when it is a graphic control:
@@ -10,8 +10,12 @@ namespace {
 TControl* captureControl = nullptr;
 }  // namespace
 
-TControl* CaptureControl() { return captureControl; }
-void ResetCaptureControl() { captureControl = nullptr; }
+TControl* CaptureControl() {
+    return captureControl;
+}
+void ResetCaptureControl() {
+    captureControl = nullptr;
+}
 
 TShiftState ShiftStateFromKeys(WPARAM keys) {
     TShiftState s = 0;
@@ -53,7 +57,9 @@ void TControl::SetBounds(int left, int top, int width, int height) {
     if (resized) Resize();
 }
 
-int TControl::ScaleValue(int designLength) const { return ScaleLength(designLength, scalePercent_); }
+int TControl::ScaleValue(int designLength) const {
+    return ScaleLength(designLength, scalePercent_);
+}
 
 void TControl::ChangeScale(int percent) {
     if (percent <= 0 || percent == scalePercent_) return;
@@ -87,7 +93,8 @@ void TControl::SetParent(TWinControl* parent) {
 
 TWinControl* TControl::ParentForm() const {
     const TControl* c = this;
-    while (c->parent_) c = c->parent_;
+    while (c->parent_)
+        c = c->parent_;
     auto* w = dynamic_cast<const TWinControl*>(c);
     return w && w->IsForm() ? const_cast<TWinControl*>(w) : nullptr;
 }
@@ -145,7 +152,8 @@ void TControl::Notification(TComponent* component, TOperation operation) {
     TComponent::Notification(component, operation);
 }
 
-// Messages -------------------------------------------------------------------------------------------
+// Messages
+// -------------------------------------------------------------------------------------------
 
 LRESULT TControl::Perform(UINT msg, WPARAM wParam, LPARAM lParam) {
     TMessage m{msg, wParam, lParam, 0};
@@ -163,20 +171,32 @@ void TControl::WndProc(TMessage& m) {
 
 void TControl::Dispatch(TMessage& m) {
     switch (m.Msg) {
-        case WM_LBUTTONDOWN: HandleMouse(m, mbLeft, true); break;
-        case WM_RBUTTONDOWN: HandleMouse(m, mbRight, true); break;
-        case WM_MBUTTONDOWN: HandleMouse(m, mbMiddle, true); break;
-        case WM_LBUTTONUP: HandleMouse(m, mbLeft, false); break;
+        case WM_LBUTTONDOWN:
+            HandleMouse(m, mbLeft, true);
+            break;
+        case WM_RBUTTONDOWN:
+            HandleMouse(m, mbRight, true);
+            break;
+        case WM_MBUTTONDOWN:
+            HandleMouse(m, mbMiddle, true);
+            break;
+        case WM_LBUTTONUP:
+            HandleMouse(m, mbLeft, false);
+            break;
         case WM_RBUTTONUP:
             HandleMouse(m, mbRight, false);
             DefaultHandler(m);
             break;
-        case WM_MBUTTONUP: HandleMouse(m, mbMiddle, false); break;
+        case WM_MBUTTONUP:
+            HandleMouse(m, mbMiddle, false);
+            break;
         case WM_LBUTTONDBLCLK:
             HandleMouse(m, mbLeft, true);
             if (OnDblClick) OnDblClick(this);
             break;
-        case WM_MOUSEMOVE: HandleMove(m); break;
+        case WM_MOUSEMOVE:
+            HandleMove(m);
+            break;
         case WM_CONTEXTMENU: {
             if (m.Result != 0) break;
             TPoint screen = PointFromLParam(m.LParam);
@@ -191,7 +211,8 @@ void TControl::Dispatch(TMessage& m) {
             if (!handled) DefaultHandler(m);
             break;
         }
-        default: DefaultHandler(m);
+        default:
+            DefaultHandler(m);
     }
 }
 
@@ -241,7 +262,9 @@ void TControl::DoContextPopup(TPoint mousePos, bool& handled) {
 
 // Painting and coordinates ------------------------------------------------------------------------
 
-void TControl::Invalidate() { InvalidateControl(Visible(), false); }
+void TControl::Invalidate() {
+    InvalidateControl(Visible(), false);
+}
 
 void TControl::Repaint() {
     if (!parent_ || !Showing()) return;
@@ -253,7 +276,9 @@ void TControl::Update() {
     if (parent_) parent_->Update();
 }
 
-TPoint TControl::ClientOriginInWindow() const { return {left_, top_}; }
+TPoint TControl::ClientOriginInWindow() const {
+    return {left_, top_};
+}
 
 TPoint TControl::ClientToScreen(TPoint p) const {
     if (!parent_) return p;
@@ -294,7 +319,8 @@ void TControl::SendToBack() {
     if (parent_) parent_->SetChildOrder(this, false);
 }
 
-// TGraphicControl -------------------------------------------------------------------------------------
+// TGraphicControl
+// -------------------------------------------------------------------------------------
 
 TGraphicControl::TGraphicControl(TComponent* owner) : TControl(owner) {}
 

@@ -32,7 +32,8 @@ protected:
     // Records the mouse events of a control.
     void Record(TControl* c, std::vector<std::string>& log) {
         c->OnMouseDown = [&log](TObject*, TMouseButton b, TShiftState, int x, int y) {
-            log.push_back("down " + std::to_string(int(b)) + " " + std::to_string(x) + "," + std::to_string(y));
+            log.push_back("down " + std::to_string(int(b)) + " " + std::to_string(x) + "," +
+                          std::to_string(y));
         };
         c->OnMouseMove = [&log](TObject*, TShiftState, int x, int y) {
             log.push_back("move " + std::to_string(x) + "," + std::to_string(y));
@@ -86,7 +87,8 @@ TEST_F(Controls, PressedControlKeepsGettingMovesOutsideItAndTheWindow) {
     screen.MouseUp(50, 20);
     screen.MouseMove(60, 20);  // no longer captured
     app.Run();
-    EXPECT_EQ(log, (std::vector<std::string>{"down 0 5,5", "move 790,590", "move -60,-90", "up 0"}));
+    EXPECT_EQ(log,
+              (std::vector<std::string>{"down 0 5,5", "move 790,590", "move -60,-90", "up 0"}));
 }
 
 TEST_F(Controls, GraphicControlsGetTheMouseThroughTheirParent) {
@@ -202,7 +204,7 @@ TEST_F(Controls, ModalFormRunsTimersAndEndsWithTheButtonsResult) {
 
     std::vector<UINT> mainClicks;
     form->OnClick = [&](TObject*) { mainClicks.push_back(1); };
-    screen.After(500, [&] { screen.Click(150, 200); });           // the main form is disabled
+    screen.After(500, [&] { screen.Click(150, 200); });             // the main form is disabled
     screen.After(2100, [&] { screen.Click(300 + 20, 300 + 70); });  // Ok
     EXPECT_EQ(dialog->ShowModal(), mrOk);
     EXPECT_EQ(app.Now(), 2100);
@@ -275,7 +277,9 @@ protected:
 
 TEST_F(Controls, APaintThatThrowsLeavesTheCanvasDetached) {
     std::vector<std::string> handled;
-    Application->OnException = [&](TObject*, const std::exception& e) { handled.push_back(e.what()); };
+    Application->OnException = [&](TObject*, const std::exception& e) {
+        handled.push_back(e.what());
+    };
     auto* control = new TThrowingPainter(form);
     control->SetParent(form);
     control->SetBounds(10, 10, 50, 40);
@@ -292,7 +296,8 @@ TEST_F(Controls, APaintThatThrowsLeavesTheCanvasDetached) {
     EXPECT_EQ(control->Canvas().Target(), nullptr);
     EXPECT_EQ(form->Canvas().Target(), nullptr);
     EXPECT_FALSE(handled.empty());
-    for (const std::string& what : handled) EXPECT_TRUE(what == "paint" || what == "form paint") << what;
+    for (const std::string& what : handled)
+        EXPECT_TRUE(what == "paint" || what == "form paint") << what;
 }
 
 TEST_F(Controls, ClosingTheMainFormEndsTheApplication) {

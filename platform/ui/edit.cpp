@@ -8,7 +8,6 @@
 
 namespace {
 
-
 // The UTF-8 bytes of a code point; empty for one that cannot be written (a surrogate,
 // beyond U+10FFFF).
 std::string Utf8(char32_t cp) {

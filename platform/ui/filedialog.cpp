@@ -244,7 +244,8 @@ bool TFileDialogForm::ShowFolder(const fs::path& folder, const std::string& sele
     for (size_t i = 0; i < entries_.size(); ++i) {
         const TEntry& e = entries_[i];
         if (e.folder && e.name == select) selectRow = list_->Count();
-        std::string shown = e.folder && !IsPathSeparator(e.name.back()) ? e.name + kPathSeparator : e.name;
+        std::string shown =
+            e.folder && !IsPathSeparator(e.name.back()) ? e.name + kPathSeparator : e.name;
         TListItem& item =
             e.folder ? list_->Add(shown) : list_->Add(e.name, {e.sized ? GroupedSize(e.size) : ""});
         item.Data = intptr_t(i);
@@ -357,7 +358,8 @@ bool TFileDialogForm::Run(const std::vector<fs::path>& first, const std::string&
         GetWindowRect(owner, &area);
         if (Screen)
             monitor =
-                Screen->MonitorAt({area.Left + area.Width() / 2, area.Top + area.Height() / 2}).Bounds;
+                Screen->MonitorAt({area.Left + area.Width() / 2, area.Top + area.Height() / 2})
+                    .Bounds;
         ScaleForPPI(int(GetDpiForWindow(owner)));
     }
     int left = area.Left + (area.Width() - Width()) / 2;

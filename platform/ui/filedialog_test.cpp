@@ -478,7 +478,8 @@ TEST(FileDialogScale, TheDialogIsLaidOutAtItsOwnersScaleWithNothingClipped) {
         SCOPED_TRACE(testing::Message() << percent << " %");
         THeadlessApp app({4000, 3000}, 96);
         // The owner on a second monitor of the density of the scale.
-        app.Backend().SetMonitors({{{0, 0, 1000, 3000}, 96}, {{1000, 0, 4000, 3000}, PixelsPerInchOfScale(percent)}});
+        app.Backend().SetMonitors(
+            {{{0, 0, 1000, 3000}, 96}, {{1000, 0, 4000, 3000}, PixelsPerInchOfScale(percent)}});
 #ifndef _WIN32
         // The fonts of the Debian package (Windows has its own, which Wine lacks).
         SetFontProvider(CreateSystemFontProvider());

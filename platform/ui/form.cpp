@@ -51,7 +51,8 @@ TRect TCustomForm::BoundsAtScale(int fromPercent, int toPercent) const {
     if (!scaleAround_ && !Visible()) return r;
     const TRect around = scaleAround_ ? *scaleAround_ : BoundsRect();
     return TRect::FromSize(around.Left + around.Width() / 2 - r.Width() / 2,
-                           around.Top + around.Height() / 2 - r.Height() / 2, r.Width(), r.Height());
+                           around.Top + around.Height() / 2 - r.Height() / 2, r.Width(),
+                           r.Height());
 }
 
 void TCustomForm::CreateWnd() {

@@ -158,7 +158,9 @@ protected:
     // WM_DPICHANGED; a hidden form keeps its top-left corner.
     TRect BoundsAtScale(int fromPercent, int toPercent) const override;
     // A form takes the focus when shown, unless ShowWithoutActivating.
-    int ShowCommandOnCreate() const override { return showWithoutActivating_ ? SW_SHOWNA : SW_SHOW; }
+    int ShowCommandOnCreate() const override {
+        return showWithoutActivating_ ? SW_SHOWNA : SW_SHOW;
+    }
     void PaintWindow(HDC dc) override;
     virtual void Paint();
     virtual bool CloseQuery();
@@ -179,7 +181,7 @@ private:
     TFormStyle formStyle_ = fsNormal;
     TPosition position_ = poDesigned;
     int pixelsPerInch_ = 96;
-    int monitorDpi_ = 0;  // of the monitor the window is on (0 before it is made)
+    int monitorDpi_ = 0;                  // of the monitor the window is on (0 before it is made)
     const TRect* scaleAround_ = nullptr;  // while laid out for WM_DPICHANGED: its suggestion
     bool scaled_ = true;
     bool keyPreview_ = false;

@@ -132,7 +132,8 @@ void TMainMenu::Paint() {
             canvas.Brush.Style = bsClear;
             canvas.TextOut(r.Left + ScaleValue(kTitlePadding), y, caption.Text);
         } else {
-            DrawControlText(canvas, r.Left + ScaleValue(kTitlePadding), y, caption.Text, title->Enabled());
+            DrawControlText(canvas, r.Left + ScaleValue(kTitlePadding), y, caption.Text,
+                            title->Enabled());
             canvas.Font.SetColor(title->Enabled() ? Font().Color() : clGrayText);
         }
         DrawAccelUnderline(canvas, r.Left + ScaleValue(kTitlePadding), y, caption);

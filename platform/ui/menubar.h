@@ -1,8 +1,8 @@
 // TMainMenu: the menu bar of a form, a row of titles along the top of its client area,
 // each opening its items as a popup menu just below the title. F10 (or Alt pressed and
 // released) opens the first title, Alt with a title's access letter (the letter after "&"
-// in its caption, underlined: Alt+F for "&File") that title; while a menu is open, Left and Right move to the
-// neighbouring title's menu, and so does the pointer moving onto another title; a press
+// in its caption, underlined: Alt+F for "&File") that title; while a menu is open, Left and Right
+// move to the neighbouring title's menu, and so does the pointer moving onto another title; a press
 // on the open menu's own title closes it. Items may carry a short cut
 // (TMenuItem::SetShortCut: Ctrl+S, F3, ...): the form hands every key press to its main
 // menu first (IsShortCut), which runs the enabled item with that short cut, also when no

@@ -271,7 +271,8 @@ TEST_F(MainMenu, AltWithATitlesAccessLetterOpensItAndTypesNothing) {
     RunSteps({[&] {
                   screen.KeyDown(VK_MENU, native::kAlt);
                   screen.KeyDown('V', native::kAlt);
-                  screen.TypeSysChar('v');  // the character of the chord, as X11 and Windows send it
+                  screen.TypeSysChar(
+                      'v');  // the character of the chord, as X11 and Windows send it
                   screen.KeyUp('V', native::kAlt);
                   screen.KeyUp(VK_MENU);
               },
@@ -287,7 +288,8 @@ TEST_F(MainMenu, AltWithATitlesAccessLetterOpensItAndTypesNothing) {
     RunSteps({[&] { Press('E'); }, [&] { open = bar->OpenIndex(); }});
     EXPECT_EQ(open, -1);
     // Underlined: the title is drawn without its "&".
-    EXPECT_EQ(bar->TitleRect(1).Width(), bar->TitleRect(0).Width());  // "File" and "Edit", 4 letters
+    EXPECT_EQ(bar->TitleRect(1).Width(),
+              bar->TitleRect(0).Width());  // "File" and "Edit", 4 letters
 }
 
 }  // namespace

@@ -207,9 +207,9 @@ TMenuWindow::TMenuWindow(TPopupMenu& popup, const std::vector<TMenuItem*>& items
     size_ = {width, height};
 
     // The top-left corner at the point, moved as little as needed to be on its monitor.
-    const TRect monitor = Screen ? Screen->MonitorAt(at).Bounds
-                                 : TRect{0, 0, GetSystemMetrics(SM_CXSCREEN),
-                                         GetSystemMetrics(SM_CYSCREEN)};
+    const TRect monitor =
+        Screen ? Screen->MonitorAt(at).Bounds
+               : TRect{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     int x = std::max(monitor.Left, std::min(at.X, monitor.Right - width));
     int y = std::max(monitor.Top, std::min(at.Y, monitor.Bottom - height));
     hwnd_ = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, "", WS_POPUP, x, y, width, height,
@@ -335,7 +335,8 @@ void TMenuWindow::KeyDown(int key) {
 void TMenuWindow::AccessKey(uint32_t ch) {
     std::vector<int> matches;
     for (size_t i = 0; i < entries_.size(); ++i)
-        if (Selectable(int(i)) && IsAccel(ch, entries_[i].item->Caption())) matches.push_back(int(i));
+        if (Selectable(int(i)) && IsAccel(ch, entries_[i].item->Caption()))
+            matches.push_back(int(i));
     if (matches.size() == 1) {
         SetHighlight(matches[0]);
         Choose(matches[0]);
@@ -425,7 +426,8 @@ void TMenuWindow::Paint(HWND hwnd) {
                            entry.rect.Left + canvas.ScaleValue(kMenuTextLeft), entry.rect.Bottom},
                           text);
         if (entry.shortCut.empty()) continue;
-        int x = entry.rect.Right - canvas.ScaleValue(kMenuTextRight) - canvas.TextWidth(entry.shortCut);
+        int x =
+            entry.rect.Right - canvas.ScaleValue(kMenuTextRight) - canvas.TextWidth(entry.shortCut);
         int y = entry.rect.Top + (entry.rect.Height() - canvas.TextHeight(entry.shortCut)) / 2;
         if (!enabled && !highlighted) {
             DrawControlText(canvas, x, y, entry.shortCut, false);

@@ -9,8 +9,8 @@
 // chooses it, and Escape or a click outside the menu closes it without running anything.
 // A caption's "&" underlines the letter after it, its access letter: typing that letter
 // (with or without Alt) chooses the command; with several commands of that letter it
-// moves the highlight among them. Timers keep firing in the menu's loop. The menu is drawn at the scale of the
-// monitor it opens on (TScreen::ScalePercentFor), its font in points at that scale.
+// moves the highlight among them. Timers keep firing in the menu's loop. The menu is drawn at the
+// scale of the monitor it opens on (TScreen::ScalePercentFor), its font in points at that scale.
 //
 // In detail: a command is chosen by releasing the left or right button over it (wherever
 // the press was); a release over a separator, a disabled item or outside the menu chooses

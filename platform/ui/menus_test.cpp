@@ -320,10 +320,12 @@ TEST_F(Menus, TimersFireWhileTheMenuIsOpen) {
 
 TEST_F(Menus, AHandlersExceptionWhileTheMenuIsOpenIsHandledAndTheMenuStays) {
     std::vector<std::string> handled;
-    Application->OnException = [&](TObject*, const std::exception& e) { handled.push_back(e.what()); };
+    Application->OnException = [&](TObject*, const std::exception& e) {
+        handled.push_back(e.what());
+    };
     TThrowingWindow thrower;
-    Steps({[&] { Press(VK_DOWN); }, [&] { thrower.PostThrow(); },
-           [&] { Press(VK_DOWN); }, [&] { Press(VK_RETURN); }});
+    Steps({[&] { Press(VK_DOWN); }, [&] { thrower.PostThrow(); }, [&] { Press(VK_DOWN); },
+           [&] { Press(VK_RETURN); }});
     menu->Popup(200, 150);
     EXPECT_EQ(handled, (std::vector<std::string>{"thrown"}));
     EXPECT_EQ(ran, (std::vector<std::string>{"Users Manual"}));

@@ -77,9 +77,9 @@ constexpr UINT WM_MBUTTONDOWN = 0x0207;
 constexpr UINT WM_MBUTTONUP = 0x0208;
 constexpr UINT WM_MOUSELAST = 0x0209;
 // The wheel: sent to the window under the pointer, and passed on to its parent by a
-// window that does not scroll. wParam: the key state in the low half (MK_...), the distance turned in the
-// high half (signed, WHEEL_DELTA a notch; positive away from the user, or to the right
-// for WM_MOUSEHWHEEL); lParam: the pointer on the screen.
+// window that does not scroll. wParam: the key state in the low half (MK_...), the distance turned
+// in the high half (signed, WHEEL_DELTA a notch; positive away from the user, or to the right for
+// WM_MOUSEHWHEEL); lParam: the pointer on the screen.
 constexpr UINT WM_MOUSEWHEEL = 0x020A;
 constexpr UINT WM_MOUSEHWHEEL = 0x020E;
 constexpr int WHEEL_DELTA = 120;
@@ -127,9 +127,21 @@ constexpr LPARAM MAKELPARAM(int low, int high) {
 constexpr WPARAM MAKEWPARAM(int low, int high) {
     return WPARAM(uint32_t(uint16_t(low)) | (uint32_t(uint16_t(high)) << 16));
 }
-constexpr int GET_X_LPARAM(LPARAM lp) { return int16_t(uint16_t(uint32_t(lp) & 0xFFFF)); }
-constexpr int GET_Y_LPARAM(LPARAM lp) { return int16_t(uint16_t((uint32_t(lp) >> 16) & 0xFFFF)); }
-constexpr int GET_WHEEL_DELTA_WPARAM(WPARAM wp) { return int16_t(uint16_t((uint32_t(wp) >> 16) & 0xFFFF)); }
-constexpr unsigned GET_KEYSTATE_WPARAM(WPARAM wp) { return unsigned(wp & 0xFFFF); }
-constexpr TPoint PointFromLParam(LPARAM lp) { return {GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}; }
-constexpr LPARAM PointToLParam(TPoint p) { return MAKELPARAM(p.X, p.Y); }
+constexpr int GET_X_LPARAM(LPARAM lp) {
+    return int16_t(uint16_t(uint32_t(lp) & 0xFFFF));
+}
+constexpr int GET_Y_LPARAM(LPARAM lp) {
+    return int16_t(uint16_t((uint32_t(lp) >> 16) & 0xFFFF));
+}
+constexpr int GET_WHEEL_DELTA_WPARAM(WPARAM wp) {
+    return int16_t(uint16_t((uint32_t(wp) >> 16) & 0xFFFF));
+}
+constexpr unsigned GET_KEYSTATE_WPARAM(WPARAM wp) {
+    return unsigned(wp & 0xFFFF);
+}
+constexpr TPoint PointFromLParam(LPARAM lp) {
+    return {GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+}
+constexpr LPARAM PointToLParam(TPoint p) {
+    return MAKELPARAM(p.X, p.Y);
+}

@@ -136,20 +136,23 @@ TEST_F(MessageBox, YAndNPressYesAndNoAloneOrWithAlt) {
     const std::vector<TCase> cases = {
         {"y", [&] { screen.PressKey('Y', 'y'); }, IDYES},
         {"n", [&] { screen.PressKey('N', 'n'); }, IDNO},
-        {"Alt+N", [&] {
+        {"Alt+N",
+         [&] {
              screen.KeyDown('N', native::kAlt);
              screen.TypeSysChar('n');
              screen.KeyUp('N', native::kAlt);
-         }, IDNO},
+         },
+         IDNO},
         {"Shift+Y", [&] { screen.PressKey('Y', 'Y', native::kShift); }, IDYES},
     };
     for (const TCase& c : cases)
         EXPECT_EQ(Ask(MB_YESNOCANCEL, c.answer), c.expected) << c.how;
     // Another letter answers nothing: Escape does, later.
-    EXPECT_EQ(Ask(MB_YESNOCANCEL, [&] {
-                  screen.PressKey('Q', 'q');
-                  screen.After(10, [&] { screen.PressKey(VK_ESCAPE); });
-              }),
+    EXPECT_EQ(Ask(MB_YESNOCANCEL,
+                  [&] {
+                      screen.PressKey('Q', 'q');
+                      screen.After(10, [&] { screen.PressKey(VK_ESCAPE); });
+                  }),
               IDCANCEL);
 }
 

@@ -14,9 +14,9 @@
 #include "platform/ui/menus.h"
 #include "platform/ui/msgbox.h"
 #include "platform/ui/panel.h"
+#include "platform/ui/screen.h"
 #include "platform/ui/scrollbar.h"
 #include "platform/ui/stylepainter.h"
-#include "platform/ui/screen.h"
 #include "tests/support/headless_app.h"
 
 namespace {
@@ -65,9 +65,11 @@ void ExpectLaidOutAt(const TDesignForm& f, int percent) {
     EXPECT_EQ(f.ClientHeight(), ScaleLength(322, percent));
     EXPECT_EQ(f.Check->BoundsRect(), ScaleRect(kCheckDesign, percent));
     EXPECT_EQ(f.Ok->BoundsRect(), ScaleRect(kOkDesign, percent));  // anchors moved nothing
-    EXPECT_EQ(f.Title->BoundsRect(), (TRect{0, 0, ScaleLength(537, percent), ScaleLength(20, percent)}));
-    for (const TControl* c : {static_cast<const TControl*>(&f), static_cast<const TControl*>(f.Check),
-                              static_cast<const TControl*>(f.Caption)}) {
+    EXPECT_EQ(f.Title->BoundsRect(),
+              (TRect{0, 0, ScaleLength(537, percent), ScaleLength(20, percent)}));
+    for (const TControl* c :
+         {static_cast<const TControl*>(&f), static_cast<const TControl*>(f.Check),
+          static_cast<const TControl*>(f.Caption)}) {
         EXPECT_EQ(c->ScalePercent(), percent);
         EXPECT_EQ(c->Font().Size(), 8);
         EXPECT_EQ(c->Font().PixelsPerInch(), PixelsPerInchOfScale(percent));
@@ -82,8 +84,9 @@ void ExpectLaidOutAt(const TDesignForm& f, int percent) {
 TEST(FormScale, AFormLaysItsDesignOutForTheDensityOfItsMonitorBeforeOnCreate) {
     const struct {
         int ppi, percent, fontHeight;
-    } cases[] = {{96, 100, -11}, {120, 125, -13}, {144, 150, -16}, {192, 200, -21}, {288, 300, -32},
-                 {110, 125, -13}};  // a density between the steps takes the nearest quarter
+    } cases[] = {
+        {96, 100, -11},  {120, 125, -13}, {144, 150, -16}, {192, 200, -21},
+        {288, 300, -32}, {110, 125, -13}};  // a density between the steps takes the nearest quarter
     for (const auto& c : cases) {
         THeadlessApp app({4000, 3000}, c.ppi);
         auto* f = New<TDesignForm>(Application);
@@ -293,14 +296,16 @@ TEST(FormScale, AListScalesItsColumnsAndScrollBarWithItself) {
     list->AddColumn("Size", 60, taRightJustify);
     list->SetParent(f);  // from here on at 200 %
     list->SetBounds(10, 10, 500, 300);
-    for (int i = 0; i < 40; ++i) list->Add("Row " + std::to_string(i), {std::to_string(i)});
+    for (int i = 0; i < 40; ++i)
+        list->Add("Row " + std::to_string(i), {std::to_string(i)});
     f->Show();
     app.Run();
     EXPECT_EQ(list->Columns()[0].Width, 240);
     EXPECT_EQ(list->Columns()[1].Width, 120);
     ASSERT_TRUE(list->ScrollBarVisible());
     EXPECT_EQ(list->ScrollBar()->Width(), 32);
-    EXPECT_EQ(list->HeaderRect(), (TRect{4, 4, 500 - 4 - 32, 4 + list->Font().Face().Metrics().Height() + 8}));
+    EXPECT_EQ(list->HeaderRect(),
+              (TRect{4, 4, 500 - 4 - 32, 4 + list->Font().Face().Metrics().Height() + 8}));
     EXPECT_EQ(list->RowHeight(), list->Font().Face().Metrics().Height() + 6);
     f->Free();
 }

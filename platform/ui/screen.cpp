@@ -7,9 +7,15 @@
 
 TScreen* Screen = nullptr;
 
-int TScreen::Width() const { return GetSystemMetrics(SM_CXSCREEN); }
-int TScreen::Height() const { return GetSystemMetrics(SM_CYSCREEN); }
-int TScreen::PixelsPerInch() const { return native::Backend().PixelsPerInch(); }
+int TScreen::Width() const {
+    return GetSystemMetrics(SM_CXSCREEN);
+}
+int TScreen::Height() const {
+    return GetSystemMetrics(SM_CYSCREEN);
+}
+int TScreen::PixelsPerInch() const {
+    return native::Backend().PixelsPerInch();
+}
 
 TPoint TScreen::CursorPos() const {
     TPoint p;
@@ -35,5 +41,9 @@ std::vector<TRect> TScreen::MonitorBounds() const {
     return bounds;
 }
 
-void TScreen::AddForm(TCustomForm* form) { forms_.push_back(form); }
-void TScreen::RemoveForm(TCustomForm* form) { std::erase(forms_, form); }
+void TScreen::AddForm(TCustomForm* form) {
+    forms_.push_back(form);
+}
+void TScreen::RemoveForm(TCustomForm* form) {
+    std::erase(forms_, form);
+}

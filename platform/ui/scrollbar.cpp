@@ -8,8 +8,8 @@
 namespace {
 
 constexpr uintptr_t kRepeatTimer = 1;
-constexpr UINT kRepeatDelay = 350;     // from the press to the first repeat
-constexpr UINT kRepeatInterval = 50;   // between repeats
+constexpr UINT kRepeatDelay = 350;    // from the press to the first repeat
+constexpr UINT kRepeatInterval = 50;  // between repeats
 // At 100 %.
 constexpr int kDefaultThickness = 16;  // the classic bar
 constexpr int kMinThumbTrack = 8;      // a shorter track shows no thumb

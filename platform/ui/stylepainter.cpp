@@ -369,7 +369,8 @@ void DrawGauge(TCanvas& canvas, const TRect& rect, TGaugeKind kind, int percent,
             done = {face.Left, face.Top, face.Left + face.Width() * percent / 100, face.Bottom};
             break;
         case gkVerticalBar:
-            done = {face.Left, face.Bottom - face.Height() * percent / 100, face.Right, face.Bottom};
+            done = {face.Left, face.Bottom - face.Height() * percent / 100, face.Right,
+                    face.Bottom};
             break;
         case gkPie:
             DrawPie(canvas, face, percent, fore, back);

@@ -23,9 +23,8 @@ TBitmap Blank(int size) {
 // The round radio button as designed at 96 pixels per inch: 'o' the outer ring, 'i' the
 // inner ring, 'w' the inside, 'd' the dot.
 constexpr const char* kRadioDesign[12] = {
-    "....oooo....", "..ooiiiioo..", ".oiiwwwwiio.", ".oiwwwwwwio.",
-    "oiwwwddwwwio", "oiwwddddwwio", "oiwwddddwwio", "oiwwwddwwwio",
-    ".oiwwwwwwio.", ".oiiwwwwiio.", "..ooiiiioo..", "....oooo....",
+    "....oooo....", "..ooiiiioo..", ".oiiwwwwiio.", ".oiwwwwwwio.", "oiwwwddwwwio", "oiwwddddwwio",
+    "oiwwddddwwio", "oiwwwddwwwio", ".oiwwwwwwio.", ".oiiwwwwiio.", "..ooiiiioo..", "....oooo....",
 };
 
 TEST(StylePainter, AtFullSizeTheRadioButtonIsItsDesign) {
@@ -36,11 +35,20 @@ TEST(StylePainter, AtFullSizeTheRadioButtonIsItsDesign) {
             const bool upperLeft = col + row < 11 || (col + row == 11 && row < col);
             TColor expected = kBackground;
             switch (kRadioDesign[row][col]) {
-                case 'o': expected = upperLeft ? clBtnShadow : clBtnHighlight; break;
-                case 'i': expected = upperLeft ? cl3DDkShadow : cl3DLight; break;
-                case 'w': expected = clWindow; break;
-                case 'd': expected = clWindowText; break;
-                default: break;
+                case 'o':
+                    expected = upperLeft ? clBtnShadow : clBtnHighlight;
+                    break;
+                case 'i':
+                    expected = upperLeft ? cl3DDkShadow : cl3DLight;
+                    break;
+                case 'w':
+                    expected = clWindow;
+                    break;
+                case 'd':
+                    expected = clWindowText;
+                    break;
+                default:
+                    break;
             }
             EXPECT_EQ(b.Pixel(col + 1, row + 1), ColorToRGB(expected)) << col << "," << row;
         }
@@ -154,7 +162,8 @@ TEST(StylePainter, EdgesAndFocusRectanglesAreALineWideAtEveryScale) {
         EXPECT_GT(inverted, 0);
         DrawFocus(f.Canvas(), {2, 2, 18, 18});
         for (int y = 0; y < 20; ++y)
-            for (int x = 0; x < 20; ++x) ASSERT_EQ(f.Pixel(x, y), kBackground);
+            for (int x = 0; x < 20; ++x)
+                ASSERT_EQ(f.Pixel(x, y), kBackground);
     }
 }
 

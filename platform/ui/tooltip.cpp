@@ -88,8 +88,8 @@ LRESULT TToolTip::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             TCanvas& canvas = DCCanvas(dc);
             TRect client;
             GetClientRect(hwnd, &client);
-            int border = native::ScaleLength(kBorder, native::ScalePercentForPixelsPerInch(
-                                                          int(GetDpiForWindow(hwnd))));
+            int border = native::ScaleLength(
+                kBorder, native::ScalePercentForPixelsPerInch(int(GetDpiForWindow(hwnd))));
             canvas.Brush.Style = bsSolid;
             canvas.Brush.Color = clInfoText;
             canvas.FillRect(client);

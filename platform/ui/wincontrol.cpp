@@ -502,7 +502,8 @@ void TWinControl::Dispatch(TMessage& m) {
             // A control that takes no text (a button) leaves the letter to the form: it
             // may be a button's access letter.
             if (!(Perform(WM_GETDLGCODE, 0, 0) & (DLGC_WANTCHARS | DLGC_WANTALLKEYS)))
-                if (TWinControl* form = ParentForm(); form && form->Broadcast(CM_DIALOGCHAR, m.WParam, 0))
+                if (TWinControl* form = ParentForm();
+                    form && form->Broadcast(CM_DIALOGCHAR, m.WParam, 0))
                     break;
             char key = char(m.WParam);
             KeyPress(key);
@@ -510,7 +511,8 @@ void TWinControl::Dispatch(TMessage& m) {
         }
         case WM_SYSCHAR:
             // Alt with a letter: an access letter, never text.
-            if (TWinControl* form = ParentForm(); form && form->Broadcast(CM_DIALOGCHAR, m.WParam, 0))
+            if (TWinControl* form = ParentForm();
+                form && form->Broadcast(CM_DIALOGCHAR, m.WParam, 0))
                 break;
             DefaultHandler(m);
             break;

@@ -13,9 +13,9 @@
 // (DLGC_WANTALLKEYS, DLGC_WANTTAB, DLGC_WANTARROWS) go to its form as CM_DIALOGKEY, which
 // presses the default or cancel button or moves the focus. A character typed with Alt
 // (WM_SYSCHAR), or typed at a control that takes no text (no DLGC_WANTCHARS), goes through
-// the form's controls as CM_DIALOGCHAR first: a button whose access letter it is clicks. A left press on a control
-// that is a tab stop gives it the focus. Hiding or disabling the control that holds the
-// focus hands the focus to its form, so keys keep reaching the form.
+// the form's controls as CM_DIALOGCHAR first: a button whose access letter it is clicks. A left
+// press on a control that is a tab stop gives it the focus. Hiding or disabling the control that
+// holds the focus hands the focus to its form, so keys keep reaching the form.
 #pragma once
 
 #include <vector>

@@ -47,7 +47,8 @@ int SecondsFromNow(const std::string& text) {
     localtime_r(&now, &local);
     char date[64];
     std::strftime(date, sizeof date, "%A %B %Y", &local);
-    if (std::string(weekday) + " " + month + " " + std::to_string(year) != date || day != local.tm_mday)
+    if (std::string(weekday) + " " + month + " " + std::to_string(year) != date ||
+        day != local.tm_mday)
         return -1;
     int shown = hours * 3600 + minutes * 60 + seconds;
     int actual = local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec;
@@ -63,12 +64,14 @@ protected:
     ztest::TChildProcess launcher;
 
     void SetUp() override {
-        bool haveTools = ztest::ProgramOnPath("dbus-daemon") && ztest::ProgramOnPath("dbus-send") &&
-                         access(kLauncher, X_OK) == 0 &&
-                         std::system((std::string(kPython) + " -c 'import pyatspi' 2>/dev/null").c_str()) == 0;
+        bool haveTools =
+            ztest::ProgramOnPath("dbus-daemon") && ztest::ProgramOnPath("dbus-send") &&
+            access(kLauncher, X_OK) == 0 &&
+            std::system((std::string(kPython) + " -c 'import pyatspi' 2>/dev/null").c_str()) == 0;
         if (!haveTools) {
             if (ztest::XToolsRequired())
-                FAIL() << "dbus, at-spi2-core or python3-pyatspi is not installed (ZT_REQUIRE_X_TOOLS is set)";
+                FAIL() << "dbus, at-spi2-core or python3-pyatspi is not installed "
+                          "(ZT_REQUIRE_X_TOOLS is set)";
             GTEST_SKIP() << "dbus, at-spi2-core or python3-pyatspi is not installed";
         }
         ztest::TProgramFixture::SetUp();
@@ -114,7 +117,8 @@ protected:
             ASSERT_TRUE(WaitFor([&] { return !RootProperty("AT_SPI_BUS").empty(); }, 20000ms))
                 << "the accessibility bus was not named on the root window";
         } else {
-            ASSERT_TRUE(WaitFor([&] { return LauncherRuns(); }, 20000ms)) << "the launcher did not start";
+            ASSERT_TRUE(WaitFor([&] { return LauncherRuns(); }, 20000ms))
+                << "the launcher did not start";
         }
     }
 
@@ -124,9 +128,9 @@ protected:
         unsigned long count = 0, after = 0;
         unsigned char* data = nullptr;
         std::string value;
-        if (XGetWindowProperty(display, DefaultRootWindow(display), XInternAtom(display, name, False), 0,
-                               1024, False, AnyPropertyType, &type, &format, &count, &after,
-                               &data) == Success &&
+        if (XGetWindowProperty(display, DefaultRootWindow(display),
+                               XInternAtom(display, name, False), 0, 1024, False, AnyPropertyType,
+                               &type, &format, &count, &after, &data) == Success &&
             data && format == 8)
             value.assign(reinterpret_cast<char*>(data), count);
         if (data) XFree(data);
@@ -151,7 +155,8 @@ protected:
     }
 
     bool LauncherRuns() {
-        return Run("dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus "
+        return Run("dbus-send --session --print-reply --dest=org.freedesktop.DBus "
+                   "/org/freedesktop/DBus "
                    "org.freedesktop.DBus.NameHasOwner string:org.a11y.Bus")
                    .find("boolean true") != std::string::npos;
     }
@@ -159,7 +164,8 @@ protected:
     // The reader's answer lines, split at tabs.
     TLines Reader(const std::string& arguments) {
         const std::string script = ZT_ATSPI_READER_PATH;
-        std::istringstream output(Run(std::string(kPython) + " " + script + " " + arguments + " 2>&1"));
+        std::istringstream output(
+            Run(std::string(kPython) + " " + script + " " + arguments + " 2>&1"));
         TLines lines;
         for (std::string line; std::getline(output, line);) {
             std::vector<std::string> fields;
@@ -216,7 +222,8 @@ TEST_F(ScreenReader, FindsTheClockReadsItsTimeInWordsAndHearsItChange) {
     EXPECT_TRUE(off >= 0 && off <= 3) << "the name is not the time in words: " << (*window)[2];
     EXPECT_EQ((*window)[3], "Tarvo's Binary Clock");
     EXPECT_EQ((*window)[4], std::to_string(bounds.Left) + "," + std::to_string(bounds.Top) + "," +
-                                std::to_string(bounds.Width()) + "," + std::to_string(bounds.Height()));
+                                std::to_string(bounds.Width()) + "," +
+                                std::to_string(bounds.Height()));
     EXPECT_EQ((*window)[5], "0");
     EXPECT_NE((*window)[6].find("showing"), std::string::npos);
     EXPECT_NE((*window)[6].find("visible"), std::string::npos);
@@ -299,7 +306,8 @@ TEST_F(ScreenReader, WithoutAccessibilityTheClockNeverStartsTheLauncher) {
     StartSessionBus();
     // Everything on the session bus, as it happens: the clock's question to the launcher,
     // and the bus's answer.
-    FILE* monitor = popen(("env 'DBUS_SESSION_BUS_ADDRESS=" + busAddress + "' dbus-monitor --session").c_str(), "r");
+    FILE* monitor = popen(
+        ("env 'DBUS_SESSION_BUS_ADDRESS=" + busAddress + "' dbus-monitor --session").c_str(), "r");
     ASSERT_NE(monitor, nullptr);
     Start(Environment());
     // The launcher could be started on demand (its service file is installed); asked
@@ -308,7 +316,8 @@ TEST_F(ScreenReader, WithoutAccessibilityTheClockNeverStartsTheLauncher) {
     for (std::string line; !answered;) {
         line = ztest::ReadLineFrom(fileno(monitor), 10000);
         if (line.empty()) break;
-        answered = line.find("error_name=org.freedesktop.DBus.Error.NameHasNoOwner") != std::string::npos;
+        answered =
+            line.find("error_name=org.freedesktop.DBus.Error.NameHasNoOwner") != std::string::npos;
     }
     EXPECT_TRUE(answered) << "the clock did not ask the launcher, or asked it to start";
     EXPECT_FALSE(LauncherRuns());

@@ -26,10 +26,11 @@ std::string ReadAll(const std::string& path) {
 // Runs program with arguments (shell words) without a display.
 TRun Execute(const std::string& program, const std::string& arguments) {
     const std::string base = testing::TempDir() + "/cmdline_" + std::to_string(getpid());
-    const std::string command = "env -u DISPLAY " + program + " " + arguments + " > " + base +
-                                ".out 2> " + base + ".err";
+    const std::string command =
+        "env -u DISPLAY " + program + " " + arguments + " > " + base + ".out 2> " + base + ".err";
     const int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadAll(base + ".out"), ReadAll(base + ".err")};
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadAll(base + ".out"),
+            ReadAll(base + ".err")};
 }
 
 struct TProgram {

@@ -26,7 +26,9 @@ using ztest::WaitFor;
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 
-std::string At(int x, int y) { return std::to_string(x) + " " + std::to_string(y); }
+std::string At(int x, int y) {
+    return std::to_string(x) + " " + std::to_string(y);
+}
 
 // The clock under a window manager chosen by the test's parameter.
 class Desktop : public ztest::TProgramFixture {
@@ -58,9 +60,9 @@ protected:
         unsigned long count = 0, after = 0;
         unsigned char* data = nullptr;
         std::string name;
-        if (XGetWindowProperty(display, w, XInternAtom(display, "_NET_WM_NAME", False), 0, 1024, False,
-                               XInternAtom(display, "UTF8_STRING", False), &type, &format, &count, &after,
-                               &data) == Success &&
+        if (XGetWindowProperty(display, w, XInternAtom(display, "_NET_WM_NAME", False), 0, 1024,
+                               False, XInternAtom(display, "UTF8_STRING", False), &type, &format,
+                               &count, &after, &data) == Success &&
             data)
             name.assign(reinterpret_cast<char*>(data), count);
         if (data) XFree(data);
@@ -75,7 +77,8 @@ protected:
     }
     Window WaitForTitled(const std::string& title) {
         Window w = 0;
-        EXPECT_TRUE(WaitFor([&] { return (w = FindTitled(title)) != 0; }, 10000ms)) << "no window " << title;
+        EXPECT_TRUE(WaitFor([&] { return (w = FindTitled(title)) != 0; }, 10000ms))
+            << "no window " << title;
         return w;
     }
     // Opens the menu with a click on the face, and Settings with the keyboard.
@@ -103,19 +106,23 @@ TEST_P(DesktopUnder, DialogsOpenAboveAndBelowTheClockWithoutTheirFramesCoveringI
         Store("viewertop", clockTop);
         Window clockWindow = StartClock();
         ASSERT_NE(clockWindow, 0u);
-        ASSERT_TRUE(WaitFor([&] { return Geometry(clockWindow).TopLeft() == TPoint{400, clockTop}; }))
-            << Geometry(clockWindow).Left << "," << Geometry(clockWindow).Top;
+        ASSERT_TRUE(WaitFor([&] {
+            return Geometry(clockWindow).TopLeft() == TPoint{400, clockTop};
+        })) << Geometry(clockWindow).Left
+            << "," << Geometry(clockWindow).Top;
         Window dialog = OpenSettings(clockWindow);
         ASSERT_NE(dialog, 0u);
         // Framed by now: the window manager has said how.
-        ASSERT_TRUE(WaitFor([&] { return FrameExtents(dialog)[2] > 0; })) << "no _NET_FRAME_EXTENTS";
+        ASSERT_TRUE(WaitFor([&] { return FrameExtents(dialog)[2] > 0; }))
+            << "no _NET_FRAME_EXTENTS";
         const TRect clock = OuterGeometry(clockWindow);
         TRect outer;
         EXPECT_TRUE(WaitFor([&] {
             outer = OuterGeometry(dialog);
             return outer.Intersect(clock).IsEmpty();
-        })) << "the dialog's frame " << outer.Left << "," << outer.Top << "-" << outer.Right << ","
-            << outer.Bottom << " covers the clock at " << clock.Left << "," << clock.Top;
+        })) << "the dialog's frame "
+            << outer.Left << "," << outer.Top << "-" << outer.Right << "," << outer.Bottom
+            << " covers the clock at " << clock.Left << "," << clock.Top;
         if (clockTop == 600) {
             EXPECT_EQ(outer.Bottom, clock.Top - 10);
         } else {
@@ -131,7 +138,8 @@ TEST_P(DesktopUnder, DialogsOpenAboveAndBelowTheClockWithoutTheirFramesCoveringI
         })) << "the minimised dialog stayed away";
         // It comes back with the keyboard (the window manager may take a moment to hand it
         // over), so Escape reaches it.
-        EXPECT_TRUE(WaitFor([&] { return FocusWindow() == dialog; })) << "the dialog came back without the keyboard";
+        EXPECT_TRUE(WaitFor([&] { return FocusWindow() == dialog; }))
+            << "the dialog came back without the keyboard";
         Xdotool("key Escape");
         EXPECT_TRUE(WaitFor([&] { return FindTitled("Clock Settings") == 0; }));
         Terminate();
@@ -192,7 +200,8 @@ TEST_F(Desktop, TheKeyboardOpensTheMenuAtTheClocksCornerAndChoosesSettings) {
     Xdotool("key Escape");
     ASSERT_TRUE(WaitFor([&] { return FindMenu() == 0; }));
     ASSERT_TRUE(WaitFor([&] { return FocusWindow() == clockWindow; }))
-        << "the click did not focus the clock: the focus is on " << FocusWindow() << ", not " << clockWindow;
+        << "the click did not focus the clock: the focus is on " << FocusWindow() << ", not "
+        << clockWindow;
     Xdotool("mousemove 900 700 key shift+F10");
     Window menu = 0;
     ASSERT_TRUE(WaitFor([&] { return (menu = FindMenu()) != 0; })) << "Shift+F10 opened no menu";
@@ -233,7 +242,8 @@ TEST_F(Desktop, RestingThePointerOnTheClockShowsTheTimeInWords) {
     EXPECT_LE(std::abs(actual - shown) % 86400, 3) << text;
     char date[64];
     std::strftime(date, sizeof date, "%A %B %Y", &local);
-    EXPECT_EQ(std::string(match[4]) + " " + std::string(match[6]) + " " + std::string(match[7]), date);
+    EXPECT_EQ(std::string(match[4]) + " " + std::string(match[6]) + " " + std::string(match[7]),
+              date);
     EXPECT_EQ(std::stoi(match[5]), local.tm_mday);
     // Kept up to date while it shows.
     EXPECT_TRUE(WaitFor([&] { return NetName(tip) != text; })) << "the time did not move on";
@@ -260,7 +270,9 @@ protected:
     bool IsMainTitle(const std::string& title) const override {
         return title.find(" - zentick-hexedit") != std::string::npos;
     }
-    std::string InstanceName() const override { return "zentick-hexedit"; }
+    std::string InstanceName() const override {
+        return "zentick-hexedit";
+    }
     void SetUp() override {
         if (ProgramPath().empty()) GTEST_SKIP() << "zentick-hexedit is not built";
         ztest::TProgramFixture::SetUp();
@@ -270,7 +282,8 @@ protected:
         dir = pattern;
         file = dir / "sample.bin";
         std::ofstream out(file, std::ios::binary);
-        for (int i = 0; i < 4096; ++i) out.put(char(i * 7));
+        for (int i = 0; i < 4096; ++i)
+            out.put(char(i * 7));
     }
     void TearDown() override {
         ztest::TProgramFixture::TearDown();
@@ -287,8 +300,8 @@ protected:
     // The pixels of a part of a window.
     std::vector<unsigned long> Pixels(Window w, const TRect& r) {
         std::vector<unsigned long> pixels;
-        XImage* image = XGetImage(display, w, r.Left, r.Top, unsigned(r.Width()), unsigned(r.Height()),
-                                  AllPlanes, ZPixmap);
+        XImage* image = XGetImage(display, w, r.Left, r.Top, unsigned(r.Width()),
+                                  unsigned(r.Height()), AllPlanes, ZPixmap);
         if (!image) return pixels;
         for (int y = 0; y < r.Height(); ++y)
             for (int x = 0; x < r.Width(); ++x)
@@ -331,7 +344,8 @@ TEST_F(HexEditorKeys, TheWheelScrollsTheEditorAndBack) {
     Xdotool("click 5");  // a notch down
     ASSERT_TRUE(WaitFor([&] { return Pixels(w, rows) != before; })) << "the wheel did not scroll";
     Xdotool("click 4");  // and back up
-    EXPECT_TRUE(WaitFor([&] { return Pixels(w, rows) == before; })) << "the wheel did not scroll back";
+    EXPECT_TRUE(WaitFor([&] { return Pixels(w, rows) == before; }))
+        << "the wheel did not scroll back";
 }
 
 }  // namespace

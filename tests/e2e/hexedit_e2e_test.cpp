@@ -2,9 +2,9 @@
 // given on the command line, type into it, save with Ctrl+S, undo, save, redo, save again
 // and quit with Ctrl+Q; open a 4 GiB file, go to its end, change its last byte and save
 // it in place; end it with SIGTERM and find the unsaved edits offered again.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -41,7 +41,9 @@ protected:
         return {};
 #endif
     }
-    std::string InstanceName() const override { return "zentick-hexedit"; }
+    std::string InstanceName() const override {
+        return "zentick-hexedit";
+    }
     bool IsMainTitle(const std::string& title) const override {
         const std::string suffix = " - zentick-hexedit";
         return title.size() > suffix.size() &&
@@ -86,7 +88,8 @@ TEST_F(HexEditProgram, TypedUndoneAndRedoneBytesAreSavedAndCtrlQEnds) {
     // its dialogs.
     EXPECT_EQ(IconSizes(w), (std::vector<std::string>{"16x16", "32x32", "48x48", "64x64"}));
     Xdotool("key --delay 50 ctrl+f");
-    ASSERT_TRUE(WaitFor([&] { return FindTitled("Find") != 0; })) << "no Find dialog of the hex editor";
+    ASSERT_TRUE(WaitFor([&] { return FindTitled("Find") != 0; }))
+        << "no Find dialog of the hex editor";
     Xdotool("key --delay 50 Escape");
     ASSERT_TRUE(WaitFor([&] { return FindTitled("Find") == 0 && FocusWindow() == w; }));
     // The cursor starts on the first byte, in the characters panel.

@@ -50,7 +50,8 @@ protected:
     void ChooseWithKeys(int downs) {
         ASSERT_NE(OpenMenu(), 0u);
         std::string keys;
-        for (int i = 0; i < downs; ++i) keys += " Down";
+        for (int i = 0; i < downs; ++i)
+            keys += " Down";
         Xdotool("key --delay 50" + keys + " Return");
     }
     Window WaitForTitled(const std::string& title) {
@@ -69,8 +70,10 @@ protected:
         unsigned char* data = nullptr;
         std::vector<Window> windows;
         if (XGetWindowProperty(display, DefaultRootWindow(display),
-                               XInternAtom(display, "_NET_CLIENT_LIST_STACKING", False), 0, 1024, False, XA_WINDOW,
-                               &type, &format, &count, &after, &data) == Success && data) {
+                               XInternAtom(display, "_NET_CLIENT_LIST_STACKING", False), 0, 1024,
+                               False, XA_WINDOW, &type, &format, &count, &after,
+                               &data) == Success &&
+            data) {
             auto* ids = reinterpret_cast<Window*>(data);
             windows.assign(ids, ids + count);
             XFree(data);
@@ -79,7 +82,8 @@ protected:
     }
     bool StackedAbove(Window upper, Window lower) {
         std::vector<Window> order = Stacking();
-        auto u = std::find(order.begin(), order.end(), upper), l = std::find(order.begin(), order.end(), lower);
+        auto u = std::find(order.begin(), order.end(), upper),
+             l = std::find(order.begin(), order.end(), lower);
         return u != order.end() && l != order.end() && u > l;
     }
     // Fixed size: the window manager is told the minimum and maximum are its size.
@@ -92,7 +96,8 @@ protected:
     }
     int ExitStatus() {
         int status = -1;
-        if (!WaitFor([&] { return waitpid(clock.Pid(), &status, WNOHANG) == clock.Pid(); })) return -1;
+        if (!WaitFor([&] { return waitpid(clock.Pid(), &status, WNOHANG) == clock.Pid(); }))
+            return -1;
         clock = ztest::TChildProcess();
         return status;
     }
@@ -133,9 +138,11 @@ TEST_F(MenuAndDialogs, TheSettingsDialogIsAFixedTransientDialogThatAnswersEnterA
     EXPECT_EQ(r.Width(), 633);  // the design's 537 and a column for the size
     EXPECT_EQ(r.Height(), 322);
     EXPECT_EQ(TransientFor(dialog), clockWindow);
-    EXPECT_EQ(AtomNames(dialog, "_NET_WM_WINDOW_TYPE"), std::vector<std::string>{"_NET_WM_WINDOW_TYPE_DIALOG"});
+    EXPECT_EQ(AtomNames(dialog, "_NET_WM_WINDOW_TYPE"),
+              std::vector<std::string>{"_NET_WM_WINDOW_TYPE_DIALOG"});
     EXPECT_TRUE(FixedSize(dialog, 633, 322));
-    EXPECT_TRUE(WaitFor([&] { return FocusWindow() == dialog; })) << "the dialog takes the keyboard";
+    EXPECT_TRUE(WaitFor([&] { return FocusWindow() == dialog; }))
+        << "the dialog takes the keyboard";
     Xdotool("key Escape");
     EXPECT_TRUE(Gone("Clock Settings"));
     EXPECT_TRUE(WaitFor([&] { return Stored("viewerwidth") == 150; })) << "Cancel saves too";
@@ -153,27 +160,31 @@ TEST_F(MenuAndDialogs, AlwaysOnTopCheckedInTheDialogPutsTheClockAboveOtherWindow
     Window dialog = WaitForTitled("Clock Settings");
     ASSERT_NE(dialog, 0u);
     TRect r = Geometry(dialog);
-    Xdotool("mousemove " + At(r.Left + 14, r.Top + 64 + 8) + " sleep 0.1 click 1 sleep 0.1 key Return");
+    Xdotool("mousemove " + At(r.Left + 14, r.Top + 64 + 8) +
+            " sleep 0.1 click 1 sleep 0.1 key Return");
     ASSERT_TRUE(Gone("Clock Settings"));
     // Changing the stacking makes a new window for the clock.
     Window onTop = 0;
-    ASSERT_TRUE(WaitFor([&] { return (onTop = Find()) != 0 && HasState(onTop, "_NET_WM_STATE_ABOVE"); }));
+    ASSERT_TRUE(
+        WaitFor([&] { return (onTop = Find()) != 0 && HasState(onTop, "_NET_WM_STATE_ABOVE"); }));
     EXPECT_TRUE(WaitFor([&] { return Stored("alwaysontop") == 1; }));
     clockWindow = onTop;
 
     // Another window raised over it stays below.
     TRect c = Geometry(onTop);
-    Window other = XCreateSimpleWindow(display, DefaultRootWindow(display), c.Left - 20, c.Top - 20, 300, 200, 0,
-                                       0, 0xFFFFFF);
+    Window other = XCreateSimpleWindow(display, DefaultRootWindow(display), c.Left - 20, c.Top - 20,
+                                       300, 200, 0, 0, 0xFFFFFF);
     XMapRaised(display, other);
     XSync(display, False);
-    EXPECT_TRUE(WaitFor([&] { return StackedAbove(onTop, other); })) << "the clock is not above the other window";
+    EXPECT_TRUE(WaitFor([&] { return StackedAbove(onTop, other); }))
+        << "the clock is not above the other window";
 
     // A dialog opened now is not hidden behind the clock.
     ChooseWithKeys(3);
     Window about = WaitForTitled("About Tarvo's Binary Clock");
     ASSERT_NE(about, 0u);
-    EXPECT_TRUE(WaitFor([&] { return StackedAbove(about, onTop); })) << "the About box opened behind the clock";
+    EXPECT_TRUE(WaitFor([&] { return StackedAbove(about, onTop); }))
+        << "the About box opened behind the clock";
     Xdotool("key Return");
     EXPECT_TRUE(Gone("About Tarvo's Binary Clock"));
     XDestroyWindow(display, other);
@@ -204,7 +215,8 @@ TEST_F(MenuAndDialogs, UsersManualHandsTheManualToTheBrowser) {
     mkdir(bin.c_str(), 0755);
     std::ofstream(bin + "/xdg-open") << "#!/bin/sh\necho \"$1\" >> '" << log << "'\n";
     chmod((bin + "/xdg-open").c_str(), 0755);
-    StartClock({"PATH=" + bin + ":" + std::string(getenv("PATH") ? getenv("PATH") : "/usr/bin:/bin")});
+    StartClock(
+        {"PATH=" + bin + ":" + std::string(getenv("PATH") ? getenv("PATH") : "/usr/bin:/bin")});
     ChooseWithKeys(2);
     std::string opened;
     ASSERT_TRUE(WaitFor([&] {

@@ -54,7 +54,8 @@ protected:
     // default outline, a line wide, at its scaled left edge, the face just left of it.
     bool OkButtonDrawnAt(Window dialog, int percent) {
         const int left = 191 * percent / 100, middle = 300 * percent / 100;
-        return PixelOf(dialog, left, middle) == kBlack && PixelOf(dialog, left - 1, middle) == kButtonFace;
+        return PixelOf(dialog, left, middle) == kBlack &&
+               PixelOf(dialog, left - 1, middle) == kButtonFace;
     }
 
     Window clockWindow = 0;
@@ -83,7 +84,8 @@ TEST_F(DenseDialogs, TheMenuRowsAndTheDialogsAreTwiceTheirSize) {
     TRect m = Geometry(menu);
     EXPECT_EQ(m.Height(), 2 * 6 + 5 * 34 + 3 * 18);
     // About: past the border, Settings, a separator, Users Manual and a separator.
-    Xdotool("mousemove " + At(m.Left + 40, m.Top + 6 + 34 + 18 + 34 + 18 + 17) + " sleep 0.1 click 1");
+    Xdotool("mousemove " + At(m.Left + 40, m.Top + 6 + 34 + 18 + 34 + 18 + 17) +
+            " sleep 0.1 click 1");
     Window about = WaitForTitled("About Tarvo's Binary Clock");
     ASSERT_NE(about, 0u);
     EXPECT_EQ(Geometry(about).Width(), 792);
@@ -116,7 +118,8 @@ protected:
             "EndSection\n"
             "Section \"Monitor\"\n  Identifier \"monitor\"\n  HorizSync 5.0-1000.0\n"
             "  VertRefresh 5.0-200.0\nEndSection\n"
-            "Section \"Screen\"\n  Identifier \"screen\"\n  Device \"card\"\n  Monitor \"monitor\"\n"
+            "Section \"Screen\"\n  Identifier \"screen\"\n  Device \"card\"\n  Monitor "
+            "\"monitor\"\n"
             "  DefaultDepth 24\n  SubSection \"Display\"\n    Depth 24\n    Virtual 3072 1200\n"
             "  EndSubSection\nEndSection\n");
     }
@@ -128,7 +131,8 @@ protected:
         if (HasFatalFailure() || IsSkipped()) return;
         // 1024 pixels on 271 mm are 96 dpi; 2048 on 271 mm, 192.
         for (const std::string& command :
-             {std::string("--fb 3072x1200"), std::string("--setmonitor left 1024/271x1200/318+0+0 none"),
+             {std::string("--fb 3072x1200"),
+              std::string("--setmonitor left 1024/271x1200/318+0+0 none"),
               std::string("--setmonitor right 2048/271x1200/159+1024+0 none")}) {
             std::string line = "DISPLAY=" + x->Display() + " xrandr " + command;
             ASSERT_EQ(std::system(line.c_str()), 0) << line;

@@ -56,10 +56,12 @@ TEST_F(Program, KillingTheXServerKeepsAMoveAndEndsWithStatusOne) {
     // Dragged by the picture around the face: nothing saves that by itself.
     int px = start.Left + 50, py = start.Top + 4;
     auto at = [](int x0, int y0) { return std::to_string(x0) + " " + std::to_string(y0); };
-    Xdotool("mousemove " + at(px, py) + " sleep 0.1 mousedown 1 sleep 0.2 mousemove " + at(px + 10, py) +
-            " sleep 0.2 mousemove " + at(px + 60, py + 40) + " sleep 0.2 mousemove " + at(px + 61, py + 40) +
-            " sleep 0.2 mouseup 1");
-    ASSERT_TRUE(WaitFor([&] { return Geometry(w).TopLeft() == TPoint{start.Left + 60, start.Top + 40}; }));
+    Xdotool("mousemove " + at(px, py) + " sleep 0.1 mousedown 1 sleep 0.2 mousemove " +
+            at(px + 10, py) + " sleep 0.2 mousemove " + at(px + 60, py + 40) +
+            " sleep 0.2 mousemove " + at(px + 61, py + 40) + " sleep 0.2 mouseup 1");
+    ASSERT_TRUE(WaitFor([&] {
+        return Geometry(w).TopLeft() == TPoint{start.Left + 60, start.Top + 40};
+    }));
     ASSERT_NE(Stored("viewerleft"), start.Left + 60);
     // The test's own connection goes first, so that losing the server does not end it.
     XCloseDisplay(display);
@@ -68,7 +70,8 @@ TEST_F(Program, KillingTheXServerKeepsAMoveAndEndsWithStatusOne) {
     const int status = WaitForExit();
     ASSERT_TRUE(WIFEXITED(status)) << status;
     EXPECT_EQ(WEXITSTATUS(status), 1);
-    EXPECT_NE(Errors().find("zentick: the connection to the X server was lost"), std::string::npos) << Errors();
+    EXPECT_NE(Errors().find("zentick: the connection to the X server was lost"), std::string::npos)
+        << Errors();
     EXPECT_EQ(Stored("viewerleft"), start.Left + 60);
     EXPECT_EQ(Stored("viewertop"), start.Top + 40);
 }
@@ -89,7 +92,8 @@ TEST_F(Program, AWindowClosedByAnotherClientSavesAndEndsWithStatusZero) {
 class ShrinkingScreen : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!ztest::TXorgDummy::Installed()) GTEST_SKIP() << "needs Xorg with the dummy driver, as root";
+        if (!ztest::TXorgDummy::Installed())
+            GTEST_SKIP() << "needs Xorg with the dummy driver, as root";
         server = std::make_unique<ztest::TXorgDummy>(1280, 1024);
         ASSERT_TRUE(server->Ok()) << server->Error();
         display = XOpenDisplay(server->Display().c_str());
@@ -105,7 +109,8 @@ protected:
         Window root = 0, parent = 0, *children = nullptr;
         unsigned count = 0;
         Window found = 0;
-        if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count)) return 0;
+        if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count))
+            return 0;
         for (unsigned i = 0; i < count && !found; ++i) {
             XClassHint hint{};
             XWindowAttributes a{};

@@ -71,10 +71,13 @@ TEST_F(Program, FollowsADragOnTheFaceAndSavesWhereItWasDropped) {
     Window w = Find();
     TRect start = Geometry(w);
     int px = start.Left + 30, py = start.Top + 30;  // on the clock face
-    Xdotool("mousemove " + std::to_string(px) + " " + std::to_string(py) + " sleep 0.1 mousedown 1 sleep 0.1 " +
-            "mousemove " + std::to_string(px + 50) + " " + std::to_string(py + 30) + " sleep 0.2 mouseup 1");
-    ASSERT_TRUE(WaitFor([&] { return Geometry(w).TopLeft() == TPoint{start.Left + 50, start.Top + 30}; }))
-        << "at " << Geometry(w).Left << "," << Geometry(w).Top;
+    Xdotool("mousemove " + std::to_string(px) + " " + std::to_string(py) +
+            " sleep 0.1 mousedown 1 sleep 0.1 " + "mousemove " + std::to_string(px + 50) + " " +
+            std::to_string(py + 30) + " sleep 0.2 mouseup 1");
+    ASSERT_TRUE(WaitFor([&] {
+        return Geometry(w).TopLeft() == TPoint{start.Left + 50, start.Top + 30};
+    })) << "at "
+        << Geometry(w).Left << "," << Geometry(w).Top;
     EXPECT_TRUE(WaitFor([&] { return Stored("viewerleft") == start.Left + 50; }));
     EXPECT_EQ(Stored("viewertop"), start.Top + 30);
 }
@@ -86,13 +89,16 @@ TEST_F(Program, FollowsADragOnThePictureFrameAndSavesItOnSigterm) {
     TRect start = Geometry(w);
     int px = start.Left + 50, py = start.Top + 4;  // the frame above the face
     auto at = [](int x0, int y0) { return std::to_string(x0) + " " + std::to_string(y0); };
-    Xdotool("mousemove " + at(px, py) + " sleep 0.1 mousedown 1 sleep 0.2 mousemove " + at(px + 10, py) +
-            " sleep 0.2 mousemove " + at(px + 60, py + 40) + " sleep 0.2 mousemove " + at(px + 61, py + 40) +
-            " sleep 0.2 mouseup 1");
+    Xdotool("mousemove " + at(px, py) + " sleep 0.1 mousedown 1 sleep 0.2 mousemove " +
+            at(px + 10, py) + " sleep 0.2 mousemove " + at(px + 60, py + 40) +
+            " sleep 0.2 mousemove " + at(px + 61, py + 40) + " sleep 0.2 mouseup 1");
     // The outline follows the pointer as read before each wait, one event behind.
-    ASSERT_TRUE(WaitFor([&] { return Geometry(w).TopLeft() == TPoint{start.Left + 60, start.Top + 40}; }))
-        << "at " << Geometry(w).Left << "," << Geometry(w).Top;
-    EXPECT_NE(Stored("viewerleft"), start.Left + 60) << "a drag on the frame saves nothing by itself";
+    ASSERT_TRUE(WaitFor([&] {
+        return Geometry(w).TopLeft() == TPoint{start.Left + 60, start.Top + 40};
+    })) << "at "
+        << Geometry(w).Left << "," << Geometry(w).Top;
+    EXPECT_NE(Stored("viewerleft"), start.Left + 60)
+        << "a drag on the frame saves nothing by itself";
     EXPECT_EQ(Terminate(), 0);
     EXPECT_EQ(Stored("viewerleft"), start.Left + 60);
     EXPECT_EQ(Stored("viewertop"), start.Top + 40);

@@ -37,7 +37,10 @@ std::string Temp(const std::string& name) {
 }
 
 TEST(Render, DrawsTheWindowWithItsShapeAsAlpha) {
-    ASSERT_EQ(Render("--time 13:47:05 --out " + Temp("clock.png") + " --region " + Temp("clock.rgn")).Status, 0);
+    ASSERT_EQ(
+        Render("--time 13:47:05 --out " + Temp("clock.png") + " --region " + Temp("clock.rgn"))
+            .Status,
+        0);
     TBitmap picture;
     std::vector<uint8_t> alpha;
     ASSERT_TRUE(LoadPng(Temp("clock.png"), picture, &alpha));
@@ -73,9 +76,11 @@ TEST(Render, FormatsAreApplied) {
     struct Case {
         const char* options;
         int width, height;
-    } cases[] = {{"--type 1", 76, 46}, {"--type=6", 280, 41}, {"--type 3 --secondshide 1", 480, 32}};
+    } cases[] = {
+        {"--type 1", 76, 46}, {"--type=6", 280, 41}, {"--type 3 --secondshide 1", 480, 32}};
     for (const Case& c : cases) {
-        ASSERT_EQ(Render(std::string(c.options) + " --out " + Temp("format.png")).Status, 0) << c.options;
+        ASSERT_EQ(Render(std::string(c.options) + " --out " + Temp("format.png")).Status, 0)
+            << c.options;
         TBitmap picture;
         ASSERT_TRUE(LoadPng(Temp("format.png"), picture));
         EXPECT_EQ(picture.Width(), c.width) << c.options;
@@ -97,18 +102,21 @@ TEST(Render, DrawsTheDialogsFilledFromTheOptions) {
         int Width, Height;
     } cases[] = {{"--dialog settings", 633, 322}, {"--dialog about", 396, 305}};
     for (const Case& c : cases) {
-        ASSERT_EQ(Render(std::string(c.Options) + " --out " + Temp("dialog.png")).Status, 0) << c.Options;
+        ASSERT_EQ(Render(std::string(c.Options) + " --out " + Temp("dialog.png")).Status, 0)
+            << c.Options;
         TBitmap picture;
         ASSERT_TRUE(LoadPng(Temp("dialog.png"), picture));
         EXPECT_EQ(picture.Width(), c.Width) << c.Options;
         EXPECT_EQ(picture.Height(), c.Height) << c.Options;
-        EXPECT_EQ(picture.Pixel(c.Width / 2, c.Height - 4), RGB(212, 208, 200)) << "the button face";
+        EXPECT_EQ(picture.Pixel(c.Width / 2, c.Height - 4), RGB(212, 208, 200))
+            << "the button face";
     }
     // The settings fill the controls as the Settings command fills them: "Always on Top"
     // for any nonzero value, and the format item that shows the clock type.
     auto render = [](const std::string& options) {
         TBitmap picture;
-        EXPECT_EQ(Render("--dialog settings " + options + " --out " + Temp("filled.png")).Status, 0) << options;
+        EXPECT_EQ(Render("--dialog settings " + options + " --out " + Temp("filled.png")).Status, 0)
+            << options;
         EXPECT_TRUE(LoadPng(Temp("filled.png"), picture)) << options;
         return picture;
     };
@@ -130,7 +138,8 @@ TEST(Render, DrawsTheClockAtAScale) {
                  {"--scale 150 --type 1", 114, 69, {2, 3, 108, 68}},
                  {"--scale 100", 150, 90, {2, 2, 148, 86}}};
     for (const Case& c : cases) {
-        ASSERT_EQ(Render(std::string(c.Options) + " --out " + Temp("scaled.png")).Status, 0) << c.Options;
+        ASSERT_EQ(Render(std::string(c.Options) + " --out " + Temp("scaled.png")).Status, 0)
+            << c.Options;
         TBitmap picture;
         std::vector<uint8_t> alpha;
         ASSERT_TRUE(LoadPng(Temp("scaled.png"), picture, &alpha));
@@ -140,7 +149,8 @@ TEST(Render, DrawsTheClockAtAScale) {
         TRect shown;
         for (int y = 0; y < picture.Height(); ++y)
             for (int x = 0; x < picture.Width(); ++x)
-                if (alpha[size_t(y) * size_t(picture.Width()) + size_t(x)] == 255) shown = shown.Union({x, y, x + 1, y + 1});
+                if (alpha[size_t(y) * size_t(picture.Width()) + size_t(x)] == 255)
+                    shown = shown.Union({x, y, x + 1, y + 1});
         EXPECT_EQ(shown, c.Outline) << c.Options;
     }
 }
@@ -194,20 +204,23 @@ TEST(Render, BadUsageIsRefusedWithExitCodeTwoAndNothingWritten) {
         {"--scale 130", "--scale must be a multiple of 25, as 150"},
         {"--help=1", "option '--help' takes no value"},
         {"stray", "unexpected argument 'stray'"},
-        {"--type 3 --bcd 1", "--bcd 1 needs a standard format (--type 0 to 2): the horizontal "
-                             "formats and the dip switches show binary"},
-        {"--bcd 1 --type 6", "--bcd 1 needs a standard format (--type 0 to 2): the horizontal "
-                             "formats and the dip switches show binary"},
+        {"--type 3 --bcd 1",
+         "--bcd 1 needs a standard format (--type 0 to 2): the horizontal "
+         "formats and the dip switches show binary"},
+        {"--bcd 1 --type 6",
+         "--bcd 1 needs a standard format (--type 0 to 2): the horizontal "
+         "formats and the dip switches show binary"},
     };
     const std::string picture = Temp("refused.png"), region = Temp("refused.rgn");
     for (const Case& c : cases) {
         std::remove(picture.c_str());
         std::remove(region.c_str());
         // The output named first, so a fault later on the line must still stop the drawing.
-        const std::string arguments = c.Arguments.empty() ? std::string()
-                                      : c.Arguments == "--type 1"
-                                          ? c.Arguments
-                                          : "--region " + region + " --out=" + picture + " " + c.Arguments;
+        const std::string arguments =
+            c.Arguments.empty() ? std::string()
+            : c.Arguments == "--type 1"
+                ? c.Arguments
+                : "--region " + region + " --out=" + picture + " " + c.Arguments;
         TResult result = Render(arguments);
         EXPECT_EQ(result.Status, 2) << arguments;
         // One line that names the fault, then where to find help.
@@ -219,7 +232,8 @@ TEST(Render, BadUsageIsRefusedWithExitCodeTwoAndNothingWritten) {
     }
     TResult missing = Render("--out");
     EXPECT_EQ(missing.Status, 2);
-    EXPECT_EQ(missing.Errors.rfind("zentick-render: option '--out' needs a value\n", 0), 0u) << missing.Errors;
+    EXPECT_EQ(missing.Errors.rfind("zentick-render: option '--out' needs a value\n", 0), 0u)
+        << missing.Errors;
 }
 
 TEST(Render, HelpAndVersionInTheGnuStyle) {
@@ -238,7 +252,8 @@ TEST(Render, HelpAndVersionInTheGnuStyle) {
         std::ifstream in(Temp("version.txt"));
         std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
         EXPECT_EQ(text.rfind("zentick-render 2.", 0), 0u) << text;
-        EXPECT_NE(text.find("\nCopyright (c) 2026 The zentick developers\nLicence: MIT"), std::string::npos)
+        EXPECT_NE(text.find("\nCopyright (c) 2026 The zentick developers\nLicence: MIT"),
+                  std::string::npos)
             << text;
     }
 }

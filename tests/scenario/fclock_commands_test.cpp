@@ -44,7 +44,8 @@ std::optional<TRect> WindowRectOf(HWND window) {
 uint64_t Fingerprint(const TBitmap& pixels) {
     uint64_t hash = 1469598103934665603ull;
     for (int y = 0; y < pixels.Height(); ++y)
-        for (int x = 0; x < pixels.Width(); ++x) hash = (hash ^ uint64_t(pixels.Pixel(x, y))) * 1099511628211ull;
+        for (int x = 0; x < pixels.Width(); ++x)
+            hash = (hash ^ uint64_t(pixels.Pixel(x, y))) * 1099511628211ull;
     return hash;
 }
 
@@ -70,7 +71,8 @@ protected:
         TPoint p = ClockPoint();
         Then([this, p] { screen.Click(p.X, p.Y, native::kRightButton); });
         Then([this, command] {
-            for (int i = 0; i < int(command); ++i) screen.PressKey(VK_DOWN);
+            for (int i = 0; i < int(command); ++i)
+                screen.PressKey(VK_DOWN);
             screen.PressKey(VK_RETURN, '\r');
         });
     }
@@ -79,12 +81,14 @@ protected:
     template <class T>
     T* Open() {
         for (int i = 0; i < form->ComponentCount(); ++i)
-            if (auto* dialog = dynamic_cast<T*>(form->Components(i)); dialog && dialog->Visible()) return dialog;
+            if (auto* dialog = dynamic_cast<T*>(form->Components(i)); dialog && dialog->Visible())
+                return dialog;
         return nullptr;
     }
     int FormsOf(const std::string& caption) {
         int count = 0;
-        for (TCustomForm* f : Screen->Forms()) count += f->Caption() == caption;
+        for (TCustomForm* f : Screen->Forms())
+            count += f->Caption() == caption;
         return count;
     }
     // The shown message box with this caption, and its text.
@@ -108,7 +112,9 @@ protected:
         ClickOn(group, {r.Left + 6, (r.Top + r.Bottom) / 2});
     }
     void ClickBox(TCheckBox* box) { ClickOn(box, {6, box->Height() / 2}); }
-    void ClickButton(TButton* button) { ClickOn(button, {button->Width() / 2, button->Height() / 2}); }
+    void ClickButton(TButton* button) {
+        ClickOn(button, {button->Width() / 2, button->Height() / 2});
+    }
 
     std::string AutostartEntry() { return home.AutostartDir() + "/QVZentick.desktop"; }
 
@@ -182,7 +188,9 @@ TEST_F(ClockCommands, TheGreetingsLinkOpensTheProductPage) {
     Start();
     ASSERT_TRUE(form->PanelStartup->Visible());
     shell.Begin();
-    Then([&] { ClickOn(form->LabelLink, {form->LabelLink->Width() / 2, form->LabelLink->Height() / 2}); });
+    Then([&] {
+        ClickOn(form->LabelLink, {form->LabelLink->Width() / 2, form->LabelLink->Height() / 2});
+    });
     RunAll();
     EXPECT_EQ(shell.End(), std::vector<std::string>{"https://www.zentick.org/"});
 }
@@ -235,8 +243,14 @@ TEST_F(ClockCommands, SettingsOkAppliesAndSavesEveryChoice) {
     EXPECT_EQ(form->BinaryClock->ModeShape(), 2);
     EXPECT_EQ(form->BinaryClock->ModeSecondsHide(), 1);
     // And saved, the window's size with it.
-    for (auto [name, value] : {std::pair{"type", 1}, {"ledcolor", 3}, {"ledshape", 2}, {"back", 1},
-                               {"secondshide", 1}, {"alwaysontop", 1}, {"24hour", 0}, {"viewerwidth", 76}})
+    for (auto [name, value] : {std::pair{"type", 1},
+                               {"ledcolor", 3},
+                               {"ledshape", 2},
+                               {"back", 1},
+                               {"secondshide", 1},
+                               {"alwaysontop", 1},
+                               {"24hour", 0},
+                               {"viewerwidth", 76}})
         EXPECT_EQ(Stored(name), value) << name;
 }
 
@@ -244,7 +258,8 @@ TEST_F(ClockCommands, TheSizeAppliesAtOnceAndIsStored) {
     StartPastGreeting();
     const int64_t pictures = TBitmap::LiveCount();
     // Item, the window's width after Ok, and the stored value.
-    const std::tuple<int, int, int> choices[] = {{3, 300, 200}, {2, 225, 150}, {4, 450, 300}, {0, 150, 0}};
+    const std::tuple<int, int, int> choices[] = {
+        {3, 300, 200}, {2, 225, 150}, {4, 450, 300}, {0, 150, 0}};
     for (auto [item, width, stored] : choices) {
         SCOPED_TRACE(item);
         Choose(cmSettings);
@@ -268,7 +283,8 @@ TEST_F(ClockCommands, TheSizeAppliesAtOnceAndIsStored) {
 
 TEST_F(ClockCommands, TheSizeListShowsTheStoredScaleAndKeepsOneItDoesNotOffer) {
     // Stored, the item the dialog shows, and what Ok stores.
-    const std::tuple<int, int, int> cases[] = {{200, 3, 200}, {0, 0, 0}, {50, 0, 0}, {125, -1, 125}};
+    const std::tuple<int, int, int> cases[] = {
+        {200, 3, 200}, {0, 0, 0}, {50, 0, 0}, {125, -1, 125}};
     for (auto [stored, item, after] : cases) {
         SCOPED_TRACE(stored);
         DestroyApplicationForms();
@@ -338,7 +354,8 @@ TEST_F(ClockCommands, BcdIsRefusedWithTheHorizontalFormatsAndTheDialogStaysOpen)
                 screen.PressKey(VK_RETURN, '\r');
             });
             Then([&] {
-                stayedOpen = Open<TFormClockConfig>() == dialog && dialog->RadioGroupType->ItemIndex() == item;
+                stayedOpen = Open<TFormClockConfig>() == dialog &&
+                             dialog->RadioGroupType->ItemIndex() == item;
                 ClickButton(dialog->ButtonCancel);
             });
         }
@@ -426,15 +443,35 @@ TEST_F(ClockCommands, TheHiddenMoveAroundBoxCarriesItsValueThrough) {
 TEST_F(ClockCommands, SettingsOkWritesBackEveryControlAndChangesNothingElse) {
     using TValues = std::map<std::string, int32_t>;
     const TValues bases[] = {
-        {{"alwaysontop", 0}, {"24hour", 1}, {"bcd", 1}, {"bcdhide", 1}, {"secondshide", 0}, {"autoload", 0},
-         {"hidetask", 1}, {"type", 0}, {"back", 0}, {"ledcolor", 0}, {"ledshape", 0}, {"scale", 0}},
-        {{"alwaysontop", 1}, {"24hour", 0}, {"bcd", 0}, {"bcdhide", 0}, {"secondshide", 1}, {"autoload", 1},
-         {"hidetask", 0}, {"type", 2}, {"back", 2}, {"ledcolor", 1}, {"ledshape", 1}, {"scale", 150}},
+        {{"alwaysontop", 0},
+         {"24hour", 1},
+         {"bcd", 1},
+         {"bcdhide", 1},
+         {"secondshide", 0},
+         {"autoload", 0},
+         {"hidetask", 1},
+         {"type", 0},
+         {"back", 0},
+         {"ledcolor", 0},
+         {"ledshape", 0},
+         {"scale", 0}},
+        {{"alwaysontop", 1},
+         {"24hour", 0},
+         {"bcd", 0},
+         {"bcdhide", 0},
+         {"secondshide", 1},
+         {"autoload", 1},
+         {"hidetask", 0},
+         {"type", 2},
+         {"back", 2},
+         {"ledcolor", 1},
+         {"ledshape", 1},
+         {"scale", 150}},
     };
     struct TRow {
-        const char* name;                                   // the stored value the control writes
-        std::function<void(TFormClockConfig&)> change;       // the user's change in the dialog
-        std::optional<int32_t> value;                        // the new value; none: the flag flipped
+        const char* name;                               // the stored value the control writes
+        std::function<void(TFormClockConfig&)> change;  // the user's change in the dialog
+        std::optional<int32_t> value;                   // the new value; none: the flag flipped
     };
     auto* self = this;
     auto box = [self](TCheckBox* TFormClockConfig::*member) {
@@ -459,12 +496,14 @@ TEST_F(ClockCommands, SettingsOkWritesBackEveryControlAndChangesNothingElse) {
     };
     for (const TValues& base : bases) {
         for (const TRow& row : rows) {
-            SCOPED_TRACE(std::string(row.name) + (base.at("bcd") ? ", from the defaults" : ", from the opposites"));
+            SCOPED_TRACE(std::string(row.name) +
+                         (base.at("bcd") ? ", from the defaults" : ", from the opposites"));
             DestroyApplicationForms();
             std::filesystem::remove(home.RegistryFile());
             std::filesystem::create_directories(home.AutostartDir());
             std::filesystem::remove(AutostartEntry());
-            for (const auto& [name, value] : base) Store(name.c_str(), value);
+            for (const auto& [name, value] : base)
+                Store(name.c_str(), value);
             StartPastGreeting();
             Choose(cmSettings);
             TFormClockConfig* dialog = nullptr;
@@ -478,8 +517,10 @@ TEST_F(ClockCommands, SettingsOkWritesBackEveryControlAndChangesNothingElse) {
             ASSERT_EQ(Open<TFormClockConfig>(), nullptr) << "Ok closed the dialog";
             TValues expected = base;
             expected[row.name] = row.value ? *row.value : !base.at(row.name);
-            for (const auto& [name, value] : expected) EXPECT_EQ(Stored(name.c_str()), value) << name;
-            EXPECT_EQ(std::filesystem::exists(AutostartEntry()), expected["autoload"] == 1) << "the autostart entry";
+            for (const auto& [name, value] : expected)
+                EXPECT_EQ(Stored(name.c_str()), value) << name;
+            EXPECT_EQ(std::filesystem::exists(AutostartEntry()), expected["autoload"] == 1)
+                << "the autostart entry";
         }
     }
 }
@@ -508,7 +549,8 @@ TEST_F(ClockCommands, AboutTwiceShowsTwoFreshDialogsPlacedByTheClock) {
     MoveWindow(form->Handle(), 100, 100, 150, 90, true);
     about();
     // Centred over the clock (512, 384) and, at (100, 100), held on the screen at (0, 0).
-    EXPECT_EQ(placed, (std::vector<TRect>{TRect::FromSize(389, 277, 396, 305), TRect::FromSize(0, 0, 396, 305)}));
+    EXPECT_EQ(placed, (std::vector<TRect>{TRect::FromSize(389, 277, 396, 305),
+                                          TRect::FromSize(0, 0, 396, 305)}));
     EXPECT_EQ(versions, (std::vector<std::string>(2, "Tarvo's Binary Clock ver 2.0")));
 }
 

@@ -94,7 +94,7 @@ TEST_F(ClockScale, AtTwiceTheDensityTheClockIsTwiceAsLargeWithTheOutlineOfTheLar
 TEST_F(ClockScale, AStoredScaleOverridesTheDensityAndOthersReadAsAutomatic) {
     screen.SetPixelsPerInch(192);
     const std::pair<int, TSize> cases[] = {
-        {100, {150, 90}}, {150, {225, 135}}, {300, {450, 270}}, {0, {300, 180}},
+        {100, {150, 90}}, {150, {225, 135}}, {300, {450, 270}},  {0, {300, 180}},
         {50, {300, 180}}, {401, {300, 180}}, {-200, {300, 180}},
     };
     for (auto [stored, size] : cases) {
@@ -123,7 +123,8 @@ TEST_F(ClockScale, TheStartupPanelAndItsTextScaleWithTheWindow) {
     }
     // The centred label keeps its centre, and its text fits.
     EXPECT_EQ(form->LabelRight->Left() + form->LabelRight->Width() / 2, 34 + 214 / 2);
-    EXPECT_GE(form->LabelRight->Width(), form->LabelRight->Font().Face().TextWidth(form->LabelRight->Caption()));
+    EXPECT_GE(form->LabelRight->Width(),
+              form->LabelRight->Font().Face().TextWidth(form->LabelRight->Caption()));
 }
 
 TEST_F(ClockScale, HiddenSecondsSqueezeThePictureOfTheScale) {

@@ -21,10 +21,21 @@ TEST_F(ClockWindow, FirstStartShowsThePanelForFiveSecondsAtTheMiddleOfTheScreen)
     EXPECT_TRUE(form->PanelStartup->Visible());
     EXPECT_FALSE(form->BinaryClock->Visible());
     // The fifteen defaults are stored at once.
-    for (auto [name, value] : {std::pair{"viewertop", 384}, {"viewerleft", 512}, {"alwaysontop", 0},
-                               {"24hour", 1}, {"bcd", 1}, {"bcdhide", 1}, {"secondshide", 0}, {"autoload", 0},
-                               {"hidetask", 1}, {"type", 0}, {"back", 0}, {"ledcolor", 0}, {"ledshape", 0},
-                               {"movearound", 0}, {"scale", 0}})
+    for (auto [name, value] : {std::pair{"viewertop", 384},
+                               {"viewerleft", 512},
+                               {"alwaysontop", 0},
+                               {"24hour", 1},
+                               {"bcd", 1},
+                               {"bcdhide", 1},
+                               {"secondshide", 0},
+                               {"autoload", 0},
+                               {"hidetask", 1},
+                               {"type", 0},
+                               {"back", 0},
+                               {"ledcolor", 0},
+                               {"ledshape", 0},
+                               {"movearound", 0},
+                               {"scale", 0}})
         EXPECT_EQ(Stored(name), value) << name;
     EXPECT_FALSE(Stored("viewerwidth"));
     app.Run(4999);
@@ -46,7 +57,8 @@ TEST_F(ClockWindow, HiddenSecondsNarrowTheShapeAndSkipThePanel) {
     EXPECT_EQ(Window().Bounds().Width(), 150);
     // The squeezed picture is 104 pixels wide; its last column is margin.
     EXPECT_EQ(ShapeWidth(), 103);
-    for (int x = 104; x < 150; ++x) ASSERT_FALSE(Window().Covers({x, 45})) << x;
+    for (int x = 104; x < 150; ++x)
+        ASSERT_FALSE(Window().Covers({x, 45})) << x;
 }
 
 // One window switched between the Transparent background and each picture: the colour

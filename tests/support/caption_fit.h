@@ -49,18 +49,21 @@ inline void CollectClippedCaptions(const TWinControl& parent, const TCaptionChec
             }
         } else if (auto* button = dynamic_cast<const TButton*>(&c)) {
             // Inside the default outline and the two-line edge on either side.
-            report(c, button->Caption(), face.TextWidth(button->Caption()) + 6 * line, button->Width());
+            report(c, button->Caption(), face.TextWidth(button->Caption()) + 6 * line,
+                   button->Width());
             report(c, button->Caption(), height + 6 * line, button->Height());
         } else if (auto* label = dynamic_cast<const TLabel*>(&c)) {
             const std::vector<std::string> lines = label->Lines();
-            for (const std::string& text : lines) report(c, text, face.TextWidth(text), label->Width());
+            for (const std::string& text : lines)
+                report(c, text, face.TextWidth(text), label->Width());
             report(c, label->Caption(), int(lines.size()) * height, label->Height());
         } else if (auto* edit = dynamic_cast<const TEdit*>(&c)) {
             report(c, edit->Text(), height + 4 * line, edit->Height());
         } else if (auto* list = dynamic_cast<const TListView*>(&c)) {
             for (const TListColumn& column : list->Columns())
                 report(c, column.Caption,
-                       face.TextWidth(column.Caption) + 2 * c.ScaleValue(kHeaderTextLeft), column.Width);
+                       face.TextWidth(column.Caption) + 2 * c.ScaleValue(kHeaderTextLeft),
+                       column.Width);
             report(c, "(header)", height + 4 * line, list->HeaderHeight());
         } else if (other) {
             if (std::optional<std::string> problem = other(c)) clipped.push_back(*problem);

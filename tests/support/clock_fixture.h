@@ -5,9 +5,9 @@
 #include <gtest/gtest.h>
 
 #include "app/fclock.h"
-#include "tests/support/tempconfighome.h"
 #include "platform/os/wallclock.h"
 #include "tests/support/headless_app.h"
+#include "tests/support/tempconfighome.h"
 
 namespace ztest {
 
@@ -30,7 +30,9 @@ protected:
         return *dynamic_cast<native::THeadlessWindow*>(NativeWindow(window));
     }
     // The widest extent of the window's visible shape.
-    int ShapeWidth() { return Window().Shape() ? Window().Shape()->Bounds().Right : Window().Bounds().Width(); }
+    int ShapeWidth() {
+        return Window().Shape() ? Window().Shape()->Bounds().Right : Window().Bounds().Width();
+    }
     void Quit() {
         form->Close();
         app.Run();

@@ -101,8 +101,8 @@ inline std::vector<TCell> Cells(const TFormat& f, const std::array<std::string, 
                 top = (i % 4) * f.Step;
             }
             if (ch != '-')
-                cells.push_back({{AtScale(left, scale), AtScale(top, scale), AtScale(left + f.CellW, scale),
-                                  AtScale(top + f.CellH, scale)},
+                cells.push_back({{AtScale(left, scale), AtScale(top, scale),
+                                  AtScale(left + f.CellW, scale), AtScale(top + f.CellH, scale)},
                                  ch == '1',
                                  f.CellH == 18});
             ++i;

@@ -125,7 +125,8 @@ protected:
         ASSERT_NE(box, nullptr) << "no message box for " << button;
         boxes.push_back(TextOf(box));
         for (int i = 0; i < box->ControlCount(); ++i)
-            if (auto* b = dynamic_cast<TButton*>(box->Controls(i)); b && ParseAccel(b->Caption()).Text == button) {
+            if (auto* b = dynamic_cast<TButton*>(box->Controls(i));
+                b && ParseAccel(b->Caption()).Text == button) {
                 ClickOn(b);
                 return;
             }

@@ -50,7 +50,8 @@ public:
         std::string output;
         char chunk[256];
         ssize_t got;
-        while ((got = read(readEnd_, chunk, sizeof chunk)) > 0) output.append(chunk, size_t(got));
+        while ((got = read(readEnd_, chunk, sizeof chunk)) > 0)
+            output.append(chunk, size_t(got));
         close(readEnd_);
         readEnd_ = -1;
         std::vector<std::string> opened;

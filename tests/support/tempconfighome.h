@@ -19,7 +19,9 @@
 class TTempConfigHome {
 public:
     TTempConfigHome()
-        : oldConfig_(Get("XDG_CONFIG_HOME")), oldState_(Get("XDG_STATE_HOME")), oldHome_(Get("HOME")) {
+        : oldConfig_(Get("XDG_CONFIG_HOME")),
+          oldState_(Get("XDG_STATE_HOME")),
+          oldHome_(Get("HOME")) {
         // Tests run programs from the folder, so /dev/shm only serves when it allows that.
         struct statvfs fs {};
         const bool shm = access("/dev/shm", W_OK) == 0 && statvfs("/dev/shm", &fs) == 0 &&

@@ -61,8 +61,8 @@ inline void GiveTo(const std::string& path, uid_t user) {
 struct TChildOptions {
     unsigned TimeoutSeconds = 20;
     bool DropPrivileges = false;
-    int User = -1;   // a user to become (root only); -1: stay who the test is
-    int Group = -1;  // with User: the group to become; -1: the user's id
+    int User = -1;                   // a user to become (root only); -1: stay who the test is
+    int Group = -1;                  // with User: the group to become; -1: the user's id
     std::vector<gid_t> Groups = {};  // with User: the supplementary groups
 };
 
@@ -100,8 +100,8 @@ inline TChildOutcome RunInChild(const std::function<void()>& body, TChildOptions
         signal(SIGALRM, SIG_DFL);
         alarm(options.TimeoutSeconds);
         if (options.User >= 0 && RunningAsRoot() &&
-            !BecomeUser(uid_t(options.User), gid_t(options.Group >= 0 ? options.Group : options.User),
-                        options.Groups)) {
+            !BecomeUser(uid_t(options.User),
+                        gid_t(options.Group >= 0 ? options.Group : options.User), options.Groups)) {
             std::printf("could not become user %d: errno %d\n", options.User, errno);
             std::fflush(stdout);
             _exit(2);

@@ -10,8 +10,8 @@
 #include <sys/wait.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cctype>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
@@ -35,7 +35,8 @@ namespace ztest {
 using namespace std::chrono_literals;
 
 // Waits until condition holds, checking every 20 ms for at most timeout.
-inline bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout = 5000ms) {
+inline bool WaitFor(const std::function<bool()>& condition,
+                    std::chrono::milliseconds timeout = 5000ms) {
     auto deadline = std::chrono::steady_clock::now() + timeout;
     while (!condition()) {
         if (std::chrono::steady_clock::now() > deadline) return false;
@@ -73,8 +74,10 @@ protected:
         display = XOpenDisplay(x->Display().c_str());
         ASSERT_NE(display, nullptr);
         if (!resources.empty()) {
-            XChangeProperty(display, DefaultRootWindow(display), XA_RESOURCE_MANAGER, XA_STRING, 8, PropModeReplace,
-                            reinterpret_cast<const unsigned char*>(resources.data()), int(resources.size()));
+            XChangeProperty(display, DefaultRootWindow(display), XA_RESOURCE_MANAGER, XA_STRING, 8,
+                            PropModeReplace,
+                            reinterpret_cast<const unsigned char*>(resources.data()),
+                            int(resources.size()));
             XSync(display, False);
         }
         // Windows come and go while the tests walk the window tree: a request about one
@@ -129,17 +132,21 @@ protected:
         ASSERT_TRUE(otherManager_.Start(argv, {"DISPLAY=" + x->Display(), "HOME=" + managerHome_,
                                                "XDG_CONFIG_HOME=" + managerHome_}));
         Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False);
-        ASSERT_TRUE(WaitFor([&] {
-            Atom type = 0;
-            int format = 0;
-            unsigned long count = 0, after = 0;
-            unsigned char* data = nullptr;
-            bool set = XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1, False,
-                                          XA_WINDOW, &type, &format, &count, &after, &data) == Success &&
-                       data && count == 1;
-            if (data) XFree(data);
-            return set;
-        }, 20000ms)) << manager << " did not start";
+        ASSERT_TRUE(WaitFor(
+            [&] {
+                Atom type = 0;
+                int format = 0;
+                unsigned long count = 0, after = 0;
+                unsigned char* data = nullptr;
+                bool set = XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1,
+                                              False, XA_WINDOW, &type, &format, &count, &after,
+                                              &data) == Success &&
+                           data && count == 1;
+                if (data) XFree(data);
+                return set;
+            },
+            20000ms))
+            << manager << " did not start";
     }
 
     // The program the fixture starts, and whether a title is its main window's.
@@ -154,7 +161,9 @@ protected:
         return title == "Tarvo's Binary Clock";
     }
     // The program's WM_CLASS: its instance name; the class is the same capitalised.
-    virtual std::string InstanceName() const { return "zentick"; }
+    virtual std::string InstanceName() const {
+        return "zentick";
+    }
 
     // Starts the program with arguments; extraEnv entries ("NAME=value") add to its
     // environment.
@@ -169,7 +178,9 @@ protected:
     }
 
     // Where the program's stderr goes, and what it wrote there.
-    std::string ErrorsPath() const { return home.Root() + "/stderr"; }
+    std::string ErrorsPath() const {
+        return home.Root() + "/stderr";
+    }
     std::string Errors() const {
         std::string text;
         if (FILE* file = std::fopen(ErrorsPath().c_str(), "r")) {
@@ -220,20 +231,23 @@ protected:
                 XFree(hint.res_name);
                 XFree(hint.res_class);
                 XWindowAttributes a{};
-                if (ours && XGetWindowAttributes(display, w, &a) && a.map_state == IsViewable && match(w, a))
+                if (ours && XGetWindowAttributes(display, w, &a) && a.map_state == IsViewable &&
+                    match(w, a))
                     return w;
             }
             Window root = 0, parent = 0, *children = nullptr;
             unsigned count = 0;
             if (!XQueryTree(display, w, &root, &parent, &children, &count)) return 0;
             Window found = 0;
-            for (unsigned i = 0; i < count && !found; ++i) found = search(children[i]);
+            for (unsigned i = 0; i < count && !found; ++i)
+                found = search(children[i]);
             if (children) XFree(children);
             return found;
         };
         return search(DefaultRootWindow(display));
     }
-    // The program's main window: the managed window with its title (the program's name for the clock).
+    // The program's main window: the managed window with its title (the program's name for the
+    // clock).
     Window Find() {
         return FindWindow([&](Window w, const XWindowAttributes& a) {
             return !a.override_redirect && IsMainTitle(Title(w));
@@ -241,7 +255,9 @@ protected:
     }
     // A managed window of the clock by its title (a dialog or a message box), or 0.
     Window FindTitled(const std::string& title) {
-        return FindWindow([&](Window w, const XWindowAttributes& a) { return !a.override_redirect && Title(w) == title; });
+        return FindWindow([&](Window w, const XWindowAttributes& a) {
+            return !a.override_redirect && Title(w) == title;
+        });
     }
     // The open popup menu (an override-redirect window of the menu type), or 0.
     Window FindMenu() {
@@ -266,8 +282,9 @@ protected:
         unsigned long count = 0, after = 0;
         unsigned char* data = nullptr;
         std::vector<long> extents(4, 0);
-        if (XGetWindowProperty(display, w, XInternAtom(display, "_NET_FRAME_EXTENTS", False), 0, 4, False,
-                               XA_CARDINAL, &type, &format, &count, &after, &data) == Success &&
+        if (XGetWindowProperty(display, w, XInternAtom(display, "_NET_FRAME_EXTENTS", False), 0, 4,
+                               False, XA_CARDINAL, &type, &format, &count, &after,
+                               &data) == Success &&
             data && count == 4)
             extents.assign(reinterpret_cast<long*>(data), reinterpret_cast<long*>(data) + 4);
         if (data) XFree(data);
@@ -302,11 +319,13 @@ protected:
         unsigned char* data = nullptr;
         std::vector<std::string> sizes;
         if (XGetWindowProperty(display, w, XInternAtom(display, "_NET_WM_ICON", False), 0, 1 << 20,
-                               False, XA_CARDINAL, &type, &format, &count, &after, &data) == Success &&
+                               False, XA_CARDINAL, &type, &format, &count, &after,
+                               &data) == Success &&
             data && format == 32) {
             auto* items = reinterpret_cast<unsigned long*>(data);
             for (unsigned long at = 0; at + 2 <= count;) {
-                const unsigned long width = items[at] & 0xFFFFFFFFu, height = items[at + 1] & 0xFFFFFFFFu;
+                const unsigned long width = items[at] & 0xFFFFFFFFu,
+                                    height = items[at + 1] & 0xFFFFFFFFu;
                 if (width * height > count - at - 2) {
                     sizes.push_back("truncated");
                     break;
@@ -326,8 +345,9 @@ protected:
         unsigned long count = 0, after = 0;
         unsigned char* data = nullptr;
         std::vector<std::string> names;
-        if (XGetWindowProperty(display, w, XInternAtom(display, property, False), 0, 64, False, XA_ATOM, &type,
-                               &format, &count, &after, &data) == Success && data) {
+        if (XGetWindowProperty(display, w, XInternAtom(display, property, False), 0, 64, False,
+                               XA_ATOM, &type, &format, &count, &after, &data) == Success &&
+            data) {
             auto* atoms = reinterpret_cast<Atom*>(data);
             for (unsigned long i = 0; i < count; ++i) {
                 char* name = XGetAtomName(display, atoms[i]);
@@ -361,7 +381,8 @@ protected:
         XRectangle* rects = XShapeGetRectangles(display, w, ShapeBounding, &count, &ordering);
         std::vector<TRect> result;
         for (int i = 0; i < count; ++i)
-            result.push_back(TRect::FromSize(rects[i].x, rects[i].y, rects[i].width, rects[i].height));
+            result.push_back(
+                TRect::FromSize(rects[i].x, rects[i].y, rects[i].width, rects[i].height));
         if (rects) XFree(rects);
         return result;
     }

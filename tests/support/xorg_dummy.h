@@ -49,17 +49,18 @@ public:
                          "  HorizSync 5.0-1000.0\n  VertRefresh 5.0-200.0\nEndSection\n"
                          "Section \"Screen\"\n  Identifier \"screen\"\n  Device \"dummy\"\n"
                          "  Monitor \"monitor\"\n  DefaultDepth 24\n  SubSection \"Display\"\n"
-                         "    Depth 24\n    Modes \"%dx%d\" \"1280x1024\" \"1024x768\" \"800x600\" \"640x480\"\n"
+                         "    Depth 24\n    Modes \"%dx%d\" \"1280x1024\" \"1024x768\" \"800x600\" "
+                         "\"640x480\"\n"
                          "    Virtual 1920 1200\n  EndSubSection\nEndSection\n",
                          width, height);
             std::fclose(file);
         }
         int fds[2];
         if (pipe2(fds, O_CLOEXEC) != 0) return;
-        bool started = server_.Start({"Xorg", "-config", dir_ + "/xorg.conf", "-logfile", dir_ + "/log",
-                                      "-noreset", "-nolisten", "tcp", "-novtswitch", "-sharevts",
-                                      "-displayfd", std::to_string(fds[1])},
-                                     {}, fds[1]);
+        bool started = server_.Start(
+            {"Xorg", "-config", dir_ + "/xorg.conf", "-logfile", dir_ + "/log", "-noreset",
+             "-nolisten", "tcp", "-novtswitch", "-sharevts", "-displayfd", std::to_string(fds[1])},
+            {}, fds[1]);
         close(fds[1]);
         std::string reported = started ? ReadLineFrom(fds[0], timeoutMs) : std::string();
         close(fds[0]);
@@ -88,8 +89,8 @@ public:
 
     // Changes the screen's size as a change of monitors does; true when xrandr did it.
     bool SetSize(int width, int height) {
-        const std::string command = "DISPLAY=" + display_ + " xrandr -s " + std::to_string(width) + "x" +
-                                    std::to_string(height) + " >/dev/null 2>&1";
+        const std::string command = "DISPLAY=" + display_ + " xrandr -s " + std::to_string(width) +
+                                    "x" + std::to_string(height) + " >/dev/null 2>&1";
         return std::system(command.c_str()) == 0;
     }
 

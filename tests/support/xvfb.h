@@ -127,8 +127,9 @@ public:
             envp.push_back(const_cast<char*>(e.c_str()));
         envp.push_back(nullptr);
         int devNull = open("/dev/null", O_RDWR | O_CLOEXEC);
-        int errors = errorsPath.empty() ? -1
-                                        : open(errorsPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+        int errors = errorsPath.empty()
+                         ? -1
+                         : open(errorsPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
         pid_t pid = fork();
         if (pid == 0) {
             if (devNull >= 0) {
@@ -187,7 +188,8 @@ public:
 
     // Xorg with the dummy video driver and the given device, monitor and screen sections
     // of its configuration. Needs root, as Xorg does.
-    static std::unique_ptr<TXServer> DummyXorg(const std::string& configuration, int timeoutMs = 20000) {
+    static std::unique_ptr<TXServer> DummyXorg(const std::string& configuration,
+                                               int timeoutMs = 20000) {
         auto server = std::unique_ptr<TXServer>(new TXServer(TNoServer{}));
         if (!ProgramOnPath("Xorg")) {
             server->error_ = "Xorg is not installed";
@@ -299,7 +301,8 @@ private:
             if (pipe2(fds, O_CLOEXEC) != 0) break;
             std::vector<std::string> argv = {command[0], ":" + std::to_string(number)};
             argv.insert(argv.end(), command.begin() + 1, command.end());
-            for (const char* a : {"-nolisten", "tcp", "-noreset", "-displayfd"}) argv.push_back(a);
+            for (const char* a : {"-nolisten", "tcp", "-noreset", "-displayfd"})
+                argv.push_back(a);
             argv.push_back(std::to_string(fds[1]));
             TChildProcess server;
             bool started = server.Start(argv, {}, fds[1]);

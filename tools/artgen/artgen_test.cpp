@@ -43,9 +43,11 @@ TEST(ArtGen, CheckedInAndEmbeddedPicturesMatchTheGenerator) {
             const std::vector<uint8_t> drawnPixels = WriteBmp(DrawArt(id, factor));
             TBitmap checkedIn, compiledIn;
             ASSERT_TRUE(LoadPng(std::string(ZT_ART_DIR) + "/" + name, checkedIn)) << name;
-            EXPECT_TRUE(WriteBmp(checkedIn) == drawnPixels) << "art/" << name << " differs from what artgen draws";
+            EXPECT_TRUE(WriteBmp(checkedIn) == drawnPixels)
+                << "art/" << name << " differs from what artgen draws";
             ASSERT_TRUE(ReadPng(ClockArtFile(id, factor), compiledIn)) << name;
-            EXPECT_TRUE(WriteBmp(compiledIn) == drawnPixels) << "embedded " << name << " differs from what artgen draws";
+            EXPECT_TRUE(WriteBmp(compiledIn) == drawnPixels)
+                << "embedded " << name << " differs from what artgen draws";
         }
     }
 }
@@ -114,8 +116,11 @@ TEST(ArtGen, OutlinesFollowTheBodyBox) {
                 EXPECT_EQ(middle.Left, design.Left * factor) << f << " row " << y;
                 EXPECT_EQ(middle.Right, design.Right * factor + factor - 1) << f << " row " << y;
             }
-            EXPECT_EQ(fine[size_t(g.Top * factor)].Right >= fine[size_t(g.Top * factor)].Left, true);
-            EXPECT_EQ(fine[size_t(g.Top * factor - 1)].Right < fine[size_t(g.Top * factor - 1)].Left, true);
+            EXPECT_EQ(fine[size_t(g.Top * factor)].Right >= fine[size_t(g.Top * factor)].Left,
+                      true);
+            EXPECT_EQ(
+                fine[size_t(g.Top * factor - 1)].Right < fine[size_t(g.Top * factor - 1)].Left,
+                true);
         }
         ASSERT_EQ(int(rows.size()), g.Height);
         for (int y = 0; y < g.Height; ++y) {

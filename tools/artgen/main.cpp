@@ -38,7 +38,8 @@ int WritePictures(const std::string& dir) {
         std::filesystem::create_directories(set, error);
         for (int id : ArtIds()) {
             const TBitmap picture = DrawArt(id, factor);
-            const std::string path = set + "/" + std::to_string(id) + (factor == 1 ? ".bmp" : ".png");
+            const std::string path =
+                set + "/" + std::to_string(id) + (factor == 1 ? ".bmp" : ".png");
             if (factor == 1 ? !WriteFile(path, WriteBmp(picture)) : !SavePng(path, picture)) {
                 std::fprintf(stderr, "artgen: cannot write %s\n", path.c_str());
                 return 1;

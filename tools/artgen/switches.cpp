@@ -93,7 +93,8 @@ public:
                     }
                 if (covered == 0) continue;
                 TShade under = FromColor(bitmap_.Pixel(x, y));
-                bitmap_.SetPixel(x, y, ToColor(Mix(under, ink, double(covered) / (samples * samples))));
+                bitmap_.SetPixel(x, y,
+                                 ToColor(Mix(under, ink, double(covered) / (samples * samples))));
             }
     }
 
@@ -134,7 +135,8 @@ void DrawKnob(TPainter& p, int left, int top, bool shadowBelow) {
     // Three grip ridges across the face.
     for (int i = 0; i < 3; ++i)
         p.Thin(left + 1, top + 3 + 2 * i, right - 1, kKnobRidge);
-    if (shadowBelow) p.Ramp(left, bottom + 1, right, bottom + 1, TPainter::eTop, kKnobShadow, kSlot);
+    if (shadowBelow)
+        p.Ramp(left, bottom + 1, right, bottom + 1, TPainter::eTop, kKnobShadow, kSlot);
 }
 
 // A 3 x 5 pixel font (N and the arrow wider) for the printing: '#' marks ink.
@@ -175,7 +177,8 @@ std::vector<TPainter::TSegment> Strokes(const TGlyph& glyph, int x, int y) {
             if (ink(col + 1, row)) join(1, 0);
             if (ink(col, row + 1)) join(0, 1);
             for (int dc : {-1, 1})
-                if (ink(col + dc, row + 1) && !ink(col + dc, row) && !ink(col, row + 1)) join(dc, 1);
+                if (ink(col + dc, row + 1) && !ink(col + dc, row) && !ink(col, row + 1))
+                    join(dc, 1);
         }
     return strokes;
 }
@@ -239,19 +242,22 @@ TBitmap DrawDipSwitchBlocks(int factor) {
         p.Ramp(b.Left, kTop, b.Right, kTop, E::eTop, kHousingLight, kHousingLightSoft);
         p.Ramp(b.Left, kTop, b.Left, kBottom, E::eLeft, kHousingLight, kHousingLightSoft);
         p.Ramp(b.Left + 1, kTop + 1, b.Right - 1, kTop + 1, E::eTop, kHousingLightSoft, kHousing);
-        p.Ramp(b.Left + 1, kTop + 1, b.Left + 1, kBottom - 1, E::eLeft, kHousingLightSoft, kHousing);
+        p.Ramp(b.Left + 1, kTop + 1, b.Left + 1, kBottom - 1, E::eLeft, kHousingLightSoft,
+               kHousing);
         p.Ramp(b.Right - 1, kTop + 2, b.Right - 1, kBottom - 1, E::eRight, kHousingShadowSoft,
                kHousing);
         p.Ramp(b.Left + 2, kBottom - 1, b.Right - 1, kBottom - 1, E::eBottom, kHousingShadowSoft,
                kHousing);
         p.Ramp(b.Right, kTop + 1, b.Right, kBottom, E::eRight, kHousingShadow, kHousingShadowSoft);
-        p.Ramp(b.Left + 1, kBottom, b.Right, kBottom, E::eBottom, kHousingShadow, kHousingShadowSoft);
+        p.Ramp(b.Left + 1, kBottom, b.Right, kBottom, E::eBottom, kHousingShadow,
+               kHousingShadowSoft);
 
         for (int k = 0; k < 8; ++k) {
             int cell = DipCellLeft(g, k);
             DrawSlot(p, cell + 1, kDipCellTop + 1, 22);
             char digit = char('1' + k);
-            Print(p, cell + (kSwitchWidth - GlyphWidth(digit)) / 2, 33, std::string_view(&digit, 1));
+            Print(p, cell + (kSwitchWidth - GlyphWidth(digit)) / 2, 33,
+                  std::string_view(&digit, 1));
         }
         int x = Print(p, DipCellLeft(g, 0) + 1, 3, "^");
         Print(p, x, 3, "ON");

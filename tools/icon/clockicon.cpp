@@ -174,8 +174,7 @@ std::string LedGradient(const char* id, int pictureId) {
         char offset[16];
         std::snprintf(offset, sizeof offset, "%.3f", (x - 9) / 7.0);
         svg += std::string("<stop offset=\"") + offset + "\" stop-color=\"" +
-               Hex(led.Pixel(x * led.Width() / kIconCell, 9 * led.Height() / kIconCell)) +
-               "\"/>";
+               Hex(led.Pixel(x * led.Width() / kIconCell, 9 * led.Height() / kIconCell)) + "\"/>";
     }
     return svg + "</radialGradient>";
 }
@@ -209,11 +208,12 @@ std::string IconSvg(TIconKind kind) {
                       r, cut, f, kIconFold, f - r, r, r, f - r, f, r, r, r, f - r, r, r, r, r,
                       Hex(kRimColor).c_str());
         svg += buffer;
-        std::snprintf(buffer, sizeof buffer,
-                      "<path d=\"M%d,%dH%dL%d,%dV%dA%d,%d 0 0 1 %d,%dH%dA%d,%d 0 0 1 %d,%dV%dA%d,%d "
-                      "0 0 1 %d,%dZ\" fill=\"%s\"/>\n",
-                      r, kRim, cut + kRim, edge, edge - cut, f - r, inner, inner, f - r, edge, r,
-                      inner, inner, kRim, f - r, r, inner, inner, r, kRim, Hex(kBodyColor).c_str());
+        std::snprintf(
+            buffer, sizeof buffer,
+            "<path d=\"M%d,%dH%dL%d,%dV%dA%d,%d 0 0 1 %d,%dH%dA%d,%d 0 0 1 %d,%dV%dA%d,%d "
+            "0 0 1 %d,%dZ\" fill=\"%s\"/>\n",
+            r, kRim, cut + kRim, edge, edge - cut, f - r, inner, inner, f - r, edge, r, inner,
+            inner, kRim, f - r, r, inner, inner, r, kRim, Hex(kBodyColor).c_str());
         svg += buffer;
         std::snprintf(buffer, sizeof buffer, "<path d=\"M%d,0V%dH%dZ\" fill=\"%s\"/>\n", cut,
                       kIconFold, f, Hex(kFoldColor).c_str());

@@ -35,7 +35,9 @@ struct TClockIcon {
 enum class TIconKind { Clock, HexEdit };
 
 TClockIcon DrawIcon(TIconKind kind, int size);
-inline TClockIcon DrawClockIcon(int size) { return DrawIcon(TIconKind::Clock, size); }
+inline TClockIcon DrawClockIcon(int size) {
+    return DrawIcon(TIconKind::Clock, size);
+}
 std::string IconSvg(TIconKind kind);
 
 // Where the icon's LEDs lie on the 100 x 100 face, and which are lit: column c (hours

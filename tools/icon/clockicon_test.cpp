@@ -65,7 +65,8 @@ TEST_P(ClockIconSize, LitUnlitAndHiddenLedsDifferAndTheCornersAreClear) {
 }
 
 // Every size installed (16 to 256) and the face's own.
-INSTANTIATE_TEST_SUITE_P(Sizes, ClockIconSize, ::testing::Values(16, 22, 24, 32, 48, 64, 100, 128, 256));
+INSTANTIATE_TEST_SUITE_P(Sizes, ClockIconSize,
+                         ::testing::Values(16, 22, 24, 32, 48, 64, 100, 128, 256));
 
 TEST(HexEditIcon, AFoldedSheetWithTwoBytesInGreen) {
     using enum TIconLed;
@@ -73,7 +74,8 @@ TEST(HexEditIcon, AFoldedSheetWithTwoBytesInGreen) {
     const int nibbles[4] = {0x5, 0xA, 0x5, 0x4};
     for (int c = 0; c < 4; ++c)
         for (int r = 0; r < 4; ++r)
-            EXPECT_EQ(IconLedState(TIconKind::HexEdit, c, r), (nibbles[c] >> (3 - r)) & 1 ? On : Off);
+            EXPECT_EQ(IconLedState(TIconKind::HexEdit, c, r),
+                      (nibbles[c] >> (3 - r)) & 1 ? On : Off);
     for (int size : {16, 48, 256}) {
         const TClockIcon icon = DrawIcon(TIconKind::HexEdit, size);
         const TClockIcon clock = DrawClockIcon(size);
@@ -95,7 +97,8 @@ TEST(HexEditIcon, AFoldedSheetWithTwoBytesInGreen) {
 TEST(IconSvg, TheSameGeometryAsThePictures) {
     auto count = [](const std::string& text, const std::string& word) {
         int n = 0;
-        for (size_t at = text.find(word); at != std::string::npos; at = text.find(word, at + 1)) ++n;
+        for (size_t at = text.find(word); at != std::string::npos; at = text.find(word, at + 1))
+            ++n;
         return n;
     };
     const std::string clock = IconSvg(TIconKind::Clock);

@@ -86,7 +86,8 @@ int Run(const TParsedOptions& parsed) {
         }
         return 0;
     }
-    if (parsed.Operands.size() != 2) return OptionError(kProgram, "a size and an output file, please");
+    if (parsed.Operands.size() != 2)
+        return OptionError(kProgram, "a size and an output file, please");
     const std::string& text = parsed.Operands[0];
     int size = 0;
     auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), size);
@@ -106,10 +107,11 @@ int main(int argc, char** argv) {
     const TParsedOptions parsed = ParseOptions(kOptions, Arguments(argc, argv));
     if (!parsed.Error.empty()) return OptionError(kProgram, parsed.Error);
     if (parsed.Has("help")) {
-        std::printf("Usage: zentick-icon [--hexedit] SIZE FILE.png\n"
-                    "       zentick-icon [--hexedit] --svg FILE.svg\n"
-                    "       zentick-icon [--hexedit] --window-icon FUNCTION FILE.cpp\n\n%s",
-                    OptionHelp(kOptions).c_str());
+        std::printf(
+            "Usage: zentick-icon [--hexedit] SIZE FILE.png\n"
+            "       zentick-icon [--hexedit] --svg FILE.svg\n"
+            "       zentick-icon [--hexedit] --window-icon FUNCTION FILE.cpp\n\n%s",
+            OptionHelp(kOptions).c_str());
         return 0;
     }
     try {

@@ -28,8 +28,8 @@ int main(int argc, char** argv) {
         width = std::atoi(argv[4]);
         height = std::atoi(argv[5]);
     }
-    XImage* image = XGetImage(display, RootWindow(display, screen), x, y, unsigned(width), unsigned(height),
-                              AllPlanes, ZPixmap);
+    XImage* image = XGetImage(display, RootWindow(display, screen), x, y, unsigned(width),
+                              unsigned(height), AllPlanes, ZPixmap);
     if (!image) {
         std::fprintf(stderr, "xshot: cannot read the screen\n");
         XCloseDisplay(display);
@@ -39,7 +39,9 @@ int main(int argc, char** argv) {
     for (int row = 0; row < height; ++row)
         for (int col = 0; col < width; ++col) {
             unsigned long pixel = XGetPixel(image, col, row);
-            shot.SetPixel(col, row, RGB(int((pixel >> 16) & 0xFF), int((pixel >> 8) & 0xFF), int(pixel & 0xFF)));
+            shot.SetPixel(
+                col, row,
+                RGB(int((pixel >> 16) & 0xFF), int((pixel >> 8) & 0xFF), int(pixel & 0xFF)));
         }
     XDestroyImage(image);
     XCloseDisplay(display);

@@ -166,7 +166,6 @@ void THexEditor::SetPolkaDots(int value) {
     Store(polkaDots_, value);
 }
 
-
 void THexEditor::SetBytesPerLine(int value) {
     bytesPerLine_ = value;
     // The cursor's row keeps its place on the screen as well as it can.

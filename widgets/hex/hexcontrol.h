@@ -108,7 +108,8 @@ using THexProgressEvent = std::function<bool(TObject* sender, int64_t done, int6
 
 // The bytes a search in a mode looks for; empty when there is nothing to look for, and
 // then error says why when the text is no number of at most 64 bits.
-std::vector<uint8_t> SearchPatternOf(const std::string& text, int mode, std::string* error = nullptr);
+std::vector<uint8_t> SearchPatternOf(const std::string& text, int mode,
+                                     std::string* error = nullptr);
 
 class THexEditor : public TCustomControl {
 public:
@@ -365,10 +366,10 @@ private:
     // View.
     int64_t topRow_ = 0;
     int leftPixel_ = 0;
-    int wheelRemainder_ = 0;  // a part of a notch turned, for the next turn
-    int64_t barScale_ = 1;         // rows per step of the vertical bar
-    int barPosition_ = 0;          // the vertical bar's position as the control set it
-    int horzBarPosition_ = 0;      // the same for the horizontal bar
+    int wheelRemainder_ = 0;   // a part of a notch turned, for the next turn
+    int64_t barScale_ = 1;     // rows per step of the vertical bar
+    int barPosition_ = 0;      // the vertical bar's position as the control set it
+    int horzBarPosition_ = 0;  // the same for the horizontal bar
     int64_t firstVisible_ = 0;
     int64_t lastVisible_ = -1;
     int rowsPainted_ = 0;
@@ -380,8 +381,8 @@ private:
     static constexpr int kNoBar = INT_MIN;
     int barX_[2] = {kNoBar, kNoBar};
     bool cursorShown_ = false;
-    TPoint cursorAt_;    // left end of the cursor's upper line
-    TRect cursorCell_;   // the cell at the cursor in the panel that has the keyboard
+    TPoint cursorAt_;   // left end of the cursor's upper line
+    TRect cursorCell_;  // the cell at the cursor in the panel that has the keyboard
     THitTable hits_;
     std::vector<int64_t> changed_;  // offsets of the undo list, sorted, during a paint
     std::array<TDot, 30> dots_{};

@@ -7,8 +7,8 @@
 #include <fstream>
 #include <string>
 
-#include "tests/support/testchild.h"
 #include "tests/support/headless_app.h"
+#include "tests/support/testchild.h"
 #include "widgets/hex/hexcontrol.h"
 
 namespace {
@@ -30,7 +30,8 @@ long VirtualMemoryBytes() {
 TEST(HexEditorMemory, AFileLargerThanTheAddressSpaceLeftLeavesTheDataShownAndSaysSo) {
     THeadlessApp app;
     auto* hex = new THexEditor(nullptr);
-    std::string dir = (fs::temp_directory_path() / ("zt-hexmemory-" + std::to_string(getpid()))).string();
+    std::string dir =
+        (fs::temp_directory_path() / ("zt-hexmemory-" + std::to_string(getpid()))).string();
     fs::create_directories(dir);
     hex->Document().SetStateFolder(dir + "/state");
     std::string path = dir + "/huge.bin";

@@ -224,7 +224,9 @@ TEST_F(HexEditor, LoggedCellsAreDrawnInColorChangeUntilTheLogIsCleared) {
 TEST_F(HexEditor, BytesWithoutACharacterShowAsADimmedDotAndLatin1IsAViewOption) {
     // Row 7 holds 0x70..0x7F: "p" to "~" and then 7F; row 0 the control characters.
     const TColor dim = RGB(127, 127, 127);
-    auto cell = [](int column, int row) { return TRect::FromSize(CharCellX(column), RowY(row), kChar, kRow); };
+    auto cell = [](int column, int row) {
+        return TRect::FromSize(CharCellX(column), RowY(row), kChar, kRow);
+    };
     EXPECT_GT(Count(cell(1, 0), dim), 0);
     EXPECT_EQ(Count(cell(1, 0), clBlack), 0);
     EXPECT_GT(Count(cell(0xE, 7), clBlack), 0);  // "~"
@@ -258,7 +260,8 @@ TEST_F(HexEditor, RowsStopAboveTheFrameAndTheLastRowIsWholeAfterEnd) {
     int changed = 0;
     for (int y = 0; y < 300; ++y)
         for (int x = 0; x < 440; ++x) {
-            bool differs = before.Pixel(kFormX + x, kFormY + y) != after.Pixel(kFormX + x, kFormY + y);
+            bool differs =
+                before.Pixel(kFormX + x, kFormY + y) != after.Pixel(kFormX + x, kFormY + y);
             changed += differs;
             if (differs) {
                 EXPECT_TRUE(Underline(CharCellX(15), lastRow).Contains({x, y})) << x << "," << y;
@@ -501,7 +504,8 @@ TEST_F(HexEditor, PolkaDotsAreAtMost30CirclesThatMoveOnePixelAStepBehindTheText)
     int moved = 0;
     for (int y = 0; y < 300; ++y)
         for (int x = 0; x < 440; ++x)
-            moved += (again.Pixel(kFormX + x, kFormY + y) == dot) != (other.Pixel(kFormX + x, kFormY + y) == dot);
+            moved += (again.Pixel(kFormX + x, kFormY + y) == dot) !=
+                     (other.Pixel(kFormX + x, kFormY + y) == dot);
     EXPECT_GT(moved, 30 * 30);
 }
 

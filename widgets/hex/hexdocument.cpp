@@ -355,10 +355,10 @@ int64_t THexDocument::Find(const std::vector<uint8_t>& pattern, bool ignoreCase,
         if (progress && !progress(step - from, size_ - from)) return kSearchCancelled;
         int64_t end = std::min(step + kSearchStep + length - 1, size_);
         const uint8_t* bytes = View(step, size_t(end - step), scratch);
-        int64_t hit = ignoreCase ? FindBytesNoCase(bytes, size_t(end - step), 0, pattern.data(),
-                                                   pattern.size())
-                                 : FindBytes(bytes, size_t(end - step), 0, pattern.data(),
-                                             pattern.size());
+        int64_t hit =
+            ignoreCase
+                ? FindBytesNoCase(bytes, size_t(end - step), 0, pattern.data(), pattern.size())
+                : FindBytes(bytes, size_t(end - step), 0, pattern.data(), pattern.size());
         if (release) mapping_.Release(step, end - step);
         if (hit >= 0) return step + hit;
     }

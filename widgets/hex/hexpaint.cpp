@@ -73,7 +73,9 @@ void THexEditor::PaintFrame(TCanvas& canvas) {
     int inset = int(std::clamp<int64_t>(int64_t(barWidth_) - 1, -1, client.Bottom + 1));
     TRect inner = InnerRect();
     for (int x : barX_) {
-        if (x == kNoBar || x + ScaleValue(kBarInGap) < inner.Left || x + ScaleValue(kBarInGap) >= inner.Right) continue;
+        if (x == kNoBar || x + ScaleValue(kBarInGap) < inner.Left ||
+            x + ScaleValue(kBarInGap) >= inner.Right)
+            continue;
         PaintVerticalBar(canvas, x + ScaleValue(kBarInGap), inset, client.Bottom - inset, barWidth_,
                          kShadeRange, doRed_, doGreen_, doBlue_);
     }
@@ -85,8 +87,8 @@ TColor THexEditor::CellColor(int64_t offset, bool atCursor, int panel) const {
     return panel == cpBytes ? colorByte_ : colorAscii_;
 }
 
-void THexEditor::PaintRow(TCanvas& canvas, THitRow& row, const TRowLayout& layout,
-                          int64_t offset, int y, int left, int right) {
+void THexEditor::PaintRow(TCanvas& canvas, THitRow& row, const TRowLayout& layout, int64_t offset,
+                          int y, int left, int right) {
     const int cw = charWidth_;
     const int bpl = bytesPerLine_, group = GroupSize();
     const int64_t size = Size();
@@ -96,8 +98,8 @@ void THexEditor::PaintRow(TCanvas& canvas, THitRow& row, const TRowLayout& layou
     char text[32];
 
     canvas.Font.SetColor(Font().Color());
-    std::snprintf(text, sizeof text, baseOffset_ == 16 ? "%0*llX" : "%0*llu",
-                  layout.OffsetDigits, static_cast<unsigned long long>(offset));
+    std::snprintf(text, sizeof text, baseOffset_ == 16 ? "%0*llX" : "%0*llu", layout.OffsetDigits,
+                  static_cast<unsigned long long>(offset));
     canvas.TextOut(layout.OffsetX + shift, y, text);
     barX_[0] = layout.BytesX - ScaleValue(kGap) + shift;
     barX_[1] = layout.CharsX - ScaleValue(kGap) + shift;
@@ -128,7 +130,8 @@ void THexEditor::PaintRow(TCanvas& canvas, THitRow& row, const TRowLayout& layou
         }
     } else {
         const int groupWidth = group * 2 * cw + cw;
-        for (int j = std::max(0, (visibleFrom - layout.BytesX) / groupWidth) * group; j < bpl; ++j) {
+        for (int j = std::max(0, (visibleFrom - layout.BytesX) / groupWidth) * group; j < bpl;
+             ++j) {
             const int x = layout.BytesX + j * 2 * cw + j / group * cw;
             const int64_t at = offset + j;
             if (x >= visibleTo || at >= size) break;
@@ -228,7 +231,8 @@ void THexEditor::DrawCursor(TCanvas& canvas, TColor color) const {
     if (!cursorShown_) return;
     // Never over the frame's band, however far the row is scrolled.
     TRect inner = InnerRect();
-    int from = std::max(cursorAt_.X, inner.Left), to = std::min(cursorAt_.X + charWidth_, inner.Right);
+    int from = std::max(cursorAt_.X, inner.Left),
+        to = std::min(cursorAt_.X + charWidth_, inner.Right);
     if (from >= to) return;
     TColor saved = canvas.Pen.Color;
     canvas.Pen.Color = color;

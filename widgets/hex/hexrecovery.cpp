@@ -20,9 +20,7 @@ constexpr char kMagic[8] = {'Z', 'T', 'H', 'E', 'X', 'R', '0', '1'};
 
 class TWriter {
 public:
-    void Put(const void* data, size_t size) {
-        text_.append(static_cast<const char*>(data), size);
-    }
+    void Put(const void* data, size_t size) { text_.append(static_cast<const char*>(data), size); }
     void Number(uint64_t value) {
         for (int i = 0; i < 8; ++i, value >>= 8)
             text_ += char(value & 0xFF);
@@ -102,9 +100,9 @@ bool ReadHead(TReader& in, THead& head) {
 }
 
 void PutEntry(TWriter& out, const TChangeEntry& e) {
-    for (uint64_t v : {uint64_t(uint32_t(e.Kind)), uint64_t(uint32_t(e.Flags)), uint64_t(e.Offset),
-                       e.OldValue, e.NewValue, uint64_t(uint32_t(e.Length)), e.StateBefore,
-                       e.StateAfter})
+    for (uint64_t v :
+         {uint64_t(uint32_t(e.Kind)), uint64_t(uint32_t(e.Flags)), uint64_t(e.Offset), e.OldValue,
+          e.NewValue, uint64_t(uint32_t(e.Length)), e.StateBefore, e.StateAfter})
         out.Number(v);
 }
 
@@ -194,8 +192,8 @@ TFileError THexDocument::ReadRecovery(const std::string& recoveryPath) {
         return {feCorrupt, 0};
     int64_t size = 0;
     uint64_t state = 0, lastState = 0, savedState = 0, runCount = 0;
-    if (!in.Number(size) || !in.Number(state) || !in.Number(lastState) ||
-        !in.Number(savedState) || !in.Number(runCount) || size < 0 || size > baseSize_)
+    if (!in.Number(size) || !in.Number(state) || !in.Number(lastState) || !in.Number(savedState) ||
+        !in.Number(runCount) || size < 0 || size > baseSize_)
         return {feCorrupt, 0};
     // Read whole before anything changes.
     std::vector<std::pair<int64_t, std::vector<uint8_t>>> runs;

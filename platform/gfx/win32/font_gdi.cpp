@@ -5,10 +5,10 @@
 // in pixels, bold and italic. The generic names of fontconfig mean nothing to the system:
 // "monospace" (and "mono") asks for a fixed-pitch face of the modern family, Consolas,
 // then Courier New, then whichever fixed-pitch face the system has; "sans-serif" (and
-// "sans") is the dialog font and "serif" Times New Roman. Metrics and widths are the system's; a text is drawn as
-// coverage and blended with the 24-bit target like the other providers:
-// out = (colour * a + target * (255 - a)) / 255. When the system gives no font, the
-// built-in fixed font stands in, so text is still drawn. Faces are kept by description.
+// "sans") is the dialog font and "serif" Times New Roman. Metrics and widths are the system's; a
+// text is drawn as coverage and blended with the 24-bit target like the other providers: out =
+// (colour * a + target * (255 - a)) / 255. When the system gives no font, the built-in fixed font
+// stands in, so text is still drawn. Faces are kept by description.
 #include <algorithm>
 #include <cstring>
 #include <initializer_list>

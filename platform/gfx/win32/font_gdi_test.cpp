@@ -98,7 +98,8 @@ TEST_F(GdiFontTest, MonospaceIsAFixedPitchFaceOfTheSystem) {
         EXPECT_FALSE(mono->FaceName().empty());
         EXPECT_NE(mono->FaceName(), "monospace");  // a face of the system, not the alias
         EXPECT_EQ(mono->TextWidth("i"), mono->TextWidth("W")) << mono->FaceName();
-        EXPECT_EQ(mono->TextWidth("0123456789ABCDEF"), 16 * mono->TextWidth("0")) << mono->FaceName();
+        EXPECT_EQ(mono->TextWidth("0123456789ABCDEF"), 16 * mono->TextWidth("0"))
+            << mono->FaceName();
     }
     // The dialog font is proportional: a different face.
     auto dialog = Face("MS Sans Serif");

@@ -190,9 +190,17 @@ TEST_F(Win32Test, ANormalWindowHasItsOwnTaskbarButtonAndNothingUnseenIsShown) {
 }
 
 TEST_F(Win32Test, OwnedWindowOutlivesItsOwner) {
-    auto owner = std::make_unique<TWin32Window>(
-        *backend_, TWindowParams{TRect::FromSize(0, 0, 50, 50), TWindowKind::Normal, "o", "zentick",
-                                 nullptr, true, false, true, false, {}});
+    auto owner =
+        std::make_unique<TWin32Window>(*backend_, TWindowParams{TRect::FromSize(0, 0, 50, 50),
+                                                                TWindowKind::Normal,
+                                                                "o",
+                                                                "zentick",
+                                                                nullptr,
+                                                                true,
+                                                                false,
+                                                                true,
+                                                                false,
+                                                                {}});
     TWin32Window& dialog =
         Make(TWindowKind::Dialog, TRect::FromSize(0, 0, 50, 50), false, owner.get());
     EXPECT_EQ(GetWindow(dialog.Handle(), GW_OWNER), owner->Handle());

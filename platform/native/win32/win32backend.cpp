@@ -160,8 +160,8 @@ using TGetDpiForMonitor = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
 TGetDpiForMonitor DpiForMonitorCall() {
     static TGetDpiForMonitor call = [] {
         HMODULE shcore = LoadLibraryW(L"shcore.dll");
-        return shcore ? reinterpret_cast<TGetDpiForMonitor>(reinterpret_cast<void*>(
-                            GetProcAddress(shcore, "GetDpiForMonitor")))
+        return shcore ? reinterpret_cast<TGetDpiForMonitor>(
+                            reinterpret_cast<void*>(GetProcAddress(shcore, "GetDpiForMonitor")))
                       : nullptr;
     }();
     return call;
@@ -178,7 +178,8 @@ BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
     info.cbSize = sizeof info;
     if (!GetMonitorInfoW(monitor, &info)) return TRUE;
     TMonitor m;
-    m.Bounds = {info.rcMonitor.left, info.rcMonitor.top, info.rcMonitor.right, info.rcMonitor.bottom};
+    m.Bounds = {info.rcMonitor.left, info.rcMonitor.top, info.rcMonitor.right,
+                info.rcMonitor.bottom};
     m.PixelsPerInch = list.fallbackPixelsPerInch;
     UINT x = 0, y = 0;
     constexpr int kEffectiveDpi = 0;  // MDT_EFFECTIVE_DPI: the density the user chose
@@ -196,7 +197,8 @@ int TWin32Backend::PixelsPerInchAt(const RECT& rect) const {
     UINT x = 0, y = 0;
     constexpr int kEffectiveDpi = 0;
     if (TGetDpiForMonitor call = DpiForMonitorCall();
-        call && SUCCEEDED(call(MonitorFromRect(&rect, MONITOR_DEFAULTTONEAREST), kEffectiveDpi, &x, &y)) &&
+        call &&
+        SUCCEEDED(call(MonitorFromRect(&rect, MONITOR_DEFAULTTONEAREST), kEffectiveDpi, &x, &y)) &&
         y >= 48 && y <= 480)
         return int(y);
     return pixelsPerInch_;

@@ -101,8 +101,8 @@ TWin32Window::TWin32Window(TWin32Backend& backend, const TWindowParams& params)
       kind_(params.Kind),
       owner_(static_cast<TWin32Window*>(params.Owner)),
       bounds_(params.Bounds),
-      dpi_(backend.PixelsPerInchAt(RECT{params.Bounds.Left, params.Bounds.Top, params.Bounds.Right,
-                                        params.Bounds.Bottom})),
+      dpi_(backend.PixelsPerInchAt(
+          RECT{params.Bounds.Left, params.Bounds.Top, params.Bounds.Right, params.Bounds.Bottom})),
       stayOnTop_(params.StayOnTop),
       taskbarButton_(params.TaskbarButton),
       borderless_(params.Borderless) {
@@ -163,7 +163,8 @@ DWORD TWin32Window::ExStyle() const {
 RECT TWin32Window::OuterRect(const TRect& client) const {
     RECT r{client.Left, client.Top, client.Left + std::max(0, client.Width()),
            client.Top + std::max(0, client.Height())};
-    if (TAdjustForDpi adjust = AdjustForDpiCall(); !adjust || !adjust(&r, Style(), FALSE, ExStyle(), UINT(dpi_)))
+    if (TAdjustForDpi adjust = AdjustForDpiCall();
+        !adjust || !adjust(&r, Style(), FALSE, ExStyle(), UINT(dpi_)))
         AdjustWindowRectEx(&r, Style(), FALSE, ExStyle());
     return r;
 }

@@ -40,9 +40,7 @@ public:
     HWND Handle() const { return hwnd_; }
     TWindowKind Kind() const { return kind_; }
     TWin32Window* Owner() const { return owner_; }
-    bool WantsTaskbarButton() const {
-        return visible_ && taskbarButton_ && !IsUnmanaged(kind_);
-    }
+    bool WantsTaskbarButton() const { return visible_ && taskbarButton_ && !IsUnmanaged(kind_); }
     // Whether the window hangs off the application window (it has no owner of its own).
     bool OwnedByApplication() const { return !IsUnmanaged(kind_) && !owner_; }
     // Whether the window has a taskbar button of its own: a normal window without an owner

@@ -105,7 +105,14 @@ TEST(X11Keys, ChordsTypeNothingOrSystemCharactersAndAltGrStillTypes) {
         {"Super+e", XK_e, XK_e, "e", super, 'E', {}, false},
         {"Ctrl+Backspace", XK_BackSpace, XK_BackSpace, "\b", ctrl, VK_BACK, {}, false},
         {"AltGr+q on a German keymap", XK_q, XK_at, "@", altGr, 'Q', {'@'}, false},
-        {"AltGr+e on a German keymap", XK_e, XK_EuroSign, "\xE2\x82\xAC", altGr, 'E', {0x20AC}, false},
+        {"AltGr+e on a German keymap",
+         XK_e,
+         XK_EuroSign,
+         "\xE2\x82\xAC",
+         altGr,
+         'E',
+         {0x20AC},
+         false},
         {"Return", XK_Return, XK_Return, "\r", 0, VK_RETURN, {'\r'}, false},
         {"Delete", XK_Delete, XK_Delete, "\x7F", 0, VK_DELETE, {}, false},
         {"dead acute", XK_dead_acute, XK_dead_acute, "", 0, 0, {}, false},
@@ -131,8 +138,8 @@ TEST(X11Keys, ChordsTypeNothingOrSystemCharactersAndAltGrStillTypes) {
 TEST(X11Keys, Utf8IsDecodedAndMalformedBytesBecomeReplacementCharacters) {
     EXPECT_EQ(DecodeUtf8("a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80"),
               (std::vector<uint32_t>{'a', 0xE9, 0x20AC, 0x1F600}));
-    EXPECT_EQ(DecodeUtf8("\xC3"), (std::vector<uint32_t>{0xFFFD}));            // cut short
-    EXPECT_EQ(DecodeUtf8("\xFFz"), (std::vector<uint32_t>{0xFFFD, 'z'}));      // no lead byte
+    EXPECT_EQ(DecodeUtf8("\xC3"), (std::vector<uint32_t>{0xFFFD}));        // cut short
+    EXPECT_EQ(DecodeUtf8("\xFFz"), (std::vector<uint32_t>{0xFFFD, 'z'}));  // no lead byte
     EXPECT_EQ(DecodeUtf8("\xED\xA0\x80"), (std::vector<uint32_t>{0xFFFD, 0xFFFD, 0xFFFD}));
 }
 

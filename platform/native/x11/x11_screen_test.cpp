@@ -110,7 +110,8 @@ TEST_F(X11Test, LosingTheServerRunsTheHandlerAndEndsWithStatusOne) {
             lost->WaitEvents(-1, events);
             std::_Exit(4);
         },
-        ::testing::ExitedWithCode(1), "connection to the X server was lost\nsaved without the display");
+        ::testing::ExitedWithCode(1),
+        "connection to the X server was lost\nsaved without the display");
 }
 
 TEST_F(X11Test, TimeFromStartToMappedWindow) {

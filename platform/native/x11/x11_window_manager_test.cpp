@@ -156,7 +156,8 @@ TEST_F(X11WindowManagerTest, ADialogKnowsItsFrameBeforeItIsShownAndTheFrameIsThe
     // A borderless window has none.
     TWindowParams borderless;
     borderless.Borderless = true;
-    EXPECT_EQ(MakeWindow(TRect::FromSize(10, 10, 150, 90), borderless)->FrameExtents(), TFrameExtents{});
+    EXPECT_EQ(MakeWindow(TRect::FromSize(10, 10, 150, 90), borderless)->FrameExtents(),
+              TFrameExtents{});
 }
 
 // Handles the backend's events (a dialog takes the focus on them) until check holds.

@@ -52,8 +52,10 @@ TEST_F(X11Test, WindowCarriesClassPidTitleAndProtocols) {
 TEST_F(X11Test, WindowCarriesTheProgramsClassAndEveryIconSize) {
     // Two sizes of a made-up icon: each pixel's word names its size and place.
     std::vector<uint32_t> small(4), large(9);
-    for (size_t i = 0; i < small.size(); ++i) small[i] = 0xFF000000u | 0x200 | uint32_t(i);
-    for (size_t i = 0; i < large.size(); ++i) large[i] = 0x80000000u | 0x300 | uint32_t(i);
+    for (size_t i = 0; i < small.size(); ++i)
+        small[i] = 0xFF000000u | 0x200 | uint32_t(i);
+    for (size_t i = 0; i < large.size(); ++i)
+        large[i] = 0x80000000u | 0x300 | uint32_t(i);
     const TIconImage images[] = {{2, 2, small.data()}, {3, 3, large.data()}};
     TWindowParams params;
     params.ClassName = "zentick-hexedit";
@@ -74,7 +76,8 @@ TEST_F(X11Test, WindowCarriesTheProgramsClassAndEveryIconSize) {
     expected.insert(expected.end(), large.begin(), large.end());
     // Xlib hands 32-bit items over as longs, which may come sign-extended.
     std::vector<unsigned long> icon = Property32(window->Id(), "_NET_WM_ICON");
-    for (unsigned long& item : icon) item &= 0xFFFFFFFFu;
+    for (unsigned long& item : icon)
+        item &= 0xFFFFFFFFu;
     EXPECT_EQ(icon, expected);
     EXPECT_TRUE(Property32(popup->Id(), "_NET_WM_ICON").empty()) << "menus carry no icon";
 }
@@ -104,7 +107,8 @@ TEST_F(X11Test, DialogsAreTransientAndFixedPopupsUnmanaged) {
     EXPECT_EQ(hints.min_height, 200);
     EXPECT_EQ(hints.max_height, 200);
     // A title bar with a close button only: moved, closed, never resized or minimised.
-    EXPECT_EQ(Property32(dialog->Id(), "_MOTIF_WM_HINTS"), (std::vector<unsigned long>{1 | 2, 4 | 32, 2 | 8 | 16, 0, 0}));
+    EXPECT_EQ(Property32(dialog->Id(), "_MOTIF_WM_HINTS"),
+              (std::vector<unsigned long>{1 | 2, 4 | 32, 2 | 8 | 16, 0, 0}));
 
     XWindowAttributes attributes{};
     ASSERT_TRUE(XGetWindowAttributes(observer, popup->Id(), &attributes));
@@ -164,7 +168,8 @@ TEST_F(X11Test, AFixedSizeWindowSaysSoAndItsHintsFollowItsSize) {
         long supplied = 0;
         XGetWMNormalHints(observer, w, &hints, &supplied);
         if (!(hints.flags & PMinSize) || !(hints.flags & PMaxSize)) return std::vector<int>{};
-        return std::vector<int>{hints.min_width, hints.min_height, hints.max_width, hints.max_height};
+        return std::vector<int>{hints.min_width, hints.min_height, hints.max_width,
+                                hints.max_height};
     };
     EXPECT_EQ(sizes(gadget->Id()), (std::vector<int>{150, 90, 150, 90}));
     EXPECT_TRUE(sizes(resizable->Id()).empty());
@@ -390,7 +395,8 @@ TEST_F(X11Test, AWindowDestroyedByAnotherClientIsReported) {
     own.reset();  // the program's own doing: not reported
     XDestroyWindow(observer, window->Id());
     XSync(observer, False);
-    std::vector<TEvent> events = Collect([](const TEvent& e) { return e.Kind == TEventKind::Destroyed; });
+    std::vector<TEvent> events =
+        Collect([](const TEvent& e) { return e.Kind == TEventKind::Destroyed; });
     std::erase_if(events, [](const TEvent& e) { return e.Kind != TEventKind::Destroyed; });
     ASSERT_EQ(events.size(), 1u);
     EXPECT_EQ(events.back().Window, window.get());

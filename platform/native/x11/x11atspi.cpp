@@ -112,8 +112,8 @@ private:
     static int OnStatusChanged(sd_bus_message* signal, void* self, sd_bus_error*);
     static int OnAddress(sd_bus_message* reply, void* self, sd_bus_error*);
     // A call on the session bus to the launcher that does not start it.
-    void CallLauncher(const char* interface, const char* member,
-                      sd_bus_message_handler_t callback, const char* argument);
+    void CallLauncher(const char* interface, const char* member, sd_bus_message_handler_t callback,
+                      const char* argument);
 
     // The accessibility bus.
     bool Connect(const std::string& address);
@@ -235,8 +235,8 @@ int GetChildCount(sd_bus*, const char* path, const char*, const char*, sd_bus_me
     int32_t count = self.Object(path).IsRoot() ? self.Tree().ChildCount() : 0;
     return sd_bus_message_append(reply, "i", count);
 }
-int GetLocale(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply,
-              void* userdata, sd_bus_error*) {
+int GetLocale(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply, void* userdata,
+              sd_bus_error*) {
     return sd_bus_message_append(reply, "s", Self(userdata).Tree().Locale().c_str());
 }
 int GetAccessibleId(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply, void*,
@@ -286,7 +286,8 @@ int GetRelationSet(sd_bus_message* m, void*, sd_bus_error*) {
 }
 int GetRole(sd_bus_message* m, void* userdata, sd_bus_error*) {
     TAtspiBus& self = Self(userdata);
-    return sd_bus_reply_method_return(m, "u", self.Tree().Role(self.Object(sd_bus_message_get_path(m))));
+    return sd_bus_reply_method_return(m, "u",
+                                      self.Tree().Role(self.Object(sd_bus_message_get_path(m))));
 }
 // The program speaks English: the localized name of a role is its name.
 int GetRoleName(sd_bus_message* m, void* userdata, sd_bus_error*) {
@@ -318,7 +319,8 @@ int GetApplication(sd_bus_message* m, void* userdata, sd_bus_error*) {
 }
 int GetInterfaces(sd_bus_message* m, void* userdata, sd_bus_error*) {
     TAtspiBus& self = Self(userdata);
-    std::vector<std::string> names = self.Tree().Interfaces(self.Object(sd_bus_message_get_path(m)));
+    std::vector<std::string> names =
+        self.Tree().Interfaces(self.Object(sd_bus_message_get_path(m)));
     sd_bus_message* raw = nullptr;
     int r = sd_bus_message_new_method_return(m, &raw);
     if (r < 0) return r;
@@ -332,8 +334,8 @@ int GetInterfaces(sd_bus_message* m, void* userdata, sd_bus_error*) {
 }
 
 // Application.
-int GetToolkitName(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply,
-                   void*, sd_bus_error*) {
+int GetToolkitName(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply, void*,
+                   sd_bus_error*) {
     return sd_bus_message_append(reply, "s", "zentick");
 }
 int GetVersion(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply, void*,
@@ -587,7 +589,8 @@ int TAtspiBus::OnStatus(sd_bus_message* reply, void* userdata, sd_bus_error*) {
         const char* name = nullptr;
         int value = 0;
         if (sd_bus_message_read(reply, "s", &name) < 0) return 0;
-        if ((std::strcmp(name, "IsEnabled") == 0 || std::strcmp(name, "ScreenReaderEnabled") == 0) &&
+        if ((std::strcmp(name, "IsEnabled") == 0 ||
+             std::strcmp(name, "ScreenReaderEnabled") == 0) &&
             sd_bus_message_read(reply, "v", "b", &value) >= 0) {
             enabled = enabled || value;
         } else if (sd_bus_message_skip(reply, "v") < 0) {
@@ -609,7 +612,8 @@ int TAtspiBus::OnAddress(sd_bus_message* reply, void* userdata, sd_bus_error*) {
     TAtspiBus& self = Self(userdata);
     self.statusCall_.reset();
     const char* address = nullptr;
-    if (sd_bus_message_is_method_error(reply, nullptr) || sd_bus_message_read(reply, "s", &address) < 0)
+    if (sd_bus_message_is_method_error(reply, nullptr) ||
+        sd_bus_message_read(reply, "s", &address) < 0)
         return 0;
     if (address && *address) self.Connect(address);
     return 0;
@@ -631,24 +635,25 @@ bool TAtspiBus::Connect(const std::string& address) {
         return r >= 0;
     };
     sd_bus_slot* slot = nullptr;
-    bool ok = keep(sd_bus_add_filter(raw, &slot, OnLocal, this), slot) &&
-              keep(sd_bus_add_fallback_vtable(raw, &slot, atspi::kObjectPrefix,
-                                              atspi::kAccessibleInterface, kAccessibleTable,
-                                              FindAccessible, this),
-                   slot) &&
-              keep(sd_bus_add_fallback_vtable(raw, &slot, atspi::kObjectPrefix,
-                                              atspi::kApplicationInterface, kApplicationTable,
-                                              FindApplication, this),
-                   slot) &&
-              keep(sd_bus_add_fallback_vtable(raw, &slot, atspi::kObjectPrefix,
-                                              atspi::kComponentInterface, kComponentTable,
-                                              FindComponent, this),
-                   slot) &&
-              keep(sd_bus_add_node_enumerator(raw, &slot, atspi::kObjectPrefix, EnumerateObjects, this),
-                   slot) &&
-              keep(sd_bus_add_object_vtable(raw, &slot, "/org/a11y/atspi/cache", "org.a11y.atspi.Cache",
-                                            kCacheTable, this),
-                   slot);
+    bool ok =
+        keep(sd_bus_add_filter(raw, &slot, OnLocal, this), slot) &&
+        keep(sd_bus_add_fallback_vtable(raw, &slot, atspi::kObjectPrefix,
+                                        atspi::kAccessibleInterface, kAccessibleTable,
+                                        FindAccessible, this),
+             slot) &&
+        keep(sd_bus_add_fallback_vtable(raw, &slot, atspi::kObjectPrefix,
+                                        atspi::kApplicationInterface, kApplicationTable,
+                                        FindApplication, this),
+             slot) &&
+        keep(
+            sd_bus_add_fallback_vtable(raw, &slot, atspi::kObjectPrefix, atspi::kComponentInterface,
+                                       kComponentTable, FindComponent, this),
+            slot) &&
+        keep(sd_bus_add_node_enumerator(raw, &slot, atspi::kObjectPrefix, EnumerateObjects, this),
+             slot) &&
+        keep(sd_bus_add_object_vtable(raw, &slot, "/org/a11y/atspi/cache", "org.a11y.atspi.Cache",
+                                      kCacheTable, this),
+             slot);
     if (!ok || sd_bus_start(raw) < 0) return false;
     // Listeners coming and going, and the registry starting anew.
     AddMatch(raw, slots,
@@ -659,10 +664,11 @@ bool TAtspiBus::Connect(const std::string& address) {
              "type='signal',path='/org/a11y/atspi/registry',interface='org.a11y.atspi.Registry',"
              "member='EventListenerDeregistered'",
              OnListenerDeregistered);
-    AddMatch(raw, slots,
-             "type='signal',path='/org/a11y/atspi/accessible/root',interface='org.a11y.atspi.Socket',"
-             "member='Available'",
-             OnRegistryAvailable);
+    AddMatch(
+        raw, slots,
+        "type='signal',path='/org/a11y/atspi/accessible/root',interface='org.a11y.atspi.Socket',"
+        "member='Available'",
+        OnRegistryAvailable);
     a11y_ = std::move(bus);
     a11ySlots_ = std::move(slots);
     a11yLost_ = false;
@@ -739,7 +745,8 @@ int TAtspiBus::OnRegisteredEvents(sd_bus_message* reply, void* userdata, sd_bus_
 int TAtspiBus::OnListenerRegistered(sd_bus_message* signal, void* userdata, sd_bus_error*) {
     const char* bus = nullptr;
     const char* event = nullptr;
-    if (sd_bus_message_read(signal, "ss", &bus, &event) >= 0) Self(userdata).listeners_.Add(bus, event);
+    if (sd_bus_message_read(signal, "ss", &bus, &event) >= 0)
+        Self(userdata).listeners_.Add(bus, event);
     return 0;
 }
 
@@ -762,7 +769,8 @@ int TAtspiBus::OnRegistryAvailable(sd_bus_message*, void* userdata, sd_bus_error
     return 0;
 }
 
-// Serving ------------------------------------------------------------------------------------------
+// Serving
+// ------------------------------------------------------------------------------------------
 
 int TAtspiBus::Watch(pollfd* fds) const {
     int count = 0;
@@ -837,7 +845,8 @@ void TAtspiBus::SendEvents(const TAccessibleWindow& window, const TTreeChange& c
     const std::string path = TAtspiTree::PathOf(window.Id);
     const TReference child = Reference(path);
     if (change.Added && Wants("object", "children-changed", "add"))
-        Emit(atspi::kRootPath, kObjectEvents, "ChildrenChanged", "add", change.Index, 0, nullptr, &child);
+        Emit(atspi::kRootPath, kObjectEvents, "ChildrenChanged", "add", change.Index, 0, nullptr,
+             &child);
     if (change.Removed && Wants("object", "children-changed", "remove"))
         Emit(atspi::kRootPath, kObjectEvents, "ChildrenChanged", "remove", change.Index, 0, nullptr,
              &child);
@@ -873,7 +882,8 @@ void TAtspiBus::Emit(const std::string& path, const char* interface, const char*
 
 }  // namespace
 
-std::unique_ptr<TX11Accessibility> StartX11Accessibility(Display* display, Window root, Atom atSpiBus) {
+std::unique_ptr<TX11Accessibility> StartX11Accessibility(Display* display, Window root,
+                                                         Atom atSpiBus) {
     auto bus = std::make_unique<TAtspiBus>();
     if (!bus->Begin(AccessibilityBusOfDisplay(display, root, atSpiBus))) return nullptr;
     return bus;

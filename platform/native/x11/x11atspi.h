@@ -60,6 +60,7 @@ public:
 // Starts looking for the accessibility bus of the display's desktop (atSpiBus: the atom
 // AT_SPI_BUS); none when there is no way to reach one (no AT_SPI_BUS on the root window
 // and no session bus).
-std::unique_ptr<TX11Accessibility> StartX11Accessibility(Display* display, Window root, Atom atSpiBus);
+std::unique_ptr<TX11Accessibility> StartX11Accessibility(Display* display, Window root,
+                                                         Atom atSpiBus);
 
 }  // namespace native

@@ -133,7 +133,8 @@ std::array<uint32_t, 2> TAtspiTree::States(TObject object) const {
     auto set = [&bits](uint32_t state) { bits[state / 32] |= 1u << (state % 32); };
     if (!object.Window) return bits;
     const TAccessibleWindow& w = *object.Window;
-    for (uint32_t state : {StateEnabled, StateSensitive, StateFocusable, StateShowing, StateVisible})
+    for (uint32_t state :
+         {StateEnabled, StateSensitive, StateFocusable, StateShowing, StateVisible})
         set(state);
     if (w.Focused) set(StateActive);
     if (w.Modal) set(StateModal);

@@ -77,8 +77,8 @@ struct TTreeChange {
     bool Added = false;    // the window got an object, at Index among the root's children
     bool Removed = false;  // the window lost its object, which was at Index
     int Index = -1;
-    bool NameChanged = false;     // its object's name changed (it had one before and after)
-    bool ActiveChanged = false;   // its object became active or stopped being active
+    bool NameChanged = false;    // its object's name changed (it had one before and after)
+    bool ActiveChanged = false;  // its object became active or stopped being active
     bool Active = false;
 };
 

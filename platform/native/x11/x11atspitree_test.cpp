@@ -13,7 +13,8 @@ namespace {
 
 using namespace native::atspi;
 
-TAccessibleWindow Clock(uint64_t id = 0x200001, std::string name = "13:47:05 \u2014 Wednesday 9 December 2026") {
+TAccessibleWindow Clock(uint64_t id = 0x200001,
+                        std::string name = "13:47:05 \u2014 Wednesday 9 December 2026") {
     TAccessibleWindow w;
     w.Id = id;
     w.Name = std::move(name);
@@ -103,10 +104,11 @@ TEST(AtspiTree, PathsFindTheRootAndShownWindowsOnly) {
     auto window = tree.Find("/org/a11y/atspi/accessible/42");
     ASSERT_TRUE(window);
     EXPECT_EQ(window.Window->Id, 42u);
-    for (const char* path : {"/org/a11y/atspi/accessible/43", "/org/a11y/atspi/accessible/42x",
-                             "/org/a11y/atspi/accessible/", "/org/a11y/atspi/accessible",
-                             "/org/a11y/atspi/accessiblex/42", "/org/a11y/atspi/accessible/-42",
-                             "/org/a11y/atspi/null", "", "/org/a11y/atspi/accessible/99999999999999999999999"})
+    for (const char* path :
+         {"/org/a11y/atspi/accessible/43", "/org/a11y/atspi/accessible/42x",
+          "/org/a11y/atspi/accessible/", "/org/a11y/atspi/accessible",
+          "/org/a11y/atspi/accessiblex/42", "/org/a11y/atspi/accessible/-42",
+          "/org/a11y/atspi/null", "", "/org/a11y/atspi/accessible/99999999999999999999999"})
         EXPECT_FALSE(tree.Find(path)) << path;
 }
 
@@ -120,7 +122,8 @@ TEST(AtspiTree, TheRootIsTheApplicationAndAWindowAFrameOnTheScreen) {
     EXPECT_EQ(tree.Name(root), "zentick");
     EXPECT_EQ(tree.Role(root), uint32_t(RoleApplication));
     EXPECT_EQ(TAtspiTree::RoleName(tree.Role(root)), "application");
-    EXPECT_EQ(tree.Interfaces(root), (std::vector<std::string>{kAccessibleInterface, kApplicationInterface}));
+    EXPECT_EQ(tree.Interfaces(root),
+              (std::vector<std::string>{kAccessibleInterface, kApplicationInterface}));
     EXPECT_EQ(tree.Attributes(root).at("toolkit"), "zentick");
     EXPECT_EQ(tree.IndexInParent(root), -1);
     EXPECT_EQ(tree.States(root), (std::array<uint32_t, 2>{0, 0}));
@@ -131,7 +134,8 @@ TEST(AtspiTree, TheRootIsTheApplicationAndAWindowAFrameOnTheScreen) {
     EXPECT_EQ(tree.Description(window), "Tarvo's Binary Clock");
     EXPECT_EQ(tree.Role(window), uint32_t(RoleFrame));
     EXPECT_EQ(TAtspiTree::RoleName(tree.Role(window)), "frame");
-    EXPECT_EQ(tree.Interfaces(window), (std::vector<std::string>{kAccessibleInterface, kComponentInterface}));
+    EXPECT_EQ(tree.Interfaces(window),
+              (std::vector<std::string>{kAccessibleInterface, kComponentInterface}));
     EXPECT_TRUE(tree.Attributes(window).empty());
     EXPECT_EQ(tree.IndexInParent(window), 0);
     // Screen and parent coordinates are the desktop's; window coordinates the window's own.
@@ -140,7 +144,8 @@ TEST(AtspiTree, TheRootIsTheApplicationAndAWindowAFrameOnTheScreen) {
     EXPECT_EQ(tree.Extents(window, CoordWindow), TRect::FromSize(0, 0, 150, 90));
 
     auto states = tree.States(window);
-    for (uint32_t state : {StateEnabled, StateSensitive, StateFocusable, StateShowing, StateVisible})
+    for (uint32_t state :
+         {StateEnabled, StateSensitive, StateFocusable, StateShowing, StateVisible})
         EXPECT_TRUE(Has(states, state)) << state;
     EXPECT_FALSE(Has(states, StateActive));
     EXPECT_FALSE(Has(states, StateModal));
@@ -174,9 +179,12 @@ TEST(AtspiListeners, AnEventIsWantedWhenARegistrationCoversIt) {
     };
     const TCase cases[] = {
         // The registry's spelling, and the listener's.
-        {"Object:PropertyChange:AccessibleName", "object", "property-change", "accessible-name", true},
-        {"object:property-change:accessible-name", "object", "property-change", "accessible-name", true},
-        {"Object:PropertyChange:AccessibleName", "object", "property-change", "accessible-description", false},
+        {"Object:PropertyChange:AccessibleName", "object", "property-change", "accessible-name",
+         true},
+        {"object:property-change:accessible-name", "object", "property-change", "accessible-name",
+         true},
+        {"Object:PropertyChange:AccessibleName", "object", "property-change",
+         "accessible-description", false},
         {"Object:PropertyChange:AccessibleName", "object", "state-changed", "active", false},
         // Parts left out or empty take everything below them.
         {"Object:PropertyChange", "object", "property-change", "accessible-name", true},
@@ -197,7 +205,8 @@ TEST(AtspiListeners, AnEventIsWantedWhenARegistrationCoversIt) {
         EXPECT_EQ(listeners.Wants(c.klass, c.major, c.minor), c.wanted)
             << '"' << c.registered << "\" for " << c.klass << ":" << c.major << ":" << c.minor;
     }
-    EXPECT_FALSE(TEventListeners().Wants("object", "property-change", "accessible-name")) << "nobody";
+    EXPECT_FALSE(TEventListeners().Wants("object", "property-change", "accessible-name"))
+        << "nobody";
 }
 
 TEST(AtspiListeners, ARegistrationTakenBackOrAListenerGoneWantsNoMore) {
@@ -206,7 +215,8 @@ TEST(AtspiListeners, ARegistrationTakenBackOrAListenerGoneWantsNoMore) {
     listeners.Add(":1.8", "Object:PropertyChange:AccessibleName");
     listeners.Add(":1.8", "Window:");
     listeners.Remove(":1.7", "object:property-change:accessible-name");  // either spelling
-    EXPECT_TRUE(listeners.Wants("object", "property-change", "accessible-name")) << ":1.8 still listens";
+    EXPECT_TRUE(listeners.Wants("object", "property-change", "accessible-name"))
+        << ":1.8 still listens";
     listeners.Remove(":1.8", "Object:PropertyChange:AccessibleName");
     EXPECT_FALSE(listeners.Wants("object", "property-change", "accessible-name"));
     EXPECT_TRUE(listeners.Wants("window", "activate", ""));

@@ -24,8 +24,8 @@
 #include <cstring>
 #include <ctime>
 #include <functional>
-#include <string>
 #include <mutex>
+#include <string>
 
 #include "platform/native/keys.h"
 #include "platform/native/x11/x11.h"
@@ -178,8 +178,7 @@ std::unique_ptr<TBackend> CreateX11Backend(const char* display) {
     }
     int fds[2];
     if (pipe2(fds, O_NONBLOCK | O_CLOEXEC) != 0) {
-        std::fprintf(stderr, "%s: pipe: %s\n", program_invocation_short_name,
-                     std::strerror(errno));
+        std::fprintf(stderr, "%s: pipe: %s\n", program_invocation_short_name, std::strerror(errno));
         return nullptr;
     }
     return std::make_unique<TX11Backend>(std::move(connection), visual, TFileHandle(fds[0]),
@@ -616,7 +615,8 @@ void TX11Backend::WaitEvents(int64_t deadlineMs, std::vector<TEvent>& out) {
             timeout = int(std::min<int64_t>(left, INT_MAX));
         }
         // An accessibility bus with a call under way wants to be served by its time-out.
-        if (int64_t busDeadline = accessibility_ ? accessibility_->DeadlineMs() : -1; busDeadline >= 0) {
+        if (int64_t busDeadline = accessibility_ ? accessibility_->DeadlineMs() : -1;
+            busDeadline >= 0) {
             int left = int(std::clamp<int64_t>(busDeadline - NowMs(), 0, INT_MAX));
             timeout = timeout < 0 ? left : std::min(timeout, left);
         }

@@ -116,10 +116,15 @@ std::vector<uint32_t> DecodeUtf8(const std::string& text) {
     std::vector<uint32_t> out;
     for (size_t i = 0; i < text.size();) {
         auto lead = uint8_t(text[i]);
-        int length = lead < 0x80 ? 1 : (lead & 0xE0) == 0xC0 ? 2 : (lead & 0xF0) == 0xE0 ? 3
-                                   : (lead & 0xF8) == 0xF0   ? 4
-                                                             : 0;
-        uint32_t cp = length == 1 ? lead : length == 2 ? lead & 0x1F : length == 3 ? lead & 0x0F : lead & 0x07;
+        int length = lead < 0x80             ? 1
+                     : (lead & 0xE0) == 0xC0 ? 2
+                     : (lead & 0xF0) == 0xE0 ? 3
+                     : (lead & 0xF8) == 0xF0 ? 4
+                                             : 0;
+        uint32_t cp = length == 1   ? lead
+                      : length == 2 ? lead & 0x1F
+                      : length == 3 ? lead & 0x0F
+                                    : lead & 0x07;
         bool valid = length > 0 && i + size_t(length) <= text.size();
         for (int k = 1; valid && k < length; ++k) {
             auto next = uint8_t(text[i + size_t(k)]);

@@ -84,8 +84,8 @@ TX11Window::TX11Window(TX11Backend& backend, const TWindowParams& params)
     attributes.border_pixel = 0;
     attributes.colormap = backend_.XColormap();
     attributes.event_mask = StructureNotifyMask | ButtonPressMask | ButtonReleaseMask |
-                            PointerMotionMask | KeyPressMask | KeyReleaseMask |
-                            FocusChangeMask | PropertyChangeMask;
+                            PointerMotionMask | KeyPressMask | KeyReleaseMask | FocusChangeMask |
+                            PropertyChangeMask;
     // A dialog learns when it becomes viewable (its frame mapped too), to take the focus.
     if (kind_ == TWindowKind::Dialog) attributes.event_mask |= VisibilityChangeMask;
     attributes.override_redirect = IsUnmanaged(kind_);
@@ -180,9 +180,8 @@ void TX11Window::WriteIcon(std::span<const TIconImage> icon) {
         data.insert(data.end(), image.Pixels, image.Pixels + count);
     }
     if (data.empty()) return;
-    XChangeProperty(display_, Id(), backend_.Atoms()._NET_WM_ICON, XA_CARDINAL, 32,
-                    PropModeReplace, reinterpret_cast<unsigned char*>(data.data()),
-                    int(data.size()));
+    XChangeProperty(display_, Id(), backend_.Atoms()._NET_WM_ICON, XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(data.data()), int(data.size()));
 }
 
 void TX11Window::WriteNormalHints() {
@@ -243,8 +242,8 @@ void TX11Window::WriteMotifHints() {
         XDeleteProperty(display_, Id(), motif);
         return;
     }
-    XChangeProperty(display_, Id(), motif, motif, 32, PropModeReplace, reinterpret_cast<unsigned char*>(hints),
-                    5);
+    XChangeProperty(display_, Id(), motif, motif, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(hints), 5);
 }
 
 void TX11Window::SetTitle(const std::string& title) {
@@ -390,7 +389,8 @@ void TX11Window::PropertyChanged(Atom property) {
             focusPending_ = true;
             XMapWindow(display_, Id());
             long ownerId = owner_ ? long(owner_->Id()) : 0;
-            backend_.SendToRoot(Id(), atoms._NET_ACTIVE_WINDOW, 1, long(backend_.LastInputTime()), ownerId);
+            backend_.SendToRoot(Id(), atoms._NET_ACTIVE_WINDOW, 1, long(backend_.LastInputTime()),
+                                ownerId);
             Flush();
         }
         if (data) XFree(data);

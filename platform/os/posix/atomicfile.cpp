@@ -59,8 +59,8 @@ bool ReplaceLockFile(const std::string& path) {
     std::string tempPath = JoinPath(dir, "." + NameOfPath(path) + ".new-XXXXXX");
     TFileHandle temp(::mkostemp(tempPath.data(), O_CLOEXEC));
     if (!temp.Valid()) return false;
-    const bool replaced = ::fchmod(temp.Get(), 0600) == 0 &&
-                          ::rename(tempPath.c_str(), path.c_str()) == 0;
+    const bool replaced =
+        ::fchmod(temp.Get(), 0600) == 0 && ::rename(tempPath.c_str(), path.c_str()) == 0;
     if (!replaced) ::unlink(tempPath.c_str());
     return replaced;
 }

@@ -112,12 +112,15 @@ TEST(AtomicFile, ALinkIsWrittenThroughAndStaysALink) {
     const struct {
         const char* Name;
         std::vector<std::pair<std::string, std::string>> Links;  // link, what it points to
-        std::string Target;                                     // the file written
+        std::string Target;                                      // the file written
         bool TargetExists;
     } cases[] = {
         {"absolute", {{here + "/a", elsewhere + "/a"}}, elsewhere + "/a", true},
         {"relative", {{here + "/b", "../dotfiles/deeper/b"}}, elsewhere + "/deeper/b", true},
-        {"a chain", {{here + "/c", "c2"}, {here + "/c2", elsewhere + "/c"}}, elsewhere + "/c", true},
+        {"a chain",
+         {{here + "/c", "c2"}, {here + "/c2", elsewhere + "/c"}},
+         elsewhere + "/c",
+         true},
         {"to nothing yet", {{here + "/d", elsewhere + "/d"}}, elsewhere + "/d", false},
     };
     for (const auto& c : cases) {

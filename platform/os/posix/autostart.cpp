@@ -6,9 +6,9 @@
 
 #include <cerrno>
 
-#include "platform/os/posix/atomicfile.h"
 #include "platform/os/cmdline.h"
 #include "platform/os/path.h"
+#include "platform/os/posix/atomicfile.h"
 #include "platform/os/posix/configdir.h"
 #include "platform/os/posix/desktopentry.h"
 #include "platform/os/posix/regfile.h"
@@ -94,17 +94,21 @@ LONG WriteRunValue(std::string_view name, std::string_view commandLine) {
     const std::string entry =
         JoinPath(dir ? *dir : std::string("autostart"), std::string(name) + std::string(kSuffix));
     auto fail = [&](const std::string& why, LONG error) {
-        ReportProblem(TFileTask::Autostart, "cannot write the entry that starts the clock at "
-                                            "log-on, " + entry + ": " + why);
+        ReportProblem(TFileTask::Autostart,
+                      "cannot write the entry that starts the clock at "
+                      "log-on, " +
+                          entry + ": " + why);
         return error;
     };
     if (!IsValidUtf8(commandLine)) {
-        return fail("the command line \"" + ShowUtf8(commandLine) +
-                        "\" is not UTF-8 text, which a desktop entry must be; the entry is left as it was",
-                    ERROR_NO_UNICODE_TRANSLATION);
+        return fail(
+            "the command line \"" + ShowUtf8(commandLine) +
+                "\" is not UTF-8 text, which a desktop entry must be; the entry is left as it was",
+            ERROR_NO_UNICODE_TRANSLATION);
     }
     std::string lockPath;
-    if (!dir) return fail("neither XDG_CONFIG_HOME nor HOME is an absolute path", ERROR_PATH_NOT_FOUND);
+    if (!dir)
+        return fail("neither XDG_CONFIG_HOME nor HOME is an absolute path", ERROR_PATH_NOT_FOUND);
     if (LONG error = LockPath(lockPath)) return fail("cannot make the settings folder", error);
     if (int error = MakeDirectories(*dir)) return fail(ReasonOf(error), ErrorFromErrno(error));
 
@@ -115,8 +119,9 @@ LONG WriteRunValue(std::string_view name, std::string_view commandLine) {
     text += std::string(kCommandLineKey) + "=" + EscapeDesktopValue(commandLine) + "\n";
 
     TFileLock lock(lockPath);
-    if (!lock.Locked()) return fail("cannot lock " + lockPath + ": " + ReasonOf(lock.Error()),
-                                    ErrorFromErrno(lock.Error()));
+    if (!lock.Locked())
+        return fail("cannot lock " + lockPath + ": " + ReasonOf(lock.Error()),
+                    ErrorFromErrno(lock.Error()));
     std::string file = FindEntryFile(*dir, name);
     if (file.empty()) file = std::string(name) + std::string(kSuffix);
     if (int error = WriteFileAtomic(JoinPath(*dir, file), text, 0644))
@@ -130,12 +135,14 @@ LONG DeleteRunValue(std::string_view name) {
     if (!IsUsableName(name) || !dir) return ERROR_FILE_NOT_FOUND;
     if (FindEntryFile(*dir, name).empty()) return ERROR_FILE_NOT_FOUND;
     auto fail = [&](const std::string& entry, const std::string& why, LONG error) {
-        ReportProblem(TFileTask::Autostart,
-                      "cannot remove the entry that starts the clock at log-on, " + entry + ": " + why);
+        ReportProblem(
+            TFileTask::Autostart,
+            "cannot remove the entry that starts the clock at log-on, " + entry + ": " + why);
         return error;
     };
     std::string lockPath;
-    if (LONG error = LockPath(lockPath)) return fail(*dir, "cannot make the settings folder", error);
+    if (LONG error = LockPath(lockPath))
+        return fail(*dir, "cannot make the settings folder", error);
     TFileLock lock(lockPath);
     if (!lock.Locked()) {
         return fail(*dir, "cannot lock " + lockPath + ": " + ReasonOf(lock.Error()),

@@ -223,7 +223,8 @@ TEST_F(AutostartTest, AnEntryThatIsAFifoNeverBlocksAndIsLeftAlone) {
 TEST_F(AutostartTest, APathThatIsNotUtf8IsRefusedAndTheEntryKept) {
     std::vector<std::string> lines;
     SetProblemSink([&](const std::string& line) { lines.push_back(line); });
-    ASSERT_EQ(WriteRunValue("QVZentick", "\"/opt/zeit \xC3\xBC/zentick\" -autominimize"), ERROR_SUCCESS);
+    ASSERT_EQ(WriteRunValue("QVZentick", "\"/opt/zeit \xC3\xBC/zentick\" -autominimize"),
+              ERROR_SUCCESS);
     const std::string kept = EntryText();
     // Latin-1 bytes, as a path from another system may hold: no desktop would start it.
     EXPECT_EQ(WriteRunValue("QVZentick", "\"/opt/zeit \xFC/zentick\" -autominimize"),
@@ -245,8 +246,10 @@ TEST_F(AutostartTest, APathThatIsNotUtf8IsRefusedAndTheEntryKept) {
 }
 
 TEST_F(AutostartTest, TheEntryIsOneThatDesktopsAccept) {
-    ASSERT_EQ(WriteRunValue("QVZentick", "\"/opt/zeit \xC3\xBC \\ $x/zentick\" -autominimize"), ERROR_SUCCESS);
-    const std::string command = "desktop-file-validate '" + home_.AutostartDir() + "/QVZentick.desktop' 2>&1";
+    ASSERT_EQ(WriteRunValue("QVZentick", "\"/opt/zeit \xC3\xBC \\ $x/zentick\" -autominimize"),
+              ERROR_SUCCESS);
+    const std::string command =
+        "desktop-file-validate '" + home_.AutostartDir() + "/QVZentick.desktop' 2>&1";
     FILE* validate = popen(command.c_str(), "r");
     ASSERT_NE(validate, nullptr);
     std::string output;

@@ -102,8 +102,8 @@ TFileError TRawFile::Open(const std::string& path, bool writable) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) return Errno();
     if (TFileError e = KindError(st)) return e;
-    int fd = ::open(path.c_str(),
-                    (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    int fd =
+        ::open(path.c_str(), (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0) return Errno();
     TFileError e = ::fstat(fd, &st) != 0 ? Errno() : KindError(st);
     if (e) {
@@ -196,8 +196,7 @@ TFileError IdentityOfPath(const std::string& path, TFileIdentity& identity) {
 
 std::string ResolvePath(const std::string& path) {
     if (path.empty()) return path;
-    std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr),
-                                                     &std::free);
+    std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr), &std::free);
     if (real) return real.get();
     std::unique_ptr<char, decltype(&std::free)> folder(
         ::realpath(FolderOfPath(path).c_str(), nullptr), &std::free);

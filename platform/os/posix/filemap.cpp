@@ -78,8 +78,7 @@ int Watch(void* start, size_t length) {
         if (slot.Start.load() != 0) continue;
         slot.Faulted.store(false);
         slot.Length.store(length);
-        if (slot.Start.compare_exchange_strong(free, reinterpret_cast<uintptr_t>(start)))
-            return i;
+        if (slot.Start.compare_exchange_strong(free, reinterpret_cast<uintptr_t>(start))) return i;
     }
     return -1;
 }
@@ -90,11 +89,11 @@ void Unwatch(int index) {
 }
 
 // Reads a file that cannot be mapped into memory of its own, in steps that report progress.
-TFileError ReadIntoMemory(TRawFile& file, int64_t size, const TProgress& progress,
-                          uint8_t*& data, size_t& length, int64_t& got) {
+TFileError ReadIntoMemory(TRawFile& file, int64_t size, const TProgress& progress, uint8_t*& data,
+                          size_t& length, int64_t& got) {
     length = size_t(size);
-    void* memory = ::mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS,
-                          -1, 0);
+    void* memory =
+        ::mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (memory == MAP_FAILED) {
         length = 0;
         return {feNoMemory, ENOMEM};
@@ -106,7 +105,8 @@ TFileError ReadIntoMemory(TRawFile& file, int64_t size, const TProgress& progres
         if (progress && !progress(got, size)) return {feCancelled, 0};
         size_t n = 0;
         size_t want = std::min<size_t>(kStep, size_t(size - got));
-        if (TFileError e = file.ReadAt(got, data + got, want, n)) return got > 0 ? TFileError{feShortRead, e.SystemCode} : e;
+        if (TFileError e = file.ReadAt(got, data + got, want, n))
+            return got > 0 ? TFileError{feShortRead, e.SystemCode} : e;
         got += int64_t(n);
         if (n < want) return {feShortRead, 0};
     }
@@ -128,8 +128,8 @@ TFileError TFileMapping::Open(const std::string& path, const TProgress& progress
         Close();
         return {feNoMemory, ENOMEM};
     }
-    void* view = ::mmap(nullptr, size_t(identity.Size), PROT_READ, MAP_SHARED,
-                        int(file.NativeHandle()), 0);
+    void* view =
+        ::mmap(nullptr, size_t(identity.Size), PROT_READ, MAP_SHARED, int(file.NativeHandle()), 0);
     if (view != MAP_FAILED) {
         data_ = static_cast<uint8_t*>(view);
         size_ = identity.Size;

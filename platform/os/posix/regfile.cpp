@@ -334,7 +334,8 @@ std::optional<TRegFile> TRegFile::Parse(std::string_view text, TRegParseReport* 
                 TRegValue& value = file.keys_[*current].Values[*found];
                 if (const auto& index = file.valueIndex_[*current]) index->erase(value.Name);
                 value = TRegValue{std::string(kDeletedName), 0, {}};
-                if (deletedIn.empty() || deletedIn.back() != *current) deletedIn.push_back(*current);
+                if (deletedIn.empty() || deletedIn.back() != *current)
+                    deletedIn.push_back(*current);
             }
         } else if (!rest.empty() && rest.front() == '"') {
             auto data = ReadQuoted(rest);
@@ -360,8 +361,8 @@ std::optional<TRegFile> TRegFile::Parse(std::string_view text, TRegParseReport* 
             // or a section (the value was cut short there).
             std::string hex(rest.substr(3));
             std::string_view next;
-            while (!hex.empty() && hex.back() == '\\' && lines.Peek(next) &&
-                   !Trim(next).empty() && Trim(next).front() != '[') {
+            while (!hex.empty() && hex.back() == '\\' && lines.Peek(next) && !Trim(next).empty() &&
+                   Trim(next).front() != '[') {
                 lines.Next(next);
                 hex.pop_back();
                 hex += Trim(next);
@@ -441,8 +442,9 @@ std::string TRegFile::Serialise() const {
             text += '=';
             if (value.Type == kRegSz && IsPlainString(value.Data)) {
                 text += '"';
-                AppendEscaped(text, std::string_view(reinterpret_cast<const char*>(value.Data.data()),
-                                                     value.Data.size() - 1));
+                AppendEscaped(text,
+                              std::string_view(reinterpret_cast<const char*>(value.Data.data()),
+                                               value.Data.size() - 1));
                 text += '"';
             } else if (value.Type == kRegDword && value.Data.size() == 4) {
                 DWORD number = 0;

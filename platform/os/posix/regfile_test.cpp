@@ -132,15 +132,18 @@ TEST(RegFile, ReadsTheEncodingsAndLineEndsOfTheRegistryEditor) {
 
 TEST(RegFile, ReadsAroundUtf16UnitsThatAreNoCharacters) {
     // Such a unit makes its own line unreadable; the lines around it are read.
-    const std::string header = Utf16Le(u"Windows Registry Editor Version 5.00\r\n[HKEY_CURRENT_USER\\A]\r\n");
+    const std::string header =
+        Utf16Le(u"Windows Registry Editor Version 5.00\r\n[HKEY_CURRENT_USER\\A]\r\n");
     const std::string good = Utf16Le(u"\"good\"=dword:00000001\r\n").substr(2);
     const struct {
         const char* Name;
         std::string Text;
     } cases[] = {
         {"a low surrogate alone", header + Utf16Le(u"\"x\"=\"\xDC00\"\r\n").substr(2) + good},
-        {"a high surrogate without its pair", header + Utf16Le(u"\"x\"=\"\xD800 \"\r\n").substr(2) + good},
-        {"a high surrogate at the end", good.empty() ? "" : header + good + Utf16Le(u"\"x\"=\xD800").substr(2)},
+        {"a high surrogate without its pair",
+         header + Utf16Le(u"\"x\"=\"\xD800 \"\r\n").substr(2) + good},
+        {"a high surrogate at the end",
+         good.empty() ? "" : header + good + Utf16Le(u"\"x\"=\xD800").substr(2)},
         {"an odd number of bytes", header + good + "\n"},
     };
     for (const auto& c : cases) {
@@ -160,7 +163,8 @@ TEST(RegFile, OnlyTextWithoutAHeaderIsRefused) {
         "[HKEY_CURRENT_USER\\A]\n\"x\"=dword:1\n",  // no header
         "; only a comment\n",
         std::string("\0\0\0\0", 4),
-        "\x7F" "ELF\x02\x01\x01\n",
+        "\x7F"
+        "ELF\x02\x01\x01\n",
     };
     for (const std::string& text : cases) {
         EXPECT_FALSE(TRegFile::Parse(text).has_value()) << text;
@@ -189,14 +193,15 @@ TEST(RegFile, SkipsEachUnreadableLineAndReadsTheRest) {
     };
     for (std::string_view bad : badLines) {
         SCOPED_TRACE(bad);
-        const std::string text = "Windows Registry Editor Version 5.00\n\n"
-                                 "[HKEY_CURRENT_USER\\A]\n"
-                                 "\"before\"=dword:00000001\n" +
-                                 std::string(bad) +
-                                 "\n"
-                                 "\"after\"=\"two\"\n\n"
-                                 "[HKEY_CURRENT_USER\\B]\n"
-                                 "\"other\"=hex:03\n";
+        const std::string text =
+            "Windows Registry Editor Version 5.00\n\n"
+            "[HKEY_CURRENT_USER\\A]\n"
+            "\"before\"=dword:00000001\n" +
+            std::string(bad) +
+            "\n"
+            "\"after\"=\"two\"\n\n"
+            "[HKEY_CURRENT_USER\\B]\n"
+            "\"other\"=hex:03\n";
         TRegParseReport report;
         auto file = TRegFile::Parse(text, &report);
         ASSERT_TRUE(file.has_value());
@@ -209,8 +214,9 @@ TEST(RegFile, SkipsEachUnreadableLineAndReadsTheRest) {
 
         // Written back, the line is kept as it stood, in its key's section.
         const std::string written = file->Serialise();
-        EXPECT_NE(written.find("\"after\"=\"two\"\n" + std::string(bad) + "\n\n[HKEY_CURRENT_USER\\B]"),
-                  std::string::npos)
+        EXPECT_NE(
+            written.find("\"after\"=\"two\"\n" + std::string(bad) + "\n\n[HKEY_CURRENT_USER\\B]"),
+            std::string::npos)
             << written;
         auto again = TRegFile::Parse(written);
         ASSERT_TRUE(again.has_value());
@@ -241,18 +247,19 @@ TEST(RegFile, LinesThatBelongToNoKeyAreSkippedAndKeptAfterTheHeader) {
     // A continuation cut by a blank line is unreadable; what follows is read.
     EXPECT_EQ(file->FindValue("HKEY_CURRENT_USER\\B", "b"), nullptr);
     EXPECT_NE(file->FindValue("HKEY_CURRENT_USER\\B", "c"), nullptr);
-    EXPECT_EQ(file->PreambleLines(), (std::vector<std::string>{"\"early\"=dword:00000001",
-                                                               "[HKEY_CURRENT_USER\\Cut",
-                                                               "\"lost\"=dword:00000003",
-                                                               "[-HKEY_CURRENT_USER\\A]",
-                                                               "\"alsolost\"=dword:00000004"}));
+    EXPECT_EQ(file->PreambleLines(),
+              (std::vector<std::string>{"\"early\"=dword:00000001", "[HKEY_CURRENT_USER\\Cut",
+                                        "\"lost\"=dword:00000003", "[-HKEY_CURRENT_USER\\A]",
+                                        "\"alsolost\"=dword:00000004"}));
     const std::string written = file->Serialise();
-    EXPECT_EQ(written.rfind("Windows Registry Editor Version 5.00\n\n\"early\"=dword:00000001\n", 0), 0u)
+    EXPECT_EQ(
+        written.rfind("Windows Registry Editor Version 5.00\n\n\"early\"=dword:00000001\n", 0), 0u)
         << written;
     auto again = TRegFile::Parse(written);
     ASSERT_TRUE(again.has_value());
     EXPECT_EQ(again->Serialise(), written);
-    EXPECT_EQ(again->FindValue("HKEY_CURRENT_USER\\B", "b"), nullptr) << "still cut after the rewrite";
+    EXPECT_EQ(again->FindValue("HKEY_CURRENT_USER\\B", "b"), nullptr)
+        << "still cut after the rewrite";
 }
 
 TEST(RegFile, ARewriteKeepsEveryUnreadableLineWithTheKeyItWasIn) {
@@ -278,7 +285,8 @@ TEST(RegFile, ARewriteKeepsEveryUnreadableLineWithTheKeyItWasIn) {
         EXPECT_EQ(again->PreambleLines(), file->PreambleLines());
         ASSERT_EQ(again->Keys().size(), file->Keys().size());
         for (size_t k = 0; k < file->Keys().size(); ++k)
-            EXPECT_EQ(again->Keys()[k].Unreadable, file->Keys()[k].Unreadable) << file->Keys()[k].Path;
+            EXPECT_EQ(again->Keys()[k].Unreadable, file->Keys()[k].Unreadable)
+                << file->Keys()[k].Path;
         EXPECT_EQ(again->Serialise(), written);
     }
 }
@@ -332,14 +340,16 @@ TEST(RegFile, AFullSizeFileIsReadWhole) {
         std::string text = "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Bulk]\n";
         for (int i = 0; i < kCount; ++i) {
             if (keys) text += "[HKEY_CURRENT_USER\\Bulk\\K" + std::to_string(i) + "]\n";
-            text += "\"Value" + std::to_string(i) + "\"=dword:" + (i % 2 ? "00000001" : "0000abcd") + "\n";
+            text += "\"Value" + std::to_string(i) +
+                    "\"=dword:" + (i % 2 ? "00000001" : "0000abcd") + "\n";
         }
         ASSERT_LT(text.size(), 4u * 1024 * 1024);
         auto file = TRegFile::Parse(text);
         ASSERT_TRUE(file.has_value());
         EXPECT_EQ(file->Keys().size(), keys ? kCount + 1u : 1u);
         for (int i = 0; i < kCount; i += 997) {
-            const std::string path = keys ? "HKEY_CURRENT_USER\\bulk\\k" + std::to_string(i) : "HKEY_CURRENT_USER\\BULK";
+            const std::string path =
+                keys ? "HKEY_CURRENT_USER\\bulk\\k" + std::to_string(i) : "HKEY_CURRENT_USER\\BULK";
             const TRegValue* value = file->FindValue(path, "VALUE" + std::to_string(i));
             ASSERT_NE(value, nullptr) << i;
             EXPECT_EQ(value->Data[0], i % 2 ? 1 : 0xcd);

@@ -1,8 +1,8 @@
 #include "platform/os/registry.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sched.h>
-#include <fcntl.h>
 #include <sys/file.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -11,8 +11,8 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
-#include <functional>
 #include <fstream>
+#include <functional>
 
 #include "platform/os/posix/atomicfile.h"
 #include "platform/os/posix/regfile.h"
@@ -64,8 +64,10 @@ protected:
     // The files of the configuration folder whose names start with prefix.
     std::vector<std::string> FilesStartingWith(const std::string& prefix) {
         std::vector<std::string> found;
-        for (const auto& entry : std::filesystem::directory_iterator(home_.ConfigHome() + "/zentick")) {
-            if (entry.path().filename().string().rfind(prefix, 0) == 0) found.push_back(entry.path());
+        for (const auto& entry :
+             std::filesystem::directory_iterator(home_.ConfigHome() + "/zentick")) {
+            if (entry.path().filename().string().rfind(prefix, 0) == 0)
+                found.push_back(entry.path());
         }
         return found;
     }
@@ -219,7 +221,8 @@ TEST_F(RegistryTest, AFileThatIsNoRegistryFileIsMovedAsideAndSaidSo) {
     } cases[] = {
         {"no header", "[HKEY_CURRENT_USER\\Software]\n\"x\"=dword:00000001\n", "was unreadable"},
         {"not text", std::string("\x89PNG\r\n\x1a\n\0\0", 10), "was unreadable"},
-        {"too large", "Windows Registry Editor Version 5.00\n" + std::string(5 << 20, ';'), "was larger than 4 MB"},
+        {"too large", "Windows Registry Editor Version 5.00\n" + std::string(5 << 20, ';'),
+         "was larger than 4 MB"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -233,9 +236,11 @@ TEST_F(RegistryTest, AFileThatIsNoRegistryFileIsMovedAsideAndSaidSo) {
         const std::vector<std::string> aside = FilesStartingWith("user.reg.corrupt-");
         ASSERT_EQ(aside.size(), 1u);
         int error = 0;
-        EXPECT_EQ(ReadWholeFile(aside[0], error).value_or(""), c.Text.size() < (4 << 20) ? c.Text : "");
+        EXPECT_EQ(ReadWholeFile(aside[0], error).value_or(""),
+                  c.Text.size() < (4 << 20) ? c.Text : "");
         EXPECT_EQ(lines_, (std::vector<std::string>{"zentick: settings file " + std::string(c.Why) +
-                                                    "; moved to " + aside[0] + "; starting with defaults"}));
+                                                    "; moved to " + aside[0] +
+                                                    "; starting with defaults"}));
         EXPECT_NE(FileOnDisk().FindKey(kFullKey), nullptr);
         std::filesystem::remove(aside[0]);
     }
@@ -249,11 +254,13 @@ TEST_F(RegistryTest, AnUnreadableLineIsSkippedSaidAndKept) {
         "\"back\"=dword:00000002\n");
     HKEY key = CreateKey();
     DWORD value = 0, size = 4;
-    EXPECT_EQ(RegQueryValueExA(key, "back", nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size),
-              ERROR_SUCCESS);
+    EXPECT_EQ(
+        RegQueryValueExA(key, "back", nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size),
+        ERROR_SUCCESS);
     EXPECT_EQ(value, 2u);
-    EXPECT_EQ(RegQueryValueExA(key, "type", nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size),
-              ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(
+        RegQueryValueExA(key, "type", nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size),
+        ERROR_FILE_NOT_FOUND);
     ASSERT_EQ(SetDword(key, "type", 3), ERROR_SUCCESS);
     RegCloseKey(key);
     EXPECT_TRUE(FilesStartingWith("user.reg.corrupt-").empty());
@@ -300,20 +307,23 @@ TEST_F(RegistryTest, AFileChangedByAnotherProgramIsReadAgain) {
     HKEY key = CreateKey();
     ASSERT_EQ(SetDword(key, "type", 1), ERROR_SUCCESS);
     DWORD value = 0, size = 4;
-    ASSERT_EQ(RegQueryValueExA(key, "type", nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size),
-              ERROR_SUCCESS);
+    ASSERT_EQ(
+        RegQueryValueExA(key, "type", nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size),
+        ERROR_SUCCESS);
     EXPECT_EQ(value, 1u);
     // Another copy saves while the key is open here; so does an editor that writes in place.
     TRegFile changed = FileOnDisk();
     changed.SetValue(kFullKey, "type", REG_DWORD, {2, 0, 0, 0});
     ASSERT_EQ(WriteFileAtomic(home_.RegistryFile(), changed.Serialise(), 0600), 0);
-    ASSERT_EQ(RegQueryValueExA(key, "type", nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size),
-              ERROR_SUCCESS);
+    ASSERT_EQ(
+        RegQueryValueExA(key, "type", nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size),
+        ERROR_SUCCESS);
     EXPECT_EQ(value, 2u);
     changed.SetValue(kFullKey, "type", REG_DWORD, {3, 0, 0, 0});
     std::ofstream(home_.RegistryFile(), std::ios::trunc) << changed.Serialise() << "\n\n";
-    ASSERT_EQ(RegQueryValueExA(key, "type", nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size),
-              ERROR_SUCCESS);
+    ASSERT_EQ(
+        RegQueryValueExA(key, "type", nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size),
+        ERROR_SUCCESS);
     EXPECT_EQ(value, 3u);
     // A change made here on the file as it was keeps the other's values.
     changed.SetValue(kFullKey, "other", REG_DWORD, {4, 0, 0, 0});
@@ -428,7 +438,8 @@ TEST_P(FailedSaveTest, IsToldOnceWithTheFileAndTheReason) {
     const std::string dir = home_.ConfigHome() + "/zentick";
     const TFileHandle held = save.Prepare(dir, home_.RegistryFile());
     std::string why = save.Why;
-    if (auto at = why.find("LOCK"); at != std::string::npos) why.replace(at, 4, home_.RegistryFile() + ".lock");
+    if (auto at = why.find("LOCK"); at != std::string::npos)
+        why.replace(at, 4, home_.RegistryFile() + ".lock");
     const auto outcome = ztest::RunInChild(
         [&] {
             std::vector<std::string> lines;
@@ -444,7 +455,9 @@ TEST_P(FailedSaveTest, IsToldOnceWithTheFileAndTheReason) {
                 RegCloseKey(child);
             }
             // What reading told is not this test's business.
-            std::erase_if(lines, [](const std::string& line) { return line.find("cannot save") == std::string::npos; });
+            std::erase_if(lines, [](const std::string& line) {
+                return line.find("cannot save") == std::string::npos;
+            });
             EXPECT_EQ(lines, (std::vector<std::string>{"zentick: cannot save the settings to " +
                                                        home_.RegistryFile() + why}));
         },
@@ -480,19 +493,20 @@ const TFailedSave kFailedSaves[] = {
          flock(held.Get(), LOCK_EX);
          return held;
      },
-     ": cannot lock LOCK: another program held its lock for more than a second",
-     ERROR_GEN_FAILURE},
+     ": cannot lock LOCK: another program held its lock for more than a second", ERROR_GEN_FAILURE},
 };
 
 INSTANTIATE_TEST_SUITE_P(Kinds, FailedSaveTest, ::testing::ValuesIn(kFailedSaves),
                          [](const auto& info) {
                              std::string name = info.param.Name;
-                             std::replace_if(name.begin(), name.end(), [](char c) { return !isalnum(c); }, '_');
+                             std::replace_if(
+                                 name.begin(), name.end(), [](char c) { return !isalnum(c); }, '_');
                              return name;
                          });
 
 TEST_F(RegistryTest, AFullDiskIsToldAndTheFileStaysWhole) {
-    if (!ztest::RunningAsRoot()) GTEST_SKIP() << "needs a small file system of its own: run as root";
+    if (!ztest::RunningAsRoot())
+        GTEST_SKIP() << "needs a small file system of its own: run as root";
     HKEY key = CreateKey();
     ASSERT_EQ(SetDword(key, "type", 1), ERROR_SUCCESS);
     RegCloseKey(key);
@@ -520,8 +534,9 @@ TEST_F(RegistryTest, AFullDiskIsToldAndTheFileStaysWhole) {
         EXPECT_EQ(RegSetValueExA(child, "large", 0, REG_BINARY, large.data(), DWORD(large.size())),
                   ERROR_DISK_FULL);
         RegCloseKey(child);
-        EXPECT_EQ(lines, (std::vector<std::string>{"zentick: cannot save the settings to " +
-                                                   home_.RegistryFile() + ": No space left on device"}));
+        EXPECT_EQ(lines,
+                  (std::vector<std::string>{"zentick: cannot save the settings to " +
+                                            home_.RegistryFile() + ": No space left on device"}));
         int readError = 0;
         EXPECT_EQ(ReadWholeFile(home_.RegistryFile(), readError), before);
     });

@@ -70,8 +70,7 @@ void ReportSkipped(const std::string& path, const TRegParseReport& report) {
     if (report.SkippedLines.empty()) return;
     const size_t count = report.SkippedLines.size();
     std::string line = path + ": " + std::to_string(count) + (count == 1 ? " line" : " lines") +
-                       " could not be read and " + (count == 1 ? "was" : "were") +
-                       " skipped (line";
+                       " could not be read and " + (count == 1 ? "was" : "were") + " skipped (line";
     line += count == 1 ? " " : "s ";
     for (size_t i = 0; i < count && i < 5; ++i)
         line += (i ? ", " : "") + std::to_string(report.SkippedLines[i]);
@@ -150,8 +149,8 @@ int TRegStore::MoveAside(int why) const {
     if (std::rename(target->c_str(), candidate.c_str()) != 0) {
         error = errno;
         ReportProblem(TFileTask::SetAside, "settings file " + path_ + " " + what +
-                                               " and could not be moved aside (" +
-                                               ReasonOf(error) + "); it is left as it is");
+                                               " and could not be moved aside (" + ReasonOf(error) +
+                                               "); it is left as it is");
         return error;
     }
     // Each file moved aside is told.
@@ -192,8 +191,8 @@ LONG TRegStore::Update(const std::function<bool(TRegFile&)>& change) const {
         int ignored = 0;
         const std::optional<std::string> target = FollowLinks(path_, ignored);
         if (target && *target != path_) link = " (a symbolic link to " + *target + ")";
-        ReportProblem(TFileTask::SaveSettings, "cannot save the settings to " + path_ + link +
-                                                   ": " + why + ReasonOf(error));
+        ReportProblem(TFileTask::SaveSettings,
+                      "cannot save the settings to " + path_ + link + ": " + why + ReasonOf(error));
         return ErrorFromErrno(error);
     };
     if (!Available()) {

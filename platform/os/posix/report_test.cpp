@@ -33,12 +33,12 @@ std::string StderrOf(const std::function<void()>& body) {
 TEST(Report, EachProblemIsOneLineOnStderrTillTheTaskSucceedsAgain) {
     const std::string text = StderrOf([] {
         ReportProblem(TFileTask::SaveSettings, "cannot save: one");
-        ReportProblem(TFileTask::SaveSettings, "cannot save: one");   // the same: not again
-        ReportProblem(TFileTask::ReadSettings, "cannot read: one");   // another task
-        ReportProblem(TFileTask::SaveSettings, "cannot save: two");   // another problem
+        ReportProblem(TFileTask::SaveSettings, "cannot save: one");  // the same: not again
+        ReportProblem(TFileTask::ReadSettings, "cannot read: one");  // another task
+        ReportProblem(TFileTask::SaveSettings, "cannot save: two");  // another problem
         ReportProblem(TFileTask::SaveSettings, "cannot save: two");
         ReportSuccess(TFileTask::SaveSettings);
-        ReportProblem(TFileTask::SaveSettings, "cannot save: two");   // after a success, again
+        ReportProblem(TFileTask::SaveSettings, "cannot save: two");  // after a success, again
         ReportProblem(TFileTask::SkipLines, "file: line 4", "file");
         ReportProblem(TFileTask::SkipLines, "file: line 9", "file");  // the same, said otherwise
     });

@@ -107,8 +107,8 @@ TEST_F(SafeSavePosix, AWritableFileInAFolderThatIsNotWritableIsSavedInPlace) {
     const ino_t inode = Stat(file).st_ino;
     const std::string edited = Pattern(7000, 2);  // longer, and every byte different
     // Without privileges, so that the folder's permission bits bind even as root.
-    auto outcome = ztest::RunInChild([&] { EXPECT_FALSE(Save(file, edited)); },
-                                     {.DropPrivileges = true});
+    auto outcome =
+        ztest::RunInChild([&] { EXPECT_FALSE(Save(file, edited)); }, {.DropPrivileges = true});
     EXPECT_TRUE(outcome.Passed) << outcome.Describe();
     EXPECT_TRUE(ReadFile(file) == edited);
     EXPECT_EQ(Stat(file).st_ino, inode);
@@ -143,8 +143,9 @@ TEST_F(SafeSavePosix, AFileOfAnotherOwnerSavedThroughItsGroupKeepsOwnerGroupAndM
     ASSERT_EQ(::chown(editorState.c_str(), kEditor, kEditor), 0);
     const ino_t inode = Stat(file).st_ino;
     const std::string edited = Pattern(3000, 2);  // shorter
-    auto outcome = ztest::RunInChild([&] { EXPECT_FALSE(Save(file, edited, editorState)); },
-                                     {.User = kEditor, .Group = kEditor, .Groups = {gid_t(kGroup)}});
+    auto outcome =
+        ztest::RunInChild([&] { EXPECT_FALSE(Save(file, edited, editorState)); },
+                          {.User = kEditor, .Group = kEditor, .Groups = {gid_t(kGroup)}});
     EXPECT_TRUE(outcome.Passed) << outcome.Describe();
     EXPECT_TRUE(ReadFile(file) == edited);
     struct stat st = Stat(file);

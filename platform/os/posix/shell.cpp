@@ -16,9 +16,9 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/os/posix/atomicfile.h"
 #include "platform/os/module.h"
 #include "platform/os/path.h"
+#include "platform/os/posix/atomicfile.h"
 
 namespace {
 std::string& OpenCommand() {

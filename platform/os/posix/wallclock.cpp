@@ -8,7 +8,9 @@ std::function<int64_t()>& VirtualClock() {
 constexpr std::time_t kEpochDay = 1767225600;  // 2026-01-01 00:00:00
 
 // Whole seconds of a millisecond count, rounding down also before the epoch.
-std::time_t Seconds(int64_t ms) { return std::time_t(ms >= 0 ? ms / 1000 : -((-ms + 999) / 1000)); }
+std::time_t Seconds(int64_t ms) {
+    return std::time_t(ms >= 0 ? ms / 1000 : -((-ms + 999) / 1000));
+}
 }  // namespace
 
 void SetVirtualWallClock(std::function<int64_t()> millisecondsNow) {
@@ -33,7 +35,9 @@ std::time_t RealSeconds() {
 }
 }  // namespace
 
-std::time_t TimeNow() { return VirtualClock() ? Seconds(VirtualClock()()) : RealSeconds(); }
+std::time_t TimeNow() {
+    return VirtualClock() ? Seconds(VirtualClock()()) : RealSeconds();
+}
 
 std::tm VirtualLocalTime(std::time_t localSeconds) {
     std::tm result{};

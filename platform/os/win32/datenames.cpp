@@ -8,7 +8,8 @@ std::string Utf8(const wchar_t* text, int length) {
     if (length <= 0) return {};
     int bytes = WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
     std::string out(size_t(bytes > 0 ? bytes : 0), '\0');
-    if (bytes > 0) WideCharToMultiByte(CP_UTF8, 0, text, length, out.data(), bytes, nullptr, nullptr);
+    if (bytes > 0)
+        WideCharToMultiByte(CP_UTF8, 0, text, length, out.data(), bytes, nullptr, nullptr);
     return out;
 }
 
@@ -27,7 +28,8 @@ std::string LocalLongDate(const std::tm& date) {
 
 std::string LocalDayPeriod(bool afternoon) {
     wchar_t buffer[32];
-    int length = GetLocaleInfoW(LOCALE_USER_DEFAULT, afternoon ? LOCALE_S2359 : LOCALE_S1159, buffer, 32);
+    int length =
+        GetLocaleInfoW(LOCALE_USER_DEFAULT, afternoon ? LOCALE_S2359 : LOCALE_S1159, buffer, 32);
     std::string text = Utf8(buffer, length - 1);
     if (text.empty()) return afternoon ? "PM" : "AM";
     return text;

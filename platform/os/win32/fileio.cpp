@@ -33,12 +33,12 @@ std::wstring Wide(const std::string& utf8) {
 
 std::string Narrow(const std::wstring& wide) {
     if (wide.empty()) return {};
-    int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), nullptr, 0,
-                                     nullptr, nullptr);
+    int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), nullptr, 0, nullptr,
+                                     nullptr);
     std::string out(size_t(std::max(length, 0)), '\0');
     if (length > 0)
-        WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), out.data(), length,
-                            nullptr, nullptr);
+        WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), out.data(), length, nullptr,
+                            nullptr);
     return out;
 }
 
@@ -73,10 +73,9 @@ TFileIdentity IdentityOf(const BY_HANDLE_FILE_INFORMATION& info) {
     id.Device = info.dwVolumeSerialNumber;
     id.Inode = (uint64_t(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
     id.Size = int64_t((uint64_t(info.nFileSizeHigh) << 32) | info.nFileSizeLow);
-    id.ModifiedNs =
-        int64_t((uint64_t(info.ftLastWriteTime.dwHighDateTime) << 32) |
-                info.ftLastWriteTime.dwLowDateTime) *
-        100;
+    id.ModifiedNs = int64_t((uint64_t(info.ftLastWriteTime.dwHighDateTime) << 32) |
+                            info.ftLastWriteTime.dwLowDateTime) *
+                    100;
     return id;
 }
 
@@ -181,7 +180,8 @@ TFileError TRawFile::ReadAt(int64_t offset, void* data, size_t size, size_t& got
         at.Offset = DWORD(position);
         at.OffsetHigh = DWORD(position >> 32);
         DWORD read = 0;
-        if (!ReadFile(Handle(handle_), out + got, DWORD(std::min(size - got, kChunk)), &read, &at)) {
+        if (!ReadFile(Handle(handle_), out + got, DWORD(std::min(size - got, kChunk)), &read,
+                      &at)) {
             if (GetLastError() == ERROR_HANDLE_EOF) break;
             return LastError();
         }

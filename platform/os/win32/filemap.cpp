@@ -16,8 +16,8 @@
 namespace {
 
 // Reads a file that cannot be mapped into memory of its own, in steps that report progress.
-TFileError ReadIntoMemory(TRawFile& file, int64_t size, const TProgress& progress,
-                          uint8_t*& data, size_t& length, int64_t& got) {
+TFileError ReadIntoMemory(TRawFile& file, int64_t size, const TProgress& progress, uint8_t*& data,
+                          size_t& length, int64_t& got) {
     void* memory = VirtualAlloc(nullptr, size_t(size), MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
     if (!memory) return {feNoMemory, int(GetLastError())};
     data = static_cast<uint8_t*>(memory);

@@ -13,6 +13,7 @@ std::string StateFolder(const std::string& name) {
     if (n == 0 || n >= MAX_PATH * 2) return {};
     int length = WideCharToMultiByte(CP_UTF8, 0, value, int(n), nullptr, 0, nullptr, nullptr);
     std::string folder(size_t(length > 0 ? length : 0), '\0');
-    if (length > 0) WideCharToMultiByte(CP_UTF8, 0, value, int(n), folder.data(), length, nullptr, nullptr);
+    if (length > 0)
+        WideCharToMultiByte(CP_UTF8, 0, value, int(n), folder.data(), length, nullptr, nullptr);
     return folder + "\\" + name;
 }

@@ -33,7 +33,7 @@ struct TWnd {
     TRect update;  // invalid area, window coordinates
     std::unique_ptr<TRegion> region;
     std::optional<TColor> colorKey;
-    int dpi = 96;  // of the monitor that holds the window (its centre)
+    int dpi = 96;              // of the monitor that holds the window (its centre)
     bool dpiChanging = false;  // WM_DPICHANGED is being handled
     // During a paint pass: the area this window may paint, top-level coordinates.
     TRect paintClip;

@@ -132,10 +132,10 @@ std::optional<MSG> Route(const native::TEvent& e) {
             // To the window under the pointer, as current systems send it; over a window
             // that cannot take input now (the owner of a modal dialog), or with a menu
             // open, where the keys go.
-            bool menuOpen = Alive(s.capture) && Top(s.capture)->native &&
-                            native::IsUnmanaged(KindFor(Top(s.capture)->style,
-                                                        Top(s.capture)->exStyle,
-                                                        Top(s.capture)->parent));
+            bool menuOpen =
+                Alive(s.capture) && Top(s.capture)->native &&
+                native::IsUnmanaged(KindFor(Top(s.capture)->style, Top(s.capture)->exStyle,
+                                            Top(s.capture)->parent));
             m.hwnd = !menuOpen && TakesKeys(top) ? DeepestAt(top, e.ScreenPos - top->rect.TopLeft())
                                                  : KeyTarget(top);
             if (!m.hwnd) return std::nullopt;
@@ -184,7 +184,12 @@ void MovedBySystem(HWND top, const TRect& rect) {
         top->frame.SetSize(rect.Width(), rect.Height());
         InvalidateWhole(top);
     }
-    WINDOWPOS pos{top, nullptr, rect.Left, rect.Top, rect.Width(), rect.Height(),
+    WINDOWPOS pos{top,
+                  nullptr,
+                  rect.Left,
+                  rect.Top,
+                  rect.Width(),
+                  rect.Height(),
                   SWP_NOZORDER | SWP_NOACTIVATE};
     SendMessage(top, WM_WINDOWPOSCHANGED, 0, LPARAM(&pos));
 }
