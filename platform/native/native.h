@@ -29,14 +29,15 @@ enum class TEventKind {
     ButtonUp,
     KeyDown,
     KeyUp,
-    Char,     // a character typed as text
-    SysChar,  // a character typed with Alt held (Alt+F): an access key, never text
-    Wheel,    // the wheel turned (Delta, Horizontal) with the pointer at ScreenPos
-    CloseRequest,  // the window manager asks the window to close
-    Exposed,       // part of the window must be shown again (Rect, window coordinates)
-    Moved,         // the window system moved or resized the window (Rect, screen)
-    Wake,          // Wake() was called
-    TimeChanged,   // the wall clock was set (not the ticking of time, nor a change of zone)
+    Char,           // a character typed as text
+    SysChar,        // a character typed with Alt held (Alt+F): an access key, never text
+    Wheel,          // the wheel turned (Delta, Horizontal) with the pointer at ScreenPos
+    CloseRequest,   // the window manager asks the window to close
+    Exposed,        // part of the window must be shown again (Rect, window coordinates)
+    Moved,          // the window system moved or resized the window (Rect, screen)
+    FrameChanged,   // the frame around a shown window is not the one FrameExtents told
+    Wake,           // Wake() was called
+    TimeChanged,    // the wall clock was set (not the ticking of time, nor a change of zone)
     ScreenChanged,  // monitors came, went, moved, or changed size or density (no Window)
 };
 
@@ -130,7 +131,9 @@ public:
     virtual void SetCursorShape(int cursor) = 0;
     // The decoration around the window, known before it is first shown where the window
     // system can tell (the window manager's frame, a Windows caption and border); nothing
-    // for a borderless window or where nobody tells.
+    // for a borderless window. Where the window manager tells only once the window shows,
+    // the frame it gave the last window of the kind; when the frame then turns out other
+    // than told, the window reports FrameChanged.
     virtual TFrameExtents FrameExtents() { return {}; }
     // Whether the next Show(true) takes the keyboard focus (the default); a window shown
     // without it (a desktop gadget) gets the focus when it is clicked.
