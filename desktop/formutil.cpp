@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <functional>
 #include <optional>
 
 #include "platform/ui/form.h"
@@ -71,40 +72,48 @@ void Below(const TOuter& owner, TOuter& window, int gap) {
     window.SetTop(top);
 }
 
+// Places window beside owner with placer now, and again whenever the window manager's
+// frame around the window turns out other than it was told (some tell it only once the
+// window shows), while the window shows.
+void Place(TCustomForm* owner, TControl* window,
+           const std::function<void(const TOuter&, TOuter&)>& placer) {
+    if (owner == nullptr || window == nullptr) return;
+    std::function<void()> place = [owner, window, placer] {
+        TOuter outer(window);
+        placer(TOuter(owner), outer);
+    };
+    place();
+    if (auto* form = dynamic_cast<TCustomForm*>(window)) form->SetPlacement(std::move(place));
+}
+
 }  // namespace
 
 void CenterOverForm(TCustomForm* owner, TControl* window) {
-    if (owner == nullptr || window == nullptr) return;
-    TOuter outer(window);
-    Center(TOuter(owner), outer);
+    Place(owner, window, Center);
 }
 
 void PlaceAboveForm(TCustomForm* owner, TControl* window, int gap) {
-    if (owner == nullptr || window == nullptr) return;
-    TOuter outer(window);
-    Above(TOuter(owner), outer, gap);
+    Place(owner, window, [gap](const TOuter& o, TOuter& w) { Above(o, w, gap); });
 }
 
 void PlaceBelowForm(TCustomForm* owner, TControl* window, int gap) {
-    if (owner == nullptr || window == nullptr) return;
-    TOuter outer(window);
-    Below(TOuter(owner), outer, gap);
+    Place(owner, window, [gap](const TOuter& o, TOuter& w) { Below(o, w, gap); });
 }
 
 void PlaceDialog(TCustomForm* owner, TControl* dialog) {
     if (owner == nullptr || dialog == nullptr) return;
     const int gap = dialog->ScaleValue(kDialogGap);
-    const TOuter outerOwner(owner);
-    TOuter outer(dialog);
-    if (owner->FormStyle() == fsStayOnTop) {
-        if (outerOwner.Top() > outer.Height()) {
-            Above(outerOwner, outer, gap);
-        } else {
-            Below(outerOwner, outer, gap);
-        }
-    } else {
-        Center(outerOwner, outer);
+    if (owner->FormStyle() != fsStayOnTop) {
+        Place(owner, dialog, Center);
+        return;
     }
+    Place(owner, dialog, [gap](const TOuter& o, TOuter& w) {
+        if (o.Top() > w.Height()) {
+            Above(o, w, gap);
+        } else {
+            Below(o, w, gap);
+        }
+    });
 }
 
 TRect ReachableBounds(const TRect& bounds, const std::vector<TRect>& monitors) {

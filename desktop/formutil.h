@@ -4,6 +4,9 @@
 // (title bar and borders, GetWindowFrameExtents) included, so that a dialog placed above or
 // below the clock leaves the clock wholly visible. Placing a form makes its window (hidden)
 // to learn its frame. A borderless window, or a control that is no form, has no frame.
+// Where the window manager tells a frame only once it frames the window, a form placed
+// before it showed is placed again, the same way, when its frame turns out other than it
+// was told (TCustomForm::SetPlacement); the owner must stay while the form shows.
 //
 // The owner is the form the dialog belongs to (the clock's main window); the placed window
 // is any control, in practice a dialog form. Positions and sizes are screen pixels. Each

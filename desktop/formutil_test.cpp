@@ -298,6 +298,37 @@ TEST(Placement, DialogsArePlacedByTheirFramesAndNeverCoverTheClock) {
     }
 }
 
+// A window manager that tells a window its frame only once it frames it: the first dialog
+// is placed without a frame, and placed again when it shows with one; the next one is told
+// the frame the first got, and stands right from the start.
+TEST(Placement, ADialogToldItsFrameOnlyOnceShownIsPlacedAgain) {
+    THeadlessApp app;
+    app.Backend().SetFrameExtents({4, 24, 4, 4}, false);
+    TForm* owner = New<TForm>(Application);
+    owner->SetBorderStyle(bsNone);
+    owner->SetBounds(300, 200, 150, 90);
+    owner->SetFormStyle(fsStayOnTop);
+    owner->Show();
+    const int outerTop = 290 + 10;  // the gap below the clock, to the dialog's frame
+    for (int showing : {1, 2}) {
+        SCOPED_TRACE("dialog " + std::to_string(showing));
+        TForm* dialog = New<TForm>(Application);
+        dialog->SetBorderStyle(bsDialog);
+        dialog->SetBounds(0, 0, 403, 349);
+        PlaceDialog(owner, dialog);
+        EXPECT_EQ(dialog->Top(), showing == 1 ? outerTop : outerTop + 24);
+        dialog->Show();
+        app.Run();
+        EXPECT_EQ(dialog->Top(), outerTop + 24);
+        EXPECT_EQ(dialog->Left(), 300 - 130 + 4);  // centred by the outer width
+        TRect bounds{};
+        GetWindowRect(dialog->Handle(), &bounds);
+        EXPECT_EQ(bounds.Top, outerTop + 24);
+        dialog->Free();
+    }
+    owner->Free();
+}
+
 TEST(Placement, AMissingOwnerOrWindowChangesNothing) {
     THeadlessApp app;
     TForm* owner = New<TForm>(Application);

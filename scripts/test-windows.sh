@@ -86,7 +86,9 @@ check() {  # check <description> <command...>
     if "$@"; then zt_log "ok: $what"; passed=$((passed + 1)); else zt_log "FAILED: $what"; failed=$((failed + 1)); fi
 }
 value() { wine reg query "$key" /v "$1" 2>/dev/null | tr -d '\r' | awk -v n="$1" '$1 == n {print $3}'; }
-main_window() { tool list | awk '/ZentickWindow/ && /title="Form1"/ && /visible=1/ && !n++ {print $1}'; }
+main_window() {
+    tool list | awk -v t="title=\"Tarvo's Binary Clock\"" '/ZentickWindow/ && index($0, t) && /visible=1/ && !n++ {print $1}'
+}
 stop_program() {
     local w; w=$(main_window)
     [ -n "$w" ] && tool close "$w" >/dev/null

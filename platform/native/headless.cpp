@@ -457,6 +457,14 @@ void THeadlessWindow::Show(bool visible) {
     if (visible && !visible_) {
         backend_.Stack(this);
         if (!IsUnmanaged(kind_) && activateOnShow_) backend_.focused_ = this;
+        if (!framed_ && !borderless_ && !IsUnmanaged(kind_)) {
+            framed_ = true;
+            backend_.lastFrame_ = backend_.frameExtents_;
+            if (toldFrame_ && *toldFrame_ != backend_.frameExtents_) {
+                toldFrame_ = backend_.frameExtents_;
+                backend_.Post(MakeEvent(TEventKind::FrameChanged, this, backend_.cursor_));
+            }
+        }
     }
     visible_ = visible;
     // As a window manager does when a dialog closes: the focus goes back to its owner.
@@ -465,7 +473,11 @@ void THeadlessWindow::Show(bool visible) {
 }
 
 TFrameExtents THeadlessWindow::FrameExtents() {
-    return borderless_ || IsUnmanaged(kind_) ? TFrameExtents{} : backend_.frameExtents_;
+    if (borderless_ || IsUnmanaged(kind_)) return {};
+    toldFrame_ = framed_ || backend_.frameToldBeforeShown_
+                     ? backend_.frameExtents_
+                     : backend_.lastFrame_.value_or(TFrameExtents{});
+    return *toldFrame_;
 }
 
 void THeadlessWindow::SetShape(const TRegion* shape) {

@@ -67,8 +67,14 @@ public:
     void ChangeDensityBySystem(TNativeWindow* window, const TRect& bounds, int pixelsPerInch);
     void SetDragFullWindows(bool on) { dragFullWindows_ = on; }
     // The decoration a window manager would put around every window that has a frame
-    // (not borderless, not a popup); none by default.
-    void SetFrameExtents(TFrameExtents extents) { frameExtents_ = extents; }
+    // (not borderless, not a popup); none by default. Told before shown: a window knows it
+    // before it first shows; otherwise (as under a window manager that tells it only to a
+    // window it frames) a window not shown yet is told the frame the last window shown got
+    // (none at first), and reports FrameChanged when it shows with another one.
+    void SetFrameExtents(TFrameExtents extents, bool toldBeforeShown = true) {
+        frameExtents_ = extents;
+        frameToldBeforeShown_ = toldBeforeShown;
+    }
     static constexpr TColor kDesktopColor = RGB(58, 110, 165);
 
     // Clock. At(ms, action) runs action when the virtual clock reaches ms (ms may be in
@@ -154,6 +160,8 @@ private:
     std::multimap<int64_t, std::function<void()>> actions_;
     std::vector<uint8_t> outline_;  // one byte a screen pixel: 1 where inverted
     TFrameExtents frameExtents_;
+    bool frameToldBeforeShown_ = true;
+    std::optional<TFrameExtents> lastFrame_;  // the frame the last framed window shown got
 };
 
 class THeadlessWindow : public TNativeWindow {
@@ -220,6 +228,8 @@ private:
     std::optional<TRegion> shape_;
     std::optional<TColor> colorKey_;
     bool resizable_;
+    bool framed_ = false;                     // shown once with its frame
+    std::optional<TFrameExtents> toldFrame_;  // what FrameExtents last answered
     bool activateOnShow_ = true;
     bool modal_ = false;
     std::string accessibleName_;

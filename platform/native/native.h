@@ -38,6 +38,7 @@ enum class TEventKind {
     Destroyed,       // another program destroyed the window: it is gone from the screen
     Exposed,         // part of the window must be shown again (Rect, window coordinates)
     Moved,           // the window system moved or resized the window (Rect, screen)
+    FrameChanged,    // the frame around a shown window is not the one FrameExtents told
     Wake,            // Wake() was called
     TimeChanged,     // the wall clock was set (not the ticking of time, nor a change of zone)
     ScreenChanged,   // monitors came, went, moved, or changed size or density (no Window)
@@ -149,7 +150,9 @@ public:
     virtual void SetCursorShape(int cursor) = 0;
     // The decoration around the window, known before it is first shown where the window
     // system can tell (the window manager's frame, a Windows caption and border); nothing
-    // for a borderless window or where nobody tells.
+    // for a borderless window. Where the window manager tells only once the window shows,
+    // the frame it gave the last window of the kind; when the frame then turns out other
+    // than told, the window reports FrameChanged.
     virtual TFrameExtents FrameExtents() { return {}; }
     // Whether the next Show(true) takes the keyboard focus (the default); a window shown
     // without it (a desktop gadget) gets the focus when it is clicked.

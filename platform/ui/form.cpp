@@ -194,6 +194,7 @@ void TCustomForm::SetVisible(bool visible) {
         if (OnShow) OnShow(this);
         FocusFirstControl();
     } else {
+        placement_ = nullptr;
         if (HandleAllocated()) ShowWindow(Handle(), SW_HIDE);
         if (OnHide) OnHide(this);
     }
@@ -413,6 +414,15 @@ void TCustomForm::Dispatch(TMessage& m) {
             MonitorDpiChanged(int(m.WParam & 0xFFFF), reinterpret_cast<const TRect*>(m.LParam));
             m.Result = 0;
             break;
+        case WM_WINDOWPOSCHANGED: {
+            TWinControl::Dispatch(m);
+            const auto* pos = reinterpret_cast<const WINDOWPOS*>(m.LParam);
+            if (pos && (pos->flags & SWP_FRAMECHANGED) && placement_) {
+                std::function<void()> place = placement_;  // it may set itself again
+                place();
+            }
+            break;
+        }
         default:
             TWinControl::Dispatch(m);
     }

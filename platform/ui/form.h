@@ -38,6 +38,8 @@
 // returns the result.
 #pragma once
 
+#include <functional>
+
 #include "platform/ui/wincontrol.h"
 
 class TMainMenu;
@@ -100,6 +102,10 @@ public:
     bool ShowWithoutActivating() const { return showWithoutActivating_; }
     void SetShowWithoutActivating(bool on) { showWithoutActivating_ = on; }
     void SetKeyPreview(bool on) { keyPreview_ = on; }
+    // How the form places itself beside other windows by its outer rectangle (set by the
+    // dialog placement before the form shows): run again when the window manager's frame
+    // around the form turns out other than it was told before, until the form hides.
+    void SetPlacement(std::function<void()> place) { placement_ = std::move(place); }
 
     void SetClientWidth(int v) override { SetWidth(v); }
     void SetClientHeight(int v) override { SetHeight(v); }
@@ -186,6 +192,7 @@ private:
     bool scaled_ = true;
     bool keyPreview_ = false;
     bool showWithoutActivating_ = false;
+    std::function<void()> placement_;
     TModalResult modalResult_ = mrNone;
     bool modal_ = false;
     bool destroyed_ = false;

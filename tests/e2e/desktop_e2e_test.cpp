@@ -1,8 +1,8 @@
 // The clock at home on several desktops, under Xvfb with real input (xdotool): its title
 // and size hints, standing at its stored place and saving that place (openbox, icewm,
 // fluxbox, and i3, where it floats at its size), dialogs opened above and below it without
-// their frames covering it (openbox, icewm), its menu opened and worked with the keyboard,
-// the time in words after a hover, and the hex editor's menu bar and wheel.
+// their frames covering it (openbox, icewm, fluxbox), its menu opened and worked with the
+// keyboard, the time in words after a hover, and the hex editor's menu bar and wheel.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/wait.h>
@@ -146,7 +146,8 @@ TEST_P(DesktopUnder, DialogsOpenAboveAndBelowTheClockWithoutTheirFramesCoveringI
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(WindowManagers, DesktopUnder, ::testing::Values("openbox", "icewm"),
+INSTANTIATE_TEST_SUITE_P(WindowManagers, DesktopUnder,
+                         ::testing::Values("openbox", "icewm", "fluxbox"),
                          [](const auto& info) { return info.param; });
 
 class StoredPlaceUnder : public DesktopUnder {};

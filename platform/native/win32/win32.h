@@ -27,8 +27,13 @@
 // - Stay on top: HWND_TOPMOST / HWND_NOTOPMOST. Raise: HWND_TOP.
 // - Input: mouse messages become button and move events in screen coordinates; WM_KEYDOWN
 //   and WM_SYSKEYDOWN key downs with the system's virtual-key code; WM_CHAR (UTF-16, pairs
-//   joined) characters; WM_CLOSE a CloseRequest; a move or resize by the system (a dialog
-//   dragged by its caption) a Moved event. Capture is SetCapture.
+//   joined) characters; WM_SYSCHAR (Alt with a character, but Alt+Space, which opens the
+//   system menu) system characters; WM_MOUSEWHEEL and WM_MOUSEHWHEEL wheel events;
+//   WM_CLOSE a CloseRequest; a move or resize by the system (a dialog dragged by its
+//   caption) a Moved event. Capture is SetCapture. A Tooltip is a Popup the pointer goes
+//   through (HTTRANSPARENT).
+// - Screen readers: a window given an accessible name answers WM_GETOBJECT with the
+//   standard accessible object of its client area named so (win32accessible.h).
 // - Waiting: WaitEvents dispatches what the thread's message queue holds and then sleeps
 //   in MsgWaitForMultipleObjectsEx on the queue and an event that Wake() sets, with the
 //   deadline as timeout. The clock is QueryPerformanceCounter's.

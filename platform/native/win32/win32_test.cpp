@@ -1,6 +1,6 @@
 // The win32 backend against the real window system (under Wine in the test script):
-// window styles and geometry, regions, colour keys, stacking, the taskbar carrier,
-// input messages turned into events, waiting and waking.
+// window styles and geometry, frames, regions, colour keys, stacking, the taskbar carrier,
+// input messages turned into events, waiting and waking, and what screen readers read.
 #include <gtest/gtest.h>
 
 #include "platform/gfx/bitmap.h"
@@ -10,6 +10,8 @@
 // The system's headers last.
 #include "platform/native/win32/win32backend.h"
 #include "platform/native/win32/win32window.h"
+
+#include <oleacc.h>
 
 namespace native {
 namespace {
@@ -95,6 +97,43 @@ TEST_F(Win32Test, PopupIsAToolWindowOnTopThatNeverActivates) {
     EXPECT_TRUE(ex & WS_EX_TOPMOST);
     EXPECT_TRUE(ex & 0x08000000L);  // WS_EX_NOACTIVATE
     EXPECT_EQ(SendMessageW(w.Handle(), WM_MOUSEACTIVATE, 0, 0), MA_NOACTIVATE);
+}
+
+TEST_F(Win32Test, TooltipIsAPopupThePointerGoesThrough) {
+    TWin32Window& w = Make(TWindowKind::Tooltip, TRect::FromSize(0, 0, 80, 20));
+    LONG ex = GetWindowLongW(w.Handle(), GWL_EXSTYLE);
+    EXPECT_TRUE(ex & WS_EX_TOOLWINDOW);
+    EXPECT_TRUE(ex & WS_EX_TOPMOST);
+    EXPECT_EQ(SendMessageW(w.Handle(), WM_NCHITTEST, 0, MAKELPARAM(5, 5)), HTTRANSPARENT);
+    EXPECT_EQ(SendMessageW(w.Handle(), WM_MOUSEACTIVATE, 0, 0), MA_NOACTIVATE);
+    TWin32Window& popup = Make(TWindowKind::Popup, TRect::FromSize(0, 0, 80, 20));
+    EXPECT_EQ(SendMessageW(popup.Handle(), WM_NCHITTEST, 0, MAKELPARAM(5, 5)), HTCLIENT);
+}
+
+TEST_F(Win32Test, FrameExtentsAreTheWindowRectangleAroundTheClientArea) {
+    TWin32Window& dialog = Make(TWindowKind::Dialog, TRect::FromSize(200, 150, 300, 100), false);
+    RECT outer{};
+    GetWindowRect(dialog.Handle(), &outer);
+    RECT client = ClientOnScreen(dialog.Handle());
+    const TFrameExtents extents = dialog.FrameExtents();
+    EXPECT_EQ(extents.Left, client.left - outer.left);
+    EXPECT_EQ(extents.Top, client.top - outer.top);
+    EXPECT_EQ(extents.Right, outer.right - client.right);
+    EXPECT_EQ(extents.Bottom, outer.bottom - client.bottom);
+    EXPECT_GT(extents.Top, extents.Bottom);  // the caption
+    EXPECT_EQ(Make(TWindowKind::Normal, TRect::FromSize(0, 0, 150, 90)).FrameExtents(),
+              TFrameExtents{});
+}
+
+TEST_F(Win32Test, AWindowShownWithoutActivatingLeavesTheActiveWindowAlone) {
+    TWin32Window& first = Make(TWindowKind::Normal, TRect::FromSize(0, 0, 40, 30), false);
+    first.Show(true);
+    ASSERT_EQ(GetActiveWindow(), first.Handle());
+    TWin32Window& gadget = Make(TWindowKind::Normal, TRect::FromSize(100, 0, 40, 30));
+    gadget.SetActivateOnShow(false);
+    gadget.Show(true);
+    EXPECT_TRUE(IsWindowVisible(gadget.Handle()));
+    EXPECT_EQ(GetActiveWindow(), first.Handle());
 }
 
 TEST_F(Win32Test, RegionBecomesTheWindowRegionRectangleByRectangle) {
@@ -253,6 +292,30 @@ TEST_F(Win32Test, KeysCharactersAndCloseBecomeEvents) {
     EXPECT_TRUE(IsWindow(w.Handle()));  // closing is the program's decision
 }
 
+TEST_F(Win32Test, WheelAndAltCharactersBecomeEvents) {
+    TWin32Window& w = Make(TWindowKind::Normal, TRect::FromSize(100, 200, 150, 90));
+    // The wheel's position is on the screen already; a notch down with Shift held.
+    PostMessageW(w.Handle(), WM_MOUSEWHEEL, MAKEWPARAM(MK_SHIFT, WORD(-WHEEL_DELTA)),
+                 MAKELPARAM(130, 240));
+    PostMessageW(w.Handle(), WM_MOUSEHWHEEL, MAKEWPARAM(0, 2 * WHEEL_DELTA), MAKELPARAM(131, 241));
+    PostMessageW(w.Handle(), WM_SYSCHAR, 'f', 0);
+    std::vector<TEvent> events = Events();
+    ASSERT_EQ(events.size(), 3u);
+    EXPECT_EQ(events[0].Kind, TEventKind::Wheel);
+    EXPECT_EQ(events[0].Window, &w);
+    EXPECT_EQ(events[0].Delta, -kWheelNotch);
+    EXPECT_FALSE(events[0].Horizontal);
+    EXPECT_EQ(events[0].ScreenPos, (TPoint{130, 240}));
+    EXPECT_EQ(events[0].Modifiers & kShift, kShift);
+    EXPECT_EQ(events[1].Kind, TEventKind::Wheel);
+    EXPECT_EQ(events[1].Delta, 2 * kWheelNotch);
+    EXPECT_TRUE(events[1].Horizontal);
+    EXPECT_EQ(events[2].Kind, TEventKind::SysChar);
+    EXPECT_EQ(events[2].Char, uint32_t('f'));
+    // The tilt says it was used, as a window that scrolls with it answers.
+    EXPECT_EQ(SendMessageW(w.Handle(), WM_MOUSEHWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0), TRUE);
+}
+
 TEST_F(Win32Test, MoveByTheSystemIsReported) {
     TWin32Window& w = Make(TWindowKind::Normal, TRect::FromSize(0, 0, 40, 30));
     SetWindowPos(w.Handle(), nullptr, 70, 80, 40, 30, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -288,6 +351,46 @@ TEST_F(Win32Test, PresentedPixelsAreWhatTheWindowShows) {
     EXPECT_EQ(GetPixel(dc, 3, 4), RGB(10, 200, 30));
     EXPECT_EQ(GetPixel(dc, 0, 0), RGB(0, 0, 255));
     ReleaseDC(w.Handle(), dc);
+}
+
+// Screen readers ask the window for its accessible object (WM_GETOBJECT), and read the
+// name of the client area itself: the name the program gave, read as it is when asked.
+// Everything else is the system's standard object of a client area.
+TEST_F(Win32Test, ScreenReadersReadTheAccessibleNameOfTheClientArea) {
+    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+    TWin32Window& w = Make(TWindowKind::Normal, TRect::FromSize(10, 10, 150, 90));
+    w.Show(true);
+    auto nameOf = [](HWND hwnd) {
+        IAccessible* object = nullptr;
+        std::wstring name;
+        HRESULT hr = AccessibleObjectFromWindow(hwnd, DWORD(OBJID_CLIENT), __uuidof(IAccessible),
+                                                reinterpret_cast<void**>(&object));
+        if (FAILED(hr) || !object) return std::wstring(L"<no object>");
+        VARIANT self{};
+        self.vt = VT_I4;
+        self.lVal = CHILDID_SELF;
+        BSTR text = nullptr;
+        if (SUCCEEDED(object->get_accName(self, &text)) && text) name = text;
+        SysFreeString(text);
+        VARIANT role{};
+        if (SUCCEEDED(object->get_accRole(self, &role)) && role.vt == VT_I4 &&
+            role.lVal != ROLE_SYSTEM_CLIENT)
+            name = L"<role " + std::to_wstring(role.lVal) + L">";
+        object->Release();
+        return name;
+    };
+    // Without a name of its own: the standard object's, the title.
+    EXPECT_EQ(nameOf(w.Handle()), L"test");
+    w.SetAccessibleName("13:47:05 \u2014 Wednesday 9 December 2026");
+    EXPECT_EQ(nameOf(w.Handle()), L"13:47:05 \u2014 Wednesday 9 December 2026");
+    w.SetAccessibleName("13:47:06 \u2014 Wednesday 9 December 2026");
+    EXPECT_EQ(nameOf(w.Handle()), L"13:47:06 \u2014 Wednesday 9 December 2026");
+    // The title is left as it is.
+    wchar_t title[32] = {};
+    GetWindowTextW(w.Handle(), title, 32);
+    EXPECT_STREQ(title, L"test");
+    windows_.clear();
+    CoUninitialize();
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "platform/native/win32/win32window.h"
 
+#include "platform/native/win32/win32accessible.h"
 #include "platform/sysutils.h"
 
 #include <algorithm>
@@ -281,6 +282,12 @@ LRESULT TWin32Window::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_NCHITTEST:
             if (kind_ == TWindowKind::Tooltip) return HTTRANSPARENT;  // the pointer goes through
             break;
+        case WM_GETOBJECT:
+            if (accessibleName_) {
+                if (LRESULT object = AnswerGetObject(hwnd_, wParam, lParam, accessibleName_))
+                    return object;
+            }
+            break;
         case WM_CHAR: {
             auto unit = wchar_t(wParam);
             if (unit >= 0xD800 && unit < 0xDC00) {
@@ -379,6 +386,12 @@ LRESULT TWin32Window::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             break;
     }
     return DefWindowProcW(hwnd_, msg, wParam, lParam);
+}
+
+void TWin32Window::SetAccessibleName(const std::string& name) {
+    // Read when a screen reader asks: a name that changes every second costs nothing more.
+    if (!accessibleName_) accessibleName_ = std::make_shared<std::wstring>();
+    *accessibleName_ = Wide(name);
 }
 
 TFrameExtents TWin32Window::FrameExtents() {

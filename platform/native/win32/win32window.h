@@ -5,6 +5,7 @@
 // frame is presented.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -36,6 +37,7 @@ public:
     void SetCursorShape(int cursor) override;
     TFrameExtents FrameExtents() override;
     void SetActivateOnShow(bool activate) override { activateOnShow_ = activate; }
+    void SetAccessibleName(const std::string& name) override;
 
     HWND Handle() const { return hwnd_; }
     TWindowKind Kind() const { return kind_; }
@@ -100,6 +102,9 @@ private:
     SIZE surface_{0, 0};
     // The first half of a UTF-16 surrogate pair from WM_CHAR.
     wchar_t highSurrogate_ = 0;
+    // What screen readers read for the client area (none: its title), shared with the
+    // accessible objects handed out.
+    std::shared_ptr<std::wstring> accessibleName_;
 };
 
 }  // namespace native

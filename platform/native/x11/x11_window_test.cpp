@@ -2,6 +2,8 @@
 // close requests and the waiting for events.
 #ifdef ZT_HAVE_X11
 
+#include <optional>
+
 #include "tests/support/x11_testing.h"
 
 namespace native {
@@ -254,23 +256,39 @@ TEST_F(X11Test, MovesByOthersAreReportedAndOwnOvertakenOnesAreNot) {
     EXPECT_EQ(window->Bounds(), second);
 }
 
-// A window manager within the test: it maps a window offset further in than the window
+// A window manager within the test. It maps a window offset further in than the window
 // asked (as i3 does with a borderless window) and then honours the moves it is asked for,
-// or refuses them (and says so with a synthetic configure notification, as it must).
-class TMisplacingManager {
+// or refuses them (and says so with a synthetic configure notification, as it must). With
+// a frame, it says it offers _NET_REQUEST_FRAME_EXTENTS but leaves the requests unanswered
+// and tells a window its frame (_NET_FRAME_EXTENTS) when it maps it, as fluxbox does.
+class TTestWindowManager {
 public:
-    TMisplacingManager(const std::string& display, TPoint offset, bool honoursMoves)
-        : display_(XOpenDisplay(display.c_str())), offset_(offset), honoursMoves_(honoursMoves) {
+    struct TOptions {
+        TPoint offset;
+        bool honoursMoves = true;
+        std::optional<TFrameExtents> frame;
+    };
+    TTestWindowManager(const std::string& display, TOptions options)
+        : display_(XOpenDisplay(display.c_str())), options_(options) {
         if (!display_) return;
-        XSelectInput(display_, DefaultRootWindow(display_),
-                     SubstructureRedirectMask | SubstructureNotifyMask);
+        Window root = DefaultRootWindow(display_);
+        XSelectInput(display_, root, SubstructureRedirectMask | SubstructureNotifyMask);
+        if (options_.frame) {
+            Atom offered = XInternAtom(display_, "_NET_REQUEST_FRAME_EXTENTS", False);
+            XChangeProperty(display_, root, XInternAtom(display_, "_NET_SUPPORTED", False), XA_ATOM,
+                            32, PropModeReplace, reinterpret_cast<unsigned char*>(&offered), 1);
+        }
         XSync(display_, False);
     }
-    ~TMisplacingManager() {
-        if (display_) XCloseDisplay(display_);
+    ~TTestWindowManager() {
+        if (!display_) return;
+        XDeleteProperty(display_, DefaultRootWindow(display_),
+                        XInternAtom(display_, "_NET_SUPPORTED", False));
+        XCloseDisplay(display_);
     }
     bool Ok() const { return display_ != nullptr; }
     int MoveRequests() const { return moveRequests_; }
+    int FrameRequests() const { return frameRequests_; }
 
     // Handles what the window manager was asked so far.
     void Handle() {
@@ -282,20 +300,31 @@ public:
                 Window client = event.xmaprequest.window;
                 XWindowAttributes a{};
                 XGetWindowAttributes(display_, client, &a);
-                XMoveWindow(display_, client, a.x + offset_.X, a.y + offset_.Y);
+                XMoveWindow(display_, client, a.x + options_.offset.X, a.y + options_.offset.Y);
+                if (options_.frame) {
+                    const TFrameExtents& f = *options_.frame;
+                    long extents[4] = {f.Left, f.Right, f.Top, f.Bottom};
+                    XChangeProperty(display_, client,
+                                    XInternAtom(display_, "_NET_FRAME_EXTENTS", False), XA_CARDINAL,
+                                    32, PropModeReplace, reinterpret_cast<unsigned char*>(extents),
+                                    4);
+                }
                 XMapWindow(display_, client);
+            } else if (event.type == ClientMessage &&
+                       event.xclient.message_type ==
+                           XInternAtom(display_, "_NET_REQUEST_FRAME_EXTENTS", False)) {
+                ++frameRequests_;
             } else if (event.type == ConfigureRequest) {
                 const XConfigureRequestEvent& r = event.xconfigurerequest;
                 XWindowAttributes a{};
                 XGetWindowAttributes(display_, r.window, &a);
+                XWindowChanges changes{r.x, r.y, r.width, r.height, 0, 0, 0};
                 if (!a.map_state) {  // not placed yet: any request is fine
-                    XWindowChanges changes{r.x, r.y, r.width, r.height, 0, 0, 0};
                     XConfigureWindow(display_, r.window, unsigned(r.value_mask & 0xF), &changes);
                     continue;
                 }
                 ++moveRequests_;
-                if (honoursMoves_) {
-                    XWindowChanges changes{r.x, r.y, r.width, r.height, 0, 0, 0};
+                if (options_.honoursMoves) {
                     XConfigureWindow(display_, r.window, unsigned(r.value_mask & 0xF), &changes);
                 } else {
                     XEvent notify{};
@@ -314,9 +343,9 @@ public:
 
 private:
     Display* display_;
-    TPoint offset_;
-    bool honoursMoves_;
+    TOptions options_;
     int moveRequests_ = 0;
+    int frameRequests_ = 0;
 };
 
 // A window mapped elsewhere than it asked asks once more: where the window manager then
@@ -325,7 +354,10 @@ private:
 TEST_F(X11Test, AWindowMappedElsewhereAsksOnceMoreAndKeepsTheAnswer) {
     for (bool honours : {true, false}) {
         SCOPED_TRACE(honours ? "the window manager honours moves" : "it refuses them");
-        TMisplacingManager manager(server->Display(), {2, 18}, honours);
+        TTestWindowManager::TOptions options;
+        options.offset = {2, 18};
+        options.honoursMoves = honours;
+        TTestWindowManager manager(server->Display(), options);
         ASSERT_TRUE(manager.Ok());
         const TRect asked = TRect::FromSize(200, 150, 150, 90);
         const TRect misplaced = TRect::FromSize(202, 168, 150, 90);
@@ -370,6 +402,47 @@ TEST_F(X11Test, AWindowMappedElsewhereAsksOnceMoreAndKeepsTheAnswer) {
             EXPECT_EQ(events.back().Rect, TRect::FromSize(300, 222, 150, 90));
         }
     }
+}
+
+// A window manager that offers to tell a frame before mapping and does not: the first
+// dialog waits for it in vain and is told none, and reports FrameChanged when it shows
+// with one; nobody asks again, and the next dialog is told the frame the first got.
+TEST_F(X11Test, AFrameToldOnlyOnMappingIsReportedAndRememberedForTheNextDialog) {
+    const TFrameExtents frame{1, 20, 1, 1};
+    TTestWindowManager::TOptions options;
+    options.frame = frame;
+    TTestWindowManager manager(server->Display(), options);
+    ASSERT_TRUE(manager.Ok());
+    TWindowParams params;
+    params.Kind = TWindowKind::Dialog;
+    auto first = MakeWindow(TRect::FromSize(100, 100, 200, 120), params);
+    EXPECT_EQ(first->FrameExtents(), TFrameExtents{});
+    first->Present(MakeFrame(200, 120, [](int x, int y) { return Pattern(x, y, 31); }),
+                   {0, 0, 200, 120});
+    first->Show(true);
+    bool reported = false;
+    int64_t deadline = backend->NowMs() + 5000;
+    while (!reported && backend->NowMs() < deadline) {
+        Sync();
+        manager.Handle();
+        std::vector<TEvent> events;
+        backend->WaitEvents(backend->NowMs() + 20, events);
+        for (const TEvent& e : events)
+            reported = reported || (e.Kind == TEventKind::FrameChanged && e.Window == first.get());
+    }
+    EXPECT_TRUE(reported) << "the frame that came was not reported";
+    EXPECT_EQ(first->FrameExtents(), frame);
+    auto second = MakeWindow(TRect::FromSize(100, 100, 200, 120), params);
+    EXPECT_EQ(second->FrameExtents(), frame);
+    manager.Handle();
+    EXPECT_EQ(manager.FrameRequests(), 1);
+    // Shown, it gets the frame it was told: nothing to report.
+    second->Present(MakeFrame(200, 120, [](int x, int y) { return Pattern(x, y, 32); }),
+                    {0, 0, 200, 120});
+    second->Show(true);
+    manager.Handle();
+    for (const TEvent& e : Pending())
+        EXPECT_NE(e.Kind, TEventKind::FrameChanged);
 }
 
 TEST_F(X11Test, DeleteWindowMessageIsACloseRequest) {

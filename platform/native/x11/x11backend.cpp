@@ -299,6 +299,16 @@ bool TX11Backend::WindowManagerSupports(Atom atom) const {
     return found;
 }
 
+bool TX11Backend::MayAskForFrameExtents() const {
+    return frameRequestsAnswered_.value_or(true) &&
+           WindowManagerSupports(atoms_._NET_REQUEST_FRAME_EXTENTS);
+}
+
+TFrameExtents TX11Backend::LastFrame(TWindowKind kind) const {
+    auto found = lastFrames_.find(kind);
+    return found == lastFrames_.end() ? TFrameExtents{} : found->second;
+}
+
 bool TX11Backend::WaitForPropertyChange(Window window, Atom property, int timeoutMs) {
     Display* d = display_.get();
     struct TWanted {
@@ -771,7 +781,10 @@ void TX11Backend::Translate(XEvent& event, std::vector<TEvent>& out, size_t star
             window->FocusChanged(event.type == FocusIn);
             return;
         case PropertyNotify:
-            window->PropertyChanged(event.xproperty.atom);
+            if (window->PropertyChanged(event.xproperty.atom)) {
+                e.Kind = TEventKind::FrameChanged;
+                out.push_back(e);
+            }
             return;
         case ConfigureNotify:
             if (std::optional<TRect> moved = window->Configured(event.xconfigure)) {

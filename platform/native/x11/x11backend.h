@@ -105,6 +105,13 @@ public:
     XIM InputMethod() const { return inputMethod_; }
     // Whether the window manager says it supports an EWMH atom (_NET_SUPPORTED).
     bool WindowManagerSupports(Atom atom) const;
+    // What the window manager does about frames: whether a window should ask it for the
+    // frame it will get (it offers that, and did not leave a request unanswered), and the
+    // frame it last gave a window of a kind (none before it framed one).
+    bool MayAskForFrameExtents() const;
+    void FrameExtentsAnswered(bool answered) { frameRequestsAnswered_ = answered; }
+    void RememberFrame(TWindowKind kind, TFrameExtents extents) { lastFrames_[kind] = extents; }
+    TFrameExtents LastFrame(TWindowKind kind) const;
     // Waits at most timeoutMs for a property notification of window about property,
     // leaving every other event queued in order. True when one came.
     bool WaitForPropertyChange(Window window, Atom property, int timeoutMs);
@@ -174,6 +181,8 @@ private:
     TX11Window* capture_ = nullptr;
     bool keyboardGrab_ = false;
     XIM inputMethod_ = nullptr;
+    std::optional<bool> frameRequestsAnswered_;  // none until a window asked
+    std::map<TWindowKind, TFrameExtents> lastFrames_;
     Time lastInputTime_ = CurrentTime;
     TXGC outlineGC_;
     std::map<int, TXCursor> cursors_;

@@ -348,6 +348,7 @@ bool TX11Window::ReadFrameExtents() {
         auto side = [](long v) { return int(std::clamp(v, 0L, 1000L)); };
         frameExtents_ = {side(values[0]), side(values[2]), side(values[1]), side(values[3])};
         frameExtentsKnown_ = found = true;
+        if (!borderless_) backend_.RememberFrame(kind_, frameExtents_);
     }
     if (data) XFree(data);
     return found;
@@ -355,24 +356,36 @@ bool TX11Window::ReadFrameExtents() {
 
 // The window manager sets _NET_FRAME_EXTENTS when it frames the window; before the first
 // map a window asks for it (_NET_REQUEST_FRAME_EXTENTS), where the window manager offers
-// that, and waits a moment for the answer.
+// that, and waits a moment for the answer. Some window managers offer it and never answer
+// (fluxbox): after one unanswered request nobody asks again, and a window not framed yet
+// is told the frame the window manager gave the last window of its kind (none at first).
+// When the frame comes and is another one than told, the window reports FrameChanged.
 TFrameExtents TX11Window::FrameExtents() {
     if (IsUnmanaged(kind_)) return {};
-    if (frameExtentsKnown_ || ReadFrameExtents()) return frameExtents_;
-    const TX11Atoms& atoms = backend_.Atoms();
-    if (!borderless_ && !visible_ && !frameExtentsAsked_ &&
-        backend_.WindowManagerSupports(atoms._NET_REQUEST_FRAME_EXTENTS)) {
+    if (!frameExtentsKnown_ && !ReadFrameExtents() && !borderless_ && !visible_ &&
+        !frameExtentsAsked_ && backend_.MayAskForFrameExtents()) {
         frameExtentsAsked_ = true;
+        const TX11Atoms& atoms = backend_.Atoms();
         backend_.SendToRoot(Id(), atoms._NET_REQUEST_FRAME_EXTENTS, 0);
-        if (backend_.WaitForPropertyChange(Id(), atoms._NET_FRAME_EXTENTS, kFrameExtentsWaitMs))
-            ReadFrameExtents();
+        backend_.FrameExtentsAnswered(
+            backend_.WaitForPropertyChange(Id(), atoms._NET_FRAME_EXTENTS, kFrameExtentsWaitMs) &&
+            ReadFrameExtents());
     }
-    return frameExtents_;
+    TFrameExtents told = frameExtentsKnown_ ? frameExtents_
+                         : borderless_      ? TFrameExtents{}
+                                            : backend_.LastFrame(kind_);
+    toldFrame_ = told;
+    return told;
 }
 
-void TX11Window::PropertyChanged(Atom property) {
+bool TX11Window::PropertyChanged(Atom property) {
     const TX11Atoms& atoms = backend_.Atoms();
-    if (property == atoms._NET_FRAME_EXTENTS) ReadFrameExtents();
+    bool frameChanged = false;
+    if (property == atoms._NET_FRAME_EXTENTS && ReadFrameExtents() && toldFrame_ &&
+        *toldFrame_ != frameExtents_) {
+        toldFrame_ = frameExtents_;  // told by the report
+        frameChanged = true;
+    }
     if (property == atoms.WM_STATE && modal_ && visible_) {
         // A modal dialog is not minimised, whatever the window manager offers: minimised,
         // it would leave its owner disabled and nothing on the screen to bring either back.
@@ -395,6 +408,7 @@ void TX11Window::PropertyChanged(Atom property) {
         }
         if (data) XFree(data);
     }
+    return frameChanged;
 }
 
 void TX11Window::TakeFocusOnClick(Time time) {

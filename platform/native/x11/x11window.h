@@ -73,8 +73,9 @@ public:
     // A button went down on the window at the server time given: it takes the focus when
     // it does not have it.
     void TakeFocusOnClick(Time time);
-    // A property of the window changed (the window manager's frame extents, say).
-    void PropertyChanged(Atom property);
+    // A property of the window changed (the window manager's frame extents, say). True
+    // when the frame is now another one than FrameExtents told.
+    bool PropertyChanged(Atom property);
     // What a screen reader learns of the window (x11atspi.h).
     atspi::TAccessibleWindow AccessibleState() const;
 
@@ -132,6 +133,7 @@ private:
     TFrameExtents frameExtents_;
     bool frameExtentsKnown_ = false;
     bool frameExtentsAsked_ = false;
+    std::optional<TFrameExtents> toldFrame_;  // what FrameExtents last answered
     std::optional<TRegion> shape_;
     std::optional<TColor> colorKey_;
     TX11KeyMask keyMask_;

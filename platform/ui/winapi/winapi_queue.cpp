@@ -239,6 +239,20 @@ void Deliver(const native::TEvent& e) {
         case native::TEventKind::Exposed:
             if (top->native && top->update.IsEmpty()) top->native->Present(top->frame, e.Rect);
             break;
+        case native::TEventKind::FrameChanged: {
+            // As SetWindowPos with SWP_FRAMECHANGED tells a window: the same place and size,
+            // another frame.
+            WINDOWPOS pos{
+                top,
+                nullptr,
+                top->rect.Left,
+                top->rect.Top,
+                top->rect.Width(),
+                top->rect.Height(),
+                SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE};
+            SendMessage(top, WM_WINDOWPOSCHANGED, 0, LPARAM(&pos));
+            break;
+        }
         case native::TEventKind::Moved:
             MovedBySystem(top, e.Rect);
             if (Alive(top)) CheckDpi(top);
