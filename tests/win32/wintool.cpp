@@ -3,7 +3,7 @@
 //
 //   zt-wintool start [--title T] EXE [ARGS]
 //                                      starts EXE and waits (30 s at most) for its visible
-//                                      window titled T ("Form1" when not given); prints
+//                                      window titled T (the clock's when not given); prints
 //                                      "ms N": the milliseconds from starting the process
 //                                      to the window showing
 //   zt-wintool list                    every window of class ZentickWindow or
@@ -123,7 +123,7 @@ std::string Quoted(const std::string& argument) {
 
 int Start(int argc, char** argv) {
     int first = 2;
-    std::string title = "Form1";
+    std::string title = "Tarvo's Binary Clock";
     if (std::strcmp(argv[2], "--title") == 0) {
         if (argc < 5) return 2;
         title = argv[3];

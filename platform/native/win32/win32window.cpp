@@ -227,7 +227,7 @@ void TWin32Window::KeyEvent(TEventKind kind, WPARAM key) {
     e.ScreenPos = backend_.CursorPos();
     e.Modifiers = KeyModifiers();
     e.TimeMs = backend_.NowMs();
-    if (kind == TEventKind::Char) {
+    if (kind == TEventKind::Char || kind == TEventKind::SysChar) {
         e.Char = uint32_t(key);
     } else {
         e.Key = int(key);
