@@ -53,6 +53,24 @@ public:
     }
 };
 
+// Settings handed over as they are, the window at a fixed top-left; nothing is saved
+// (the renderer, benchmarks).
+class TFixedSettingsStore : public TClockSettingsStore {
+public:
+    TFixedSettingsStore(const ClockSettings& settings, TPoint topLeft)
+        : settings_(settings), topLeft_(topLeft) {}
+    void Load(ClockSettings& settings, TSettingsWindow& window) override {
+        settings = settings_;
+        window.SetTop(topLeft_.Y);
+        window.SetLeft(topLeft_.X);
+    }
+    void Save(const ClockSettings&, const TSettingsWindow&) override {}
+
+private:
+    ClockSettings settings_;
+    TPoint topLeft_;
+};
+
 class TForm1 : public TForm, public TSettingsWindow {
 public:
     // Builds the window and its components as designed; FormCreate then runs once the

@@ -104,21 +104,6 @@ bool ParseTime(const std::string& text, int& h, int& m, int& s) {
     return text.size() == 8 && h >= 0 && h < 24 && m >= 0 && m < 60 && s >= 0 && s < 60;
 }
 
-// Settings from the command line; nothing is stored.
-class TCommandLineStore : public TClockSettingsStore {
-public:
-    explicit TCommandLineStore(const ClockSettings& settings) : settings_(settings) {}
-    void Load(ClockSettings& settings, TSettingsWindow& window) override {
-        settings = settings_;
-        window.SetTop(0);
-        window.SetLeft(0);
-    }
-    void Save(const ClockSettings&, const TSettingsWindow&) override {}
-
-private:
-    ClockSettings settings_;
-};
-
 // A window with a gauge of each kind, at 65 percent, on the dialog face colour.
 TForm* GaugeGallery(TComponent* owner) {
     auto* form = New<TForm>(owner);
@@ -215,7 +200,7 @@ int main(int argc, char** argv) {
     CreateApplication();
     int result = 0;
     {
-        TCommandLineStore store(settings);
+        TFixedSettingsStore store(settings, {0, 0});
         TForm1* form = New<TForm1>(Application, &store);
         Application->SetMainForm(form);
         if (startup == 0) form->TimerStartupTimer(form);

@@ -12,21 +12,6 @@
 
 namespace {
 
-// Settings handed over as they are; nothing is saved.
-class TFixedStore : public TClockSettingsStore {
-public:
-    explicit TFixedStore(const ClockSettings& settings) : settings_(settings) {}
-    void Load(ClockSettings& settings, TSettingsWindow& window) override {
-        settings = settings_;
-        window.SetTop(100);
-        window.SetLeft(100);
-    }
-    void Save(const ClockSettings&, const TSettingsWindow&) override {}
-
-private:
-    ClockSettings settings_;
-};
-
 ClockSettings AtScale(int scale, int back) {
     ClockSettings settings;
     settings.SecondsHide = 1;
@@ -38,7 +23,7 @@ ClockSettings AtScale(int scale, int back) {
 void BM_ClockStartup(benchmark::State& state, int scale, int back) {
     THeadlessApp app;
     app.Backend().SetWallTime(LocalSeconds(13, 47, 5));
-    TFixedStore store(AtScale(scale, back));
+    TFixedSettingsStore store(AtScale(scale, back), {100, 100});
     for (auto _ : state) {
         TForm1* form = New<TForm1>(Application, &store);
         form->Show();
@@ -51,7 +36,7 @@ void BM_ClockStartup(benchmark::State& state, int scale, int back) {
 void BM_ClockFaceRepaint(benchmark::State& state, int scale) {
     THeadlessApp app;
     app.Backend().SetWallTime(LocalSeconds(13, 47, 5));
-    TFixedStore store(AtScale(scale, 1));
+    TFixedSettingsStore store(AtScale(scale, 1), {100, 100});
     TForm1* form = New<TForm1>(Application, &store);
     form->Show();
     app.Run();
