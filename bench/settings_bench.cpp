@@ -96,8 +96,10 @@ struct TBenchHome {
     }
 };
 
-void LoadSettingsFromFile(benchmark::State& state) {
-    TBenchHome home(size_t(state.range(0)));
+// The clock's start: its settings read from a file of the benchmark's size, the other
+// values spread over many keys, or all in one key (130 000 of them at 4 MB).
+void LoadSettingsFrom(benchmark::State& state, bool oneLargeKey) {
+    TBenchHome home(size_t(state.range(0)), oneLargeKey);
     TBenchWindow window;
     for (auto _ : state) {
         ClockSettings settings;
@@ -106,20 +108,8 @@ void LoadSettingsFromFile(benchmark::State& state) {
     }
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(home.size));
 }
-BENCHMARK(LoadSettingsFromFile)->Apply(Sizes)->Unit(benchmark::kMicrosecond);
-
-// The same with every other value in one key: 130 000 of them at 4 MB.
-void LoadSettingsFromOneLargeKey(benchmark::State& state) {
-    TBenchHome home(size_t(state.range(0)), true);
-    TBenchWindow window;
-    for (auto _ : state) {
-        ClockSettings settings;
-        LoadSettings(settings, window);
-        benchmark::DoNotOptimize(settings);
-    }
-    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(home.size));
-}
-BENCHMARK(LoadSettingsFromOneLargeKey)->Apply(Sizes)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(LoadSettingsFrom, File, false)->Apply(Sizes)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(LoadSettingsFrom, OneLargeKey, true)->Apply(Sizes)->Unit(benchmark::kMicrosecond);
 
 void SaveSettingsToFile(benchmark::State& state) {
     TBenchHome home(size_t(state.range(0)));
