@@ -294,16 +294,6 @@ TEST_F(ClockPaint, SwitchColourServesAsCellsInOtherFormats) {
 }
 
 TEST_F(ClockPaint, AreaCoveredByTheCells) {
-    struct TCase {
-        TClockType Type;
-        TSize With, Without;
-    };
-    const TCase cases[] = {
-        {ctLargeStandard, {128, 72}, {82, 72}}, {ctSmallStandard, {62, 36}, {40, 36}},
-        {ctTinyStandard, {34, 20}, {22, 20}},   {ctLargeHoriz, {452, 18}, {298, 18}},
-        {ctSmallHoriz, {224, 9}, {148, 9}},     {ctTinyHoriz, {124, 5}, {82, 5}},
-        {ctDipSwitch, {269, 25}, {174, 25}},
-    };
     // Opaque LEDs on a plain magenta window, the clock larger than any layout: every
     // pixel a cell covers differs from the window's colour.
     form->SetColor(clFuchsia);
@@ -311,19 +301,13 @@ TEST_F(ClockPaint, AreaCoveredByTheCells) {
     form->SetBounds(100, 100, 500, 100);
     clock->SetBounds(10, 10, 480, 80);
     clock->SetModeTransparentLed(0);
-    for (const TCase& c : cases) {
+    for (const TCellArea& c : kCellAreas) {
         for (int hidden = 0; hidden <= 1; ++hidden) {
             SCOPED_TRACE(std::to_string(c.Type) + (hidden ? " seconds hidden" : ""));
             clock->SetModeSecondsHide(hidden);
             clock->SetType(c.Type);
             app.Run();
-            const TBitmap& shown = Shown();
-            TRect box{INT_MAX, INT_MAX, INT_MIN, INT_MIN};
-            for (int y = 0; y < shown.Height(); ++y)
-                for (int x = 0; x < shown.Width(); ++x)
-                    if (shown.Pixel(x, y) != clFuchsia)
-                        box = {std::min(box.Left, x), std::min(box.Top, y),
-                               std::max(box.Right, x + 1), std::max(box.Bottom, y + 1)};
+            const TRect box = InkBox(Shown(), clFuchsia);
             EXPECT_EQ(box.TopLeft(), (TPoint{10, 10}));
             TSize want = hidden ? c.Without : c.With;
             EXPECT_EQ(box.Width(), want.cx);

@@ -53,16 +53,6 @@ TEST_F(ClockScale, EveryFormatDrawsTheScaledLayoutFromThePicturesOfItsScale) {
 TEST_F(ClockScale, CellsCoverTheScaledAreaWithSecondsShownAndHidden) {
     // Opaque LEDs on a plain magenta window: the box of everything drawn is the design's
     // area at the scale.
-    struct TCase {
-        TClockType Type;
-        TSize With, Without;
-    };
-    const TCase cases[] = {
-        {ctLargeStandard, {128, 72}, {82, 72}}, {ctSmallStandard, {62, 36}, {40, 36}},
-        {ctTinyStandard, {34, 20}, {22, 20}},   {ctLargeHoriz, {452, 18}, {298, 18}},
-        {ctSmallHoriz, {224, 9}, {148, 9}},     {ctTinyHoriz, {124, 5}, {82, 5}},
-        {ctDipSwitch, {269, 25}, {174, 25}},
-    };
     form->SetColor(clFuchsia);
     picture->Picture = TBitmap();
     form->SetBounds(0, 0, 1400, 240);
@@ -70,18 +60,14 @@ TEST_F(ClockScale, CellsCoverTheScaledAreaWithSecondsShownAndHidden) {
     clock->SetModeTransparentLed(0);
     for (int scale : kScales) {
         clock->SetScale(scale);
-        for (const TCase& c : cases) {
+        for (const TCellArea& c : kCellAreas) {
             for (int hidden = 0; hidden <= 1; ++hidden) {
                 SCOPED_TRACE(std::to_string(c.Type) + " at " + std::to_string(scale) +
                              (hidden ? ", no seconds" : ""));
                 clock->SetModeSecondsHide(hidden);
                 clock->SetType(c.Type);
                 app.Run();
-                const TBitmap& shown = Shown();
-                TRect box;
-                for (int y = 0; y < shown.Height(); ++y)
-                    for (int x = 0; x < shown.Width(); ++x)
-                        if (shown.Pixel(x, y) != clFuchsia) box = box.Union({x, y, x + 1, y + 1});
+                const TRect box = InkBox(Shown(), clFuchsia);
                 EXPECT_EQ(box.TopLeft(), (TPoint{10, 10}));
                 const TSize want = hidden ? c.Without : c.With;
                 // An edge of a cell drawn at its picture's own size may end a pixel from the

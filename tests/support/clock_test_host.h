@@ -75,6 +75,30 @@ struct TCell {
     bool OwnSize;
 };
 
+// The area the cells of each format cover at 100 %, with the seconds shown and hidden.
+struct TCellArea {
+    TClockType Type;
+    TSize With, Without;
+};
+inline const std::array<TCellArea, 7> kCellAreas = {{
+    {ctLargeStandard, {128, 72}, {82, 72}},
+    {ctSmallStandard, {62, 36}, {40, 36}},
+    {ctTinyStandard, {34, 20}, {22, 20}},
+    {ctLargeHoriz, {452, 18}, {298, 18}},
+    {ctSmallHoriz, {224, 9}, {148, 9}},
+    {ctTinyHoriz, {124, 5}, {82, 5}},
+    {ctDipSwitch, {269, 25}, {174, 25}},
+}};
+
+// The box of every pixel of picture that is not background (empty when there is none).
+inline TRect InkBox(const TBitmap& picture, TColor background) {
+    TRect box;
+    for (int y = 0; y < picture.Height(); ++y)
+        for (int x = 0; x < picture.Width(); ++x)
+            if (picture.Pixel(x, y) != background) box = box.Union({x, y, x + 1, y + 1});
+    return box;
+}
+
 // A design length at a scale: rounded to the nearest pixel, halves up.
 inline int AtScale(int length, int scale) {
     return (length * scale + 50) / 100;
