@@ -23,7 +23,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <functional>
 #include <mutex>
 #include <string>
 
